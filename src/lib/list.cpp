@@ -1,0 +1,79 @@
+#include "lib/list.h"
+
+#include <cstdio>
+#include <new>
+
+#include "ui/kitsetup.h"
+#include "ui/msgs.h"
+
+List::~List()
+{
+    empty();
+}
+
+int List::add(const void* data)
+{
+    ListEntry* entry = new (std::nothrow) ListEntry{nullptr, nullptr, data};
+    if (entry == nullptr)
+        return -1;
+    if (head_ == nullptr) {
+        entry->next = entry;
+        entry->previous = entry;
+        head_ = entry;
+    } else {
+        ListEntry* last = head_->previous;
+        entry->previous = last;
+        entry->next = head_;
+        last->next = entry;
+        head_->previous = entry;
+    }
+    ++count_;
+    return 0;
+}
+
+int List::remove(unsigned i)
+{
+    if (i >= count_)
+        return -1;
+    if (count_ == 1) {
+        delete head_;
+        head_ = nullptr;
+        count_ = 0;
+        return 0;
+    }
+    ListEntry* entry = head_;
+    for (unsigned step = 0; step < i; ++step)
+        entry = entry->next;
+    entry->previous->next = entry->next;
+    entry->next->previous = entry->previous;
+    if (entry == head_)
+        head_ = entry->next;
+    delete entry;
+    --count_;
+    return 0;
+}
+
+int List::tail()
+{
+    return remove(0);
+}
+
+// An index out of range here means a caller skipped the typed lists' own
+// check: a programming error, so the program stops.
+void* List::elem(unsigned i) const
+{
+    if (i >= count_) {
+        std::fprintf(stderr, "%s%u\n", catalogue_text(DEF_RANGE_ERROR), i);
+        shutdown(-1);
+    }
+    ListEntry* entry = head_;
+    for (unsigned step = 0; step < i; ++step)
+        entry = entry->next;
+    return const_cast<void*>(entry->data);
+}
+
+void List::empty()
+{
+    while (count_ > 0)
+        List::remove(0);
+}

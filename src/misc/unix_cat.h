@@ -1,0 +1,31 @@
+// Message catalogues: thin wrappers over catopen/catgets/catclose that fall
+// back to the "C" language when the environment's language is not installed
+// and to the built-in text when a message cannot be found.
+#ifndef KITSETUP_MISC_UNIX_CAT_H
+#define KITSETUP_MISC_UNIX_CAT_H
+
+#include <nl_types.h>
+
+#include "lib/listring.h"
+
+// The platform's failure value; 0 means "never opened".
+const nl_catd CATALOGUE_FAILED = reinterpret_cast<nl_catd>(-1);
+
+// Opens MESSAGES_DIR/LANG/KARCH/name.cat. When the environment's language is
+// not installed, switches the process to "C" (environment and locale), opens
+// the "C" catalogue and warns. Returns CATALOGUE_FAILED on failure.
+nl_catd unix_catopen(const listring& name, int flag);
+
+// The message, or default_text when the handle is not open or lacks it.
+const char* unix_catgets(nl_catd handle, int set, int number, const listring& default_text);
+
+void unix_catclose(nl_catd handle);
+
+// setlocale for all categories with the environment's locale succeeded.
+liboolean unix_setlocale();
+
+// Opens the installer's own catalogue into msg_file when it is not open yet,
+// warning once when that fails.
+void open_installer_catalogue();
+
+#endif

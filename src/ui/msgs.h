@@ -1,0 +1,34 @@
+// The default texts of every message the installer shows, each with its fixed
+// number in set 1 of the installer's catalogue. The table itself is msgs.def;
+// the build also turns it into the catalogue source that translators edit.
+#ifndef KITSETUP_UI_MSGS_H
+#define KITSETUP_UI_MSGS_H
+
+#include "lib/listring.h"
+
+// A DEF_ message: a listring holding the default text, plus its number.
+class kit_message : public listring {
+public:
+    kit_message(int number, const char* text) : listring(text), number_(number) {}
+    int number() const { return number_; }
+
+private:
+    int number_;
+};
+
+#define KIT_MSG(number, name, text) extern const kit_message name;
+#include "ui/msgs.def"
+#undef KIT_MSG
+
+// Set of the installer's catalogue that holds every message.
+const int KITSETUP_MSG_SET = 1;
+
+// The message's text from the installer's catalogue (msg_file), or its
+// default text when the catalogue is not open or lacks it.
+const char* catalogue_text(const kit_message& message);
+
+// The catalogue text used as a printf format with the remaining arguments
+// (plain C values: pass listrings as const char*), cut at 1024 bytes.
+listring format_message(const kit_message& message, ...);
+
+#endif

@@ -1,0 +1,53 @@
+// Test helper: while alive, catches every message the installer shows,
+// records its kind and text, and answers warnings and confirmations from a
+// queue (true when the queue is empty).
+#ifndef KITSETUP_TESTS_MESSAGE_RECORDER_H
+#define KITSETUP_TESTS_MESSAGE_RECORDER_H
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "ui/dialogs.h"
+
+struct recorded_message {
+    message_kind kind;
+    std::string text;
+};
+
+class message_recorder : public message_catcher {
+public:
+    message_recorder() : previous_(set_message_catcher(this)) {}
+    ~message_recorder() override { set_message_catcher(previous_); }
+    message_recorder(const message_recorder&) = delete;
+    message_recorder& operator=(const message_recorder&) = delete;
+
+    liboolean catch_message(message_kind kind, const listring& text) override
+    {
+        messages_.push_back({kind, text.c_str()});
+        if (answers_.empty())
+            return true;
+        liboolean answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+
+    void answer_next(liboolean answer) { answers_.push_back(answer); }
+    const std::vector<recorded_message>& messages() const { return messages_; }
+    // Texts only, in order: the usual thing to compare.
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> result;
+        for (const recorded_message& m : messages_)
+            result.push_back(m.text);
+        return result;
+    }
+    void clear() { messages_.clear(); }
+
+private:
+    message_catcher* previous_;
+    std::vector<recorded_message> messages_;
+    std::deque<liboolean> answers_;
+};
+
+#endif

@@ -1,0 +1,54 @@
+// Test helper: runs a program with a given argument vector, environment and
+// working directory, and collects its standard output, standard error and
+// exit status.
+#ifndef KITSETUP_TESTS_RUN_PROGRAM_H
+#define KITSETUP_TESTS_RUN_PROGRAM_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct program_result {
+    int status = -1;  // exit status, or 128 + signal number
+    std::string out;
+    std::string err;
+};
+
+// The environment to run with: a copy of this process's, changed by the
+// test. A value of nullptr in set() removes the variable.
+class test_environment {
+public:
+    test_environment();
+    test_environment& set(const std::string& name, const char* value);
+    std::vector<std::string> entries() const;
+
+private:
+    std::map<std::string, std::string> variables_;
+};
+
+program_result run_program(const std::string& path, const std::vector<std::string>& argv,
+                           const test_environment& environment, const std::string& cwd = "");
+
+// A fresh directory under the build tree, removed with everything in it when
+// the object goes.
+class temp_dir {
+public:
+    temp_dir();
+    ~temp_dir();
+    temp_dir(const temp_dir&) = delete;
+    temp_dir& operator=(const temp_dir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Writes text to path, creating missing directories above it.
+void write_file(const std::string& path, const std::string& text);
+std::string read_file(const std::string& path);
+
+// Compiles gencat source text into a catalogue at cat_path.
+void make_catalogue(const std::string& cat_path, const std::string& source);
+
+#endif

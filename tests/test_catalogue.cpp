@@ -1,0 +1,127 @@
+// Catalogue look-ups: the generated catalogue agrees with the built-in table,
+// a failed or missing catalogue gives the defaults, and product texts can be
+// read from a catalogue of their own.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <string>
+
+#include "message_recorder.h"
+#include "run_program.h"
+#include "misc/lidefs.h"
+#include "misc/unix_cat.h"
+#include "ui/kitsetup.h"
+#include "ui/msgs.h"
+
+namespace {
+
+struct table_entry {
+    int number;
+    const char* name;
+    const kit_message* message;
+};
+
+const table_entry table[] = {
+#define KIT_MSG(number, name, text) {number, #name, &name},
+#include "ui/msgs.def"
+#undef KIT_MSG
+};
+
+// Points MESSAGES_DIR at dir for one test.
+class messages_dir_override {
+public:
+    explicit messages_dir_override(const std::string& dir) : saved_(MESSAGES_DIR)
+    {
+        MESSAGES_DIR = dir.c_str();
+    }
+    ~messages_dir_override() { MESSAGES_DIR = saved_; }
+
+private:
+    listring saved_;
+};
+
+}  // namespace
+
+TEST(MessageTable, NumbersAreUniqueAndEveryTextIsThere)
+{
+    for (const table_entry& a : table) {
+        EXPECT_FALSE(a.message->is_empty()) << a.name;
+        EXPECT_EQ(a.message->number(), a.number) << a.name;
+        for (const table_entry& b : table)
+            if (&a != &b)
+                EXPECT_NE(a.number, b.number) << a.name << " and " << b.name;
+    }
+    EXPECT_EQ(sizeof table / sizeof table[0], 202u);
+}
+
+TEST(MessageTable, GeneratedCatalogueReadsBackEveryDefaultText)
+{
+    std::string path = std::string(KITSETUP_DEMO_DIR) + "/nls/C/" KITSETUP_KARCH "/kitsetup.cat";
+    nl_catd handle = catopen(path.c_str(), 0);
+    ASSERT_NE(handle, CATALOGUE_FAILED) << path;
+    for (const table_entry& entry : table) {
+        const char* text = unix_catgets(handle, 1, entry.number, "<missing>");
+        EXPECT_STREQ(text, entry.message->c_str()) << entry.name;
+    }
+    unix_catclose(handle);
+}
+
+TEST(UnixCatgets, FailedAndUnopenedHandlesGiveTheDefault)
+{
+    EXPECT_STREQ(unix_catgets(CATALOGUE_FAILED, 1, 84, DEF_BAD_DIR), DEF_BAD_DIR.c_str());
+    EXPECT_STREQ(unix_catgets(nullptr, 1, 84, DEF_BAD_DIR), DEF_BAD_DIR.c_str());
+}
+
+TEST(UnixCatopen, OpensTheLanguageAndArchitectureCatalogue)
+{
+    temp_dir dir;
+    make_catalogue(dir / "C/" KITSETUP_KARCH "/product.cat", "$quote \"\n$set 1\n12 \"Twelve\"\n");
+    messages_dir_override messages(dir.path());
+    setenv("LANG", "C", 1);
+    setenv("KARCH", KITSETUP_KARCH, 1);
+    message_recorder recorder;
+    nl_catd handle = unix_catopen("product", 0);
+    ASSERT_NE(handle, CATALOGUE_FAILED);
+    EXPECT_STREQ(unix_catgets(handle, 1, 12, "msg_12"), "Twelve");
+    EXPECT_STREQ(unix_catgets(handle, 1, 13, "msg_13"), "msg_13") << "a missing message keeps the text";
+    unix_catclose(handle);
+    EXPECT_TRUE(recorder.texts().empty());
+    EXPECT_EQ(unix_catopen("absent", 0), CATALOGUE_FAILED);
+}
+
+TEST(UnixCatopenDeathTest, UninstalledLanguageSwitchesTheProcessToC)
+{
+    // Run in a child: the switch changes the environment and the locale.
+    EXPECT_EXIT(
+        {
+            temp_dir dir;
+            make_catalogue(dir / "C/" KITSETUP_KARCH "/product.cat",
+                           "$quote \"\n$set 1\n12 \"C text\"\n");
+            MESSAGES_DIR = dir.path().c_str();
+            setenv("LANG", "xx_XX.UTF-8", 1);
+            setenv("KARCH", KITSETUP_KARCH, 1);
+            setenv("TARNUDIR", "/opt/tarnu", 1);
+            unsetenv("LC_ALL");
+            message_recorder recorder;
+            nl_catd handle = unix_catopen("product", 0);
+            bool ok = handle != CATALOGUE_FAILED &&
+                      std::string(unix_catgets(handle, 1, 12, "x")) == "C text" &&
+                      std::string(std::getenv("LANG")) == "C" &&
+                      std::string(std::getenv("NLSPATH")) ==
+                          "/opt/tarnu/install/nls/C/" KITSETUP_KARCH "/%N.cat" &&
+                      recorder.texts().size() == 1 &&
+                      recorder.texts()[0].find("(LANG=xx_XX.UTF-8)") != std::string::npos &&
+                      recorder.texts()[0].find("\"C\"") != std::string::npos;
+            std::exit(ok ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST(FormatMessage, FillsThePlaceholdersOfTheCatalogueText)
+{
+    listring text = format_message(DEF_SUBSCRIPT_ERROR, "String", 7);
+    EXPECT_STREQ(text, "String error, subscript 7 is out of bounds.");
+    std::string huge(5000, 'a');
+    EXPECT_EQ(format_message(DEF_BAD_DIR, huge.c_str()).length(), 1023u) << "cut at 1024 bytes";
+}

@@ -1,0 +1,215 @@
+// The built program's command line, environment checks and catalogue, run as
+// a user runs it: texts, streams and exit statuses.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <string>
+
+#include "run_program.h"
+
+namespace {
+
+const std::string program = KITSETUP_BIN;
+const std::string demo_dir = KITSETUP_DEMO_DIR;
+
+const std::string usage_text =
+    "\nTARNU kitsetup options:\n\n"
+    "-dir <path>:\t\tUse <path> as the top level install directory.\n"
+    "-help:\t\t\tPrint this message and exit.\n"
+    "-nosplash:\t\tNo splash screen is displayed during initialisation.\n"
+    "-setup <product>:\tRuns user configuration on <product>. <product>\n"
+    "\t\t\tis a 5 character product code, e.g. kps30.\n"
+    "-v:\t\t\tPrint version information and exit.\n\n"
+    "In addition, kitsetup also accepts all standard X Toolkit command line options.\n";
+
+// An environment in which start-up can succeed: KARCH, DISPLAY and LANG set.
+test_environment good_environment()
+{
+    test_environment environment;
+    environment.set("KARCH", KITSETUP_KARCH).set("DISPLAY", ":97").set("LANG", "C");
+    environment.set("LC_ALL", nullptr).set("NLSPATH", nullptr);
+    return environment;
+}
+
+program_result run(const std::vector<std::string>& args,
+                   const test_environment& environment = good_environment(),
+                   const std::string& cwd = "")
+{
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return run_program(program, argv, environment, cwd);
+}
+
+// An install directory whose "C" catalogue holds the given messages only.
+void install_catalogue(const temp_dir& dir, const std::string& name, const std::string& messages)
+{
+    make_catalogue(dir / ("nls/C/" KITSETUP_KARCH "/" + name + ".cat"),
+                   "$quote \"\n$set 1\n" + messages);
+}
+
+}  // namespace
+
+TEST(CommandLine, VersionInAnyCasePrintsTheVersionLine)
+{
+    for (const char* option : {"-v", "-V"}) {
+        program_result result = run({option});
+        EXPECT_EQ(result.status, 0) << option;
+        EXPECT_EQ(result.out, "kitsetup: Release 1.0.8.\n") << option;
+        EXPECT_EQ(result.err, "") << option;
+    }
+}
+
+TEST(CommandLine, HelpPrintsTheUsageOnStandardOutput)
+{
+    for (const char* option : {"-help", "-HELP"}) {
+        program_result result = run({option});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, usage_text);
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+TEST(CommandLine, OptionWithoutItsValuePrintsTheUsage)
+{
+    for (const char* option : {"-dir", "-setup", "-Dir"}) {
+        program_result result = run({"-nosplash", option});
+        EXPECT_EQ(result.status, 0) << option;
+        EXPECT_EQ(result.out, usage_text) << option;
+    }
+}
+
+TEST(CommandLine, VersionStopsBeforeLaterOptionsAreRead)
+{
+    program_result result = run({"-v", "-dir", "/no/such/dir"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "kitsetup: Release 1.0.8.\n");
+}
+
+TEST(CommandLine, DirToAMissingDirectoryEndsWith255)
+{
+    program_result result = run({"-dir", "/no/such/dir"});
+    EXPECT_EQ(result.status, 255);
+    EXPECT_EQ(result.err, "kitsetup Error: Directory \"/no/such/dir\" does not exist.\n");
+    EXPECT_EQ(result.out, "");
+}
+
+TEST(CommandLine, DemoTreeStartsCleanly)
+{
+    program_result result = run({"-dir", demo_dir, "-nosplash", "-display", ":97"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, "");
+}
+
+TEST(CommandLine, OddAndVeryLongWordsAreSkipped)
+{
+    std::string long_word(200000, 'x');
+    program_result result = run({"", "-", "--", long_word, "-dir", demo_dir, "\t\n", "-xrm", "*x: y"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST(Environment, MissingKarchEndsWithStatusZeroEvenWithAValidDir)
+{
+    test_environment environment = good_environment();
+    environment.set("KARCH", nullptr);
+    program_result result = run({"-dir", demo_dir}, environment);
+    EXPECT_EQ(result.status, 0);
+    // The catalogue path names the architecture, so it cannot be found.
+    EXPECT_EQ(result.err,
+              "kitsetup Warning: Unable to open kitsetup Message Catalogue.\n"
+              "kitsetup Error: The KARCH environment variable must be set.\n");
+}
+
+TEST(Environment, MissingDisplayEndsWithStatusZero)
+{
+    test_environment environment = good_environment();
+    environment.set("DISPLAY", nullptr);
+    program_result result = run({"-dir", demo_dir}, environment);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "kitsetup Error: The DISPLAY environment variable must be set.\n");
+}
+
+TEST(Environment, WithoutDirTheCatalogueIsOpenedOnlyAfterTheChecks)
+{
+    temp_dir empty_install;  // no catalogue at all
+    test_environment environment = good_environment();
+    environment.set("DISPLAY", nullptr);
+    program_result result = run({}, environment, empty_install.path());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "kitsetup Error: The DISPLAY environment variable must be set.\n")
+        << "no catalogue warning may come before the environment checks";
+
+    program_result started = run({}, good_environment(), empty_install.path());
+    EXPECT_EQ(started.status, 0);
+    EXPECT_EQ(started.err, "kitsetup Warning: Unable to open kitsetup Message Catalogue.\n");
+}
+
+TEST(Catalogue, ChangedMessagesAndPrefixesReplaceTheDefaults)
+{
+    temp_dir install;
+    install_catalogue(install, "kitsetup",
+                      "133 \"kitsetup Fehler: \"\n216 \"Die Variable DISPLAY fehlt.\"\n");
+    test_environment environment = good_environment();
+    environment.set("DISPLAY", nullptr);
+    program_result result = run({"-dir", install.path()}, environment);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "kitsetup Fehler: Die Variable DISPLAY fehlt.\n");
+}
+
+TEST(Catalogue, UsageTextComesFromTheCatalogueOnceItIsOpen)
+{
+    temp_dir install;
+    install_catalogue(install, "kitsetup", "197 \"eins \"\n198 \"zwei\"\n");
+    program_result result = run({"-dir", install.path(), "-help"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "eins zwei\n");
+}
+
+TEST(Catalogue, MissingCatalogueWarnsOnceAndUsesDefaults)
+{
+    temp_dir install;
+    test_environment environment = good_environment();
+    environment.set("DISPLAY", nullptr);
+    program_result result = run({"-dir", install.path(), "-dir", install.path()}, environment);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err,
+              "kitsetup Warning: Unable to open kitsetup Message Catalogue.\n"
+              "kitsetup Error: The DISPLAY environment variable must be set.\n");
+}
+
+TEST(Catalogue, UninstalledLanguageFallsBackToTheCCatalogue)
+{
+    temp_dir install;
+    install_catalogue(install, "kitsetup", "216 \"DISPLAY from the C catalogue.\"\n");
+    test_environment environment = good_environment();
+    environment.set("DISPLAY", nullptr).set("LANG", "xx_XX.UTF-8");
+    program_result result = run({"-dir", install.path()}, environment);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err,
+              "kitsetup Warning: Native Language Interface Libraries (LANG=xx_XX.UTF-8) have not "
+              "been found\non your system. This will result in default language \"C\" being used.\n"
+              "kitsetup Error: DISPLAY from the C catalogue.\n");
+}
+
+TEST(ProgramName, ALinkedNameNamesTheVersionAndTheCatalogue)
+{
+    temp_dir install;
+    std::string link = install / "kitinst";
+    ASSERT_EQ(symlink(program.c_str(), link.c_str()), 0);
+    install_catalogue(install, "kitinst", "216 \"kitinst has its own catalogue.\"\n");
+
+    program_result version = run_program(link, {link, "-v"}, good_environment());
+    EXPECT_EQ(version.out, "kitinst: Release 1.0.8.\n");
+
+    test_environment environment = good_environment();
+    environment.set("DISPLAY", nullptr);
+    program_result result = run_program(link, {link, "-dir", install.path()}, environment);
+    EXPECT_EQ(result.err, "kitsetup Error: kitinst has its own catalogue.\n");
+
+    program_result other = run_program(link, {link, "-dir", demo_dir}, environment);
+    EXPECT_EQ(other.err,
+              "kitsetup Warning: Unable to open kitinst Message Catalogue.\n"
+              "kitsetup Error: The DISPLAY environment variable must be set.\n");
+}
