@@ -20,7 +20,7 @@ test_environment::test_environment()
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const char* equals = std::strchr(*entry, '=');
         if (equals != nullptr)
-            variables_[std::string(*entry, equals)] = equals + 1;
+            variables_[std::string(*entry, static_cast<size_t>(equals - *entry))] = equals + 1;
     }
 }
 

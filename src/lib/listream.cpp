@@ -1,0 +1,111 @@
+#include "lib/listream.h"
+
+#include "lib/word_reading.h"
+#include "misc/lidefs.h"
+
+namespace {
+
+// The longest piece of a line that one getline call takes.
+const unsigned LINE_PIECE_LENGTH = 999;
+
+}  // namespace
+
+listream::listream() : delimiters_(DEFAULT_DELIMITERS), last_char_(0)
+{
+}
+
+listream::listream(const char* file, std::ios::openmode mode)
+    : file_(file, mode), delimiters_(DEFAULT_DELIMITERS), last_char_(0)
+{
+}
+
+listream::~listream()
+{
+    close();
+}
+
+liboolean listream::open(const char* file, std::ios::openmode mode)
+{
+    close();
+    file_.clear();
+    file_.open(file, mode);
+    last_char_ = 0;
+    return file_.is_open();
+}
+
+void listream::close()
+{
+    if (file_.is_open())
+        file_.close();
+}
+
+// std::istream::getline stops after LINE_PIECE_LENGTH characters and marks
+// the stream failed when the line goes on; that mark is cleared so the rest
+// of the line is read by the next call.
+void listream::getline(listring* out)
+{
+    char piece[LINE_PIECE_LENGTH + 1];
+    piece[0] = '\0';
+    file_.getline(piece, sizeof piece);
+    std::streamsize taken = file_.gcount();
+    if (file_.fail() && !file_.eof() && taken > 0)
+        file_.clear(file_.rdstate() & ~std::ios::failbit);
+    *out = piece;
+    if (taken > 0)
+        last_char_ = static_cast<std::size_t>(taken) > out->length() ? '\n' : piece[taken - 1];
+}
+
+void listream::rest_of_line(listring* out)
+{
+    out->empty();
+    char c;
+    while (file_.get(c)) {
+        last_char_ = c;
+        if (c == '\n')
+            return;
+        *out += c;
+    }
+}
+
+void listream::word(listring* out)
+{
+    int ended_by = read_delimited_word(file_, delimiters_, out);
+    last_char_ = ended_by == EOF ? '\0' : static_cast<char>(ended_by);
+}
+
+// Words are joined by one space each; a word that ends its line or the file
+// ends the list early, with its space already added.
+void listream::nwords(int n, listring* out)
+{
+    out->empty();
+    listring next;
+    for (int i = 0; i < n; ++i) {
+        word(&next);
+        *out += next;
+        if (i + 1 < n)
+            *out += ' ';
+        if (is_end_of_line() || file_.eof())
+            break;
+    }
+}
+
+void listream::end_of_line()
+{
+    char c;
+    while (file_.get(c)) {
+        last_char_ = c;
+        if (c == '\n')
+            return;
+    }
+}
+
+void listream::default_delimiters()
+{
+    delimiters_ = DEFAULT_DELIMITERS;
+}
+
+listream& listream::operator>>(listring& out)
+{
+    read_blank_delimited_word(file_, out);
+    return *this;
+}
