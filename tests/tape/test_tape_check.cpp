@@ -1,0 +1,148 @@
+// The installer's tape check, is_nonrewind, on emulated drives (libtapeemu.so
+// is preloaded by CTest): it accepts only a non-rewinding device whose tape
+// carries the label at the start of its second file.
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "../message_recorder.h"
+#include "misc/utilities.h"
+
+namespace {
+
+class tape_check : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* preload = std::getenv("LD_PRELOAD");
+        ASSERT_TRUE(preload && std::strstr(preload, "libtapeemu.so"))
+            << "the tape emulator is not preloaded (LD_PRELOAD=libtapeemu.so)";
+        char pattern[] = "/tmp/tape_check_test.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr) << "cannot make a work directory";
+        work_ = pattern;
+        write_file(nrewind_device(), "");
+        write_file(rewind_device(), "");
+        std::string tape = work_ + "/tape";
+        std::string config =
+            nrewind_device() + "=" + tape + ":" + rewind_device() + "=" + tape;
+        ASSERT_EQ(setenv("KITSETUP_TAPE", config.c_str(), 1), 0);
+    }
+
+    void TearDown() override
+    {
+        unsetenv("KITSETUP_TAPE");
+        std::filesystem::remove_all(work_);
+    }
+
+    static void write_file(const std::string& path, const std::string& text)
+    {
+        std::ofstream(path) << text;
+    }
+
+    // Lays out the tape in the drive with files as its files 0, 1, ...
+    void load_tape(const std::vector<std::string>& files)
+    {
+        std::filesystem::create_directory(work_ + "/tape");
+        for (size_t i = 0; i < files.size(); ++i)
+            write_file(work_ + "/tape/" + std::to_string(i), files[i]);
+    }
+
+    void load_installation_tape()
+    {
+        load_tape({"first archive", "kitsetup1\nproduct list", "second archive"});
+    }
+
+    std::string nrewind_device() const { return work_ + "/nst0"; }
+    std::string rewind_device() const { return work_ + "/st0"; }
+
+    std::string wrong_tape(const std::string& device) const
+    {
+        return "The device " + device
+               + " is not a non-rewind device or the tape in the drive is not a TARNU install tape.";
+    }
+
+    std::string work_;
+};
+
+TEST_F(tape_check, non_rewinding_device_with_an_installation_tape_passes)
+{
+    load_installation_tape();
+    message_recorder recorder;
+    EXPECT_TRUE(is_nonrewind(listring(nrewind_device().c_str())));
+    EXPECT_TRUE(recorder.texts().empty()) << recorder.texts().front();
+}
+
+TEST_F(tape_check, check_rewinds_first_wherever_the_tape_was_left)
+{
+    load_installation_tape();
+    write_file(work_ + "/tape/.position", "3 0 0\n");
+    message_recorder recorder;
+    EXPECT_TRUE(is_nonrewind(listring(nrewind_device().c_str())));
+    EXPECT_TRUE(recorder.texts().empty());
+}
+
+TEST_F(tape_check, rewinding_device_with_an_installation_tape_is_the_wrong_device)
+{
+    load_installation_tape();
+    message_recorder recorder;
+    EXPECT_FALSE(is_nonrewind(listring(rewind_device().c_str())));
+    EXPECT_EQ(recorder.texts(), std::vector<std::string>{wrong_tape(rewind_device())});
+}
+
+TEST_F(tape_check, foreign_tape_is_refused)
+{
+    load_tape({"first archive", "an archive of another maker", "more"});
+    message_recorder recorder;
+    EXPECT_FALSE(is_nonrewind(listring(nrewind_device().c_str())));
+    EXPECT_EQ(recorder.texts(), std::vector<std::string>{wrong_tape(nrewind_device())});
+}
+
+TEST_F(tape_check, label_in_the_first_file_only_is_refused)
+{
+    load_tape({"kitsetup1 but in the wrong file", "no label here", "more"});
+    message_recorder recorder;
+    EXPECT_FALSE(is_nonrewind(listring(nrewind_device().c_str())));
+    EXPECT_EQ(recorder.texts(), std::vector<std::string>{wrong_tape(nrewind_device())});
+}
+
+TEST_F(tape_check, second_file_shorter_than_the_label_is_refused)
+{
+    load_tape({"first archive", "kitsetup", "more"});
+    message_recorder recorder;
+    EXPECT_FALSE(is_nonrewind(listring(nrewind_device().c_str())));
+    EXPECT_EQ(recorder.texts(), std::vector<std::string>{wrong_tape(nrewind_device())});
+}
+
+TEST_F(tape_check, blank_tape_is_refused_after_the_skip_fails)
+{
+    load_tape({});
+    message_recorder recorder;
+    EXPECT_FALSE(is_nonrewind(listring(nrewind_device().c_str())));
+    EXPECT_EQ(recorder.texts(), std::vector<std::string>{wrong_tape(nrewind_device())});
+}
+
+TEST_F(tape_check, missing_device_is_reported_as_absent)
+{
+    load_installation_tape();
+    std::string device = work_ + "/nst1";
+    message_recorder recorder;
+    EXPECT_FALSE(is_nonrewind(listring(device.c_str())));
+    EXPECT_EQ(recorder.texts(),
+              std::vector<std::string>{"Source device \"" + device + "\" does not exist."});
+}
+
+TEST_F(tape_check, empty_drive_cannot_be_opened)
+{
+    message_recorder recorder;
+    EXPECT_FALSE(is_nonrewind(listring(nrewind_device().c_str())));
+    EXPECT_EQ(recorder.texts(),
+              std::vector<std::string>{"Unable to open device " + nrewind_device()
+                                       + ". No medium found."});
+}
+
+} // namespace
