@@ -127,3 +127,19 @@ TEST(FormatMessage, FillsThePlaceholdersOfTheCatalogueText)
     std::string huge(5000, 'a');
     EXPECT_EQ(format_message(DEF_BAD_DIR, huge.c_str()).length(), 1023u) << "cut at 1024 bytes";
 }
+
+TEST(CatalogueReference, ProductTextsNameMessagesOfTheProductCatalogue)
+{
+    temp_dir dir;
+    std::string path = dir / "kps30.cat";
+    make_catalogue(path, "$quote \"\n$set 1\n7 \"Seven from the product\"\n");
+    nl_catd handle = catopen(path.c_str(), 0);
+    ASSERT_NE(handle, CATALOGUE_FAILED);
+    message_recorder recorder;
+    EXPECT_STREQ(catalogue_reference_text(handle, "msg_7"), "Seven from the product");
+    EXPECT_STREQ(catalogue_reference_text(handle, "msg_8"), "msg_8") << "kept as written when absent";
+    EXPECT_STREQ(catalogue_reference_text(handle, "Plain text"), "Plain text");
+    EXPECT_STREQ(catalogue_reference_text(CATALOGUE_FAILED, "msg_7"), "msg_7");
+    EXPECT_TRUE(recorder.texts().empty());
+    unix_catclose(handle);
+}

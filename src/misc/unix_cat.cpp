@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "misc/lidefs.h"
+#include "misc/utilities.h"
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
 #include "ui/msgs.h"
@@ -81,6 +82,15 @@ void unix_catclose(nl_catd handle)
 {
     if (handle != CATALOGUE_FAILED && handle != nullptr)
         catclose(handle);
+}
+
+listring catalogue_reference_text(nl_catd product_catalogue, const listring& text)
+{
+    if (text.find(MSG_STR) < 0)
+        return text;
+    listring number(text);
+    number.rest_of_string('_');
+    return listring(unix_catgets(product_catalogue, KITSETUP_MSG_SET, string_to_integer(number), text));
 }
 
 void open_installer_catalogue()

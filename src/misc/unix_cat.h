@@ -24,6 +24,11 @@ void unix_catclose(nl_catd handle);
 // setlocale for all categories with the environment's locale succeeded.
 liboolean unix_setlocale();
 
+// A text read from a product's files: when it holds "msg_", it names message
+// N (the integer after the first "_") of set 1 of the product's catalogue,
+// and the whole text is the default; any other text is returned as it is.
+listring catalogue_reference_text(nl_catd product_catalogue, const listring& text);
+
 // Opens the installer's own catalogue into msg_file when it is not open yet,
 // warning once when that fails.
 void open_installer_catalogue();

@@ -16,15 +16,15 @@ const char* catalogue_text(const kit_message& message)
     return unix_catgets(msg_file, KITSETUP_MSG_SET, message.number(), message);
 }
 
-listring format_message(const kit_message& message, ...)
+listring format_text(const char* format, ...)
 {
     char buffer[MESSAGE_BUFFER_SIZE];
     va_list args;
-    va_start(args, message);
+    va_start(args, format);
     // The format comes from the catalogue, so the compiler cannot check it.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    std::vsnprintf(buffer, sizeof buffer, catalogue_text(message), args);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
 #pragma GCC diagnostic pop
     va_end(args);
     return listring(buffer);

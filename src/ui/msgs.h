@@ -4,6 +4,8 @@
 #ifndef KITSETUP_UI_MSGS_H
 #define KITSETUP_UI_MSGS_H
 
+#include <type_traits>
+
 #include "lib/listring.h"
 
 // A DEF_ message: a listring holding the default text, plus its number.
@@ -27,8 +29,17 @@ const int KITSETUP_MSG_SET = 1;
 // default text when the catalogue is not open or lacks it.
 const char* catalogue_text(const kit_message& message);
 
-// The catalogue text used as a printf format with the remaining arguments
-// (plain C values: pass listrings as const char*), cut at 1024 bytes.
-listring format_message(const kit_message& message, ...);
+// format used as a printf format with the remaining arguments, cut at 1024
+// bytes.
+listring format_text(const char* format, ...);
+
+// The catalogue text of message used as a printf format with args, cut at
+// 1024 bytes. Only plain values may be passed: a listring goes as const char*.
+template <class... Args>
+listring format_message(const kit_message& message, Args... args)
+{
+    static_assert((std::is_scalar_v<Args> && ...), "pass strings as const char*");
+    return format_text(catalogue_text(message), args...);
+}
 
 #endif
