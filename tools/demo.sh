@@ -21,15 +21,16 @@ if [ -z "${DISPLAY:-}" ]; then
     sleep 1
 fi
 
+# The demo tree ships the "C" catalogues only.
 KARCH=${KARCH:-linux}
-LANG=${LANG:-C}
+LANG=C
 export KARCH LANG
 if [ -n "${KITSETUP_REAL_TARNU:-}" ]; then
     build/kitsetup -dir build/demo "$@"
 else
     tarnu=$(mktemp -d)
     status=0
-    unshare -m sh -c 'mkdir -p /opt/tarnu && mount --bind "$0" /opt/tarnu && shift && exec "$@"' \
+    unshare -m sh -c 'mkdir -p /opt/tarnu && mount --bind "$0" /opt/tarnu && exec "$@"' \
         "$tarnu" build/kitsetup -dir build/demo "$@" || status=$?
     rm -rf "$tarnu"
     exit "$status"
