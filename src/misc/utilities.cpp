@@ -334,6 +334,17 @@ liboolean same_file(const struct stat& from_info, const listring& to)
            to_info.st_ino == from_info.st_ino;
 }
 
+// Closes a directory that a walk opened: status, or -1 after a message when
+// the close fails.
+int close_directory(DIR* handle, const listring& dir, int status)
+{
+    if (closedir(handle) == -1) {
+        report_system_error(DEF_BAD_DIR_CLOSE, dir, errno);
+        return -1;
+    }
+    return status;
+}
+
 // ---- Flags and integers -----------------------------------------------------
 
 // strtol in base 10 over a cleaned copy of s; consumed tells whether any
@@ -735,11 +746,7 @@ int get_files_in_dir(const listring& dir, l_listring& out, const liboolean recur
             }
         }
     }
-    if (closedir(handle) == -1) {
-        report_system_error(DEF_BAD_DIR_CLOSE, dir, errno);
-        return -1;
-    }
-    return status;
+    return close_directory(handle, dir, status);
 }
 
 long unix_filesize(const listring& path)
@@ -958,11 +965,7 @@ int get_prod_ids_from_files(const listring& dir, l_listring& ids, const listring
             break;
         }
     }
-    if (closedir(handle) == -1) {
-        report_system_error(DEF_BAD_DIR_CLOSE, dir, errno);
-        return -1;
-    }
-    return status;
+    return close_directory(handle, dir, status);
 }
 
 // Only products beyond those configured can be unknown ones, so the data

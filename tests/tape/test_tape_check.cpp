@@ -11,62 +11,23 @@
 #include <gtest/gtest.h>
 
 #include "../message_recorder.h"
+#include "emulated_drive.h"
 #include "misc/utilities.h"
 
 namespace {
 
-class tape_check : public ::testing::Test {
+class tape_check : public emulated_drive {
 protected:
-    void SetUp() override
-    {
-        const char* preload = std::getenv("LD_PRELOAD");
-        ASSERT_TRUE(preload && std::strstr(preload, "libtapeemu.so"))
-            << "the tape emulator is not preloaded (LD_PRELOAD=libtapeemu.so)";
-        char pattern[] = "/tmp/tape_check_test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr) << "cannot make a work directory";
-        work_ = pattern;
-        write_file(nrewind_device(), "");
-        write_file(rewind_device(), "");
-        std::string tape = work_ + "/tape";
-        std::string config =
-            nrewind_device() + "=" + tape + ":" + rewind_device() + "=" + tape;
-        ASSERT_EQ(setenv("KITSETUP_TAPE", config.c_str(), 1), 0);
-    }
-
-    void TearDown() override
-    {
-        unsetenv("KITSETUP_TAPE");
-        std::filesystem::remove_all(work_);
-    }
-
-    static void write_file(const std::string& path, const std::string& text)
-    {
-        std::ofstream(path) << text;
-    }
-
-    // Lays out the tape in the drive with files as its files 0, 1, ...
-    void load_tape(const std::vector<std::string>& files)
-    {
-        std::filesystem::create_directory(work_ + "/tape");
-        for (size_t i = 0; i < files.size(); ++i)
-            write_file(work_ + "/tape/" + std::to_string(i), files[i]);
-    }
-
     void load_installation_tape()
     {
         load_tape({"first archive", "kitsetup1\nproduct list", "second archive"});
     }
-
-    std::string nrewind_device() const { return work_ + "/nst0"; }
-    std::string rewind_device() const { return work_ + "/st0"; }
 
     std::string wrong_tape(const std::string& device) const
     {
         return "The device " + device
                + " is not a non-rewind device or the tape in the drive is not a TARNU install tape.";
     }
-
-    std::string work_;
 };
 
 TEST_F(tape_check, non_rewinding_device_with_an_installation_tape_passes)

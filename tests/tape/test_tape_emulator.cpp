@@ -17,48 +17,22 @@
 
 #include <gtest/gtest.h>
 
+#include "emulated_drive.h"
+
 namespace {
 
 const std::string file0 = "first file of the tape, twenty-nine";
 const std::string file1 = "kitsetup1 and the rest of file one";
 const std::string file2 = "file two";
 
-class tape_emulator : public ::testing::Test {
+class tape_emulator : public emulated_drive {
 protected:
     void SetUp() override
     {
-        const char* preload = std::getenv("LD_PRELOAD");
-        ASSERT_TRUE(preload && std::strstr(preload, "libtapeemu.so"))
-            << "the tape emulator is not preloaded (LD_PRELOAD=libtapeemu.so)";
-        char pattern[] = "/tmp/tapeemu_test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr) << "cannot make a work directory";
-        work_ = pattern;
-        std::filesystem::create_directory(work_ + "/tape");
-        write_file(work_ + "/tape/0", file0);
-        write_file(work_ + "/tape/1", file1);
-        write_file(work_ + "/tape/2", file2);
-        write_file(nrewind_device(), "");
-        write_file(rewind_device(), "");
-        std::string config = nrewind_device() + "=" + work_ + "/tape:" + rewind_device() + "="
-                             + work_ + "/tape";
-        ASSERT_EQ(setenv("KITSETUP_TAPE", config.c_str(), 1), 0);
+        emulated_drive::SetUp();
+        if (!HasFatalFailure())
+            load_tape({file0, file1, file2});
     }
-
-    void TearDown() override
-    {
-        unsetenv("KITSETUP_TAPE");
-        std::filesystem::remove_all(work_);
-    }
-
-    static void write_file(const std::string& path, const std::string& text)
-    {
-        std::ofstream(path) << text;
-    }
-
-    std::string nrewind_device() const { return work_ + "/nst0"; }
-    std::string rewind_device() const { return work_ + "/st0"; }
-
-    std::string work_;
 };
 
 // Opens device for reading; fails the test when it cannot.
