@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <pwd.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,198 +16,103 @@
 
 using namespace utilities_test;
 
-namespace {
-
-std::string expanded(const char* path)
+TEST(expand_directory, resolves_relative_forms_against_the_working_directory)
 {
-    listring text(path);
-    expand_directory(text);
-    return text.c_str();
-}
-
-std::string path_of(const char* path)
-{
-    listring dir("stale");
-    get_path(path, dir);
-    return dir.c_str();
-}
-
-std::string toplevel_of(const char* path)
-{
-    listring top("stale");
-    get_toplevel_dir(path, top);
-    return top.c_str();
-}
-
-class expanding_directories : public ::testing::Test {
-protected:
-    // Works in <scratch>/user/work, so that its parent is known too.
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir_.ok());
-        ASSERT_EQ(mkdir((dir_ / "user").c_str(), 0755), 0);
-        ASSERT_EQ(mkdir((dir_ / "user/work").c_str(), 0755), 0);
-        ASSERT_EQ(chdir((dir_ / "user/work").c_str()), 0);
-        cwd_ = current_directory();
-        parent_ = dir_ / "user/";
+    temp_dir dir;
+    state_guard restore;
+    write_file(dir / "user/work/.keep", "");
+    ASSERT_EQ(chdir((dir / "user/work").c_str()), 0);
+    std::string cwd = std::filesystem::current_path().string();
+    std::string parent = cwd.substr(0, cwd.rfind('/') + 1);
+    const char* home = std::getenv("HOME");
+    std::string rows[][2] = {
+        {"../x", parent + "x"}, {"./x", cwd + "/x"}, {".hidden/x", cwd + "/.hidden/x"},
+        {"x/y/", cwd + "/x/y"}, {"..x", cwd + "/..x"}, {".", cwd}, {"./", cwd}, {"..", parent},
+        {"../", parent}, {"$HOME/x", std::string(home ? home : "") + "/x"}, {"/opt/kit/", "/opt/kit"},
+        {"/opt//", "/opt/"}, {"/", "/"}, {"", ""},
+    };
+    message_recorder recorder;
+    for (const auto& [path, expected] : rows) {
+        listring text(path.c_str());
+        expand_directory(text);
+        EXPECT_EQ(std::string(text.c_str()), expected) << "\"" << path << "\"";
     }
-
-    cwd_guard restore_cwd_;
-    env_guard restore_home_{"HOME"};
-    scratch_dir dir_;
-    message_recorder recorder_;
-    std::string cwd_;
-    std::string parent_;
-};
-
-}  // namespace
-
-TEST_F(expanding_directories, relative_forms_resolve_against_the_working_directory)
-{
-    EXPECT_EQ(expanded("../x"), parent_ + "x");
-    EXPECT_EQ(expanded("./x"), cwd_ + "/x");
-    EXPECT_EQ(expanded(".hidden/x"), cwd_ + "/.hidden/x");
-    EXPECT_EQ(expanded("x/y/"), cwd_ + "/x/y");
-    EXPECT_EQ(expanded("..x"), cwd_ + "/..x");
-    EXPECT_EQ(expanded("."), cwd_);
-    EXPECT_EQ(expanded("./"), cwd_);
-    EXPECT_EQ(expanded(".."), parent_);
-    EXPECT_EQ(expanded("../"), parent_);
-    EXPECT_TRUE(recorder_.messages().empty());
-}
-
-TEST_F(expanding_directories, absolute_and_empty_paths_only_lose_a_trailing_slash)
-{
-    EXPECT_EQ(expanded("/opt/kit/"), "/opt/kit");
-    EXPECT_EQ(expanded("/opt//"), "/opt/");
-    EXPECT_EQ(expanded("/"), "/");
-    EXPECT_EQ(expanded(""), "");
-}
-
-TEST_F(expanding_directories, environment_references_expand_first)
-{
-    setenv("HOME", "/home/tester", 1);
-    EXPECT_EQ(expanded("$HOME/x"), "/home/tester/x");
-    EXPECT_EQ(expanded("$HOME/"), "/home/tester");
-    EXPECT_EQ(expanded("~/docs"), "/home/tester/docs");
-}
-
-TEST_F(expanding_directories, getcwd_buffer_follows_the_working_directory)
-{
-    char* first = unix_getcwd();
-    EXPECT_EQ(std::string(first), cwd_);
-    ASSERT_EQ(chdir(".."), 0);
-    char* second = unix_getcwd();
-    EXPECT_EQ(first, second) << "the buffer is allocated once and reused";
-    EXPECT_EQ(std::string(second) + "/", parent_);
-}
-
-TEST(get_path, keeps_everything_up_to_the_last_slash)
-{
-    EXPECT_EQ(path_of("/a/b/c"), "/a/b/");
-    EXPECT_EQ(path_of("a/b/"), "a/b/");
-    EXPECT_EQ(path_of("/"), "/");
-    EXPECT_EQ(path_of("file"), "");
-    EXPECT_EQ(path_of(""), "");
-}
-
-TEST(get_toplevel_dir, finds_the_first_real_component)
-{
-    message_recorder recorder;
-    EXPECT_EQ(toplevel_of("./lib/x.so"), "lib");
-    EXPECT_EQ(toplevel_of("a/b"), "a");
-    EXPECT_EQ(toplevel_of("./opt/x/y"), "opt");
-    EXPECT_EQ(toplevel_of("x"), "x");
-    EXPECT_EQ(toplevel_of("./"), "./");
-    EXPECT_EQ(toplevel_of("./.hidden/x"), ".hidden/x");
-    EXPECT_EQ(toplevel_of("../up/x"), "../up");
-    EXPECT_EQ(toplevel_of("lib/"), "lib");
     EXPECT_TRUE(recorder.messages().empty());
-
-    EXPECT_EQ(toplevel_of("/etc/passwd"), "");
-    EXPECT_EQ(recorder.texts(),
-              std::vector<std::string>{"It is illegal to put non-relative pathnames on the media. "
-                                       "This file will be ignored."});
 }
 
-TEST(flags, yes_and_no_in_any_spelling)
+TEST(get_path_and_get_toplevel_dir, split_archive_member_names)
 {
-    case_guard restore_case;
     message_recorder recorder;
+    for (const auto& [path, expected] : std::vector<std::pair<const char*, const char*>>{
+             {"/a/b/c", "/a/b/"}, {"a/b/", "a/b/"}, {"/", "/"}, {"file", ""}, {"", ""}}) {
+        listring dir("stale");
+        get_path(path, dir);
+        EXPECT_STREQ(dir.c_str(), expected) << "get_path(\"" << path << "\")";
+    }
+    for (const auto& [path, expected] : std::vector<std::pair<const char*, const char*>>{
+             {"./lib/x.so", "lib"}, {"a/b", "a"}, {"./opt/x/y", "opt"}, {"x", "x"}, {"./", "./"},
+             {"./.hidden/x", ".hidden/x"}, {"../up/x", "../up"}, {"lib/", "lib"}, {"/etc/passwd", ""}}) {
+        listring top("stale");
+        get_toplevel_dir(path, top);
+        EXPECT_STREQ(top.c_str(), expected) << "get_toplevel_dir(\"" << path << "\")";
+    }
+    EXPECT_EQ(recorder.texts(), std::vector<std::string>{"It is illegal to put non-relative pathnames "
+                                                         "on the media. This file will be ignored."});
+}
+
+// Conversions ignore case whatever the program's setting, and put it back.
+TEST(flags_and_integers, convert_or_complain_once)
+{
+    state_guard restore;
     listring::case_sensitive_on();
-    for (const char* word : {"yes", "Y", "1", "Yes", " y ", "YES"}) {
-        EXPECT_TRUE(valid_flag(word)) << word;
-        EXPECT_TRUE(string_to_boolean(word)) << word;
-    }
-    for (const char* word : {"No", "0", "n", "no"}) {
-        EXPECT_TRUE(valid_flag(word)) << word;
-        EXPECT_FALSE(string_to_boolean(word)) << word;
-    }
-    EXPECT_TRUE(recorder.messages().empty());
-    EXPECT_TRUE(listring::is_case_sensitive()) << "the case switch must be restored";
-
-    EXPECT_FALSE(valid_flag("maybe"));
-    EXPECT_FALSE(valid_flag(""));
-    EXPECT_FALSE(string_to_boolean("maybe"));
-    EXPECT_EQ(recorder.texts(),
-              std::vector<std::string>{"Unable to convert string \"maybe\" to boolean. Defaulting to False."});
-
-    listring::case_sensitive_off();
-    EXPECT_TRUE(string_to_boolean("y"));
-    EXPECT_FALSE(listring::is_case_sensitive());
-}
-
-TEST(integers, decimal_prefix_or_complaint)
-{
     message_recorder recorder;
-    EXPECT_EQ(string_to_integer("007"), 7);
-    EXPECT_EQ(string_to_integer("0"), 0);
-    EXPECT_EQ(string_to_integer("12abc"), 12);
-    EXPECT_EQ(string_to_integer(" -5 "), -5);
-    EXPECT_TRUE(recorder.messages().empty());
-    EXPECT_TRUE(valid_integer("0"));
-    EXPECT_TRUE(valid_integer("42"));
-    EXPECT_FALSE(valid_integer("abc"));
-    EXPECT_FALSE(valid_integer(""));
-
-    EXPECT_EQ(string_to_integer("abc"), 0);
+    const struct {
+        const char* text;
+        bool valid;
+        bool value;
+    } flags[] = {{"yes", true, true}, {"Y", true, true}, {"1", true, true}, {" y ", true, true},
+                 {"No", true, false}, {"0", true, false}, {"n", true, false}, {"maybe", false, false}};
+    for (const auto& row : flags) {
+        EXPECT_EQ(valid_flag(row.text), row.valid) << row.text;
+        EXPECT_EQ(string_to_boolean(row.text), row.value) << row.text;
+    }
+    EXPECT_TRUE(listring::is_case_sensitive()) << "the case switch was not restored";
+    const struct {
+        const char* text;
+        bool valid;
+        int value;
+    } integers[] = {{"007", true, 7}, {"0", true, 0}, {"12abc", true, 12}, {" -5 ", true, -5}, {"abc", false, 0}};
+    for (const auto& row : integers) {
+        EXPECT_EQ(valid_integer(row.text), row.valid) << row.text;
+        EXPECT_EQ(string_to_integer(row.text), row.value) << row.text;
+    }
     EXPECT_EQ(recorder.texts(),
-              std::vector<std::string>{"Unable to convert string \"abc\" to integer. Defaulting to 0."});
+              (std::vector<std::string>{"Unable to convert string \"maybe\" to boolean. Defaulting to False.",
+                                        "Unable to convert string \"abc\" to integer. Defaulting to 0."}));
 }
 
 TEST(translate_filename, expands_leading_variables_and_home_directories)
 {
-    env_guard restore_home("HOME");
-    env_guard restore_variable("KIT_TEST_ICONS");
-    setenv("HOME", "/home/tester", 1);
-    setenv("KIT_TEST_ICONS", "/usr/share/kit/icons", 1);
-    unsetenv("KIT_TEST_UNSET");
-
-    auto translated = [](const char* name) { return std::string(OI_translate_filename(name).c_str()); };
-    EXPECT_EQ(translated("$KIT_TEST_ICONS/splash"), "/usr/share/kit/icons/splash");
-    EXPECT_EQ(translated("$KIT_TEST_ICONS"), "/usr/share/kit/icons");
-    EXPECT_EQ(translated("$KIT_TEST_UNSET/splash"), "/splash");
-    EXPECT_EQ(translated("~"), "/home/tester");
-    EXPECT_EQ(translated("~/help.hlp"), "/home/tester/help.hlp");
+    const char* home = std::getenv("HOME");
     const passwd* root = getpwnam("root");
-    ASSERT_NE(root, nullptr);
-    EXPECT_EQ(translated("~root/x"), std::string(root->pw_dir) + "/x");
-    EXPECT_EQ(translated("~no_such_user_kit/x"), "~no_such_user_kit/x");
-    EXPECT_EQ(translated("icons/$KIT_TEST_ICONS"), "icons/$KIT_TEST_ICONS");
-    EXPECT_EQ(translated("/abs/~x"), "/abs/~x");
-    EXPECT_EQ(translated(""), "");
+    ASSERT_TRUE(home != nullptr && root != nullptr);
+    unsetenv("KIT_TEST_UNSET");
+    for (const auto& [name, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"$HOME/splash", std::string(home) + "/splash"}, {"$KIT_TEST_UNSET/splash", "/splash"},
+             {"~", home}, {"~/help.hlp", std::string(home) + "/help.hlp"},
+             {"~root/x", std::string(root->pw_dir) + "/x"}, {"~no_such_user_kit/x", "~no_such_user_kit/x"},
+             {"icons/$HOME", "icons/$HOME"}, {"/abs/~x", "/abs/~x"}, {"", ""}})
+        EXPECT_EQ(std::string(OI_translate_filename(name.c_str()).c_str()), expected) << name;
 }
 
+// putenv keeps the very string it is given: the entry must be a copy.
 TEST(environment, putenv_keeps_its_own_copy)
 {
-    env_guard restore_variable("KIT_TEST_PUT");
     {
         listring entry("KIT_TEST_PUT=first value");
         EXPECT_EQ(unix_putenv(entry), 0);
         entry = "KIT_TEST_PUT=overwritten in place";
     }
-    ASSERT_NE(unix_getenv("KIT_TEST_PUT"), nullptr);
     EXPECT_STREQ(unix_getenv("KIT_TEST_PUT"), "first value");
     unsetenv("KIT_TEST_PUT");
-    EXPECT_EQ(unix_getenv("KIT_TEST_PUT"), nullptr);
 }

@@ -1,15 +1,44 @@
-/* Emulated magnetic-tape drive for the tests, loaded with LD_PRELOAD.
- * KITSETUP_TAPE="device=tape_dir[:device=tape_dir...]" makes each placeholder
- * file device act as a drive holding the tape in tape_dir: the tape's files
- * are tape_dir/0, 1, 2, ... and the head position lives in tape_dir/.position,
- * so it outlives processes and is shared across fork as a real drive's is.
- * A device whose base name starts with "n" does not rewind when closed.
+/* Emulated magnetic-tape drive, loaded with LD_PRELOAD into programs that are
+ * to see placeholder files as tape devices: the tests' mt, dd and installer,
+ * and the demo, which carries a tape image for it.
  *
- * Descriptors are real descriptors on the placeholder, recognised by device
- * and inode number, so dup, dup2, fork and exec need no bookkeeping here.
- * Only the calls programs make through the library's exported names are seen:
- * open, openat (and their 64 and fortified variants), read, ioctl, lseek and
- * close; stdio's own internal calls (fopen, fread) pass by unseen. */
+ * Usage:
+ *   LD_PRELOAD=.../libtapeemu.so KITSETUP_TAPE="device=tape_dir[:device=tape_dir...]"
+ * Each device is an existing (empty) placeholder file; it acts as a drive
+ * holding the tape in tape_dir, whose files 0, 1, 2, ... are the tape's files
+ * up to the first number missing (make_tape.sh lays one out). A missing
+ * tape_dir is an empty drive: open fails with ENOMEDIUM. Several names may
+ * share one tape_dir, as st0 and nst0 share one drive.
+ *
+ * Device naming: a device whose base name starts with "n" (nst0) does not
+ * rewind when closed; any other name (st0) rewinds on its last close, that is
+ * when no other descriptor of the closing process is open on it.
+ *
+ * Position file: the head position lives in tape_dir/.position as the text
+ * "file offset eod_reported", locked while in use, so it outlives processes
+ * and is shared across fork, dup and exec as a real drive's is. Deleting it
+ * rewinds the tape; writing "3 0 0" puts the head at the start of file 3.
+ *
+ * Operations, as the st driver does them on a write-protected tape:
+ * - read gives a file's bytes, then 0 once at its filemark, the next read
+ *   starting the next file; at end of data 0 once, then EIO.
+ * - MTIOCTOP: MTREW, MTRETEN, MTOFFL, MTLOAD, MTUNLOAD rewind; MTFSF, MTBSF,
+ *   MTFSFM, MTBSFM, MTEOM space (past either end: EIO, head left at that
+ *   end); MTNOP and the settings (MTSETBLK, MTLOCK, ...) succeed and do
+ *   nothing; MTWEOF, MTWSM, MTERASE fail with EACCES; others with ENOSYS.
+ * - MTIOCGET: SCSI drive, file number, BOT/EOF/EOD, online, write-protected.
+ *   Other ioctl requests on a device fail with ENOTTY.
+ * - Opening for writing fails with EROFS; lseek fails with ESPIPE, so dd's
+ *   skip= reads over the records as on a pipe.
+ *
+ * Limits: no records or blocks (a read takes any byte count; MTFSR and the
+ * like are ENOSYS), no writing. Descriptors are real descriptors on the
+ * placeholder, recognised by device and inode number, so dup, dup2, fork and
+ * exec need no bookkeeping here. Only the calls programs make through the C
+ * library's exported names are seen: open, openat (and their 64 and
+ * fortified variants), read, ioctl, lseek and close; stdio's internal calls
+ * (fopen, fread) and readv, pread and the like pass by unseen. A process that
+ * ends without closing a rewinding device leaves the tape where it is. */
 
 #undef _FORTIFY_SOURCE
 #define _GNU_SOURCE
