@@ -117,6 +117,23 @@ void install_child_handler()
     sigaction(SIGCHLD, &action, nullptr);
 }
 
+// Forks a child whose end the SIGCHLD handler records in the two flags.
+// The flags are set and the handler installed before the fork, so that a
+// child that ends at once is still seen. Returns fork's result; -1 after the
+// message.
+pid_t fork_watched_child()
+{
+    child_died_g = 0;
+    child_succeeded_g = 1;
+    install_child_handler();
+    pid_t pid = fork();
+    if (pid == -1) {
+        int fork_errno = errno;
+        error(format_message(DEF_NO_FORK, std::strerror(fork_errno)), true);
+    }
+    return pid;
+}
+
 // Makes a pipe's read end non-blocking and closed on exec, so that children
 // started later do not inherit it: 0, or -1 with errno set.
 int prepare_read_end(int fd)
@@ -200,16 +217,9 @@ int tape_operation(int fd, short op)
 // drawn. False after a message when the child cannot be started.
 liboolean position_tape_in_child(int fd, const listring& device)
 {
-    child_died_g = 0;
-    child_succeeded_g = 1;
-    // Installed before the fork, so that a child that ends at once is seen.
-    install_child_handler();
-    pid_t pid = fork();
-    if (pid == -1) {
-        int fork_errno = errno;
-        error(format_message(DEF_NO_FORK, std::strerror(fork_errno)), true);
+    pid_t pid = fork_watched_child();
+    if (pid == -1)
         return false;
-    }
     if (pid == 0)
         position_tape(fd, device);
     while (!child_died_g) {
@@ -369,8 +379,6 @@ int parse_integer(const listring& s, liboolean* consumed)
 
 // ---- Processes --------------------------------------------------------------
 
-// The handler is installed before the fork, and the flags set there, so that
-// a child that ends before fork returns is still seen.
 proc_desc_t* unix_proc_open(const listring& command)
 {
     int out_pipe[2];
@@ -410,18 +418,13 @@ proc_desc_t* unix_proc_open(const listring& command)
         return nullptr;
     }
 
-    child_died_g = 0;
-    child_succeeded_g = 1;
-    install_child_handler();
-    pid_t pid = fork();
+    pid_t pid = fork_watched_child();
     if (pid == -1) {
-        int fork_errno = errno;
         std::fclose(proc->out);
         std::fclose(proc->err);
         close(out_pipe[1]);
         close(err_pipe[1]);
         delete proc;
-        error(format_message(DEF_NO_FORK, std::strerror(fork_errno)), true);
         return nullptr;
     }
     if (pid == 0)
