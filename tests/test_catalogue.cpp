@@ -43,20 +43,7 @@ private:
 
 }  // namespace
 
-TEST(MessageTable, NumbersAreUniqueAndEveryTextIsThere)
-{
-    for (const table_entry& a : table) {
-        EXPECT_FALSE(a.message->is_empty()) << a.name;
-        EXPECT_EQ(a.message->number(), a.number) << a.name;
-        for (const table_entry& b : table) {
-            if (&a != &b) {
-                EXPECT_NE(a.number, b.number) << a.name << " and " << b.name;
-            }
-        }
-    }
-    EXPECT_EQ(sizeof table / sizeof table[0], 202u);
-}
-
+// A number used twice, or a text gencat would mangle, reads back wrong here.
 TEST(MessageTable, GeneratedCatalogueReadsBackEveryDefaultText)
 {
     std::string path = std::string(KITSETUP_DEMO_DIR) + "/nls/C/" KITSETUP_KARCH "/kitsetup.cat";
