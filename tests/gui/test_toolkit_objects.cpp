@@ -1,0 +1,156 @@
+// The toolkit's object tree: objects declared by resource files, found by
+// name, cloned, shown and hidden, and their resources merged and re-applied.
+#include <chrono>
+#include <unistd.h>
+
+#include "toolkit/oi_box.h"
+#include "toolkit/oi_static_text.h"
+#include "toolkit_fixture.h"
+
+namespace {
+
+const char* const sample_dialog =
+    "! a box with a title line and an inner box\n"
+    "*sample.class: Box\n"
+    "*sample.title.class: StaticText\n"
+    "*sample.title.text: Hello\n"
+    "*sample.inner.class: Box\n"
+    "*sample.inner.x: 10\n"
+    "*sample.inner.y: 40\n"
+    "*sample.inner.Working.class: StaticText\n"
+    "*sample.inner.Working.text: busy \\\n"
+    "and still busy\n";
+
+}  // namespace
+
+using toolkit_objects = toolkit_test;
+
+TEST_F(toolkit_objects, DeclaredObjectsAreFoundByNameInFileOrder)
+{
+    OI_d_tech* sample = make(sample_dialog);
+    ASSERT_NE(sample, nullptr);
+    EXPECT_EQ(sample->name(), "sample");
+    ASSERT_EQ(sample->num_props(), 2);
+    EXPECT_EQ(sample->numbered_child(0)->name(), "title");
+    EXPECT_EQ(sample->numbered_child(0)->next_child()->name(), "inner");
+    auto* working = dynamic_cast<OI_static_text*>(sample->descendant("Working"));
+    ASSERT_NE(working, nullptr);
+    EXPECT_EQ(working->text(), "busy and still busy");
+    EXPECT_EQ(working->ancestor_derived_from<OI_box>()->name(), "inner");
+    EXPECT_EQ(conn_->root()->descendant("Working"), working);
+    EXPECT_EQ(sample->descendant("missing"), nullptr);
+}
+
+TEST_F(toolkit_objects, CloneCopiesTheWholeTreeAndItsSettings)
+{
+    OI_d_tech* sample = make(sample_dialog);
+    ASSERT_NE(sample, nullptr);
+    dynamic_cast<OI_static_text*>(sample->descendant("title"))->set_text("Changed");
+    OI_d_tech* copy = sample->clone();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->parent(), nullptr);
+    EXPECT_NE(copy->descendant("Working"), sample->descendant("Working"));
+    copy->set_associated_object(conn_->root(), 0, 0, ACTIVE);
+    settle();
+    EXPECT_EQ(dynamic_cast<OI_static_text*>(copy->descendant("title"))->text(), "Changed");
+    EXPECT_TRUE(copy->descendant("Working")->is_displayed());
+    copy->delete_all();
+    EXPECT_TRUE(sample->descendant("Working")->is_displayed()) << "the original must stay";
+}
+
+TEST_F(toolkit_objects, StatesShowAndHideTheWindowAndItsParts)
+{
+    OI_d_tech* sample = make(sample_dialog, ACTIVE_NOT_DISPLAYED);
+    ASSERT_NE(sample, nullptr);
+    settle();
+    EXPECT_FALSE(sample->is_displayed());
+    EXPECT_EQ(tcl("wm state " + sample->widget().substr(0, sample->widget().rfind('.'))), "withdrawn");
+    sample->set_state(ACTIVE);
+    settle();
+    EXPECT_TRUE(sample->is_displayed());
+    OI_d_tech* inner = sample->descendant("inner");
+    inner->set_state(NOT_DISPLAYED);
+    settle();
+    EXPECT_FALSE(sample->descendant("Working")->is_displayed());
+    EXPECT_EQ(tcl("winfo ismapped " + inner->widget()), "0");
+    inner->set_state(ACTIVE);
+    settle();
+    EXPECT_EQ(tcl("winfo ismapped " + inner->widget()), "1");
+}
+
+TEST_F(toolkit_objects, PlacedChildrenSizeTheirBox)
+{
+    OI_d_tech* sample = make(sample_dialog);
+    ASSERT_NE(sample, nullptr);
+    settle();
+    OI_d_tech* inner = sample->descendant("inner");
+    int x = 0, y = 0;
+    inner->location(&x, &y);
+    EXPECT_EQ(x, 10);
+    EXPECT_EQ(y, 40);
+    EXPECT_GE(sample->size_y(), 40 + inner->size_y());
+}
+
+TEST_F(toolkit_objects, MergedResourcesApplyOnUpdate)
+{
+    OI_d_tech* sample = make(sample_dialog);
+    ASSERT_NE(sample, nullptr);
+    OI_d_tech* title = sample->descendant("title");
+    EXPECT_EQ(conn_->merge_resources("*sample.*background: red"), 1);
+    sample->update_resources();
+    EXPECT_EQ(title->bkg_color(), "red");
+    EXPECT_EQ(conn_->merge_resources("*sample.title.text: Again"), 1);
+    sample->update_resources();
+    EXPECT_EQ(tcl(title->widget() + " cget -text"), "Again");
+}
+
+TEST_F(toolkit_objects, BadLinesAreReportedWithFileAndLineAndChangeNothing)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load("*good.class: Box\n!\nno colon here\n*x.class: NoSuchClass\n"), 0);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(".cf:3: "), std::string::npos) << err;
+    EXPECT_NE(err.find(".cf:4: unknown class \"NoSuchClass\""), std::string::npos) << err;
+    EXPECT_EQ(OI_make_top_level(), nullptr) << "a rejected file declares nothing";
+    EXPECT_EQ(conn_->add_resources("/no/such/file.cf", 0), 0);
+}
+
+TEST_F(toolkit_objects, TimersFireOnceAndCanBeCancelled)
+{
+    static int fired;
+    fired = 0;
+    OI_callback count([](OI_d_tech*, void*, long) -> long { return ++fired; }, nullptr);
+    OI_callback other([](OI_d_tech*, void*, long) -> long { return fired += 100; }, nullptr);
+    OI_add_timeout(10, count);
+    OI_add_timeout(10, other);
+    OI_delete_timeout(other);
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (std::chrono::steady_clock::now() < end)
+        OI_dispatch_one(false);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST_F(toolkit_objects, ReadableDescriptorsCallBackUntilRemoved)
+{
+    static int calls;
+    calls = 0;
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    OI_io_dispatch_insert(ends[0], OI_READABLE, OI_callback(
+        [](OI_d_tech*, void*, long fd) -> long {
+            char c;
+            ++calls;
+            return read(static_cast<int>(fd), &c, 1);
+        }, nullptr));
+    ASSERT_EQ(write(ends[1], "ab", 2), 2);
+    for (int i = 0; i < 50 && calls < 2; ++i)
+        OI_dispatch_one(false);
+    EXPECT_EQ(calls, 2);
+    OI_io_dispatch_remove(ends[0], OI_READABLE);
+    ASSERT_EQ(write(ends[1], "c", 1), 1);
+    for (int i = 0; i < 20; ++i)
+        OI_dispatch_one(false);
+    EXPECT_EQ(calls, 2);
+    close(ends[0]);
+    close(ends[1]);
+}

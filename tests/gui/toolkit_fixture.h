@@ -1,0 +1,70 @@
+// Test fixture: a toolkit connection on the test's Xvfb, resource files
+// written on the fly, and a way to run the event loop for a while.
+#ifndef KITSETUP_TESTS_GUI_TOOLKIT_FIXTURE_H
+#define KITSETUP_TESTS_GUI_TOOLKIT_FIXTURE_H
+
+#include <cstdlib>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "run_program.h"
+#include "toolkit/oi_connection.h"
+#include "toolkit/oi_d_tech.h"
+
+class toolkit_test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char arg0[] = "kitsetup";
+        char* argv[] = {arg0, nullptr};
+        int argc = 1;
+        conn_ = OI_init(&argc, argv, "kitsetup", nullptr);
+        ASSERT_NE(conn_, nullptr) << "no display";
+    }
+    void TearDown() override { OI_fini(); }
+
+    // Writes text as a resource file and merges it: add_resources's result.
+    int load(const std::string& text)
+    {
+        std::string path = dir_ / ("file" + std::to_string(++files_) + ".cf");
+        write_file(path, text);
+        return conn_->add_resources(path.c_str(), 0);
+    }
+
+    // Loads text and creates its objects; the first new top-level object,
+    // attached to the root in state.
+    OI_d_tech* make(const std::string& text, OI_state state = ACTIVE)
+    {
+        if (load(text) == 0)
+            return nullptr;
+        OI_d_tech** tops = OI_make_top_level();
+        if (tops == nullptr)
+            return nullptr;
+        OI_d_tech* first = tops[0];
+        for (OI_d_tech** top = tops; *top != nullptr; ++top)
+            (*top)->set_associated_object(conn_->root(), OI_DEFAULT_LOC, OI_DEFAULT_LOC, state);
+        std::free(tops);
+        return first;
+    }
+
+    // Runs the event loop until nothing is pending.
+    static void settle()
+    {
+        while (OI_dispatch_one(false)) {
+        }
+    }
+
+    std::string tcl(const std::string& script)
+    {
+        std::string result;
+        conn_->eval(script, &result);
+        return result;
+    }
+
+    OI_connection* conn_ = nullptr;
+    temp_dir dir_;
+    int files_ = 0;
+};
+
+#endif

@@ -1,0 +1,568 @@
+#include "toolkit/oi_connection.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xresource.h>
+#include <tcl.h>
+#include <tk.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+#include "toolkit/oi_class_registry.h"
+#include "toolkit/oi_d_tech.h"
+#include "toolkit/oi_flush.h"
+#include "toolkit/oi_root.h"
+
+namespace {
+
+OI_connection* current_connection = nullptr;
+bool interaction_ended = false;
+
+// The standard X toolkit options: those followed by a value, and the
+// resource line each one stands for ("" when Tk or OI_init handles it).
+struct x_option {
+    const char* name;
+    bool takes_value;
+    const char* resource;
+};
+
+const x_option x_options[] = {
+    {"-display", true, ""},           {"-name", true, ""},
+    {"-xrm", true, ""},               {"-bg", true, "*background"},
+    {"-background", true, "*background"}, {"-fg", true, "*foreground"},
+    {"-foreground", true, "*foreground"}, {"-fn", true, "*font"},
+    {"-font", true, "*font"},         {"-bd", true, "*borderColor"},
+    {"-bordercolor", true, "*borderColor"}, {"-bw", true, "*borderWidth"},
+    {"-borderwidth", true, "*borderWidth"}, {"-geometry", true, ".geometry"},
+    {"-title", true, ".title"},       {"-selectionTimeout", true, "*selectionTimeout"},
+    {"-xnllanguage", true, "*xnlLanguage"}, {"-xtsessionID", true, "*sessionID"},
+    {"-iconic", false, ".iconic: on"}, {"-rv", false, "*reverseVideo: on"},
+    {"-reverse", false, "*reverseVideo: on"}, {"+rv", false, "*reverseVideo: off"},
+    {"-synchronous", false, "*synchronous: on"}, {"+synchronous", false, "*synchronous: off"},
+};
+
+const x_option* find_x_option(const char* argument)
+{
+    for (const x_option& option : x_options) {
+        if (std::strcmp(option.name, argument) == 0)
+            return &option;
+    }
+    return nullptr;
+}
+
+// What OI_init takes out of the argument vector.
+struct toolkit_options {
+    std::string display;
+    std::string name;
+    std::vector<std::string> resource_lines;
+};
+
+// Removes the X toolkit options (and their values) from argv, keeping the
+// order of the rest, and returns what they said.
+toolkit_options take_x_options(int* argc, char** argv)
+{
+    toolkit_options taken;
+    int kept = 1;
+    for (int i = 1; i < *argc; ++i) {
+        const x_option* option = find_x_option(argv[i]);
+        if (option == nullptr || (option->takes_value && i + 1 >= *argc)) {
+            argv[kept++] = argv[i];
+            continue;
+        }
+        std::string value = option->takes_value ? argv[++i] : "";
+        if (std::strcmp(option->name, "-display") == 0)
+            taken.display = value;
+        else if (std::strcmp(option->name, "-name") == 0)
+            taken.name = value;
+        else if (std::strcmp(option->name, "-xrm") == 0)
+            taken.resource_lines.push_back(value);
+        else if (option->takes_value)
+            taken.resource_lines.push_back(std::string(option->resource) + ": " + value);
+        else
+            taken.resource_lines.push_back(option->resource);
+    }
+    argv[kept] = nullptr;
+    *argc = kept;
+    return taken;
+}
+
+// "::oi::event ID KIND ?ARG ...?": a Tk binding reporting an event to the
+// object with that number.
+int event_command(ClientData, Tcl_Interp*, int argc, const char** argv)
+{
+    if (argc < 3)
+        return TCL_OK;
+    OI_d_tech* object = OI_d_tech::by_id(std::strtoul(argv[1], nullptr, 10));
+    if (object == nullptr)
+        return TCL_OK;
+    std::vector<std::string> args(argv + 3, argv + argc);
+    object->handle_event(argv[2], args);
+    return TCL_OK;
+}
+
+std::string trimmed(const std::string& text)
+{
+    size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return "";
+    size_t last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+bool is_name_character(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '?';
+}
+
+// Checks "spec: value" and splits it. An empty reason means the line is good.
+std::string split_resource_line(const std::string& line, std::string* spec, std::string* value)
+{
+    size_t colon = line.find(':');
+    if (colon == std::string::npos)
+        return "a resource line is \"name: value\", and this one has no colon";
+    *spec = trimmed(line.substr(0, colon));
+    *value = trimmed(line.substr(colon + 1));
+    if (spec->empty())
+        return "the resource name is missing before the colon";
+    char previous = '.';
+    for (char c : *spec) {
+        bool binding = c == '.' || c == '*';
+        if (!binding && !is_name_character(c))
+            return std::string("the resource name holds the character '") + c + "'";
+        if (binding && previous == '.' && c == '.')
+            return "the resource name has an empty component";
+        previous = c;
+    }
+    if (previous == '.' || previous == '*')
+        return "the resource name ends with a binding";
+    return "";
+}
+
+}  // namespace
+
+// ---- The connection ---------------------------------------------------------
+
+OI_connection::OI_connection(Tcl_Interp* interp, const std::string& app_name,
+                             const std::string& app_class)
+    : interp_(interp), app_name_(app_name), app_class_(app_class), root_(new OI_root)
+{
+    XrmInitialize();
+}
+
+OI_connection::~OI_connection()
+{
+    root_.reset();
+    if (database_ != nullptr)
+        XrmDestroyDatabase(database_);
+}
+
+Display* OI_connection::display() const
+{
+    Tk_Window main_window = Tk_MainWindow(interp_);
+    return main_window == nullptr ? nullptr : Tk_Display(main_window);
+}
+
+OI_d_tech* OI_connection::root() const
+{
+    return root_.get();
+}
+
+OI_d_tech* OI_connection::screen_root() const
+{
+    return root_.get();
+}
+
+bool OI_connection::eval(const std::string& script, std::string* result) const
+{
+    int status = Tcl_Eval(interp_, script.c_str());
+    if (result != nullptr)
+        *result = Tcl_GetStringResult(interp_);
+    return status == TCL_OK;
+}
+
+std::string OI_connection::new_widget_path(const std::string& parent_path)
+{
+    std::string leaf = "oi" + std::to_string(++widget_count_);
+    return parent_path == "." ? "." + leaf : parent_path + "." + leaf;
+}
+
+// A declaration is "path.class: ClassName" where the path, after an optional
+// leading "*" or application name, is names joined by ".".
+int OI_connection::merge_line(const std::string& line, const std::string& file, int line_number)
+{
+    std::string spec;
+    std::string value;
+    std::string reason = split_resource_line(line, &spec, &value);
+    if (reason.empty()) {
+        const std::string suffix = ".class";
+        bool declares = spec.size() > suffix.size() &&
+                        spec.compare(spec.size() - suffix.size(), suffix.size(), suffix) == 0;
+        if (declares) {
+            std::string path = spec.substr(0, spec.size() - suffix.size());
+            if (path[0] == '*')
+                path.erase(0, 1);
+            else if (path.compare(0, app_name_.size() + 1, app_name_ + ".") == 0)
+                path.erase(0, app_name_.size() + 1);
+            OI_declaration declaration;
+            declaration.class_name = value;
+            declaration.file = file;
+            declaration.line = line_number;
+            size_t start = 0;
+            while (reason.empty()) {
+                size_t dot = path.find('.', start);
+                std::string component = path.substr(start, dot - start);
+                if (component.empty() || component.find('*') != std::string::npos)
+                    reason = "an object is declared by its full path of names joined by \".\"";
+                declaration.path.push_back(component);
+                if (dot == std::string::npos)
+                    break;
+                start = dot + 1;
+            }
+            if (reason.empty() && OI_find_class(value) == nullptr)
+                reason = "unknown class \"" + value + "\"";
+            if (reason.empty())
+                declarations_.push_back(declaration);
+        }
+    }
+    if (!reason.empty()) {
+        std::fprintf(stderr, "%s:%d: %s\n", file.c_str(), line_number, reason.c_str());
+        return 0;
+    }
+    return 1;
+}
+
+namespace {
+
+// The logical lines of text: a line ending in "\" goes on in the next one.
+// Each comes with the number of its first physical line.
+std::vector<std::pair<int, std::string>> logical_lines(std::istream& in)
+{
+    std::vector<std::pair<int, std::string>> lines;
+    std::string physical;
+    std::string pending;
+    int number = 0;
+    int first = 0;
+    while (std::getline(in, physical)) {
+        ++number;
+        if (!physical.empty() && physical.back() == '\r')
+            physical.pop_back();
+        if (pending.empty())
+            first = number;
+        if (!physical.empty() && physical.back() == '\\') {
+            physical.pop_back();
+            pending += physical;
+            continue;
+        }
+        lines.emplace_back(first, pending + physical);
+        pending.clear();
+    }
+    if (!pending.empty())
+        lines.emplace_back(first, pending);
+    return lines;
+}
+
+}  // namespace
+
+// Every line is checked before any is merged, so a bad file changes nothing.
+int OI_connection::add_resources(const char* file, int)
+{
+    std::ifstream in(file);
+    if (!in) {
+        std::fprintf(stderr, "%s: cannot be read\n", file);
+        return 0;
+    }
+    std::vector<std::pair<int, std::string>> lines = logical_lines(in);
+    std::vector<OI_declaration> before = declarations_;
+    std::vector<std::string> good;
+    int status = 1;
+    for (const auto& [number, text] : lines) {
+        std::string content = trimmed(text);
+        if (content.empty() || content[0] == '!' || content[0] == '#')
+            continue;
+        if (merge_line(content, file, number) == 0)
+            status = 0;
+        else
+            good.push_back(content);
+    }
+    if (status == 0) {
+        declarations_ = before;
+        return 0;
+    }
+    for (const std::string& line : good)
+        XrmPutLineResource(&database_, line.c_str());
+    return 1;
+}
+
+int OI_connection::merge_resources(const char* lines)
+{
+    std::string text(lines == nullptr ? "" : lines);
+    std::istringstream in(text);
+    std::vector<OI_declaration> before = declarations_;
+    std::vector<std::string> good;
+    for (const auto& [number, line] : logical_lines(in)) {
+        std::string content = trimmed(line);
+        if (content.empty() || content[0] == '!')
+            continue;
+        if (merge_line(content, "resources", number) == 0) {
+            declarations_ = before;
+            return 0;
+        }
+        good.push_back(content);
+    }
+    for (const std::string& line : good)
+        XrmPutLineResource(&database_, line.c_str());
+    return 1;
+}
+
+bool OI_connection::get_resource(const std::vector<std::string>& names,
+                                 const std::vector<std::string>& classes, std::string* value) const
+{
+    if (database_ == nullptr || names.size() != classes.size())
+        return false;
+    std::vector<XrmQuark> name_quarks;
+    std::vector<XrmQuark> class_quarks;
+    for (size_t i = 0; i < names.size(); ++i) {
+        name_quarks.push_back(XrmStringToQuark(names[i].c_str()));
+        class_quarks.push_back(XrmStringToQuark(classes[i].c_str()));
+    }
+    name_quarks.push_back(NULLQUARK);
+    class_quarks.push_back(NULLQUARK);
+    XrmRepresentation type;
+    XrmValue found;
+    if (!XrmQGetResource(database_, name_quarks.data(), class_quarks.data(), &type, &found) ||
+        found.addr == nullptr)
+        return false;
+    value->assign(found.addr, found.size > 0 ? found.size - 1 : 0);
+    return true;
+}
+
+void OI_connection::add_actions(const OI_actions_rec* records, int count)
+{
+    for (int i = 0; i < count; ++i)
+        actions_[records[i].name] = records[i];
+}
+
+const OI_actions_rec* OI_connection::action(const std::string& name) const
+{
+    auto found = actions_.find(name);
+    return found == actions_.end() ? nullptr : &found->second;
+}
+
+OI_callback OI_connection::callback_from_resource(const std::string& value,
+                                                  const std::string& where) const
+{
+    std::istringstream words(value);
+    std::string first;
+    std::string second;
+    words >> first >> second;
+    if (first.empty())
+        return OI_callback();
+    const OI_actions_rec* record = action(first);
+    if (second.empty()) {
+        if (record != nullptr && record->function != nullptr)
+            return OI_callback(record->function, nullptr);
+        std::fprintf(stderr, "%s: no function is bound to the name \"%s\"\n", where.c_str(),
+                     first.c_str());
+        return OI_callback();
+    }
+    const OI_actions_rec* member = this->action(second);
+    if (record == nullptr || !record->object || member == nullptr || member->member == nullptr) {
+        std::fprintf(stderr, "%s: no object and member are bound to \"%s\"\n", where.c_str(),
+                     value.c_str());
+        return OI_callback();
+    }
+    return OI_callback(record->object, member->member, nullptr);
+}
+
+std::vector<OI_declaration> OI_connection::take_declarations()
+{
+    std::vector<OI_declaration> taken;
+    taken.swap(declarations_);
+    return taken;
+}
+
+// ---- Start and end -----------------------------------------------------------
+
+OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
+{
+    if (current_connection != nullptr)
+        return current_connection;
+    toolkit_options options = take_x_options(argc, argv);
+    const char* program = *argc > 0 ? argv[0] : "kitsetup";
+    const char* slash = std::strrchr(program, '/');
+    std::string app_name = options.name.empty() ? (slash ? slash + 1 : program) : options.name;
+
+    Tcl_FindExecutable(program);
+    Tcl_Interp* interp = Tcl_CreateInterp();
+    Tcl_Init(interp);
+    std::string tk_arguments = "-name " + app_name;
+    if (!options.display.empty())
+        tk_arguments += " -display " + options.display;
+    Tcl_SetVar(interp, "argv", tk_arguments.c_str(), TCL_GLOBAL_ONLY);
+    if (Tk_Init(interp) != TCL_OK) {
+        Tcl_DeleteInterp(interp);
+        return nullptr;
+    }
+    Tcl_SetVar(interp, "argv", "", TCL_GLOBAL_ONLY);
+    Tcl_Eval(interp, "wm withdraw .");
+    Tcl_CreateCommand(interp, "::oi::event", event_command, nullptr, nullptr);
+
+    std::string class_name = app_class == nullptr ? "Kitsetup" : app_class;
+    if (!class_name.empty())
+        class_name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(class_name[0])));
+    current_connection = new OI_connection(interp, app_name, class_name);
+    OI_register_standard_classes();
+    for (const std::string& line : options.resource_lines)
+        current_connection->merge_resources(line.c_str());
+    return current_connection;
+}
+
+OI_connection* OI_current_connection()
+{
+    return current_connection;
+}
+
+void OI_fini()
+{
+    if (current_connection == nullptr)
+        return;
+    Tcl_Interp* interp = current_connection->interp();
+    delete current_connection;
+    current_connection = nullptr;
+    Tcl_DeleteInterp(interp);
+}
+
+void OI_add_actions(const OI_actions_rec* records, int count)
+{
+    if (current_connection != nullptr)
+        current_connection->add_actions(records, count);
+}
+
+// ---- Creating declared objects -------------------------------------------------
+
+namespace {
+
+// The child of object named name, or null.
+OI_d_tech* child_named(OI_d_tech* object, const std::string& name)
+{
+    for (int c = 0; object != nullptr && c < object->num_props(); ++c) {
+        if (object->numbered_child(c)->name() == name)
+            return object->numbered_child(c);
+    }
+    return nullptr;
+}
+
+// The parent a declaration names: its top-level object (one made in this
+// round, the latest of that name, or one already under the root) and the
+// names below it. Null when a name on the way is missing.
+OI_d_tech* declared_parent(const OI_declaration& declaration, OI_d_tech* root,
+                           const std::vector<OI_d_tech*>& new_tops)
+{
+    OI_d_tech* object = nullptr;
+    for (OI_d_tech* top : new_tops) {
+        if (top->name() == declaration.path[0])
+            object = top;
+    }
+    if (object == nullptr)
+        object = child_named(root, declaration.path[0]);
+    for (size_t i = 1; i + 1 < declaration.path.size() && object != nullptr; ++i)
+        object = child_named(object, declaration.path[i]);
+    return object;
+}
+
+// Where a declared child goes: "x"/"y" in pixels, else "column"/"row", else
+// the toolkit's choice; "state" says whether it shows.
+void attach_declared(OI_d_tech* object, OI_d_tech* parent)
+{
+    std::string state_text = object->resource("state", "State", "ACTIVE");
+    OI_state state = ACTIVE;
+    if (state_text == "INACTIVE")
+        state = INACTIVE;
+    else if (state_text == "NOT_DISPLAYED")
+        state = NOT_DISPLAYED;
+    else if (state_text == "ACTIVE_NOT_DISPLAYED")
+        state = ACTIVE_NOT_DISPLAYED;
+    std::string x = object->resource("x", "X");
+    std::string y = object->resource("y", "Y");
+    std::string column = object->resource("column", "Column");
+    std::string row = object->resource("row", "Row");
+    if (!x.empty() || !y.empty())
+        object->set_associated_object(parent, std::atoi(x.c_str()), std::atoi(y.c_str()), state);
+    else if (!column.empty() || !row.empty())
+        object->layout_associated_object(parent, std::atoi(column.c_str()), std::atoi(row.c_str()),
+                                         state);
+    else
+        object->set_associated_object(parent, OI_DEFAULT_LOC, OI_DEFAULT_LOC, state);
+}
+
+}  // namespace
+
+// Top-level objects are made but left unattached: the caller attaches them to
+// the root (or elsewhere) and chooses their state.
+OI_d_tech** OI_make_top_level()
+{
+    if (current_connection == nullptr)
+        return nullptr;
+    OI_d_tech* root = current_connection->root();
+    std::vector<OI_d_tech*> made_top;
+    for (const OI_declaration& declaration : current_connection->take_declarations()) {
+        const std::string& name = declaration.path.back();
+        OI_d_tech* parent = nullptr;
+        if (declaration.path.size() > 1) {
+            parent = declared_parent(declaration, root, made_top);
+            if (parent == nullptr) {
+                std::fprintf(stderr, "%s:%d: the parent of \"%s\" is not declared before it\n",
+                             declaration.file.c_str(), declaration.line, name.c_str());
+                continue;
+            }
+        }
+        OI_d_tech* object = OI_find_class(declaration.class_name)(name);
+        if (parent == nullptr) {
+            made_top.push_back(object);
+            continue;
+        }
+        // Attached hidden first, so that its resources are found by its full
+        // path; then placed as they say.
+        object->set_associated_object(parent, OI_DEFAULT_LOC, OI_DEFAULT_LOC, NOT_DISPLAYED);
+        attach_declared(object, parent);
+    }
+    if (made_top.empty())
+        return nullptr;
+    OI_d_tech** array =
+        static_cast<OI_d_tech**>(std::malloc((made_top.size() + 1) * sizeof(OI_d_tech*)));
+    if (array == nullptr)
+        return nullptr;
+    for (size_t i = 0; i < made_top.size(); ++i)
+        array[i] = made_top[i];
+    array[made_top.size()] = nullptr;
+    return array;
+}
+
+// ---- The event loop ---------------------------------------------------------------
+
+void OI_begin_interaction()
+{
+    interaction_ended = false;
+    OI_flush();
+    while (!interaction_ended)
+        Tcl_DoOneEvent(TCL_ALL_EVENTS);
+}
+
+void OI_end_interaction()
+{
+    interaction_ended = true;
+}
+
+bool OI_dispatch_one(bool wait)
+{
+    return Tcl_DoOneEvent(wait ? TCL_ALL_EVENTS : TCL_ALL_EVENTS | TCL_DONT_WAIT) != 0;
+}
+
+void OI_flush()
+{
+    if (current_connection != nullptr)
+        current_connection->eval("update idletasks");
+}

@@ -1,0 +1,624 @@
+#include "toolkit/oi_d_tech.h"
+
+#include <tcl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "toolkit/oi_connection.h"
+#include "toolkit/oi_root.h"
+
+namespace {
+
+std::map<unsigned long, OI_d_tech*>& objects_by_id()
+{
+    static std::map<unsigned long, OI_d_tech*> objects;
+    return objects;
+}
+
+unsigned long next_object_id = 1;
+
+}  // namespace
+
+OI_d_tech::OI_d_tech(const std::string& name) : id_(next_object_id++), name_(name)
+{
+    objects_by_id()[id_] = this;
+}
+
+OI_d_tech* OI_d_tech::by_id(unsigned long id)
+{
+    auto found = objects_by_id().find(id);
+    return found == objects_by_id().end() ? nullptr : found->second;
+}
+
+std::string OI_d_tech::event_script(const std::string& kind) const
+{
+    return "::oi::event " + std::to_string(id_) + " " + kind;
+}
+
+void OI_d_tech::handle_event(const std::string& kind, const std::vector<std::string>&)
+{
+    if (kind == "resize")
+        shell_resized();
+}
+
+OI_d_tech::~OI_d_tech()
+{
+    objects_by_id().erase(id_);
+    if (fit_pending_)
+        Tcl_CancelIdleCall(fit_when_idle, this);
+    unrealize();
+    std::vector<OI_d_tech*> children = children_;
+    for (OI_d_tech* child : children)
+        delete child;
+    if (parent_ != nullptr) {
+        auto& siblings = parent_->children_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+}
+
+OI_connection* OI_d_tech::connection()
+{
+    return OI_current_connection();
+}
+
+std::string OI_d_tech::quoted(const std::string& text)
+{
+    const char* words[] = {text.c_str()};
+    char* merged = Tcl_Merge(1, words);
+    std::string result(merged);
+    Tcl_Free(merged);
+    return result;
+}
+
+bool OI_d_tech::configure(const std::string& option, const std::string& value) const
+{
+    OI_connection* conn = connection();
+    if (conn == nullptr || widget_.empty())
+        return false;
+    return conn->eval(widget_ + " configure " + option + " " + quoted(value));
+}
+
+// ---- Tree ------------------------------------------------------------------
+
+OI_d_tech* OI_d_tech::numbered_child(int i) const
+{
+    if (i < 0 || i >= num_props())
+        return nullptr;
+    return children_[static_cast<size_t>(i)];
+}
+
+OI_d_tech* OI_d_tech::next_child() const
+{
+    if (parent_ == nullptr)
+        return nullptr;
+    const auto& siblings = parent_->children_;
+    auto here = std::find(siblings.begin(), siblings.end(), this);
+    if (here == siblings.end() || ++here == siblings.end())
+        return nullptr;
+    return *here;
+}
+
+OI_d_tech* OI_d_tech::descendant(const std::string& name) const
+{
+    for (OI_d_tech* child : children_) {
+        if (child->name_ == name)
+            return child;
+        if (OI_d_tech* found = child->descendant(name))
+            return found;
+    }
+    return nullptr;
+}
+
+void OI_d_tech::copy_common_to(OI_d_tech* copy) const
+{
+    copy->state_ = state_;
+    copy->placement_ = placement_;
+    copy->place_a_ = place_a_;
+    copy->place_b_ = place_b_;
+    copy->width_ = width_;
+    copy->height_ = height_;
+    copy->resizable_ = resizable_;
+    copy->background_ = background_;
+    copy->foreground_ = foreground_;
+    copy->border_colour_ = border_colour_;
+    copy->border_width_ = border_width_;
+    copy->resize_callback_ = resize_callback_;
+}
+
+OI_d_tech* OI_d_tech::clone() const
+{
+    OI_d_tech* copy = copy_self();
+    if (copy == nullptr)
+        return nullptr;
+    copy_common_to(copy);
+    for (const OI_d_tech* child : children_) {
+        OI_d_tech* child_copy = child->clone();
+        if (child_copy == nullptr) {
+            delete copy;
+            return nullptr;
+        }
+        child_copy->parent_ = copy;
+        copy->children_.push_back(child_copy);
+    }
+    return copy;
+}
+
+void OI_d_tech::del()
+{
+    std::vector<OI_d_tech*> children = children_;
+    for (OI_d_tech* child : children)
+        child->disassociate();
+    delete this;
+}
+
+// ---- Attachment and state ----------------------------------------------------
+
+void OI_d_tech::set_associated_object(OI_d_tech* parent, int x, int y, OI_state state)
+{
+    bool chosen_by_toolkit = x == OI_DEFAULT_LOC && y == OI_DEFAULT_LOC;
+    attach(parent, chosen_by_toolkit ? placement::none : placement::pixel, x, y, state);
+}
+
+void OI_d_tech::layout_associated_object(OI_d_tech* parent, int column, int row, OI_state state)
+{
+    bool chosen_by_toolkit = column == OI_DEFAULT_LOC && row == OI_DEFAULT_LOC;
+    attach(parent, chosen_by_toolkit ? placement::none : placement::grid, column, row, state);
+}
+
+// Moving to another parent rebuilds the widget there: Tk cannot move a
+// widget between parents.
+void OI_d_tech::attach(OI_d_tech* parent, placement how, int a, int b, OI_state state)
+{
+    if (parent == this || parent == nullptr)
+        return;
+    if (parent_ != parent) {
+        disassociate();
+        parent_ = parent;
+        parent->children_.push_back(this);
+    }
+    placement_ = how;
+    place_a_ = a;
+    place_b_ = b;
+    state_ = state;
+    bool parent_ready = dynamic_cast<OI_root*>(parent) != nullptr || parent->realized();
+    if (!parent_ready)
+        return;
+    if (realized())
+        show_or_hide();
+    else
+        realize();
+}
+
+void OI_d_tech::disassociate()
+{
+    if (parent_ == nullptr)
+        return;
+    unrealize();
+    OI_d_tech* old_parent = parent_;
+    auto& siblings = old_parent->children_;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    parent_ = nullptr;
+    old_parent->refit_parent_of_children();
+}
+
+void OI_d_tech::set_state(OI_state state)
+{
+    state_ = state;
+    show_or_hide();
+}
+
+bool OI_d_tech::is_displayed() const
+{
+    for (const OI_d_tech* object = this; object != nullptr; object = object->parent_) {
+        if (dynamic_cast<const OI_root*>(object) != nullptr)
+            return true;
+        if (object->state_ != ACTIVE && object->state_ != INACTIVE)
+            return false;
+    }
+    return false;
+}
+
+OI_d_tech* OI_d_tech::top_level()
+{
+    OI_d_tech* object = this;
+    while (object->parent_ != nullptr && dynamic_cast<OI_root*>(object->parent_) == nullptr)
+        object = object->parent_;
+    return object;
+}
+
+// ---- Widgets -------------------------------------------------------------------
+
+void OI_d_tech::realize()
+{
+    OI_connection* conn = connection();
+    if (conn == nullptr || realized() || parent_ == nullptr)
+        return;
+    if (dynamic_cast<OI_root*>(parent_) != nullptr) {
+        shell_ = conn->new_widget_path(".");
+        conn->eval("toplevel " + shell_ + " -class " + quoted(conn->app_class()));
+        conn->eval("wm withdraw " + shell_);
+        conn->eval("wm title " + shell_ + " " + quoted(resource("title", "Title", name_)));
+        conn->eval("bind " + shell_ + " <Configure> {if {\"%W\" eq \"" + shell_ + "\"} {" +
+                   event_script("resize") + "}}");
+        if (!resizable_)
+            conn->eval("wm resizable " + shell_ + " 0 0");
+        widget_ = shell_ + ".w";
+    } else {
+        widget_ = conn->new_widget_path(parent_->child_container());
+    }
+    create_widget(widget_);
+    if (!shell_.empty())
+        conn->eval("pack " + widget_ + " -fill both -expand 1");
+    apply_resources();
+    widget_built();
+    for (OI_d_tech* child : children_)
+        child->realize();
+    show_or_hide();
+}
+
+void OI_d_tech::unrealize()
+{
+    OI_connection* conn = connection();
+    if (!realized())
+        return;
+    if (conn != nullptr)
+        conn->eval("destroy " + (shell_.empty() ? widget_ : shell_));
+    // Tk destroyed the whole subtree; forget the paths below as well.
+    std::vector<OI_d_tech*> pending = {this};
+    while (!pending.empty()) {
+        OI_d_tech* object = pending.back();
+        pending.pop_back();
+        object->widget_.clear();
+        object->shell_.clear();
+        pending.insert(pending.end(), object->children_.begin(), object->children_.end());
+    }
+}
+
+void OI_d_tech::show_or_hide()
+{
+    OI_connection* conn = connection();
+    if (conn == nullptr || !realized())
+        return;
+    bool visible = state_ == ACTIVE || state_ == INACTIVE;
+    if (!shell_.empty()) {
+        conn->eval(std::string(visible ? "wm deiconify " : "wm withdraw ") + shell_);
+    } else if (visible) {
+        manage_in_parent();
+    } else {
+        conn->eval("place forget " + widget_);
+        conn->eval("grid remove " + widget_);
+        refit_parent();
+    }
+    if (visible)
+        show_enabled(state_ == ACTIVE);
+}
+
+void OI_d_tech::manage_in_parent()
+{
+    OI_connection* conn = connection();
+    conn->eval("place forget " + widget_);
+    conn->eval("grid forget " + widget_);
+    switch (placement_) {
+    case placement::pixel: {
+        std::string command = "place " + widget_ + " -x " + std::to_string(place_a_) + " -y " +
+                              std::to_string(place_b_);
+        if (width_ > 0 && height_ > 0)
+            command += " -width " + std::to_string(width_) + " -height " + std::to_string(height_);
+        conn->eval(command);
+        refit_parent();
+        break;
+    }
+    case placement::grid:
+        conn->eval("grid " + widget_ + " -column " + std::to_string(place_a_) + " -row " +
+                   std::to_string(place_b_) + " -sticky nsew -padx 2 -pady 2");
+        break;
+    case placement::none: {
+        auto& siblings = parent_->children_;
+        long row = std::find(siblings.begin(), siblings.end(), this) - siblings.begin();
+        conn->eval("grid " + widget_ + " -column 0 -row " + std::to_string(row) +
+                   " -sticky nsew -padx 2 -pady 2");
+        break;
+    }
+    }
+}
+
+void OI_d_tech::refit_parent()
+{
+    if (parent_ != nullptr)
+        parent_->refit_parent_of_children();
+}
+
+// Placed children do not size their parent in Tk, so a container that has
+// any is sized, once the pending geometry work is done, to hold them all.
+void OI_d_tech::refit_parent_of_children()
+{
+    if (!realized() || fit_pending_)
+        return;
+    fit_pending_ = true;
+    Tcl_DoWhenIdle(fit_when_idle, this);
+}
+
+void OI_d_tech::fit_when_idle(void* object)
+{
+    OI_d_tech* self = static_cast<OI_d_tech*>(object);
+    self->fit_pending_ = false;
+    self->fit_to_children();
+}
+
+void OI_d_tech::fit_to_children()
+{
+    OI_connection* conn = connection();
+    if (conn == nullptr || !realized() || (width_ > 0 && height_ > 0))
+        return;
+    int right = 0;
+    int bottom = 0;
+    bool any_placed = false;
+    for (OI_d_tech* child : children_) {
+        if (child->placement_ != placement::pixel || !child->realized() ||
+            (child->state_ != ACTIVE && child->state_ != INACTIVE))
+            continue;
+        any_placed = true;
+        int w = 0;
+        int h = 0;
+        child->size(&w, &h);
+        right = std::max(right, child->place_a_ + w);
+        bottom = std::max(bottom, child->place_b_ + h);
+    }
+    if (!any_placed)
+        return;
+    std::string container = child_container();
+    std::string grid_size;
+    conn->eval("grid bbox " + container, &grid_size);
+    int gx = 0, gy = 0, gw = 0, gh = 0;
+    if (std::sscanf(grid_size.c_str(), "%d %d %d %d", &gx, &gy, &gw, &gh) == 4) {
+        right = std::max(right, gx + gw);
+        bottom = std::max(bottom, gy + gh);
+    }
+    conn->eval("grid propagate " + container + " 0");
+    conn->eval(container + " configure -width " + std::to_string(right) + " -height " +
+               std::to_string(bottom));
+    refit_parent();
+}
+
+void OI_d_tech::show_enabled(bool enabled)
+{
+    for (OI_d_tech* child : children_) {
+        if (child->state_ == ACTIVE)
+            child->show_enabled(enabled);
+    }
+}
+
+// ---- Geometry ------------------------------------------------------------------
+
+void OI_d_tech::size(int* width, int* height) const
+{
+    OI_connection* conn = connection();
+    *width = width_;
+    *height = height_;
+    if (conn == nullptr || !realized())
+        return;
+    std::string path = shell_.empty() ? widget_ : shell_;
+    std::string mapped;
+    conn->eval("winfo ismapped " + path, &mapped);
+    std::string which = mapped == "1" ? "winfo " : "winfo req";
+    std::string w;
+    std::string h;
+    conn->eval(which + "width " + path, &w);
+    conn->eval(which + "height " + path, &h);
+    *width = std::atoi(w.c_str());
+    *height = std::atoi(h.c_str());
+}
+
+int OI_d_tech::size_x() const
+{
+    int w = 0, h = 0;
+    size(&w, &h);
+    return w;
+}
+
+int OI_d_tech::size_y() const
+{
+    int w = 0, h = 0;
+    size(&w, &h);
+    return h;
+}
+
+void OI_d_tech::set_size(int width, int height)
+{
+    width_ = width;
+    height_ = height;
+    OI_connection* conn = connection();
+    if (conn == nullptr || !realized())
+        return;
+    if (!shell_.empty()) {
+        conn->eval("wm geometry " + shell_ + " " + std::to_string(width) + "x" + std::to_string(height));
+    } else if (placement_ == placement::pixel) {
+        conn->eval("place configure " + widget_ + " -width " + std::to_string(width) +
+                   " -height " + std::to_string(height));
+        refit_parent();
+    } else {
+        conn->eval("grid propagate " + widget_ + " 0");
+        configure("-width", std::to_string(width));
+        configure("-height", std::to_string(height));
+    }
+}
+
+void OI_d_tech::set_root_loc(int x, int y)
+{
+    OI_connection* conn = connection();
+    if (conn != nullptr && !shell_.empty())
+        conn->eval("wm geometry " + shell_ + " +" + std::to_string(x) + "+" + std::to_string(y));
+}
+
+void OI_d_tech::location(int* x, int* y) const
+{
+    *x = place_a_ == OI_DEFAULT_LOC ? 0 : place_a_;
+    *y = place_b_ == OI_DEFAULT_LOC ? 0 : place_b_;
+    OI_connection* conn = connection();
+    if (conn == nullptr || !realized())
+        return;
+    std::string path = shell_.empty() ? widget_ : shell_;
+    std::string prefix = shell_.empty() ? "winfo " : "winfo root";
+    std::string text_x, text_y;
+    conn->eval(prefix + "x " + path, &text_x);
+    conn->eval(prefix + "y " + path, &text_y);
+    *x = std::atoi(text_x.c_str());
+    *y = std::atoi(text_y.c_str());
+}
+
+void OI_d_tech::disallow_resize()
+{
+    resizable_ = false;
+    OI_connection* conn = connection();
+    if (conn != nullptr && !shell_.empty())
+        conn->eval("wm resizable " + shell_ + " 0 0");
+}
+
+// ---- Look ------------------------------------------------------------------------
+
+void OI_d_tech::set_bkg_color(const std::string& colour)
+{
+    background_ = colour;
+    configure("-background", colour);
+}
+
+void OI_d_tech::set_fg_color(const std::string& colour)
+{
+    foreground_ = colour;
+    configure("-foreground", colour);
+}
+
+void OI_d_tech::set_bdr_color(const std::string& colour)
+{
+    border_colour_ = colour;
+    configure("-highlightbackground", colour);
+}
+
+void OI_d_tech::set_bdr_width(int width)
+{
+    border_width_ = width;
+    configure("-borderwidth", std::to_string(width));
+}
+
+std::string OI_d_tech::bkg_color() const
+{
+    OI_connection* conn = connection();
+    std::string colour = background_;
+    if (conn != nullptr && realized())
+        conn->eval(widget_ + " cget -background", &colour);
+    return colour;
+}
+
+// ---- Focus, busy state, windows ------------------------------------------------
+
+void OI_d_tech::set_focus()
+{
+    OI_connection* conn = connection();
+    if (conn != nullptr && realized())
+        conn->eval("focus " + widget_);
+}
+
+void OI_d_tech::set_working()
+{
+    working_ = true;
+    OI_connection* conn = connection();
+    if (conn != nullptr && realized())
+        conn->eval("tk busy hold " + (shell_.empty() ? widget_ : shell_));
+}
+
+void OI_d_tech::clear_working()
+{
+    working_ = false;
+    OI_connection* conn = connection();
+    if (conn != nullptr && realized())
+        conn->eval("tk busy forget " + (shell_.empty() ? widget_ : shell_));
+}
+
+void OI_d_tech::set_transient_for(const OI_d_tech* main)
+{
+    OI_connection* conn = connection();
+    if (conn != nullptr && !shell_.empty() && main != nullptr && !main->shell_.empty())
+        conn->eval("wm transient " + shell_ + " " + main->shell_);
+}
+
+// ---- Resources -------------------------------------------------------------------
+
+void OI_d_tech::resource_path(std::vector<std::string>* names,
+                              std::vector<std::string>* classes) const
+{
+    std::vector<const OI_d_tech*> chain;
+    for (const OI_d_tech* object = this; object != nullptr; object = object->parent_) {
+        if (dynamic_cast<const OI_root*>(object) != nullptr)
+            break;
+        chain.push_back(object);
+    }
+    OI_connection* conn = connection();
+    names->push_back(conn != nullptr ? conn->app_name() : "kitsetup");
+    classes->push_back(conn != nullptr ? conn->app_class() : "Kitsetup");
+    for (auto object = chain.rbegin(); object != chain.rend(); ++object) {
+        names->push_back((*object)->name_);
+        classes->push_back((*object)->class_name());
+    }
+}
+
+std::string OI_d_tech::resource(const std::string& name, const std::string& cls,
+                                const std::string& def) const
+{
+    OI_connection* conn = connection();
+    if (conn == nullptr)
+        return def;
+    std::vector<std::string> names;
+    std::vector<std::string> classes;
+    resource_path(&names, &classes);
+    names.push_back(name);
+    classes.push_back(cls);
+    std::string value;
+    return conn->get_resource(names, classes, &value) ? value : def;
+}
+
+void OI_d_tech::apply_resources()
+{
+    std::string background = background_.empty() ? resource("background", "Background") : background_;
+    if (!background.empty())
+        configure("-background", background);
+    std::string foreground = foreground_.empty() ? resource("foreground", "Foreground") : foreground_;
+    if (!foreground.empty())
+        configure("-foreground", foreground);
+    std::string font = resource("font", "Font");
+    if (!font.empty())
+        configure("-font", font);
+    std::string border =
+        border_width_ >= 0 ? std::to_string(border_width_) : resource("borderWidth", "BorderWidth");
+    if (!border.empty())
+        configure("-borderwidth", border);
+    std::string border_colour =
+        border_colour_.empty() ? resource("borderColor", "BorderColor") : border_colour_;
+    if (!border_colour.empty())
+        configure("-highlightbackground", border_colour);
+    if (width_ > 0 && height_ > 0)
+        set_size(width_, height_);
+}
+
+void OI_d_tech::update_resources()
+{
+    if (realized())
+        apply_resources();
+    for (OI_d_tech* child : children_)
+        child->update_resources();
+}
+
+// Called from the shell's <Configure> binding.
+void OI_d_tech::shell_resized()
+{
+    int w = 0, h = 0;
+    size(&w, &h);
+    if (w == last_width_ && h == last_height_)
+        return;
+    last_width_ = w;
+    last_height_ = h;
+    if (resize_callback_)
+        resize_callback_.call(this, 0);
+}

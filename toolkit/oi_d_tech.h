@@ -1,0 +1,195 @@
+// OI_d_tech: every window element of the toolkit. An object has a name (any
+// text), a parent and ordered children (it owns them), a state, a place in
+// its parent, a size and its resources. It is backed by a Tk widget while its
+// top-level ancestor hangs under the connection's root object; the program
+// never sees the widget's path. Derived classes say which widget they are
+// and how their resources and values map onto it.
+#ifndef KITSETUP_TOOLKIT_OI_D_TECH_H
+#define KITSETUP_TOOLKIT_OI_D_TECH_H
+
+#include <string>
+#include <vector>
+
+#include "toolkit/oi_types.h"
+#include "toolkit/oiu_callback_multiple.h"
+
+class OI_connection;
+
+class OI_d_tech {
+public:
+    explicit OI_d_tech(const std::string& name);
+    // Deletes the children too and leaves the parent.
+    virtual ~OI_d_tech();
+    OI_d_tech(const OI_d_tech&) = delete;
+    OI_d_tech& operator=(const OI_d_tech&) = delete;
+
+    // Resource class of the object ("Box", "DialogBox", ...).
+    virtual const char* class_name() const = 0;
+
+    const std::string& name() const { return name_; }
+    void set_name(const std::string& name) { name_ = name; }
+
+    // ---- Tree --------------------------------------------------------------
+    OI_d_tech* parent() const { return parent_; }
+    int num_props() const { return static_cast<int>(children_.size()); }
+    OI_d_tech* numbered_child(int i) const;
+    // The child after this one in its parent, or null.
+    OI_d_tech* next_child() const;
+    // The first descendant (depth first, children in order) named name, or
+    // null. The object itself is not a descendant.
+    OI_d_tech* descendant(const std::string& name) const;
+    // The nearest ancestor of class T, or null.
+    template <class T>
+    T* ancestor_derived_from() const
+    {
+        for (OI_d_tech* up = parent_; up != nullptr; up = up->parent_) {
+            if (T* found = dynamic_cast<T*>(up))
+                return found;
+        }
+        return nullptr;
+    }
+    // A complete copy of this object and its children, attached nowhere.
+    OI_d_tech* clone() const;
+    // Deletes this object with everything in it.
+    void delete_all() { delete this; }
+    // Deletes this object only: its children are detached first and stay.
+    void del();
+
+    // ---- Attachment and state ------------------------------------------------
+    // Attaches this object to parent at pixel x, y (OI_DEFAULT_LOC for both
+    // lets the toolkit choose) in state, leaving any former parent.
+    void set_associated_object(OI_d_tech* parent, int x, int y, OI_state state);
+    // The same at a column and row of the parent's layout.
+    void layout_associated_object(OI_d_tech* parent, int column, int row, OI_state state);
+    // Leaves the parent; the object stays whole and can be attached again.
+    void disassociate();
+    void set_state(OI_state state);
+    OI_state state() const { return state_; }
+    // Shown on the screen: ACTIVE or INACTIVE, and so is every ancestor, up
+    // to a top level attached to the root.
+    bool is_displayed() const;
+    void enable() { set_state(ACTIVE); }
+    void disable() { set_state(INACTIVE); }
+
+    // ---- Geometry --------------------------------------------------------------
+    // The object's current size in pixels (its requested size while hidden).
+    virtual void size(int* width, int* height) const;
+    int size_x() const;
+    int size_y() const;
+    void set_size(int width, int height);
+    // Places a top-level object at x, y of the screen.
+    void set_root_loc(int x, int y);
+    // Position on the screen (top-level) or in the parent.
+    void location(int* x, int* y) const;
+    void set_resize(const OI_callback& callback) { resize_callback_ = callback; }
+    void disallow_resize();
+
+    // ---- Look ----------------------------------------------------------------
+    void set_bkg_color(const std::string& colour);
+    void set_fg_color(const std::string& colour);
+    void set_bdr_color(const std::string& colour);
+    void set_bdr_width(int width);
+    std::string bkg_color() const;
+
+    // ---- Focus, busy state, windows --------------------------------------------
+    void set_focus();
+    void set_working();
+    void clear_working();
+    bool is_working() const { return working_; }
+    // Marks this top-level object's window transient for main's window.
+    void set_transient_for(const OI_d_tech* main);
+    // The top-level object this one belongs to (itself for a top level).
+    OI_d_tech* top_level();
+
+    // ---- Resources -------------------------------------------------------------
+    // The value of resource name (class cls) for this object, or def when no
+    // resource line matches it.
+    std::string resource(const std::string& name, const std::string& cls,
+                         const std::string& def = "") const;
+    // Applies this object's resources again, and its children's, after the
+    // database changed (merge_resources) or the object was moved.
+    void update_resources();
+
+    // ---- Widget (for the toolkit's own classes) --------------------------------
+    bool realized() const { return !widget_.empty(); }
+    const std::string& widget() const { return widget_; }
+    static OI_connection* connection();
+
+    // Events from Tk bindings reach objects by number, so a binding that
+    // outlives its object finds nothing instead of a dangling pointer.
+    unsigned long id() const { return id_; }
+    static OI_d_tech* by_id(unsigned long id);
+    // Handles an event a binding of this object reported ("resize", or a
+    // class's own kinds with their arguments).
+    virtual void handle_event(const std::string& kind, const std::vector<std::string>& args);
+
+protected:
+    // Creates the Tk widget of this object at path, configured from the
+    // object's resources.
+    virtual void create_widget(const std::string& path) = 0;
+    // A new object of the same class and name, with this one's own settings
+    // (children are copied by clone).
+    virtual OI_d_tech* copy_self() const = 0;
+    // Applies the resources every object knows (colours, border, font, size)
+    // and lets a class add its own.
+    virtual void apply_resources();
+    // Greys the widget out or gives it back; containers pass it on.
+    virtual void show_enabled(bool enabled);
+    // Where children's widgets go (a container may hold them in an inner
+    // frame); the widget itself by default.
+    virtual std::string child_container() const { return widget_; }
+    // Called after the widget was (re)built, for classes that bind events.
+    virtual void widget_built() {}
+
+    // Runs "widget_ option value" and friends; false on a Tcl error.
+    bool configure(const std::string& option, const std::string& value) const;
+    // A Tcl word of text, quoted so that it stays one word.
+    static std::string quoted(const std::string& text);
+    // Copies the settings every object has into a fresh copy.
+    void copy_common_to(OI_d_tech* copy) const;
+    // Asks the parent to fit itself around its placed children.
+    void refit_parent();
+    // The Tcl command a binding runs to report kind for this object.
+    std::string event_script(const std::string& kind) const;
+
+private:
+    enum class placement { none, pixel, grid };
+
+    void attach(OI_d_tech* parent, placement how, int a, int b, OI_state state);
+    void realize();
+    void unrealize();
+    void show_or_hide();
+    void manage_in_parent();
+    void fit_to_children();
+    void refit_parent_of_children();
+    void shell_resized();
+    static void fit_when_idle(void* object);
+    void resource_path(std::vector<std::string>* names, std::vector<std::string>* classes) const;
+
+    unsigned long id_;
+    std::string name_;
+    OI_d_tech* parent_ = nullptr;
+    std::vector<OI_d_tech*> children_;
+    OI_state state_ = NOT_DISPLAYED;
+    placement placement_ = placement::none;
+    int place_a_ = OI_DEFAULT_LOC;
+    int place_b_ = OI_DEFAULT_LOC;
+    int width_ = 0;   // set_size; 0 means the natural size
+    int height_ = 0;
+    bool resizable_ = true;
+    bool working_ = false;
+    bool fit_pending_ = false;
+    std::string background_;
+    std::string foreground_;
+    std::string border_colour_;
+    int border_width_ = -1;
+    std::string shell_;   // the toplevel of a top-level object
+    std::string widget_;  // the object's own widget
+    OI_callback resize_callback_;
+    int last_width_ = 0;
+    int last_height_ = 0;
+
+    friend class OI_root;
+};
+
+#endif

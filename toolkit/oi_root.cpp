@@ -1,0 +1,31 @@
+#include "toolkit/oi_root.h"
+
+#include <cstdlib>
+
+#include "toolkit/oi_connection.h"
+
+// The root stands for Tk's main window ".", which stays withdrawn: only the
+// top levels under it are seen.
+OI_root::OI_root() : OI_d_tech("root")
+{
+    widget_ = ".";
+}
+
+// "." belongs to Tk and goes with the interpreter, not with this object.
+OI_root::~OI_root()
+{
+    widget_.clear();
+}
+
+void OI_root::size(int* width, int* height) const
+{
+    OI_connection* conn = connection();
+    std::string w = "0";
+    std::string h = "0";
+    if (conn != nullptr) {
+        conn->eval("winfo screenwidth .", &w);
+        conn->eval("winfo screenheight .", &h);
+    }
+    *width = std::atoi(w.c_str());
+    *height = std::atoi(h.c_str());
+}
