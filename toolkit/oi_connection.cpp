@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <sstream>
@@ -187,6 +188,28 @@ std::string OI_connection::new_widget_path(const std::string& parent_path)
 {
     std::string leaf = "oi" + std::to_string(++widget_count_);
     return parent_path == "." ? "." + leaf : parent_path + "." + leaf;
+}
+
+std::vector<OI_d_tech*> OI_connection::shown_objects() const
+{
+    std::vector<OI_d_tech*> objects;
+    for (unsigned long id : shown_order_) {
+        if (OI_d_tech* object = OI_d_tech::by_id(id))
+            objects.push_back(object);
+    }
+    return objects;
+}
+
+void OI_connection::note_shown(const OI_d_tech* object)
+{
+    forget_shown(object);
+    shown_order_.push_back(object->id());
+}
+
+void OI_connection::forget_shown(const OI_d_tech* object)
+{
+    shown_order_.erase(std::remove(shown_order_.begin(), shown_order_.end(), object->id()),
+                       shown_order_.end());
 }
 
 // A declaration is "path.class: ClassName" where the path, after an optional

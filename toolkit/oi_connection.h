@@ -82,6 +82,13 @@ public:
     // A fresh Tk path name under parent_path ("." for a top level).
     std::string new_widget_path(const std::string& parent_path);
 
+    // Top-level objects in the order they were last shown, most recent last
+    // (hidden ones included: callers check is_displayed()).
+    std::vector<OI_d_tech*> shown_objects() const;
+    // Records that a top-level object has just been shown; forgets a deleted one.
+    void note_shown(const OI_d_tech* object);
+    void forget_shown(const OI_d_tech* object);
+
 private:
     int merge_line(const std::string& line, const std::string& file, int line_number);
 
@@ -93,6 +100,7 @@ private:
     std::unique_ptr<OI_root> root_;
     std::map<std::string, OI_actions_rec> actions_;
     std::vector<OI_declaration> declarations_;
+    std::vector<unsigned long> shown_order_;
     unsigned long widget_count_ = 0;
 };
 

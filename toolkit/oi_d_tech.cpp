@@ -47,6 +47,8 @@ void OI_d_tech::handle_event(const std::string& kind, const std::vector<std::str
 OI_d_tech::~OI_d_tech()
 {
     objects_by_id().erase(id_);
+    if (OI_connection* conn = connection())
+        conn->forget_shown(this);
     if (fit_pending_)
         Tcl_CancelIdleCall(fit_when_idle, this);
     unrealize();
@@ -285,6 +287,8 @@ void OI_d_tech::show_or_hide()
     bool visible = state_ == ACTIVE || state_ == INACTIVE;
     if (!shell_.empty()) {
         conn->eval(std::string(visible ? "wm deiconify " : "wm withdraw ") + shell_);
+        if (visible)
+            conn->note_shown(this);
     } else if (visible) {
         manage_in_parent();
     } else {

@@ -71,6 +71,11 @@ public:
     void enable() { set_state(ACTIVE); }
     void disable() { set_state(INACTIVE); }
 
+    // Acts exactly as a pointer click on the object does (a button, menu
+    // cell, toggle, exclusive choice or image button): false when the object
+    // cannot be pressed.
+    virtual bool press() { return false; }
+
     // ---- Geometry --------------------------------------------------------------
     // The object's current size in pixels (its requested size while hidden).
     virtual void size(int* width, int* height) const;
