@@ -104,6 +104,18 @@ int event_command(ClientData, Tcl_Interp*, int argc, const char** argv)
     return TCL_OK;
 }
 
+// "::oi::action ID NAME PATH": a translation of the object with that
+// number running the action NAME for the widget PATH the event happened in.
+int action_command(ClientData, Tcl_Interp*, int argc, const char** argv)
+{
+    if (argc < 4)
+        return TCL_OK;
+    OI_d_tech* object = OI_d_tech::by_id(std::strtoul(argv[1], nullptr, 10));
+    if (object != nullptr)
+        object->run_action(argv[2], argv[3]);
+    return TCL_OK;
+}
+
 std::string trimmed(const std::string& text)
 {
     size_t first = text.find_first_not_of(" \t");
@@ -432,6 +444,7 @@ OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
     Tcl_SetVar(interp, "argv", "", TCL_GLOBAL_ONLY);
     Tcl_Eval(interp, "wm withdraw .");
     Tcl_CreateCommand(interp, "::oi::event", event_command, nullptr, nullptr);
+    Tcl_CreateCommand(interp, "::oi::action", action_command, nullptr, nullptr);
 
     std::string class_name = app_class == nullptr ? "Kitsetup" : app_class;
     if (!class_name.empty())

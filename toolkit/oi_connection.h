@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/oi_flush.h"
 #include "toolkit/oi_types.h"
 #include "toolkit/oiu_callback_multiple.h"
 

@@ -9,6 +9,7 @@
 
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_root.h"
+#include "toolkit/oi_translations.h"
 
 namespace {
 
@@ -42,6 +43,8 @@ void OI_d_tech::handle_event(const std::string& kind, const std::vector<std::str
 {
     if (kind == "resize")
         shell_resized();
+    else if (kind == "delete_window" && delete_window_action_)
+        delete_window_action_.call(this, 0);
 }
 
 OI_d_tech::~OI_d_tech()
@@ -58,6 +61,7 @@ OI_d_tech::~OI_d_tech()
     if (parent_ != nullptr) {
         auto& siblings = parent_->children_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+        parent_->regrid_default_children();
     }
 }
 
@@ -128,6 +132,10 @@ void OI_d_tech::copy_common_to(OI_d_tech* copy) const
     copy->border_colour_ = border_colour_;
     copy->border_width_ = border_width_;
     copy->resize_callback_ = resize_callback_;
+    copy->delete_window_action_ = delete_window_action_;
+    copy->actions_ = actions_;
+    copy->translations_set_ = translations_set_;
+    copy->translations_ = translations_;
 }
 
 OI_d_tech* OI_d_tech::clone() const
@@ -203,6 +211,7 @@ void OI_d_tech::disassociate()
     auto& siblings = old_parent->children_;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     parent_ = nullptr;
+    old_parent->regrid_default_children();
     old_parent->refit_parent_of_children();
 }
 
@@ -247,15 +256,21 @@ void OI_d_tech::realize()
                    event_script("resize") + "}}");
         if (!resizable_)
             conn->eval("wm resizable " + shell_ + " 0 0");
+        if (delete_window_action_)
+            conn->eval("wm protocol " + shell_ + " WM_DELETE_WINDOW " +
+                       quoted(event_script("delete_window")));
         widget_ = shell_ + ".w";
     } else {
-        widget_ = conn->new_widget_path(parent_->child_container());
+        std::string leaf = parent_->child_widget_name(this);
+        std::string container = parent_->container_for(this);
+        widget_ = leaf.empty() ? conn->new_widget_path(container) : container + "." + leaf;
     }
     create_widget(widget_);
     if (!shell_.empty())
         conn->eval("pack " + widget_ + " -fill both -expand 1");
     apply_resources();
     widget_built();
+    bind_translations();
     for (OI_d_tech* child : children_)
         child->realize();
     show_or_hide();
@@ -275,6 +290,7 @@ void OI_d_tech::unrealize()
         pending.pop_back();
         object->widget_.clear();
         object->shell_.clear();
+        object->bound_sequences_.clear();
         pending.insert(pending.end(), object->children_.begin(), object->children_.end());
     }
 }
@@ -289,6 +305,8 @@ void OI_d_tech::show_or_hide()
         conn->eval(std::string(visible ? "wm deiconify " : "wm withdraw ") + shell_);
         if (visible)
             conn->note_shown(this);
+    } else if (!laid_out()) {
+        // Its owner shows it (a menu through its cascade).
     } else if (visible) {
         manage_in_parent();
     } else {
@@ -302,6 +320,8 @@ void OI_d_tech::show_or_hide()
 
 void OI_d_tech::manage_in_parent()
 {
+    if (!laid_out())
+        return;
     OI_connection* conn = connection();
     conn->eval("place forget " + widget_);
     conn->eval("grid forget " + widget_);
@@ -321,11 +341,42 @@ void OI_d_tech::manage_in_parent()
         break;
     case placement::none: {
         auto& siblings = parent_->children_;
-        long row = std::find(siblings.begin(), siblings.end(), this) - siblings.begin();
-        conn->eval("grid " + widget_ + " -column 0 -row " + std::to_string(row) +
-                   " -sticky nsew -padx 2 -pady 2");
+        long index = std::find(siblings.begin(), siblings.end(), this) - siblings.begin();
+        int column = 0;
+        int row = 0;
+        parent_->default_grid_cell(this, static_cast<int>(index), &column, &row);
+        conn->eval("grid " + widget_ + " -column " + std::to_string(column) + " -row " +
+                   std::to_string(row) + " -sticky nsew -padx 2 -pady 2");
         break;
     }
+    }
+}
+
+std::string OI_d_tech::container_for(const OI_d_tech*) const
+{
+    return child_container();
+}
+
+std::string OI_d_tech::child_widget_name(const OI_d_tech*) const
+{
+    return "";
+}
+
+void OI_d_tech::default_grid_cell(const OI_d_tech*, int index, int* column, int* row) const
+{
+    *column = 0;
+    *row = index;
+}
+
+// Children placed by the toolkit sit at their index among their siblings;
+// after one leaves, the others are laid out again so that none keeps a
+// stale cell that a later child would share.
+void OI_d_tech::regrid_default_children()
+{
+    for (OI_d_tech* child : children_) {
+        if (child->placement_ == placement::none && child->realized() && child->shell_.empty() &&
+            (child->state_ == ACTIVE || child->state_ == INACTIVE))
+            child->manage_in_parent();
     }
 }
 
@@ -541,6 +592,15 @@ void OI_d_tech::clear_working()
         conn->eval("tk busy forget " + (shell_.empty() ? widget_ : shell_));
 }
 
+void OI_d_tech::set_delete_window_action(const OI_callback& action)
+{
+    delete_window_action_ = action;
+    OI_connection* conn = connection();
+    if (conn != nullptr && !shell_.empty())
+        conn->eval("wm protocol " + shell_ + " WM_DELETE_WINDOW " +
+                   quoted(event_script("delete_window")));
+}
+
 void OI_d_tech::set_transient_for(const OI_d_tech* main)
 {
     OI_connection* conn = connection();
@@ -625,4 +685,115 @@ void OI_d_tech::shell_resized()
     last_height_ = h;
     if (resize_callback_)
         resize_callback_.call(this, 0);
+}
+
+// ---- Key bindings ----------------------------------------------------------------
+
+void OI_d_tech::push_actions(const OI_actions_rec* records, int count)
+{
+    for (int i = 0; i < count; ++i)
+        actions_.push_back(records[i]);
+}
+
+bool OI_d_tech::substitute_translations(const std::string& text)
+{
+    std::vector<OI_translation> table;
+    std::string reason;
+    if (!OI_parse_translations(text, &table, &reason)) {
+        std::fprintf(stderr, "%s: bad translations: %s\n", name_.c_str(), reason.c_str());
+        return false;
+    }
+    translations_set_ = true;
+    translations_ = text;
+    return bind_translations();
+}
+
+// Binds the translations (the substituted ones, else the "translations"
+// resource) on a top level's shell, whose bindings every widget inside it
+// shares, or on the widget, after unbinding the sequences bound before.
+bool OI_d_tech::bind_translations()
+{
+    OI_connection* conn = connection();
+    if (conn == nullptr || !realized())
+        return true;
+    std::string target = shell_.empty() ? widget_ : shell_;
+    for (const std::string& sequence : bound_sequences_)
+        conn->eval("bind " + target + " " + sequence + " {}");
+    bound_sequences_.clear();
+    std::string text = translations_set_ ? translations_ : resource("translations", "Translations");
+    std::vector<OI_translation> table;
+    std::string reason;
+    if (!OI_parse_translations(text, &table, &reason)) {
+        std::fprintf(stderr, "%s: bad translations: %s\n", name_.c_str(), reason.c_str());
+        return false;
+    }
+    bool all_bound = true;
+    for (const OI_translation& translation : table) {
+        std::string script;
+        for (const std::string& action : translation.actions)
+            script += "::oi::action " + std::to_string(id_) + " " + quoted(action) + " %W\n";
+        std::string error;
+        if (conn->eval("bind " + target + " " + translation.sequence + " " + quoted(script), &error)) {
+            bound_sequences_.push_back(translation.sequence);
+        } else {
+            std::fprintf(stderr, "%s: cannot bind %s: %s\n", name_.c_str(),
+                         translation.sequence.c_str(), error.c_str());
+            all_bound = false;
+        }
+    }
+    return all_bound;
+}
+
+// The object, this one or one inside it, whose widget holds the Tk window
+// path (the innermost one, as a class's widget may have parts); this object
+// when none does.
+OI_d_tech* OI_d_tech::object_with_path(const std::string& path)
+{
+    OI_d_tech* found = this;
+    size_t found_length = 0;
+    std::vector<OI_d_tech*> pending = {this};
+    while (!pending.empty()) {
+        OI_d_tech* object = pending.back();
+        pending.pop_back();
+        const std::string& own = object->widget_;
+        bool holds = !own.empty() && path.compare(0, own.size(), own) == 0 &&
+                     (path.size() == own.size() || path[own.size()] == '.');
+        if (holds && own.size() > found_length) {
+            found = object;
+            found_length = own.size();
+        }
+        pending.insert(pending.end(), object->children_.begin(), object->children_.end());
+    }
+    return found;
+}
+
+// Actions pushed on this object or an ancestor (the latest first) come
+// before the connection's binding table.
+bool OI_d_tech::run_action(const std::string& name, const std::string& path)
+{
+    const OI_actions_rec* record = nullptr;
+    for (const OI_d_tech* object = this; object != nullptr && record == nullptr;
+         object = object->parent_) {
+        for (auto pushed = object->actions_.rbegin(); pushed != object->actions_.rend(); ++pushed) {
+            if (pushed->name == name) {
+                record = &*pushed;
+                break;
+            }
+        }
+    }
+    OI_connection* conn = connection();
+    if (record == nullptr && conn != nullptr)
+        record = conn->action(name);
+    OI_callback callback;
+    if (record != nullptr && record->function != nullptr)
+        callback = OI_callback(record->function, nullptr);
+    else if (record != nullptr && record->object && record->member != nullptr)
+        callback = OI_callback(record->object, record->member, nullptr);
+    if (!callback) {
+        std::fprintf(stderr, "%s: no action is bound to the name \"%s\"\n", name_.c_str(),
+                     name.c_str());
+        return false;
+    }
+    callback.call(object_with_path(path), 0);
+    return true;
 }

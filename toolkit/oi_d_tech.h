@@ -101,6 +101,9 @@ public:
     void set_working();
     void clear_working();
     bool is_working() const { return working_; }
+    // action.call(this, 0) runs when the window manager asks to close this
+    // top-level object's window (dialog boxes have their own unpin).
+    void set_delete_window_action(const OI_callback& action);
     // Marks this top-level object's window transient for main's window.
     void set_transient_for(const OI_d_tech* main);
     // The top-level object this one belongs to (itself for a top level).
@@ -114,6 +117,20 @@ public:
     // Applies this object's resources again, and its children's, after the
     // database changed (merge_resources) or the object was moved.
     void update_resources();
+
+    // ---- Key bindings ------------------------------------------------------------
+    // Adds named actions for the translations of this object and of the
+    // objects inside it; they are found before the connection's table.
+    void push_actions(const OI_actions_rec* records, int count);
+    // Replaces this object's translations by text, lines such as
+    // "<KeyPress>F1: activate_help()"; a top level's hold in its whole
+    // window. False, with the reason on standard error and the old ones
+    // kept, when a line is not a translation or cannot be bound.
+    bool substitute_translations(const std::string& text);
+    // Runs the action called name for the object whose widget is path (this
+    // one when none inside it has that path): false when no action by that
+    // name can be called.
+    bool run_action(const std::string& name, const std::string& path);
 
     // ---- Widget (for the toolkit's own classes) --------------------------------
     bool realized() const { return !widget_.empty(); }
@@ -143,8 +160,23 @@ protected:
     // Where children's widgets go (a container may hold them in an inner
     // frame); the widget itself by default.
     virtual std::string child_container() const { return widget_; }
+    // Where the widget of child goes: child_container() unless a class keeps
+    // some children apart (a dialog's button box sits below its content).
+    virtual std::string container_for(const OI_d_tech* child) const;
+    // Column and row of child, the index-th child, when it leaves its place
+    // to the toolkit: stacked in column 0 by default.
+    virtual void default_grid_cell(const OI_d_tech* child, int index, int* column, int* row) const;
+    // The leaf name of child's widget in container_for(child), or "" for a
+    // fresh one; Tk gives some names a meaning (a menu bar's "help" menu).
+    virtual std::string child_widget_name(const OI_d_tech* child) const;
+    // False for an object that its parent does not lay out (a menu, a menu
+    // entry): its owner shows it, not a geometry manager.
+    virtual bool laid_out() const { return true; }
     // Called after the widget was (re)built, for classes that bind events.
     virtual void widget_built() {}
+    // Lays the shown children that the toolkit places out again (after one
+    // left, or after default_grid_cell changed its answer).
+    void regrid_default_children();
 
     // Runs "widget_ option value" and friends; false on a Tcl error.
     bool configure(const std::string& option, const std::string& value) const;
@@ -170,6 +202,8 @@ private:
     void shell_resized();
     static void fit_when_idle(void* object);
     void resource_path(std::vector<std::string>* names, std::vector<std::string>* classes) const;
+    bool bind_translations();
+    OI_d_tech* object_with_path(const std::string& path);
 
     unsigned long id_;
     std::string name_;
@@ -191,6 +225,11 @@ private:
     std::string shell_;   // the toplevel of a top-level object
     std::string widget_;  // the object's own widget
     OI_callback resize_callback_;
+    OI_callback delete_window_action_;
+    std::vector<OI_actions_rec> actions_;       // push_actions, latest last
+    bool translations_set_ = false;             // else the "translations" resource
+    std::string translations_;
+    std::vector<std::string> bound_sequences_;  // bound on the shell or widget now
     int last_width_ = 0;
     int last_height_ = 0;
 

@@ -18,6 +18,8 @@
 
 #include "lib/listream.h"
 #include "misc/lidefs.h"
+#include "toolkit/oi_connection.h"
+#include "toolkit/oi_d_tech.h"
 #include "toolkit/oi_flush.h"
 #include "toolkit/translate_filename.h"
 #include "ui/dialogs.h"
@@ -814,6 +816,20 @@ void current_time(listring& out)
 }
 
 // ---- Paths and strings ------------------------------------------------------
+
+void center_xy(OI_d_tech* object)
+{
+    OI_connection* conn = OI_current_connection();
+    if (conn == nullptr || object == nullptr)
+        return;
+    int screen_width = 0;
+    int screen_height = 0;
+    conn->screen_root()->size(&screen_width, &screen_height);
+    int width = 0;
+    int height = 0;
+    object->size(&width, &height);
+    object->set_root_loc((screen_width - width) / 2, (screen_height - height) / 2);
+}
 
 char* unix_getcwd()
 {

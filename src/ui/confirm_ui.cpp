@@ -18,16 +18,26 @@ namespace {
 }  // namespace
 
 confirm_ui::confirm_ui(const listring& message, liboolean modal)
-    : dialogs_ui(CONFIRM_DIALOG, message, modal)
+    : dialogs_ui(message_kind::confirm, CONFIRM_DIALOG, message, modal)
 {
+    if (Xstarted)
+        build(CONFIRM_ICON, error_prefix_, build_failure::name_missing_part);
 }
 
 void confirm_ui::popup()
 {
-    uninitialised_interface();
+    if (!Xstarted)
+        uninitialised_interface();
+    show_and_wait();
 }
 
 liboolean confirm_ui::choice()
 {
-    uninitialised_interface();
+    if (!Xstarted)
+        uninitialised_interface();
+    if (pressed_name().is_empty()) {
+        std::fprintf(stderr, "%s\n", catalogue_text(DEF_BAD_BTN_VALUE));
+        return false;
+    }
+    return pressed_name() == YES_BTN;
 }

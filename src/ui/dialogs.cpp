@@ -1,13 +1,102 @@
 #include "ui/dialogs.h"
 
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "misc/lidefs.h"
+#include "misc/utilities.h"
+#include "toolkit/oi_connection.h"
+#include "toolkit/oi_dialog_box.h"
+#include "toolkit/oi_entry_field.h"
+#include "toolkit/oi_menu_cell.h"
+#include "toolkit/oi_multi_text.h"
+#include "toolkit/translate_filename.h"
 #include "ui/confirm_ui.h"
 #include "ui/error_ui.h"
 #include "ui/info_ui.h"
+#include "ui/kitsetup.h"
+#include "ui/msgs.h"
 #include "ui/warning_ui.h"
 
 namespace {
+
 message_catcher* active_catcher = nullptr;
+
+struct waiting_box {
+    message_kind kind;
+    listring text;
+    unsigned long box_id;
+};
+
+std::vector<waiting_box>& waiting_boxes()
+{
+    static std::vector<waiting_box> boxes;
+    return boxes;
 }
+
+const unsigned MESSAGE_BOX_COLUMNS = 80;
+
+// The object named name below the root, or null after the error box naming
+// it (the root itself missing, or the dialog).
+OI_d_tech* find_below_root(const listring& name)
+{
+    OI_d_tech* root = OI_uib_conn == nullptr ? nullptr : OI_uib_conn->root();
+    if (root == nullptr) {
+        error(catalogue_text(DEF_ROOT_WIDGET_NOT_FOUND), true);
+        return nullptr;
+    }
+    OI_d_tech* found = root->descendant(name.c_str());
+    if (found == nullptr)
+        error(format_message(DEF_DIALOG_NOT_FOUND, name.c_str()), true);
+    return found;
+}
+
+// The part named part of dialog, of class T, or null after the error box.
+template <class T>
+T* find_part_or_report(OI_d_tech* dialog, const listring& part)
+{
+    T* found = dynamic_cast<T*>(dialog->descendant(part.c_str()));
+    if (found == nullptr)
+        error(format_message(DEF_WIDGET_NOT_FOUND, part.c_str(), dialog->name().c_str()), true);
+    return found;
+}
+
+// Puts text into a read-only message text and sizes it to show all of it.
+void show_in_text(OI_multi_text* message, const listring& text)
+{
+    listring wrapped(text);
+    if (wrapped.length() > MESSAGE_BOX_COLUMNS)
+        wrapped.format_for_output();
+    message->set_text_to_string(wrapped.c_str());
+    std::vector<std::string> lines = message->lines();
+    size_t longest = 0;
+    for (const std::string& line : lines)
+        longest = std::max(longest, line.size());
+    message->set_view_size(static_cast<int>(longest) + 2, std::max<int>(1, static_cast<int>(lines.size())));
+    message->disallow_kb_input();
+    message->disallow_click_select();
+}
+
+// The directory prompt's acceptance check: an existing directory must be
+// writable; a missing one may be created. Cancel always leaves.
+long check_dir(OI_d_tech* cell, void* field_object, long)
+{
+    if (cell != nullptr && cell->name() == CANCEL_BTN.c_str())
+        return 1;
+    auto* field = static_cast<OI_entry_field*>(field_object);
+    listring dir(field->text().c_str());
+    expand_directory(dir);
+    if (valid_directory(dir)) {
+        if (write_access(dir))
+            return 1;
+        error(format_message(DEF_NO_WRITE, dir.c_str()), true);
+        return 0;
+    }
+    return confirm(catalogue_text(DEF_DIR_DOESNT_EXIST), true) && create_dir(dir) == 0;
+}
+
+}  // namespace
 
 message_catcher* set_message_catcher(message_catcher* catcher)
 {
@@ -54,7 +143,85 @@ void information(const listring& text, liboolean modal)
     box.popup();
 }
 
-// The busy box is a window; without the toolkit there is nothing to show.
-void popup_busy(const listring&) {}
+// The busy box is a window: before the toolkit is up there is none.
+void popup_busy(const listring& text)
+{
+    if (!Xstarted)
+        return;
+    OI_d_tech* busy = find_below_root(WORKING);
+    if (busy == nullptr)
+        return;
+    OI_multi_text* message = find_part_or_report<OI_multi_text>(busy, MESSAGE);
+    if (message == nullptr)
+        return;
+    show_in_text(message, text);
+    busy->set_state(ACTIVE_NOT_DISPLAYED);
+    OI_flush();
+    center_xy(busy);
+    busy->set_state(ACTIVE);
+    OI_flush();
+}
 
-void popdown_busy() {}
+void popdown_busy()
+{
+    if (!Xstarted)
+        return;
+    if (OI_d_tech* busy = find_below_root(WORKING))
+        busy->set_state(ACTIVE_NOT_DISPLAYED);
+}
+
+int get_dir(listring& dir, const listring& prompt)
+{
+    if (!Xstarted)
+        return 0;
+    auto* dialog = dynamic_cast<OI_dialog_box*>(find_below_root(DIR_DIALOG));
+    if (dialog == nullptr)
+        return 0;
+    auto* field = find_part_or_report<OI_entry_field>(dialog, DIR_FIELD);
+    auto* message = find_part_or_report<OI_multi_text>(dialog, MESSAGE);
+    if (field == nullptr || message == nullptr)
+        return 0;
+    show_in_text(message, prompt);
+    field->set_text(dir.c_str());
+    dialog->set_state(ACTIVE_NOT_DISPLAYED);
+    OI_flush();
+    center_xy(dialog);
+    note_message_box(message_kind::dir, prompt, dialog);
+    OI_menu_cell* pressed = dialog->wait_button(true, OI_callback(check_dir, field));
+    forget_message_box(dialog);
+    if (pressed != nullptr && pressed->name() != CANCEL_BTN.c_str())
+        dir = OI_translate_filename(listring(field->text().c_str()));
+    return 0;
+}
+
+long def_char_check_cb(OI_d_tech*, void*, long character)
+{
+    return std::isprint(static_cast<int>(character)) || std::isspace(static_cast<int>(character));
+}
+
+bool current_message_box(message_kind* kind, listring* text, OI_d_tech** box)
+{
+    for (auto waiting = waiting_boxes().rbegin(); waiting != waiting_boxes().rend(); ++waiting) {
+        OI_d_tech* object = OI_d_tech::by_id(waiting->box_id);
+        if (object != nullptr && object->is_displayed()) {
+            *kind = waiting->kind;
+            *text = waiting->text;
+            *box = object;
+            return true;
+        }
+    }
+    return false;
+}
+
+void note_message_box(message_kind kind, const listring& text, OI_d_tech* box)
+{
+    waiting_boxes().push_back({kind, text, box->id()});
+}
+
+void forget_message_box(const OI_d_tech* box)
+{
+    auto& boxes = waiting_boxes();
+    boxes.erase(std::remove_if(boxes.begin(), boxes.end(),
+                               [box](const waiting_box& waiting) { return waiting.box_id == box->id(); }),
+                boxes.end());
+}

@@ -6,6 +6,8 @@
 
 #include "lib/listring.h"
 
+class OI_d_tech;
+
 void error(const listring& text, liboolean modal);
 // True when the user answered OK.
 liboolean warning(const listring& text, liboolean modal);
@@ -17,7 +19,23 @@ void information(const listring& text, liboolean modal);
 void popup_busy(const listring& text);
 void popdown_busy();
 
-enum class message_kind { error, warning, confirm, information };
+// The directory prompt "dir_dialog": shows prompt with dir in its field and
+// stays up until the user gives a writable directory (offering to create a
+// missing one) or cancels; dir becomes the directory given (unchanged on
+// cancel). Returns 0.
+int get_dir(listring& dir, const listring& prompt);
+
+// The entry-field character filter registered as "def_char_check_cb": accepts
+// printable characters only (letters, digits, punctuation, blanks).
+long def_char_check_cb(OI_d_tech* field, void* argument, long character);
+
+enum class message_kind { error, warning, confirm, information, dir };
+
+// The boxes now waiting for an answer, for the automation interface: the
+// most recently shown one still displayed, false when there is none.
+bool current_message_box(message_kind* kind, listring* text, OI_d_tech** box);
+void note_message_box(message_kind kind, const listring& text, OI_d_tech* box);
+void forget_message_box(const OI_d_tech* box);
 
 // Receives every message instead of the user while installed, and answers
 // warnings and confirmations. Lets code that asks questions run without a

@@ -1,18 +1,29 @@
 #include "ui/dialogs_ui.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "misc/lidefs.h"
+#include "misc/utilities.h"
+#include "toolkit/koi_button.h"
+#include "toolkit/oi_connection.h"
+#include "toolkit/oi_dialog_box.h"
+#include "toolkit/oi_menu_cell.h"
+#include "toolkit/oi_multi_text.h"
+#include "ui/kitsetup.h"
 #include "ui/msgs.h"
 
 namespace {
 const unsigned MESSAGE_BOX_COLUMNS = 80;
 }
 
-dialogs_ui::dialogs_ui(const listring& dialog_name, const listring& message, liboolean modal)
+dialogs_ui::dialogs_ui(message_kind kind, const listring& dialog_name, const listring& message,
+                       liboolean modal)
     : error_prefix_(catalogue_text(DEF_ERROR_PREFIX)),
       warning_prefix_(catalogue_text(DEF_WARNING_PREFIX)),
       confirm_prefix_(catalogue_text(DEF_CONFIRM_PREFIX)),
       info_prefix_(catalogue_text(DEF_INFO_PREFIX)),
+      kind_(kind),
       dialog_name_(dialog_name),
       message_(message),
       modal_(modal)
@@ -21,8 +32,99 @@ dialogs_ui::dialogs_ui(const listring& dialog_name, const listring& message, lib
         message_.format_for_output();
 }
 
+dialogs_ui::~dialogs_ui()
+{
+    if (dialog_ == nullptr)
+        return;
+    forget_message_box(dialog_);
+    if (icon_ != nullptr)
+        icon_->disassociate();
+    dialog_->delete_all();
+}
+
 void dialogs_ui::write_to_stderr(const listring& prefix) const
 {
     std::fprintf(stderr, "%s%s\n", prefix.c_str(), message_.c_str());
     std::fflush(stderr);
+}
+
+void dialogs_ui::missing_part(const listring& part) const
+{
+    listring text = format_message(DEF_WIDGET_NOT_FOUND, part.c_str(), dialog_name_.c_str());
+    std::fprintf(stderr, "%s%s\n", error_prefix_.c_str(), text.c_str());
+    std::fflush(stderr);
+    shutdown(-1);
+}
+
+void dialogs_ui::build(KOI_button* icon, const listring& failure_prefix, build_failure failure)
+{
+    auto fail = [&](const listring& confirm_text) {
+        if (failure == build_failure::show_message)
+            write_to_stderr(failure_prefix);
+        else
+            std::fprintf(stderr, "%s%s\n", error_prefix_.c_str(), confirm_text.c_str());
+        std::fflush(stderr);
+        shutdown(-1);
+    };
+    OI_d_tech* root = OI_uib_conn == nullptr ? nullptr : OI_uib_conn->root();
+    if (root == nullptr)
+        fail(catalogue_text(DEF_ROOT_WIDGET_NOT_FOUND));
+    auto* template_box = dynamic_cast<OI_dialog_box*>(root->descendant(dialog_name_.c_str()));
+    if (template_box == nullptr)
+        fail(format_message(DEF_DIALOG_NOT_FOUND, dialog_name_.c_str()));
+    dialog_ = dynamic_cast<OI_dialog_box*>(template_box->clone());
+    if (dialog_ == nullptr)
+        fail(catalogue_text(DEF_BAD_CONFIRM_DIALOG_CREATE));
+    dialog_->set_associated_object(root, OI_DEFAULT_LOC, OI_DEFAULT_LOC, NOT_DISPLAYED);
+    icon_ = icon;
+    if (icon_ != nullptr)
+        icon_->set_associated_object(dialog_, 0, 0, ACTIVE);
+
+    text_ = dynamic_cast<OI_multi_text*>(dialog_->descendant(MESSAGE.c_str()));
+    if (text_ == nullptr)
+        missing_part(MESSAGE);
+    default_button_ = dynamic_cast<OI_menu_cell*>(dialog_->descendant(OK_BTN.c_str()));
+    if (default_button_ == nullptr)
+        default_button_ = dynamic_cast<OI_menu_cell*>(dialog_->descendant(YES_BTN.c_str()));
+    if (default_button_ == nullptr)
+        missing_part(OK_BTN);
+}
+
+// The text shows every line of the message and is as wide as its longest
+// line; the box grows around it.
+void dialogs_ui::show_and_wait()
+{
+    text_->set_text_to_string(message_.c_str());
+    std::vector<std::string> lines = text_->lines();
+    size_t longest = 0;
+    for (const std::string& line : lines)
+        longest = std::max(longest, line.size());
+    int rows = std::max<int>(1, static_cast<int>(lines.size()));
+    text_->set_view_size(static_cast<int>(longest) + 1, rows);
+    OI_flush();
+    int widest = 0;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+        if (!lines[static_cast<size_t>(i)].empty())
+            widest = std::max(widest, text_->line_width(i));
+    }
+    int char_width = std::max(1, text_->char_width());
+    text_->set_view_size(widest / char_width + 2, rows);
+    text_->disallow_kb_input();
+    text_->disallow_click_select();
+    text_->set_state(INACTIVE);
+    text_->set_position(rows - 1, static_cast<int>(lines.empty() ? 0 : lines.back().size()));
+    text_->set_bkg_color(dialog_->bkg_color());
+    default_button_->set_default(true);
+    dialog_->set_state(ACTIVE_NOT_DISPLAYED);
+    OI_flush();
+    center_xy(dialog_);
+    note_message_box(kind_, message_, dialog_);
+    OI_menu_cell* pressed = dialog_->wait_button(modal_);
+    forget_message_box(dialog_);
+    pressed_ = pressed == nullptr ? "" : pressed->name().c_str();
+}
+
+listring dialogs_ui::pressed_name() const
+{
+    return pressed_;
 }

@@ -1,13 +1,19 @@
 #include "ui/error_ui.h"
 
 #include "misc/lidefs.h"
+#include "ui/kitsetup.h"
 
 error_ui::error_ui(const listring& message, liboolean modal)
-    : dialogs_ui(ERROR_DIALOG, message, modal)
+    : dialogs_ui(message_kind::error, ERROR_DIALOG, message, modal)
 {
+    if (Xstarted)
+        build(ERROR_ICON, error_prefix_, build_failure::show_message);
 }
 
 void error_ui::popup()
 {
-    write_to_stderr(error_prefix_);
+    if (Xstarted)
+        show_and_wait();
+    else
+        write_to_stderr(error_prefix_);
 }

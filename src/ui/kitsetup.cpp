@@ -8,11 +8,27 @@
 
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
+#include "toolkit/koi_button.h"
+#include "toolkit/oi_app_window.h"
+#include "toolkit/oi_box.h"
+#include "toolkit/oi_connection.h"
+#include "toolkit/oi_focus.h"
+#include "toolkit/translate_filename.h"
+#include "toolkit/cvt_xpmfile.h"
+#include "ui/automation.h"
+#include "ui/bindings.h"
+#include "ui/log_ui.h"
+#include "ui/main_ui.h"
 #include "misc/utilities.h"
 #include "ui/dialogs.h"
 #include "ui/msgs.h"
 
 listring ERROR_CATALOGUE;
+OI_connection* OI_uib_conn = nullptr;
+KOI_button* CONFIRM_ICON = nullptr;
+KOI_button* ERROR_ICON = nullptr;
+KOI_button* INFO_ICON = nullptr;
+KOI_button* WARN_ICON = nullptr;
 nl_catd msg_file = nullptr;
 int Xstarted = 0;
 const char* const kitsetup_ver = "Release 1.0.8";
@@ -107,11 +123,78 @@ listring join_directory(const listring& dir, const listring& name)
     return path;
 }
 
+OI_d_tech** load_resource_files(const listring& font_file);
+
+// Large screens (more than 800 by 600) get the larger fonts.
+bool screen_is_large()
+{
+    int width = 0;
+    int height = 0;
+    OI_uib_conn->screen_root()->size(&width, &height);
+    return width >= 801 && height >= 601;
+}
+
+// The four icons every message box shows, made once and lent to each box.
+void create_message_icons()
+{
+    CONFIRM_ICON = create_koi_button(PIC.c_str(), CONFIRM_ICON_FILE.c_str(), 2, 2, 30);
+    ERROR_ICON = create_koi_button(PIC.c_str(), ERROR_ICON_FILE.c_str(), 2, 2, 30);
+    INFO_ICON = create_koi_button(PIC.c_str(), INFO_ICON_FILE.c_str(), 2, 2, 30);
+    WARN_ICON = create_koi_button(PIC.c_str(), WARN_ICON_FILE.c_str(), 2, 2, 30);
+}
+
+// The log of a run opens with what was started, when and where.
+void log_startup()
+{
+    listring now;
+    current_time(now);
+    the_interface->log()->text(format_text("%s: %s, %s, %s", ERROR_CATALOGUE.c_str(), kitsetup_ver,
+                                           now.c_str(), INSTALL_DIR.c_str()),
+                               false);
+}
+
+// Shows the main window and runs the event loop until the program ends.
+// The other top-level objects of the main file wait hidden under the root.
+[[noreturn]] void run_main_window(OI_d_tech** objects, OI_d_tech* splash)
+{
+    OI_d_tech* main_window = nullptr;
+    for (OI_d_tech** object = objects; object != nullptr && *object != nullptr; ++object) {
+        (*object)->set_associated_object(OI_uib_conn->root(), OI_DEFAULT_LOC, OI_DEFAULT_LOC,
+                                         ACTIVE_NOT_DISPLAYED);
+        if ((*object)->name() == MAIN_WINDOW.c_str())
+            main_window = *object;
+    }
+    std::free(objects);
+    if (main_window != nullptr) {
+        std::string icon = main_window->resource("xpm", "Xpm", "$ICONS_DIR/install");
+        if (OI_app_window* app = dynamic_cast<OI_app_window*>(main_window))
+            app->icon(OI_image_for_file(icon));
+    }
+    the_interface = new main_ui;
+    if (main_window != nullptr) {
+        main_window->set_delete_window_action(
+            OI_callback(the_interface, &main_ui::shutdown_app, nullptr));
+        main_window->set_state(ACTIVE);
+        main_window->set_focus();
+    }
+    log_startup();
+    if (splash != nullptr)
+        splash->delete_all();
+    OI_begin_interaction();
+    OI_fini();
+    OI_uib_conn = nullptr;
+    main_ui* interface = the_interface;
+    the_interface = nullptr;
+    delete interface;
+    shutdown(0);
+}
+
 }  // namespace
 
 int kitsetup_main(int argc, char** argv)
 {
     ERROR_CATALOGUE = base_name(argc > 0 ? argv[0] : APP_NAME.c_str());
+    OI_reg_derived_classes();
     listring::case_sensitive_off();
 
     command_line options = read_command_line(argc, argv);
@@ -124,9 +207,28 @@ int kitsetup_main(int argc, char** argv)
         open_installer_catalogue();
     }
 
+    OI_uib_conn = OI_init(&argc, argv, APP_NAME, nullptr);
+    if (OI_uib_conn == nullptr)
+        shutdown(0);
+    install_automation();
+    listring font_file = screen_is_large() ? FONTS_RES_FILE : SMALL_FONTS_RES_FILE;
     setup_environment();
+    register_bindings();
+    create_message_icons();
+    OI_uib_conn->set_model(OI_MODEL_MOTIF);
+    Xstarted = 1;
+    setup_hyperhelp();
+
+    OI_d_tech** main_objects = load_resource_files(font_file);
+    OI_d_tech* splash = nullptr;
+    if (options.splash) {
+        KOI_button* image = create_koi_button(WELCOME_DIALOG.c_str(), "", 2, 2, 30);
+        splash = image == nullptr ? nullptr
+                                  : display_splash(image, catalogue_text(DEF_INSTALL_WELCOME_MSG),
+                                                   DEFAULT_SPLASH_ICON);
+    }
     handle_signals();
-    shutdown(0);
+    run_main_window(main_objects, splash);
 }
 
 int setup_directories(const listring& dir)
@@ -163,6 +265,103 @@ void setup_environment()
     export_variable(icons_dir_entry, "ICONS_DIR", ICONS_DIR);
 }
 
+namespace {
+
+// The directory layout and the toolkit are up: the font file for the
+// screen's size must exist, the common dialogs must give objects, the main
+// file must merge; the language copies are optional. Returns the top-level
+// objects of the main file (malloc'ed, null-terminated) or null.
+OI_d_tech** load_resource_files(const listring& font_file)
+{
+    listring font_path = join_directory(CONFIG_FILE_DIR, font_file);
+    if (!valid_file(font_path, F_OK)) {
+        error(format_message(DEF_BAD_RESOURCE_FILE, font_path.c_str()), true);
+        shutdown(-1);
+    }
+    std::free(load_cf(nullptr, font_path.c_str()));
+
+    listring dialogs_path = join_directory(CONFIG_FILE_DIR, CMNDLG_RES_FILE);
+    OI_d_tech** dialogs = load_cf(nullptr, dialogs_path.c_str());
+    if (dialogs == nullptr) {
+        error(format_message(DEF_BAD_RESOURCE_FILE, dialogs_path.c_str()), true);
+        shutdown(-1);
+    }
+    std::free(dialogs);
+
+    listring main_path = join_directory(CONFIG_FILE_DIR, MAIN_RES_FILE);
+    if (OI_uib_conn->add_resources(OI_translate_filename(main_path).c_str(), 0) == 0) {
+        error(format_message(DEF_BAD_RESOURCE_FILE, main_path.c_str()), true);
+        OI_fini();
+        OI_uib_conn = nullptr;
+        shutdown(0);
+    }
+    OI_d_tech** main_objects = OI_make_top_level();
+
+    const char* lang = std::getenv(LANG_VAR);
+    listring language_dir = join_directory(CONFIG_FILE_DIR, lang == nullptr ? "" : lang);
+    for (const listring* name : {&MAIN_RES_FILE, &CMNDLG_RES_FILE}) {
+        listring path = join_directory(language_dir, *name);
+        if (!valid_file(path, F_OK))
+            error(format_message(DEF_BAD_RESOURCE_FILE, path.c_str()), true);
+        std::free(load_cf(nullptr, path.c_str()));
+    }
+    return main_objects;
+}
+
+}  // namespace
+
+OI_d_tech** load_cf(OI_d_tech* parent, const char* path)
+{
+    if (!valid_file(path, F_OK))
+        return nullptr;
+    if (OI_uib_conn->add_resources(OI_translate_filename(path).c_str(), 0) == 0) {
+        error(format_message(DEF_BAD_RESOURCE_FILE, path), true);
+        shutdown(-1);
+    }
+    OI_d_tech** objects = OI_make_top_level();
+    if (objects == nullptr)
+        return nullptr;
+    OI_d_tech* attach_to = parent == nullptr ? OI_uib_conn->root() : parent;
+    OI_state state = parent == nullptr ? NOT_DISPLAYED : ACTIVE_NOT_DISPLAYED;
+    for (OI_d_tech** object = objects; *object != nullptr; ++object) {
+        (*object)->set_associated_object(attach_to, OI_DEFAULT_LOC, OI_DEFAULT_LOC, state);
+        center_xy(*object);
+    }
+    return objects;
+}
+
+OI_d_tech* display_splash(KOI_button* image, const listring& title, const listring& icon_file)
+{
+    image->set_bdr_width(0);
+    listring file(image->resource("xpm", "Xpm", icon_file.c_str()).c_str());
+    image->pixmap(file.c_str());
+    int width = 0;
+    int height = 0;
+    image->image_size(&width, &height);
+    if (width <= 0 || height <= 0) {
+        image->delete_all();
+        return nullptr;
+    }
+    OI_box* box = new OI_box(title.c_str());
+    box->set_size(width, height);
+    box->disallow_resize();
+    box->set_associated_object(OI_uib_conn->root(), OI_DEFAULT_LOC, OI_DEFAULT_LOC,
+                               ACTIVE_NOT_DISPLAYED);
+    image->set_associated_object(box, 0, 0, ACTIVE);
+    center_xy(box);
+    box->set_state(ACTIVE);
+    box->set_focus();
+    OI_flush();
+    return box;
+}
+
+int setup_hyperhelp()
+{
+    if (std::getenv(ARCH_VAR) == nullptr && !warning(catalogue_text(DEF_ARCH_NOT_DEFINED), true))
+        return -1;
+    return 0;
+}
+
 void handle_signals()
 {
     std::signal(SIGINT, static_cast<void (*)(int)>(shutdown));
@@ -173,6 +372,22 @@ void handle_signals()
 
 void shutdown(int status)
 {
+    if (the_interface != nullptr) {
+        log_ui* log = the_interface->log();
+        if (log != nullptr && !log->is_empty()) {
+            listring dir = write_access(INSTALL_DIR) ? INSTALL_DIR : TMP_DIR;
+            log->write_log(join_directory(dir, LOG_FILE));
+        }
+        if (OI_uib_conn != nullptr) {
+            const char* window = std::getenv(WINDOWID_VAR);
+            long window_id = window == nullptr || *window == '\0' ? 0 : string_to_integer(window);
+            OI_hand_back_focus(static_cast<unsigned long>(window_id));
+        }
+        main_ui* interface = the_interface;
+        the_interface = nullptr;
+        delete interface;
+        OI_end_interaction();
+    }
     std::exit(status);
 }
 

@@ -7,8 +7,19 @@
 
 #include "lib/listring.h"
 
+class KOI_button;
+class OI_connection;
+class OI_d_tech;
+
 // Base name under which the program was invoked; names its catalogue.
 extern listring ERROR_CATALOGUE;
+// The toolkit's connection once it is up, else null.
+extern OI_connection* OI_uib_conn;
+// The icons every message box of a kind shows, lent to each box in turn.
+extern KOI_button* CONFIRM_ICON;
+extern KOI_button* ERROR_ICON;
+extern KOI_button* INFO_ICON;
+extern KOI_button* WARN_ICON;
 // The installer's catalogue: 0 until opened, CATALOGUE_FAILED after a
 // failed open.
 extern nl_catd msg_file;
@@ -25,6 +36,20 @@ int setup_directories(const listring& dir);
 
 // Exports HHPATH, HOHPATH, KITSETUP_DIR and ICONS_DIR for children.
 void setup_environment();
+
+// Merges the resource file at path and creates its top-level objects, each
+// centred on the screen under parent (the root object when null). Returns
+// them as a malloc'ed, null-terminated array (the caller frees it), or null
+// when the file does not exist or declares none. A file that cannot be
+// merged ends the program.
+OI_d_tech** load_cf(OI_d_tech* parent, const char* path);
+
+// Shows image (its "xpm" resource, else icon_file) centred in a box named
+// title: the splash and the about box. Null when there is no picture.
+OI_d_tech* display_splash(KOI_button* image, const listring& title, const listring& icon_file);
+
+// 0, or -1 when KARCH is unset and the warning is not answered with OK.
+int setup_hyperhelp();
 
 // Installs the orderly shutdown for SIGINT and quick_shutdown for SIGBUS,
 // SIGSEGV and SIGABRT.

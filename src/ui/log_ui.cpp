@@ -1,0 +1,127 @@
+#include "ui/log_ui.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+#include "misc/lidefs.h"
+#include "toolkit/oi_dialog_box.h"
+#include "toolkit/oi_multi_text.h"
+#include "toolkit/oi_connection.h"
+#include "ui/dialogs.h"
+#include "ui/kitsetup.h"
+#include "ui/msgs.h"
+#include "ui/ui_lookup.h"
+
+log_ui* the_log_dialog_ui = nullptr;
+
+namespace {
+
+// Writes text to path: true when every byte reached the file.
+bool write_text(const listring& path, const listring& text)
+{
+    std::ofstream file(path.c_str(), std::ios::trunc);
+    file << text.c_str();
+    if (!text.is_empty())
+        file << '\n';
+    file.close();
+    return !file.fail();
+}
+
+}  // namespace
+
+log_ui::log_ui()
+{
+    OI_d_tech* found = find_dialog(LOG_DIALOG);
+    OI_d_tech* copy = found->clone();
+    dialog_ = dynamic_cast<OI_dialog_box*>(copy);
+    if (dialog_ == nullptr) {
+        error(format_message(DEF_DIALOG_NOT_FOUND, LOG_DIALOG.c_str()), true);
+        shutdown(-1);
+    }
+    dialog_->set_associated_object(root_object(), OI_DEFAULT_LOC, OI_DEFAULT_LOC,
+                                   ACTIVE_NOT_DISPLAYED);
+    text_ = find_part<OI_scroll_text>(dialog_, TEXT_FIELD);
+    text_->disallow_kb_input();
+    dialog_->set_term_action(true, OI_callback(this, &log_ui::cancel_btn_cb, nullptr));
+}
+
+log_ui::~log_ui()
+{
+    dialog_->delete_all();
+}
+
+void log_ui::popup()
+{
+    dialog_->update_resources();
+    dialog_->size(&minimum_width_, &minimum_height_);
+    dialog_->set_resize(OI_callback(this, &log_ui::resize_cb, nullptr));
+    dialog_->set_state(ACTIVE);
+}
+
+void log_ui::popdown()
+{
+    dialog_->set_state(ACTIVE_NOT_DISPLAYED);
+}
+
+void log_ui::text(const listring& line, liboolean scroll)
+{
+    text_->append_line(line.c_str(), scroll);
+    OI_flush();
+}
+
+listring log_ui::contents() const
+{
+    return listring(text_->text().c_str());
+}
+
+liboolean log_ui::is_empty() const
+{
+    for (const std::string& line : text_->lines()) {
+        if (!line.empty())
+            return false;
+    }
+    return true;
+}
+
+liboolean log_ui::write_log(const listring& path)
+{
+    listring target(path);
+    while (!write_text(target, contents())) {
+        error(catalogue_text(DEF_CANNOT_SAVE_LOG), true);
+        listring dir(TMP_DIR);
+        get_dir(dir, catalogue_text(DEF_ENTER_LOG_DIR));
+        if (dir.is_empty() || dir[dir.length() - 1] != '/')
+            dir += "/";
+        dir += LOG_FILE;
+        target = dir;
+    }
+    std::printf("%s%s\n", catalogue_text(DEF_LOG_LOCATION), target.c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+// Save writes the log where the user started the program, as inst.log.
+long log_ui::save_btn_cb(OI_d_tech*, void*, long)
+{
+    write_log("inst.log");
+    return 1;
+}
+
+long log_ui::cancel_btn_cb(OI_d_tech* origin, void*, long)
+{
+    if (origin != nullptr && origin->name() == "save_btn")
+        return save_btn_cb(origin, nullptr, 0);
+    popdown();
+    return 1;
+}
+
+long log_ui::resize_cb(OI_d_tech*, void*, long)
+{
+    int width = 0;
+    int height = 0;
+    dialog_->size(&width, &height);
+    if (width < minimum_width_ || height < minimum_height_)
+        dialog_->set_size(std::max(width, minimum_width_), std::max(height, minimum_height_));
+    return 0;
+}

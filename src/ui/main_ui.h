@@ -1,0 +1,40 @@
+// main_ui: the installer's main window "main_win" and what it owns: for now
+// the log dialog; the actions, the product list and the product dialogs join
+// it as they are built. One instance, the_interface, made at start-up.
+#ifndef KITSETUP_UI_MAIN_UI_H
+#define KITSETUP_UI_MAIN_UI_H
+
+#include "toolkit/oiu_callback_multiple.h"
+
+class OI_app_window;
+class log_ui;
+
+class main_ui : public OIU_callback_multiple {
+public:
+    // Finds the main window (a missing one ends the program) and creates the
+    // log dialog.
+    main_ui();
+    ~main_ui() override;
+    main_ui(const main_ui&) = delete;
+    main_ui& operator=(const main_ui&) = delete;
+
+    OI_app_window* main_window() const { return main_window_; }
+    log_ui* log() const { return log_; }
+
+    // Ends the program with status 0 (exit button, window manager's close).
+    long exit_btn_cb(OI_d_tech* origin, void* argument, long value);
+    long shutdown_app(OI_d_tech* origin, void* argument, long value);
+    long log_btn_cb(OI_d_tech* origin, void* argument, long value);
+    // Keeps the main window at least at its first size.
+    long resize_cb(OI_d_tech* origin, void* argument, long value);
+
+private:
+    OI_app_window* main_window_;
+    log_ui* log_;
+    int minimum_width_ = 0;
+    int minimum_height_ = 0;
+};
+
+extern main_ui* the_interface;
+
+#endif

@@ -1,0 +1,379 @@
+// Dialog boxes and menus: cells found by name, toggle and exclusive
+// semantics, selection lists, and wait_button's nested loop with its
+// termination rule, acceptance check, modality and deletion during the wait.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "toolkit/oi_button_box.h"
+#include "toolkit/oi_create.h"
+#include "toolkit/oi_dialog_box.h"
+#include "toolkit/oi_excl_menu.h"
+#include "toolkit/oi_poly_menu.h"
+#include "toolkit/oi_static_text.h"
+#include "toolkit_fixture.h"
+
+namespace {
+
+const char* const question_dialog =
+    "*ask.class: DialogBox\n"
+    "*ask.title: Question\n"
+    "*ask.message.class: StaticText\n"
+    "*ask.message.text: Go on?\n"
+    "*ask.media.class: ExclusiveMenu\n"
+    "*ask.media.tape.class: MenuCell\n"
+    "*ask.media.cd.class: MenuCell\n"
+    "*ask.media.cd.label: CD-ROM\n"
+    "*ask.extras.class: PolyMenu\n"
+    "*ask.extras.docs.class: MenuCell\n"
+    "*ask.extras.src.class: MenuCell\n"
+    "*ask.extras.man.class: MenuCell\n"
+    "*ask.flags.class: ButtonMenu\n"
+    "*ask.flags.verbose.class: MenuCell\n"
+    "*ask.flags.verbose.type: toggle\n"
+    "*ask.btn_box.class: ButtonBox\n"
+    "*ask.btn_box.ok_btn.class: MenuCell\n"
+    "*ask.btn_box.apply_btn.class: MenuCell\n"
+    "*ask.btn_box.cancel_btn.class: MenuCell\n"
+    "*main_win.class: Box\n"
+    "*main_win.hello.class: StaticText\n";
+
+// What the callbacks saw: the origin's name and the value.
+std::vector<std::pair<std::string, long>> calls;
+
+// Timers survive the connection, so every test cancels the ones it armed.
+std::vector<OI_callback> armed;
+
+void later(unsigned long ms, const OI_callback& callback)
+{
+    armed.push_back(callback);
+    OI_add_timeout(ms, callback);
+}
+
+long record_call(OI_d_tech* origin, void* answer, long value)
+{
+    calls.emplace_back(origin != nullptr ? origin->name() : "NULL", value);
+    return answer != nullptr ? *static_cast<long*>(answer) : 1;
+}
+
+long press_cell(OI_d_tech*, void* cell, long)
+{
+    static_cast<OI_menu_cell*>(cell)->press();
+    return 0;
+}
+
+int ticks = 0;
+
+long tick(OI_d_tech*, void*, long)
+{
+    ++ticks;
+    OI_add_timeout(5, OI_callback(tick, nullptr));
+    return 0;
+}
+
+long take_down_dialog(OI_d_tech*, void* dialog, long)
+{
+    static_cast<OI_dialog_box*>(dialog)->take_down();
+    return 0;
+}
+
+}  // namespace
+
+class dialogs_menus : public toolkit_test {
+protected:
+    void SetUp() override
+    {
+        toolkit_test::SetUp();
+        calls.clear();
+        ticks = 0;
+        OI_d_tech* made = make(question_dialog);
+        dialog_ = dynamic_cast<OI_dialog_box*>(made);
+        ASSERT_NE(dialog_, nullptr);
+        main_ = conn_->root()->descendant("main_win");
+        ok_ = cell("ok_btn");
+        settle();
+    }
+
+    void TearDown() override
+    {
+        for (const OI_callback& callback : armed)
+            OI_delete_timeout(callback);
+        armed.clear();
+        OI_delete_timeout(OI_callback(tick, nullptr));
+        toolkit_test::TearDown();
+    }
+
+public:
+    OI_menu_cell* cell(const std::string& name, OI_d_tech* in = nullptr)
+    {
+        return dynamic_cast<OI_menu_cell*>((in != nullptr ? in : dialog_)->descendant(name));
+    }
+
+    // wait_button with a guard that takes the dialog down after 5 s, so
+    // that a fault fails the test instead of hanging it.
+    OI_menu_cell* wait(OI_dialog_box* dialog, bool modal, const OI_callback& accept = {})
+    {
+        OI_callback guard(take_down_dialog, dialog);
+        OI_add_timeout(5000, guard);
+        OI_menu_cell* pressed = dialog->wait_button(modal, accept);
+        OI_delete_timeout(guard);
+        return pressed;
+    }
+
+    std::string busy(OI_d_tech* object)
+    {
+        return tcl("tk busy status [winfo toplevel " + object->widget() + "]");
+    }
+
+    OI_dialog_box* dialog_ = nullptr;
+    OI_d_tech* main_ = nullptr;
+    OI_menu_cell* ok_ = nullptr;
+};
+
+TEST_F(dialogs_menus, CellsAndTheButtonBoxAreFoundByName)
+{
+    ASSERT_NE(ok_, nullptr);
+    OI_button_box* box = dialog_->buttons();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->name(), "btn_box");
+    EXPECT_EQ(box->cell("ok_btn"), ok_);
+    EXPECT_EQ(box->num_cells(), 3);
+    EXPECT_EQ(box->numbered_cell(2)->name(), "cancel_btn");
+    EXPECT_EQ(box->cell("verbose"), nullptr) << "cells of other menus are not this menu's";
+    EXPECT_EQ(cell("cd")->label(), "CD-ROM");
+    EXPECT_EQ(cell("tape")->label(), "tape") << "the label defaults to the name";
+    cell("tape")->set_label("Tape drive");
+    EXPECT_EQ(tcl(cell("tape")->widget() + " cget -text"), "Tape drive");
+    EXPECT_EQ(dialog_->title(), "Question");
+    OI_d_tech* message = dialog_->descendant("message");
+    EXPECT_GT(std::stoi(tcl("winfo rooty " + ok_->widget())),
+              std::stoi(tcl("winfo rooty " + message->widget())))
+        << "the button box lies below the content";
+}
+
+TEST_F(dialogs_menus, SelectSetsStateSilentlyWhilePressRunsTheAction)
+{
+    OI_menu_cell* verbose = cell("verbose");
+    verbose->change_action(OI_callback(record_call, nullptr));
+    verbose->select(true);
+    EXPECT_TRUE(verbose->is_selected());
+    EXPECT_TRUE(calls.empty()) << "select must not run the action";
+    EXPECT_TRUE(verbose->press());
+    EXPECT_FALSE(verbose->is_selected());
+    tcl(verbose->widget() + " invoke");  // a click
+    EXPECT_TRUE(verbose->is_selected());
+    EXPECT_EQ(tcl("set [" + verbose->widget() + " cget -variable]"), "1");
+    EXPECT_EQ(calls, (std::vector<std::pair<std::string, long>>{{"verbose", 0}, {"verbose", 1}}));
+}
+
+TEST_F(dialogs_menus, ExclusiveMenuHoldsAtMostOneChoice)
+{
+    auto* media = dynamic_cast<OI_excl_menu*>(dialog_->descendant("media"));
+    ASSERT_NE(media, nullptr);
+    OI_menu_cell* tape = cell("tape");
+    OI_menu_cell* cd = cell("cd");
+    cd->change_action(OI_callback(record_call, nullptr));
+    EXPECT_EQ(media->selected(), nullptr);
+    tape->select(true);
+    EXPECT_EQ(media->selected(), tape);
+    EXPECT_TRUE(calls.empty());
+    tcl(cd->widget() + " invoke");
+    EXPECT_EQ(media->selected(), cd);
+    EXPECT_FALSE(tape->is_selected());
+    EXPECT_EQ(tcl("set [" + tape->widget() + " cget -variable]"), "0") << "the old choice looks off";
+    tcl(cd->widget() + " invoke");
+    EXPECT_TRUE(cd->is_selected()) << "choosing the chosen cell keeps it chosen";
+    EXPECT_EQ(calls, (std::vector<std::pair<std::string, long>>{{"cd", 1}, {"cd", 1}}));
+    media->deselect_all();
+    EXPECT_EQ(media->selected(), nullptr);
+}
+
+TEST_F(dialogs_menus, PolyMenuListsSelectedCellsInMenuOrder)
+{
+    auto* extras = dynamic_cast<OI_poly_menu*>(dialog_->descendant("extras"));
+    ASSERT_NE(extras, nullptr);
+    cell("man")->select(true);
+    cell("docs")->select(true);
+    cell("src")->press();
+    std::vector<OI_menu_cell*> chosen = extras->selected_cells();
+    ASSERT_EQ(chosen.size(), 3u);
+    EXPECT_EQ(chosen[0]->name(), "docs");
+    EXPECT_EQ(chosen[1]->name(), "src");
+    EXPECT_EQ(chosen[2]->name(), "man");
+    cell("docs")->press();
+    EXPECT_EQ(extras->selected(), cell("src"));
+}
+
+TEST_F(dialogs_menus, GreyedCellsCannotBePressed)
+{
+    ok_->change_action(OI_callback(record_call, nullptr));
+    ok_->set_state(INACTIVE);
+    settle();
+    EXPECT_EQ(tcl(ok_->widget() + " cget -state"), "disabled");
+    EXPECT_FALSE(ok_->press());
+    ok_->set_state(ACTIVE);
+    EXPECT_EQ(tcl(ok_->widget() + " cget -state"), "normal");
+    dialog_->descendant("media")->set_state(INACTIVE);
+    EXPECT_EQ(tcl(cell("cd")->widget() + " cget -state"), "disabled") << "a greyed menu greys its cells";
+    EXPECT_FALSE(cell("cd")->press());
+    EXPECT_FALSE(cell("cd")->is_selected());
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(dialogs_menus, WaitButtonReturnsThePressedButtonWhileTimersRun)
+{
+    OI_callback ticker(tick, nullptr);
+    later(5, ticker);
+    later(150, OI_callback(press_cell, ok_));
+    OI_menu_cell* pressed = wait(dialog_, false);
+    OI_delete_timeout(ticker);
+    EXPECT_EQ(pressed, ok_);
+    EXPECT_GE(ticks, 5) << "the repeating timer must keep firing during the wait";
+    EXPECT_EQ(dialog_->state(), ACTIVE_NOT_DISPLAYED);
+    EXPECT_FALSE(dialog_->is_waiting());
+}
+
+TEST_F(dialogs_menus, AcceptanceCheckKeepsTheDialogUpUntilItAccepts)
+{
+    static long answers[] = {0, 1};
+    static int asked;
+    asked = 0;
+    OI_callback accept([](OI_d_tech* origin, void*, long) -> long {
+        calls.emplace_back(origin->name(), 0);
+        return answers[asked++];
+    }, nullptr);
+    later(30, OI_callback(press_cell, ok_));
+    later(120, OI_callback([](OI_d_tech*, void* dialog, long) -> long {
+        auto* box = static_cast<OI_dialog_box*>(dialog);
+        calls.emplace_back(box->is_displayed() ? "still up" : "gone", 0);
+        return press_cell(nullptr, box->buttons()->cell("ok_btn"), 0);
+    }, dialog_));
+    EXPECT_EQ(wait(dialog_, false, accept), ok_);
+    EXPECT_EQ(calls, (std::vector<std::pair<std::string, long>>{
+                         {"ok_btn", 0}, {"still up", 0}, {"ok_btn", 0}}));
+}
+
+TEST_F(dialogs_menus, TermActionAnsweringZeroKeepsTheDialogUp)
+{
+    static long keep_up = 0;
+    dialog_->set_term_action(false, OI_callback([](OI_d_tech* origin, void*, long) -> long {
+        calls.emplace_back("term " + origin->name(), 0);
+        return origin->name() == "apply_btn" ? keep_up : 1;
+    }, nullptr));
+    cell("apply_btn")->change_action(OI_callback(record_call, nullptr));
+    later(30, OI_callback(press_cell, cell("apply_btn")));
+    later(100, OI_callback(press_cell, cell("cancel_btn")));
+    EXPECT_EQ(wait(dialog_, false), cell("cancel_btn"));
+    EXPECT_EQ(calls, (std::vector<std::pair<std::string, long>>{
+                         {"apply_btn", 1}, {"term apply_btn", 0}, {"term cancel_btn", 0}}));
+
+    // Without a wait, the take-down flag lets an ending answer hide the dialog.
+    dialog_->set_term_action(true, OI_callback(record_call, &keep_up));
+    dialog_->set_state(ACTIVE);
+    cell("apply_btn")->press();
+    EXPECT_TRUE(dialog_->is_displayed());
+    dialog_->set_term_action(true, OI_callback(record_call, nullptr));
+    cell("apply_btn")->press();
+    EXPECT_EQ(dialog_->state(), ACTIVE_NOT_DISPLAYED);
+}
+
+TEST_F(dialogs_menus, ModalWaitsHoldTheOtherWindowsAndNestedWaitsReleaseTheirOwn)
+{
+    auto* inner = dynamic_cast<OI_dialog_box*>(dialog_->clone());
+    ASSERT_NE(inner, nullptr);
+    inner->set_associated_object(conn_->root(), OI_DEFAULT_LOC, OI_DEFAULT_LOC, ACTIVE_NOT_DISPLAYED);
+    static dialogs_menus* test;
+    static OI_dialog_box* nested;
+    static std::vector<std::string> seen;
+    test = this;
+    nested = inner;
+    seen.clear();
+    later(30, OI_callback([](OI_d_tech*, void*, long) -> long {
+        seen.push_back("outer: main " + test->busy(test->main_) + " ask " + test->busy(test->dialog_));
+        later(30, OI_callback([](OI_d_tech*, void*, long) -> long {
+            seen.push_back("inner: main " + test->busy(test->main_) + " ask " + test->busy(test->dialog_));
+            return press_cell(nullptr, test->cell("ok_btn", nested), 0);
+        }, nullptr));
+        OI_menu_cell* pressed = test->wait(nested, true);
+        seen.push_back(pressed != nullptr ? pressed->name() : "NULL");
+        seen.push_back("after: main " + test->busy(test->main_) + " ask " + test->busy(test->dialog_));
+        return press_cell(nullptr, test->ok_, 0);
+    }, nullptr));
+    EXPECT_EQ(wait(dialog_, true), ok_);
+    EXPECT_EQ(seen, (std::vector<std::string>{"outer: main 1 ask 0", "inner: main 1 ask 1", "ok_btn",
+                                              "after: main 1 ask 0"}));
+    EXPECT_EQ(busy(main_), "0") << "the modal wait must release the main window";
+    main_->set_working();
+    later(30, OI_callback(press_cell, ok_));
+    wait(dialog_, true);
+    EXPECT_EQ(busy(main_), "1") << "a window made busy by the program stays busy";
+}
+
+TEST_F(dialogs_menus, WaitEndsWithoutAButtonOnTakeDownOrWindowClose)
+{
+    later(30, OI_callback(take_down_dialog, dialog_));
+    EXPECT_EQ(wait(dialog_, false), nullptr);
+    std::string close = "eval [wm protocol [winfo toplevel " + dialog_->widget() + "] WM_DELETE_WINDOW]";
+    static std::string close_script;
+    close_script = close;
+    static OI_connection* conn;
+    conn = conn_;
+    OI_callback close_window([](OI_d_tech*, void*, long) -> long {
+        return conn->eval(close_script) ? 1 : 0;
+    }, nullptr);
+    later(30, close_window);
+    EXPECT_EQ(wait(dialog_, false), nullptr);
+    EXPECT_FALSE(dialog_->is_displayed());
+
+    // With an unpin callback, closing is left to it.
+    dialog_->set_unpin(OI_callback(record_call, nullptr));
+    later(30, close_window);
+    later(90, OI_callback(press_cell, ok_));
+    EXPECT_EQ(wait(dialog_, false), ok_);
+    EXPECT_EQ(calls, (std::vector<std::pair<std::string, long>>{{"ask", 0}}));
+}
+
+TEST_F(dialogs_menus, ACallbackDeletingItsDialogEndsTheWait)
+{
+    unsigned long id = dialog_->id();
+    ok_->change_action(OI_callback([](OI_d_tech* origin, void*, long) -> long {
+        origin->ancestor_derived_from<OI_dialog_box>()->delete_all();
+        return 1;
+    }, nullptr));
+    later(30, OI_callback(press_cell, ok_));
+    EXPECT_EQ(wait(dialog_, true), nullptr);
+    EXPECT_EQ(OI_d_tech::by_id(id), nullptr);
+    EXPECT_EQ(busy(main_), "0");
+}
+
+TEST_F(dialogs_menus, ScrollMenuSelectsLinesAndScrollsByRows)
+{
+    OI_scroll_menu* list = oi_create_scroll_menu("list", 12, 3);
+    list->set_associated_object(main_, OI_DEFAULT_LOC, OI_DEFAULT_LOC, ACTIVE);
+    for (int i = 0; i < 10; ++i)
+        list->add_cell(oi_create_menu_cell("line" + std::to_string(i), "Line " + std::to_string(i), {}));
+    settle();
+    ASSERT_EQ(list->num_cells(), 10);
+    EXPECT_EQ(list->numbered_cell(4)->label(), "Line 4");
+    EXPECT_EQ(list->selected(), nullptr);
+    list->numbered_cell(2)->press();
+    tcl(list->numbered_cell(5)->widget() + " invoke");
+    EXPECT_EQ(list->selected(), list->numbered_cell(5));
+    EXPECT_EQ(list->selected_cells().size(), 1u) << "lines are exclusive by default";
+    EXPECT_EQ(list->view_size_y(), 3);
+    list->set_handle_loc_y(4);
+    EXPECT_EQ(list->handle_loc_y(), 4);
+    list->set_handle_loc_y(9);
+    EXPECT_EQ(list->handle_loc_y(), 7) << "the view stops at the last page";
+
+    // Deleting a line moves the later ones up; a new line goes below them all.
+    list->numbered_cell(3)->delete_all();
+    list->add_cell(oi_create_menu_cell("extra", "Extra", {}));
+    settle();
+    EXPECT_EQ(tcl("dict get [grid info " + list->cell("line4")->widget() + "] -row"), "3");
+    EXPECT_EQ(tcl("dict get [grid info " + list->cell("extra")->widget() + "] -row"), "9");
+
+    list->set_multiple(true);
+    list->cell("line0")->press();
+    EXPECT_EQ(list->selected_cells().size(), 2u);
+}

@@ -1,0 +1,223 @@
+// Images and image buttons: the converter reads XPM (with transparent and
+// named colours) or falls back to XBM, caches by file, reports failures;
+// clickers and image buttons run their callback once per click.
+#include <cstdlib>
+#include <string>
+
+#include "toolkit/cvt_xpmfile.h"
+#include "toolkit/koi_button.h"
+#include "toolkit/pix_cache.h"
+#include "toolkit_fixture.h"
+
+namespace {
+
+// 4 by 3: a transparent column, named and numeric colours.
+const char* const small_xpm =
+    "/* XPM */\n"
+    "static char *small[] = {\n"
+    "\"4 3 3 1\",\n"
+    "\". c None\",\n"
+    "\"r c red\",\n"
+    "\"b c #0000FF\",\n"
+    "\".rrb\",\n"
+    "\".rbb\",\n"
+    "\".bbb\"};\n";
+
+// 3 by 2 bitmap: bits 1,0,1 then 0,1,0 (least significant bit first).
+const char* const small_xbm =
+    "#define small_width 3\n#define small_height 2\n"
+    "static unsigned char small_bits[] = {\n   0x05, 0x02};\n";
+
+int clicks;
+
+long count_click(OI_d_tech*, void*, long)
+{
+    return ++clicks;
+}
+
+std::string demo_icons()
+{
+    std::string here = __FILE__;
+    return here.substr(0, here.rfind("/tests/gui/")) + "/demo/icons/";
+}
+
+}  // namespace
+
+class images : public toolkit_test {
+protected:
+    void SetUp() override
+    {
+        toolkit_test::SetUp();
+        OI_reg_derived_classes();
+        OI_actions_rec click = OI_function_action("count_click", count_click);
+        OI_add_actions(&click, 1);
+        clicks = 0;
+    }
+    std::string pixel(const std::string& image, int x, int y)
+    {
+        return tcl(image + " get " + std::to_string(x) + " " + std::to_string(y)) + " " +
+               tcl(image + " transparency get " + std::to_string(x) + " " + std::to_string(y));
+    }
+};
+
+TEST_F(images, XpmKeepsSizeColoursAndTransparency)
+{
+    write_file(dir_ / "small.xpm", small_xpm);
+    std::string image = OI_image_for_file(dir_ / "small");
+    ASSERT_NE(image, "");
+    EXPECT_EQ(tcl("image width " + image) + "x" + tcl("image height " + image), "4x3");
+    EXPECT_EQ(pixel(image, 0, 1), "0 0 0 1") << "None must be transparent";
+    EXPECT_EQ(pixel(image, 1, 0), "255 0 0 0") << "a colour name";
+    EXPECT_EQ(pixel(image, 3, 0), "0 0 255 0") << "a numeric colour";
+}
+
+TEST_F(images, SameFileGivesSameImageAndImageGivesFile)
+{
+    write_file(dir_ / "small.xpm", small_xpm);
+    std::string image = OI_image_for_file(dir_ / "small");
+    setenv("KIT_TEST_ICONS", dir_.path().c_str(), 1);
+    EXPECT_EQ(OI_image_for_file("$KIT_TEST_ICONS/small"), image) << "expanded names share an image";
+    EXPECT_EQ(OI_file_for_image(image), dir_ / "small");
+    EXPECT_EQ(OI_file_for_image("no_such_image"), "");
+    EXPECT_EQ(PixCache::of(conn_)->size(), 1);
+
+    tcl("image delete " + image);
+    std::string again = OI_image_for_file(dir_ / "small");
+    EXPECT_NE(again, "") << "a deleted image is made anew";
+    EXPECT_EQ(tcl("image width " + again), "4");
+    EXPECT_EQ(OI_file_for_image(again), dir_ / "small");
+}
+
+TEST_F(images, BitmapIsTheFallbackForAMissingOrBadXpm)
+{
+    write_file(dir_ / "mark.xbm", small_xbm);
+    write_file(dir_ / "bad.xpm", "not an image\n");
+    write_file(dir_ / "bad.xbm", small_xbm);
+    for (const char* name : {"mark", "bad"}) {
+        std::string image = OI_image_for_file(dir_ / name);
+        ASSERT_NE(image, "") << name;
+        EXPECT_EQ(tcl("image width " + image) + "x" + tcl("image height " + image), "3x2");
+        EXPECT_EQ(pixel(image, 0, 0), "0 0 0 0") << "set bits are black";
+        EXPECT_EQ(tcl(image + " transparency get 1 0"), "1") << "clear bits are transparent";
+        EXPECT_EQ(tcl(image + " transparency get 1 1"), "0");
+    }
+}
+
+TEST_F(images, FailuresPrintTheReasonAndGiveNoImage)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(OI_image_for_file(dir_ / "none"), "");
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("none.xbm\": No such file or directory"), std::string::npos) << err;
+    EXPECT_NE(err.find("couldn't convert file to xpm class"), std::string::npos) << err;
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(OI_image_for_file(""), "");
+    EXPECT_FALSE(cvt_xpmfile_to_pixmap(conn_, "x", nullptr));
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("NULL src or dst\ncouldn't convert file to xpm class\nNULL src or dst"),
+              std::string::npos) << err;
+
+    testing::internal::CaptureStderr();
+    KOI_button* button = create_koi_button("pic", (dir_ / "none").c_str(), 2, 2, 30);
+    err = testing::internal::GetCapturedStderr();
+    ASSERT_NE(button, nullptr) << "a missing picture is no hard failure";
+    EXPECT_NE(err.find("couldn't convert file to xpm class"), std::string::npos);
+    int w = -1, h = -1;
+    button->image_size(&w, &h);
+    EXPECT_EQ(button->image_name(), "");
+    EXPECT_EQ(w + h, 0);
+    button->set_associated_object(conn_->root(), 0, 0, ACTIVE);
+    settle();
+    EXPECT_TRUE(button->is_displayed());
+}
+
+TEST_F(images, ResourceButtonShowsItsImageAndSurvivesCloning)
+{
+    write_file(dir_ / "small.xpm", small_xpm);
+    setenv("KIT_TEST_ICONS", dir_.path().c_str(), 1);
+    OI_d_tech* box = make("*win.class: Box\n*win.pic.class: ImageButton\n"
+                          "*win.pic.xpm: $KIT_TEST_ICONS/small\n*win.pic.label: Small\n"
+                          "*win.pic.action: count_click\n");
+    ASSERT_NE(box, nullptr);
+    auto* button = dynamic_cast<KOI_button*>(box->descendant("pic"));
+    ASSERT_NE(button, nullptr);
+    settle();
+    std::string picture = tcl("lindex [winfo children " + button->widget() + "] 0");
+    EXPECT_EQ(button->image_name(), OI_image_for_file(dir_ / "small"));
+    EXPECT_EQ(tcl(picture + " cget -image"), button->image_name());
+    EXPECT_EQ(tcl(picture + " cget -text"), "Small");
+
+    OI_d_tech* copy = box->clone();
+    copy->set_associated_object(conn_->root(), 0, 0, ACTIVE);
+    auto* copied = dynamic_cast<KOI_button*>(copy->descendant("pic"));
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->image_name(), button->image_name());
+    EXPECT_TRUE(copied->press());
+    EXPECT_EQ(clicks, 1) << "the copy keeps the action";
+}
+
+TEST_F(images, PressAndClickRunTheCallbackOnce)
+{
+    OI_d_tech* box = make("*win.class: Box\n*win.pic.class: ImageButton\n"
+                          "*win.pic.action: count_click\n"
+                          "*win.bare.class: Clicker\n");
+    ASSERT_NE(box, nullptr);
+    auto* button = dynamic_cast<KOI_button*>(box->descendant("pic"));
+    auto* clicker = dynamic_cast<KOI_clicker*>(box->descendant("bare"));
+    ASSERT_NE(button, nullptr);
+    ASSERT_NE(clicker, nullptr);
+    button->pixmap(demo_icons() + "info");
+    clicker->set_click(OI_callback(count_click, nullptr));
+    settle();
+
+    EXPECT_TRUE(button->press());
+    EXPECT_TRUE(clicker->press());
+    EXPECT_EQ(clicks, 2);
+    EXPECT_FALSE(button->pushed_in());
+
+    std::string picture = tcl("lindex [winfo children " + button->widget() + "] 0");
+    tcl("event generate " + picture + " <ButtonPress-1> -x 5 -y 5");
+    EXPECT_TRUE(button->pushed_in()) << "a held button looks pushed in";
+    tcl("event generate " + picture + " <ButtonRelease-1> -x 6 -y 6");
+    settle();
+    EXPECT_EQ(clicks, 3) << "a click on the picture";
+    EXPECT_FALSE(button->pushed_in());
+
+    tcl("event generate " + picture + " <ButtonPress-1> -x 5 -y 5");
+    tcl("event generate " + picture + " <ButtonRelease-1> -x 500 -y 5");
+    settle();
+    EXPECT_EQ(clicks, 3) << "released outside: no click";
+
+    tcl("focus -force " + button->widget());
+    tcl("event generate " + button->widget() + " <KeyPress-space>");
+    settle();
+    EXPECT_EQ(clicks, 4) << "Space activates the focused button";
+
+    button->set_state(INACTIVE);
+    settle();
+    EXPECT_FALSE(button->press());
+    tcl("event generate " + picture + " <ButtonPress-1> -x 5 -y 5");
+    tcl("event generate " + picture + " <ButtonRelease-1> -x 5 -y 5");
+    settle();
+    EXPECT_EQ(clicks, 4) << "a greyed-out button does not click";
+}
+
+TEST_F(images, EveryDemoIconLoads)
+{
+    for (const char* icon : {"confirm", "error", "info", "warning", "install", "splash"}) {
+        KOI_button* button = create_koi_button(icon, (demo_icons() + icon).c_str(), 2, 2, 30);
+        ASSERT_NE(button, nullptr);
+        int w = 0, h = 0;
+        button->image_size(&w, &h);
+        if (std::string(icon) == "splash") {
+            EXPECT_GE(w, 300);
+            EXPECT_GE(h, 200);
+        } else {
+            EXPECT_TRUE(w == h && (w == 48 || w == 64)) << icon << " is " << w << "x" << h;
+        }
+        EXPECT_EQ(tcl(button->image_name() + " transparency get 0 0"), icon == std::string("splash") ? "0" : "1")
+            << icon << ": message icons leave their corners to the background";
+        delete button;
+    }
+}

@@ -1,0 +1,414 @@
+// Text, value and main-window classes: entry fields with their character
+// check and entry callback, multi-line texts and their measures, the gauge
+// and the slider, the glyph, the main window's help menu (also while the
+// window is busy) and key translations running named actions.
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/oi_app_window.h"
+#include "toolkit/oi_entry_field.h"
+#include "toolkit/oi_gauge.h"
+#include "toolkit/oi_glyph.h"
+#include "toolkit/oi_help_menu.h"
+#include "toolkit/oi_multi_text.h"
+#include "toolkit/oi_slider.h"
+#include "toolkit/oi_translations.h"
+#include "toolkit_fixture.h"
+
+namespace {
+
+// Records every call it gets: the origin's name and the value.
+class recorder : public OIU_callback_multiple {
+public:
+    long record(OI_d_tech* origin, void*, long value)
+    {
+        calls.push_back({origin != nullptr ? origin->name() : "", value});
+        return answer;
+    }
+    struct call {
+        std::string origin;
+        long value;
+    };
+    std::vector<call> calls;
+    long answer = 1;
+};
+
+long refuse_digits(OI_d_tech*, void*, long character)
+{
+    return character < '0' || character > '9';
+}
+
+const char* const form =
+    "*form.class: Box\n"
+    "*form.name.class: EntryField\n"
+    "*form.name.label: Name:\n"
+    "*form.name.columns: 12\n"
+    "*form.name.charCheck: refuse_digits\n"
+    "*form.count.class: SeqEntryField\n"
+    "*form.count.text: 1 2 3\n"
+    "*form.message.class: MultiText\n"
+    "*form.log.class: ScrollText\n"
+    "*form.gauge.class: Gauge\n"
+    "*form.slider.class: Slider\n"
+    "*form.slider.minimum: 10\n"
+    "*form.slider.maximum: 20\n"
+    "*form.glyph.class: Glyph\n";
+
+const char* const main_window =
+    "*main_win.class: AppWindow\n"
+    "*main_win.name.class: EntryField\n";
+
+}  // namespace
+
+class texts_fields : public toolkit_test {
+protected:
+    void SetUp() override
+    {
+        toolkit_test::SetUp();
+        OI_actions_rec check = OI_function_action("refuse_digits", refuse_digits);
+        OI_add_actions(&check, 1);
+    }
+
+    template <class T>
+    T* part(OI_d_tech* top, const std::string& name)
+    {
+        return dynamic_cast<T*>(top->descendant(name));
+    }
+
+    // Types text into the widget that has the focus, key by key.
+    void type(const std::string& path, const std::vector<std::string>& keysyms)
+    {
+        tcl("focus -force " + path);
+        for (const std::string& keysym : keysyms)
+            tcl("event generate " + path + " <KeyPress> -keysym " + keysym);
+        settle();
+    }
+
+    // Waits (a second at most) for the window to be on the screen.
+    void map(OI_d_tech* top)
+    {
+        for (int i = 0; i < 200 && tcl("winfo viewable " + top->widget()) != "1"; ++i) {
+            settle();
+            usleep(5000);
+        }
+        tcl("update");
+        ASSERT_EQ(tcl("winfo viewable " + top->widget()), "1");
+    }
+
+    recorder calls_;
+};
+
+// ---- Entry fields ----------------------------------------------------------------
+
+TEST_F(texts_fields, EntryFieldTextLabelAndPartsFollowSettersAndResources)
+{
+    OI_d_tech* top = make(form);
+    ASSERT_NE(top, nullptr);
+    auto* name = part<OI_entry_field>(top, "name");
+    auto* count = part<OI_seq_entry_field>(top, "count");
+    ASSERT_NE(name, nullptr);
+    ASSERT_NE(count, nullptr) << "a SeqEntryField is an entry field of its own class";
+    EXPECT_EQ(count->text(), "1 2 3");
+    EXPECT_EQ(tcl(name->widget() + ".l cget -text"), "Name:");
+    EXPECT_EQ(tcl(name->widget() + ".e cget -width"), "12");
+    name->set_text("h\xc3\xa9llo");
+    EXPECT_EQ(tcl(name->widget() + ".e get"), "h\xc3\xa9llo");
+    EXPECT_EQ(name->part_text(1, 3), "\xc3\xa9ll") << "parts count characters, not bytes";
+    EXPECT_EQ(name->part_text(3, 10), "lo");
+    EXPECT_EQ(name->part_text(9, 2), "");
+    name->set_label("");
+    EXPECT_EQ(tcl("winfo manager " + name->widget() + ".l"), "") << "an empty label takes no room";
+    OI_d_tech* copy = top->clone();
+    EXPECT_EQ(part<OI_entry_field>(copy, "name")->text(), "h\xc3\xa9llo");
+    copy->delete_all();
+}
+
+TEST_F(texts_fields, CharacterCheckRefusesTypedDigitsOnly)
+{
+    OI_d_tech* top = make(form);
+    ASSERT_NE(top, nullptr);
+    auto* name = part<OI_entry_field>(top, "name");
+    map(top);
+    type(name->widget() + ".e", {"a", "5", "b", "BackSpace"});
+    EXPECT_EQ(name->text(), "a") << "the digit is refused, a deletion is never checked";
+    name->set_text("route 66");
+    EXPECT_EQ(name->text(), "route 66") << "set_text is not typing";
+    name->set_char_chk(OI_callback(&calls_, &recorder::record, nullptr));
+    calls_.answer = 0;
+    type(name->widget() + ".e", {"x"});
+    ASSERT_EQ(calls_.calls.size(), 1u);
+    EXPECT_EQ(calls_.calls[0].value, 'x') << "the check gets the typed character";
+    EXPECT_EQ(name->text(), "route 66");
+}
+
+TEST_F(texts_fields, ReturnAndSetValueAsTypedRunTheEntryCallbackOnce)
+{
+    OI_d_tech* top = make(form);
+    ASSERT_NE(top, nullptr);
+    auto* name = part<OI_entry_field>(top, "name");
+    name->set_entry_callback(OI_callback(&calls_, &recorder::record, nullptr));
+    map(top);
+    type(name->widget() + ".e", {"o", "k", "Return"});
+    ASSERT_EQ(calls_.calls.size(), 1u);
+    EXPECT_EQ(calls_.calls[0].origin, "name");
+    EXPECT_EQ(name->text(), "ok");
+    name->set_value_as_typed("a1b2");
+    EXPECT_EQ(calls_.calls.size(), 2u);
+    EXPECT_EQ(name->text(), "ab") << "typed text goes through the character check";
+    EXPECT_EQ(tcl(name->widget() + ".e get"), "ab");
+}
+
+// ---- Multi-line texts ---------------------------------------------------------------
+
+TEST_F(texts_fields, MultiTextLinesAndMeasures)
+{
+    OI_d_tech* top = make(form);
+    ASSERT_NE(top, nullptr);
+    auto* message = part<OI_multi_text>(top, "message");
+    ASSERT_NE(message, nullptr);
+    EXPECT_TRUE(message->lines().empty());
+    message->set_text_to_string("short\na much longer line\n");
+    EXPECT_EQ(message->lines(), (std::vector<std::string>{"short", "a much longer line", ""}));
+    int hidden_short = message->line_width(0);
+    int hidden_long = message->line_width(1);
+    EXPECT_GT(hidden_long, hidden_short);
+    EXPECT_GE(hidden_long - hidden_short, 13 * message->char_width() - 13)
+        << "the difference is about 13 characters";
+    map(top);
+    EXPECT_NEAR(message->line_width(1), hidden_long, 2) << "drawn and measured widths agree";
+    EXPECT_EQ(message->line_width(7), 0) << "a missing line has no width";
+
+    message->set_view_size(10, 1);
+    message->set_text_to_string("aaaa bbbb cccc\nd");
+    EXPECT_EQ(message->view_n_lines(), 4) << "three wrapped lines and one short one";
+    message->set_view_size(40, 1);
+    EXPECT_EQ(message->view_n_lines(), 2);
+}
+
+TEST_F(texts_fields, ReadOnlyMultiTextTakesNoTypingButStillTakesText)
+{
+    OI_d_tech* top = make(form);
+    ASSERT_NE(top, nullptr);
+    auto* message = part<OI_multi_text>(top, "message");
+    message->set_text_to_string("fixed");
+    message->disallow_kb_input();
+    message->disallow_click_select();
+    message->set_position(0, 5);
+    map(top);
+    type(message->widget(), {"x"});
+    EXPECT_EQ(message->text(), "fixed");
+    message->set_text_to_string("replaced");
+    EXPECT_EQ(message->text(), "replaced");
+    EXPECT_EQ(tcl("lsearch [bindtags " + message->widget() + "] Text"), "-1")
+        << "no click selection";
+
+    auto* log = part<OI_scroll_text>(top, "log");
+    ASSERT_NE(log, nullptr);
+    log->append_line("first", false);
+    log->append_line("second", true);
+    EXPECT_EQ(log->text(), "first\nsecond");
+    OI_d_tech* copy = top->clone();
+    copy->set_associated_object(conn_->root(), 0, 0, ACTIVE);
+    EXPECT_EQ(part<OI_scroll_text>(copy, "log")->lines().size(), 2u);
+    EXPECT_EQ(part<OI_multi_text>(copy, "message")->text(), "replaced");
+    copy->delete_all();
+}
+
+// ---- Values ---------------------------------------------------------------------------
+
+TEST_F(texts_fields, GaugeKeepsItsValueWithinZeroAndHundred)
+{
+    OI_d_tech* top = make(form);
+    ASSERT_NE(top, nullptr);
+    auto* gauge = part<OI_gauge>(top, "gauge");
+    ASSERT_NE(gauge, nullptr);
+    map(top);
+    gauge->set_value(150);
+    EXPECT_EQ(gauge->value(), 100);
+    gauge->set_value(-3);
+    EXPECT_EQ(gauge->value(), 0);
+    gauge->set_value(50);
+    EXPECT_EQ(tcl(gauge->widget() + " itemcget percent -text"), "50%");
+    int width = gauge->size_x();
+    double bar_right = std::stod(tcl("lindex [" + gauge->widget() + " coords bar] 2"));
+    EXPECT_NEAR(bar_right, width / 2.0, 3.0) << "half the trough is filled";
+}
+
+TEST_F(texts_fields, SliderKeepsItsValueInItsRangeAndFollowsTheUser)
+{
+    OI_d_tech* top = make(form);
+    ASSERT_NE(top, nullptr);
+    auto* slider = part<OI_slider>(top, "slider");
+    ASSERT_NE(slider, nullptr);
+    settle();
+    EXPECT_EQ(slider->value(), 10) << "the minimum when nothing set it";
+    slider->set_value(25);
+    EXPECT_EQ(slider->value(), 20);
+    tcl(slider->widget() + " set 13");
+    settle();
+    EXPECT_EQ(slider->value(), 13) << "moved by the user";
+}
+
+TEST_F(texts_fields, GlyphShowsAGivenImageOnly)
+{
+    OI_d_tech* top = make(form);
+    ASSERT_NE(top, nullptr);
+    auto* glyph = part<OI_glyph>(top, "glyph");
+    ASSERT_NE(glyph, nullptr);
+    tcl("image create photo dot -width 4 -height 4");
+    EXPECT_TRUE(glyph->set_pixmap("dot"));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(glyph->set_pixmap("no_such_image"));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("no_such_image"), std::string::npos);
+    EXPECT_EQ(tcl(glyph->widget() + " cget -image"), "dot");
+}
+
+// ---- The main window --------------------------------------------------------------
+
+TEST_F(texts_fields, HelpMenuIsRefilledAndItsCellsPressLikeClicks)
+{
+    auto* window = dynamic_cast<OI_app_window*>(make(main_window));
+    ASSERT_NE(window, nullptr);
+    OI_help_menu* menu = window->help_menu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(window->help_menu_cell(), menu);
+    ASSERT_NE(window->help_obj(), nullptr);
+    EXPECT_FALSE(window->help_obj()->press()) << "a built-in entry without action is greyed";
+    window->help_obj()->delete_all();
+    window->hyper_help()->delete_all();
+    EXPECT_EQ(window->hyper_help(), nullptr);
+    EXPECT_EQ(menu->num_cells(), 0);
+
+    const char* labels[] = {"On Help", "Contents", "On Actions", "About..."};
+    for (int i = 0; i < 4; ++i)
+        menu->add_cell("main_help_choice" + std::to_string(i + 1), labels[i],
+                       OI_callback(&calls_, &recorder::record, nullptr));
+    menu->set_name("main_help_menu");
+    EXPECT_EQ(tcl(menu->widget() + " index end"), "3");
+    EXPECT_EQ(tcl(menu->widget() + " entrycget 3 -label"), "About...");
+    EXPECT_EQ(window->descendant("main_help_choice3"), menu->numbered_cell(2));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(menu->numbered_cell(i)->press());
+    tcl(menu->widget() + " invoke 1");
+    ASSERT_EQ(calls_.calls.size(), 5u);
+    EXPECT_EQ(calls_.calls[3].origin, "main_help_choice4");
+    EXPECT_EQ(calls_.calls[4].origin, "main_help_choice2") << "a click does what press does";
+    EXPECT_EQ(calls_.calls[4].value, 1);
+
+    menu->numbered_cell(0)->set_state(INACTIVE);
+    EXPECT_FALSE(menu->numbered_cell(0)->press());
+    EXPECT_EQ(tcl(menu->widget() + " entrycget 0 -state"), "disabled");
+    EXPECT_EQ(calls_.calls.size(), 5u);
+}
+
+TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
+{
+    auto* window = dynamic_cast<OI_app_window*>(make(main_window));
+    ASSERT_NE(window, nullptr);
+    window->help_menu()->add_cell("about", "About...", OI_callback(&calls_, &recorder::record, nullptr));
+    map(window);
+    std::string shell = tcl("winfo toplevel " + window->widget());
+    // Tk draws the menu bar through a clone of it, a child of the shell.
+    std::string bar = tcl("set bar {}; foreach w [winfo children " + shell +
+                          "] {if {[winfo class $w] eq {Menu} && [winfo ismapped $w]} {set bar $w}};"
+                          " set bar");
+    ASSERT_FALSE(bar.empty());
+    int help_x = std::stoi(tcl(bar + " xposition 0")) + 5;
+    EXPECT_GT(help_x, window->size_x() / 2) << "Help sits on the right";
+
+    window->set_working();
+    std::string x = std::to_string(help_x);
+    EXPECT_EQ(tcl("winfo containing [expr {[winfo rootx " + bar + "] + " + x + "}] [expr {[winfo rooty " +
+                  bar + "] + 5}]"),
+              bar)
+        << "the busy window must not cover the menu bar";
+    tcl("event generate " + bar + " <Motion> -x " + x + " -y 5");
+    tcl("event generate " + bar + " <ButtonPress-1> -x " + x + " -y 5");
+    settle();
+    std::string pulldown = tcl("set m {}; foreach w [winfo children " + bar +
+                               "] {if {[winfo ismapped $w]} {set m $w}}; set m");
+    ASSERT_FALSE(pulldown.empty()) << "the help menu was not posted";
+    tcl(pulldown + " invoke 2");
+    tcl(pulldown + " unpost");
+    tcl("grab release [grab current]");
+    window->clear_working();
+    ASSERT_EQ(calls_.calls.size(), 1u);
+    EXPECT_EQ(calls_.calls[0].origin, "about");
+}
+
+namespace {
+
+int global_presses;
+
+long count_global(OI_d_tech*, void*, long)
+{
+    return ++global_presses;
+}
+
+}  // namespace
+
+TEST_F(texts_fields, KeyTranslationsRunNamedActionsForTheObjectWithTheFocus)
+{
+    auto* window = dynamic_cast<OI_app_window*>(make(main_window));
+    ASSERT_NE(window, nullptr);
+    recorder* target = &calls_;
+    OI_actions_rec help;
+    help.name = "activate_help";
+    help.object = [target]() -> OIU_callback_multiple* { return target; };
+    help.member = static_cast<OI_member>(&recorder::record);
+    window->push_actions(&help, 1);
+    OI_actions_rec global = OI_function_action("global_action", count_global);
+    OI_add_actions(&global, 1);
+    EXPECT_TRUE(window->substitute_translations("<KeyPress>F1: activate_help()"));
+    map(window);
+    std::string entry = window->descendant("name")->widget() + ".e";
+    type(entry, {"F1"});
+    ASSERT_EQ(calls_.calls.size(), 1u);
+    EXPECT_EQ(calls_.calls[0].origin, "name") << "the action runs for the focused object";
+    std::string shell = tcl("winfo toplevel " + window->widget());
+    type(shell, {"F1"});
+    ASSERT_EQ(calls_.calls.size(), 2u);
+    EXPECT_EQ(calls_.calls[1].origin, "main_win");
+
+    global_presses = 0;
+    EXPECT_TRUE(window->substitute_translations("<Key>F2: global_action() global_action()"));
+    type(entry, {"F1", "F2"});
+    EXPECT_EQ(calls_.calls.size(), 2u) << "F1 was replaced";
+    EXPECT_EQ(global_presses, 2);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(window->substitute_translations("<Key>F3 global_action()"));
+    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    type(entry, {"F2"});
+    EXPECT_EQ(global_presses, 4) << "a rejected table leaves the old one";
+
+    OI_d_tech* copy = window->clone();
+    copy->set_associated_object(conn_->root(), 0, 0, ACTIVE);
+    map(copy);
+    type(copy->descendant("name")->widget() + ".e", {"F2"});
+    EXPECT_EQ(global_presses, 6) << "a copy keeps the translations";
+    copy->delete_all();
+}
+
+TEST_F(texts_fields, TranslationTablesBecomeTkSequences)
+{
+    std::vector<OI_translation> table;
+    std::string reason;
+    ASSERT_TRUE(OI_parse_translations(
+        "#override\\n<KeyPress>F1: activate_help()\\nShift Ctrl<Key>Tab: prev(1) next()\n"
+        "<Btn1Down>: press()",
+        &table, &reason))
+        << reason;
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[0].sequence, "<KeyPress-F1>");
+    EXPECT_EQ(table[0].actions, std::vector<std::string>{"activate_help"});
+    EXPECT_EQ(table[1].sequence, "<Shift-Control-KeyPress-Tab>");
+    EXPECT_EQ(table[1].actions, (std::vector<std::string>{"prev", "next"}));
+    EXPECT_EQ(table[2].sequence, "<ButtonPress-1>");
+    for (const char* bad : {"<KeyPress>F1 activate_help()", "<Hover>x: a()", "<Key>F1: help",
+                            "Super<Key>a: a()", "<Key>a,<Key>b: a()", "<Key>F1:"}) {
+        table.clear();
+        EXPECT_FALSE(OI_parse_translations(bad, &table, &reason)) << bad;
+    }
+}
