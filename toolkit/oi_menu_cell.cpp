@@ -78,7 +78,7 @@ void OI_menu_cell::select(bool on)
                 other->set_selected_state(false);
         }
     }
-    set_selected_state(on); if (on) action_.call(this, 1);
+    set_selected_state(on);
 }
 
 void OI_menu_cell::set_default(bool on)

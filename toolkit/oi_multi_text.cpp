@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_utf8.h"
 
 namespace {
 
@@ -278,32 +279,37 @@ int OI_multi_text::char_width() const
     return measure(font(), "0");
 }
 
-// The lines one text line takes when wrapped as Tk does: at the last blank
-// that fits, or inside a word longer than the whole width.
+// The lines one text line takes when wrapped as Tk does: after the last
+// blank that fits, or inside a word wider than the whole line.
 int OI_multi_text::display_lines(const std::string& line, const std::string& font,
                                  int available) const
 {
+    auto drawn_width = [&](const std::string& text) {
+        return measure(font, text.substr(0, text.find_last_not_of(' ') + 1));
+    };
     int count = 1;
     std::string current;
     std::string::size_type start = 0;
     while (start < line.size()) {
         std::string::size_type blank = line.find(' ', start);
         std::string::size_type end = blank == std::string::npos ? line.size() : blank + 1;
-        std::string word = line.substr(start, end - start);
+        std::string candidate = current + line.substr(start, end - start);
+        if (!current.empty() && drawn_width(candidate) > available) {
+            ++count;
+            candidate = line.substr(start, end - start);
+        }
         start = end;
-        std::string candidate = current + word;
-        std::string drawn = candidate.substr(0, candidate.find_last_not_of(' ') + 1);
-        if (current.empty() || measure(font, drawn) <= available) {
-            current = candidate;
-        } else {
+        while (available > 0 && drawn_width(candidate) > available) {
+            std::string fitting;
+            for (const OI_utf8_character& character : OI_utf8_characters(candidate)) {
+                if (!fitting.empty() && measure(font, fitting + character.bytes) > available)
+                    break;
+                fitting += character.bytes;
+            }
+            candidate.erase(0, fitting.size());
             ++count;
-            current = word;
         }
-        int word_width = measure(font, current.substr(0, current.find_last_not_of(' ') + 1));
-        while (available > 0 && word_width > available) {
-            ++count;
-            word_width -= available;
-        }
+        current = candidate;
     }
     return count;
 }

@@ -153,6 +153,23 @@ void log_startup()
                                false);
 }
 
+// How long the splash stays up at least, so that it can be seen at all.
+const unsigned long SPLASH_MS = 1500;
+
+// The splash goes once the main window is up and it has been seen for a
+// moment; the object is found again by number in case it went before.
+void take_splash_down_later(const OI_d_tech* splash)
+{
+    auto* id = reinterpret_cast<void*>(splash->id());
+    OI_add_timeout(SPLASH_MS, OI_callback(
+        [](OI_d_tech*, void* argument, long) -> long {
+            if (OI_d_tech* box = OI_d_tech::by_id(reinterpret_cast<unsigned long>(argument)))
+                box->delete_all();
+            return 0;
+        },
+        id));
+}
+
 // Shows the main window and runs the event loop until the program ends.
 // The other top-level objects of the main file wait hidden under the root.
 [[noreturn]] void run_main_window(OI_d_tech** objects, OI_d_tech* splash)
@@ -179,7 +196,7 @@ void log_startup()
     }
     log_startup();
     if (splash != nullptr)
-        splash->delete_all();
+        take_splash_down_later(splash);
     OI_begin_interaction();
     OI_fini();
     OI_uib_conn = nullptr;

@@ -160,6 +160,7 @@ TEST_F(dialogs_menus, SelectSetsStateSilentlyWhilePressRunsTheAction)
     EXPECT_TRUE(calls.empty()) << "select must not run the action";
     EXPECT_TRUE(verbose->press());
     EXPECT_FALSE(verbose->is_selected());
+    EXPECT_EQ(tcl("set [" + verbose->widget() + " cget -variable]"), "0");
     tcl(verbose->widget() + " invoke");  // a click
     EXPECT_TRUE(verbose->is_selected());
     EXPECT_EQ(tcl("set [" + verbose->widget() + " cget -variable]"), "1");
@@ -176,6 +177,7 @@ TEST_F(dialogs_menus, ExclusiveMenuHoldsAtMostOneChoice)
     EXPECT_EQ(media->selected(), nullptr);
     tape->select(true);
     EXPECT_EQ(media->selected(), tape);
+    EXPECT_EQ(tcl("set [" + tape->widget() + " cget -variable]"), "1") << "select shows the state";
     EXPECT_TRUE(calls.empty());
     tcl(cd->widget() + " invoke");
     EXPECT_EQ(media->selected(), cd);

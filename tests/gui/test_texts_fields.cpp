@@ -180,11 +180,18 @@ TEST_F(texts_fields, MultiTextLinesAndMeasures)
     EXPECT_NEAR(message->line_width(1), hidden_long, 2) << "drawn and measured widths agree";
     EXPECT_EQ(message->line_width(7), 0) << "a missing line has no width";
 
-    message->set_view_size(10, 1);
-    message->set_text_to_string("aaaa bbbb cccc\nd");
-    EXPECT_EQ(message->view_n_lines(), 4) << "three wrapped lines and one short one";
-    message->set_view_size(40, 1);
-    EXPECT_EQ(message->view_n_lines(), 2);
+    // Counted as Tk wraps the text once it is drawn at that width (alone in
+    // its window, so that nothing else widens it).
+    auto* note = dynamic_cast<OI_multi_text*>(make("*note.class: MultiText\n"));
+    ASSERT_NE(note, nullptr);
+    note->set_text_to_string("aaaa bbbb cccc ddddddddddddddd e\nf");
+    for (int columns : {10, 16, 40}) {
+        note->set_view_size(columns, 1);
+        int counted = note->view_n_lines();
+        map(note);
+        EXPECT_EQ(counted, std::stoi(tcl(note->widget() + " count -displaylines 1.0 end")))
+            << columns << " columns";
+    }
 }
 
 TEST_F(texts_fields, ReadOnlyMultiTextTakesNoTypingButStillTakesText)
@@ -324,6 +331,7 @@ TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
                   bar + "] + 5}]"),
               bar)
         << "the busy window must not cover the menu bar";
+    tcl("event generate " + bar + " <Enter> -x " + x + " -y 5");
     tcl("event generate " + bar + " <Motion> -x " + x + " -y 5");
     tcl("event generate " + bar + " <ButtonPress-1> -x " + x + " -y 5");
     settle();

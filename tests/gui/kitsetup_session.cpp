@@ -1,0 +1,237 @@
+#include "kitsetup_session.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <tcl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+int next_session = 0;
+
+using clock_type = std::chrono::steady_clock;
+
+clock_type::time_point deadline_after(double seconds)
+{
+    return clock_type::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
+}
+
+// Starts Xvfb on a free display with the given screen: its pid, and the
+// display name in *display; -1 when it did not start.
+int start_xvfb(const std::string& screen, std::string* display)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return -1;
+    int pid = fork();
+    if (pid == 0) {
+        close(ends[0]);
+        std::string fd = std::to_string(ends[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ends[1]);
+    std::string number;
+    char c;
+    while (read(ends[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(ends[0]);
+    if (number.empty())
+        return -1;
+    *display = ":" + number;
+    return pid;
+}
+
+}  // namespace
+
+kitsetup_session::kitsetup_session(const std::string& program, const std::vector<std::string>& args,
+                                   test_environment environment, const std::string& screen)
+    : name_("kitsetup_test_" + std::to_string(getpid()) + "_" + std::to_string(++next_session))
+{
+    const char* display = std::getenv("DISPLAY");
+    display_ = display == nullptr ? "" : display;
+    if (!screen.empty())
+        xvfb_pid_ = start_xvfb(screen, &display_);
+    environment.set("DISPLAY", display_.c_str()).set("KITSETUP_AUTOMATION", name_.c_str());
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> env = environment.entries();
+    std::vector<char*> c_args;
+    for (std::string& arg : argv)
+        c_args.push_back(arg.data());
+    c_args.push_back(nullptr);
+    std::vector<char*> c_env;
+    for (std::string& entry : env)
+        c_env.push_back(entry.data());
+    c_env.push_back(nullptr);
+    std::string out_path = files_ / "stdout";
+    std::string err_path = files_ / "stderr";
+    pid_ = fork();
+    if (pid_ == 0) {
+        int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        dup2(err, 2);
+        execve(program.c_str(), c_args.data(), c_env.data());
+        _exit(127);
+    }
+
+    start_client();
+}
+
+// The client is a wish of its own on the program's display: it answers each
+// request line with "CODE LENGTH\n" and LENGTH bytes of result, so results
+// may hold newlines; and it dies with its display, harmlessly.
+void kitsetup_session::start_client()
+{
+    static const char* const script =
+        "fconfigure stdin -translation lf -encoding utf-8\n"
+        "fconfigure stdout -translation binary\n"
+        "wm withdraw .\n"
+        "while {[gets stdin line] >= 0} {\n"
+        "    set code [catch {send [lindex $argv 0] automation {*}$line} result]\n"
+        "    set bytes [encoding convertto utf-8 $result]\n"
+        "    puts -nonewline \"$code [string length $bytes]\\n$bytes\"\n"
+        "    flush stdout\n"
+        "}\n"
+        "exit\n";
+    std::string script_path = files_ / "client.tcl";
+    write_file(script_path, script);
+    int to_client[2];
+    int from_client[2];
+    if (pipe(to_client) != 0 || pipe(from_client) != 0)
+        return;
+    client_pid_ = fork();
+    if (client_pid_ == 0) {
+        dup2(to_client[0], 0);
+        dup2(from_client[1], 1);
+        close(to_client[1]);
+        close(from_client[0]);
+        execlp("wish", "wish", script_path.c_str(), "-display", display_.c_str(), "--",
+               name_.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(to_client[0]);
+    close(from_client[1]);
+    to_client_ = to_client[1];
+    from_client_ = from_client[0];
+}
+
+kitsetup_session::~kitsetup_session()
+{
+    if (wait_exit(0) < 0 && pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (to_client_ >= 0)
+        close(to_client_);
+    if (from_client_ >= 0)
+        close(from_client_);
+    if (client_pid_ > 0) {
+        kill(client_pid_, SIGTERM);
+        waitpid(client_pid_, nullptr, 0);
+    }
+    if (xvfb_pid_ > 0) {
+        kill(xvfb_pid_, SIGTERM);
+        waitpid(xvfb_pid_, nullptr, 0);
+    }
+}
+
+std::string kitsetup_session::automation(const std::string& words)
+{
+    std::string request = words + "\n";
+    if (to_client_ < 0 || write(to_client_, request.data(), request.size()) !=
+                              static_cast<ssize_t>(request.size()))
+        return "ERROR: the automation client is not running";
+    std::string header;
+    char c;
+    while (read(from_client_, &c, 1) == 1 && c != '\n')
+        header += c;
+    int code = 1;
+    size_t length = 0;
+    if (std::sscanf(header.c_str(), "%d %zu", &code, &length) != 2)
+        return "ERROR: the automation client stopped";
+    std::string result(length, '\0');
+    size_t got = 0;
+    while (got < length) {
+        ssize_t n = read(from_client_, &result[got], length - got);
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    return code == 0 ? result : "ERROR: " + result;
+}
+
+bool kitsetup_session::wait_for_shown(const std::string& top, double seconds, bool last)
+{
+    auto deadline = deadline_after(seconds);
+    do {
+        std::string shown = automation("shown");
+        if (shown.rfind("ERROR: ", 0) != 0) {
+            int count = 0;
+            const char** words = nullptr;
+            if (Tcl_SplitList(nullptr, shown.c_str(), &count, &words) == TCL_OK) {
+                bool found = false;
+                for (int i = 0; i < count; ++i)
+                    found = found || (words[i] == top && (!last || i == count - 1));
+                Tcl_Free(reinterpret_cast<char*>(words));
+                if (found)
+                    return true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (clock_type::now() < deadline && wait_exit(0) < 0);
+    return false;
+}
+
+std::string kitsetup_session::wait_for_message(double seconds)
+{
+    auto deadline = deadline_after(seconds);
+    do {
+        std::string message = automation("message");
+        if (!message.empty() && message.rfind("ERROR: ", 0) != 0)
+            return message;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (clock_type::now() < deadline && wait_exit(0) < 0);
+    return "";
+}
+
+int kitsetup_session::wait_exit(double seconds)
+{
+    if (status_ >= 0 || pid_ <= 0)
+        return status_;
+    auto deadline = deadline_after(seconds);
+    do {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return status_;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (clock_type::now() < deadline);
+    return -1;
+}
+
+bool kitsetup_session::screenshot(const std::string& png_path) const
+{
+    std::string command = "xwd -root -silent -display " + display_ +
+                          " | xwdtopnm 2>/dev/null | pnmtopng > '" + png_path + "'";
+    return std::system(command.c_str()) == 0;
+}
+
+std::string kitsetup_session::standard_output() const
+{
+    return read_file(files_ / "stdout");
+}
+
+std::string kitsetup_session::standard_error() const
+{
+    return read_file(files_ / "stderr");
+}

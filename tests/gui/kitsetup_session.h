@@ -1,0 +1,53 @@
+// Test helper: the installer running as a user runs it, on the test's
+// display (or a private Xvfb of a given size), driven through its automation
+// interface with Tk's send from this process.
+#ifndef KITSETUP_TESTS_GUI_KITSETUP_SESSION_H
+#define KITSETUP_TESTS_GUI_KITSETUP_SESSION_H
+
+#include <string>
+#include <vector>
+
+#include "run_program.h"
+
+class kitsetup_session {
+public:
+    // Starts program with args under the automation name, in environment
+    // (KARCH, LANG and DISPLAY are set for it). screen, when given, is the
+    // "WxHxD" of a private Xvfb for this session.
+    kitsetup_session(const std::string& program, const std::vector<std::string>& args,
+                     test_environment environment, const std::string& screen = "");
+    ~kitsetup_session();
+    kitsetup_session(const kitsetup_session&) = delete;
+    kitsetup_session& operator=(const kitsetup_session&) = delete;
+
+    // Runs "automation words" in the program: its result, or "ERROR: text".
+    std::string automation(const std::string& words);
+    // Waits until a displayed top-level object named top is the most recent
+    // one shown (or just shown, when last is false): false after seconds.
+    bool wait_for_shown(const std::string& top, double seconds = 10, bool last = false);
+    // Waits until a message box is displayed; its {kind text}, or "".
+    std::string wait_for_message(double seconds = 10);
+    // Waits for the program to end: its exit status, or -1 after seconds.
+    int wait_exit(double seconds = 10);
+    // The display the program runs on.
+    const std::string& display() const { return display_; }
+    // Saves a screenshot of the whole screen as a PNG file.
+    bool screenshot(const std::string& png_path) const;
+    std::string standard_output() const;
+    std::string standard_error() const;
+
+private:
+    void start_client();
+
+    std::string name_;
+    std::string display_;
+    temp_dir files_;
+    int xvfb_pid_ = -1;
+    int pid_ = -1;
+    int status_ = -1;
+    int client_pid_ = -1;
+    int to_client_ = -1;
+    int from_client_ = -1;
+};
+
+#endif

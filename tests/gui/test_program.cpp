@@ -1,0 +1,139 @@
+// The program itself under X, as a user starts it: splash, main window,
+// fonts by screen size, the orderly end with the log saved.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <unistd.h>
+#include <string>
+
+#include "kitsetup_session.h"
+#include "run_program.h"
+
+namespace {
+
+const std::string program = KITSETUP_BIN;
+
+test_environment session_environment()
+{
+    test_environment environment;
+    environment.set("KARCH", KITSETUP_KARCH).set("LANG", "C").set("LC_ALL", nullptr);
+    environment.set("WINDOWID", nullptr);
+    return environment;
+}
+
+// A private copy of the demo tree, so that a test may change it and find the
+// log it leaves.
+std::string copy_of_demo(const temp_dir& dir)
+{
+    std::string copy = dir / "demo";
+    std::string command = "cp -r '" KITSETUP_DEMO_DIR "' '" + copy + "' && rm -f '" + copy +
+                          "/kitsetup.log'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return copy;
+}
+
+}  // namespace
+
+TEST(Program, ShowsTheSplashThenTheMainWindowAndQuitsSavingTheLog)
+{
+    temp_dir dir;
+    std::string install = copy_of_demo(dir);
+    kitsetup_session session(program, {"-dir", install}, session_environment());
+    ASSERT_TRUE(session.wait_for_shown("Welcome to Install")) << session.standard_error();
+    ASSERT_TRUE(session.wait_for_shown("main_win")) << session.standard_error();
+    std::string shown;
+    for (int i = 0; i < 100 && (shown = session.automation("shown")) != "main_win"; ++i)
+        usleep(50000);
+    EXPECT_EQ(shown, "main_win") << "the splash must go once the main window is up";
+    EXPECT_EQ(session.automation("state main_win main_win"), "ACTIVE");
+    EXPECT_NE(session.automation("log").find("Release 1.0.8"), std::string::npos);
+    EXPECT_EQ(session.automation("quit"), "");
+    EXPECT_EQ(session.wait_exit(), 0);
+    std::string log = read_file(install + "/kitsetup.log");
+    EXPECT_NE(log.find("Release 1.0.8"), std::string::npos) << "no log in the install directory";
+    EXPECT_NE(session.standard_output().find("kitsetup: Saved log file to " + install + "/kitsetup.log"),
+              std::string::npos);
+    EXPECT_EQ(session.standard_error(), "");
+}
+
+TEST(Program, NoSplashStartsStraightWithTheMainWindow)
+{
+    kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"},
+                             session_environment());
+    ASSERT_TRUE(session.wait_for_shown("main_win"));
+    EXPECT_EQ(session.automation("shown"), "main_win");
+    session.automation("quit");
+    EXPECT_EQ(session.wait_exit(), 0);
+}
+
+TEST(Program, ScreenSizeChoosesTheFontFile)
+{
+    temp_dir dir;
+    std::string install = copy_of_demo(dir);
+    write_file(install + "/config/fonts.cf", "*main_win.banner.text: large fonts\n");
+    write_file(install + "/config/sfonts.cf", "*main_win.banner.text: small fonts\n");
+    // Nothing else may set the banner's text.
+    write_file(install + "/config/kitsetup.cf",
+               "*main_win.class: AppWindow\n*main_win.banner.class: StaticText\n");
+    write_file(install + "/config/C/kitsetup.cf", "! nothing\n");
+    for (auto [screen, expected] : {std::pair{"800x600x24", "small fonts"},
+                                    std::pair{"1024x768x24", "large fonts"}}) {
+        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment(),
+                                 screen);
+        ASSERT_TRUE(session.wait_for_shown("main_win")) << screen << session.standard_error();
+        EXPECT_EQ(session.automation("get main_win banner"), expected) << screen;
+        session.automation("quit");
+        EXPECT_EQ(session.wait_exit(), 0);
+    }
+}
+
+TEST(Program, MissingCommonDialogsEndWith255)
+{
+    temp_dir dir;
+    std::string install = copy_of_demo(dir);
+    ASSERT_EQ(std::remove((install + "/config/cmndlgs.cf").c_str()), 0);
+    kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
+    EXPECT_EQ(session.wait_exit(), 255);
+}
+
+TEST(Program, AutomationReportsWhatItCannotFind)
+{
+    kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"},
+                             session_environment());
+    ASSERT_TRUE(session.wait_for_shown("main_win"));
+    EXPECT_EQ(session.automation("state no_such_dialog x"), "ERROR: no displayed object \"no_such_dialog\"");
+    EXPECT_EQ(session.automation("get main_win no_such_object"),
+              "ERROR: no object \"no_such_object\" in \"main_win\"");
+    EXPECT_EQ(session.automation("message"), "");
+    EXPECT_EQ(session.automation("answer ok_btn"), "ERROR: no message box is displayed");
+    session.automation("quit");
+    EXPECT_EQ(session.wait_exit(), 0);
+}
+
+// In a private mount namespace the install directory is read-only and /tmp
+// is a directory of the test's, so the log must go to that /tmp. The build
+// tree is reached through /mnt, since it may itself lie below /tmp.
+TEST(Program, ReadOnlyInstallDirectorySendsTheLogToTmp)
+{
+    temp_dir dir;
+    std::string install = copy_of_demo(dir);
+    std::string tmp = dir / "tmp";
+    write_file(tmp + "/.keep", "");
+    const std::string build = KITSETUP_BUILD_DIR;
+    auto inside_build = [&](const std::string& path) { return path.substr(build.size() + 1); };
+    const char* script =
+        "mount --bind \"$1\" /mnt && mount --bind \"/mnt/$2\" \"/mnt/$2\" && "
+        "mount -o remount,bind,ro \"/mnt/$2\" && mount --bind \"/mnt/$3\" /tmp && "
+        "exec \"/mnt/$4\" -dir \"/mnt/$2\" -nosplash";
+    kitsetup_session session("/usr/bin/unshare",
+                             {"-m", "sh", "-c", script, "sh", build, inside_build(install),
+                              inside_build(tmp), inside_build(program)},
+                             session_environment());
+    if (session.wait_exit(1) >= 0)
+        GTEST_SKIP() << "no private mount namespace here: " << session.standard_error();
+    ASSERT_TRUE(session.wait_for_shown("main_win")) << session.standard_error();
+    session.automation("quit");
+    EXPECT_EQ(session.wait_exit(), 0);
+    EXPECT_NE(read_file(tmp + "/kitsetup.log").find("Release 1.0.8"), std::string::npos);
+    EXPECT_EQ(read_file(install + "/kitsetup.log"), "");
+}
