@@ -116,6 +116,16 @@ int action_command(ClientData, Tcl_Interp*, int argc, const char** argv)
     return TCL_OK;
 }
 
+// "::oi::refit ID": a placed child of that container changed its size.
+int refit_command(ClientData, Tcl_Interp*, int argc, const char** argv)
+{
+    if (argc == 2) {
+        if (OI_d_tech* object = OI_d_tech::by_id(std::strtoul(argv[1], nullptr, 10)))
+            object->refit_parent_of_children();
+    }
+    return TCL_OK;
+}
+
 std::string trimmed(const std::string& text)
 {
     size_t first = text.find_first_not_of(" \t");
@@ -444,6 +454,7 @@ OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
     Tcl_SetVar(interp, "argv", "", TCL_GLOBAL_ONLY);
     Tcl_Eval(interp, "wm withdraw .");
     Tcl_CreateCommand(interp, "::oi::event", event_command, nullptr, nullptr);
+    Tcl_CreateCommand(interp, "::oi::refit", refit_command, nullptr, nullptr);
     Tcl_CreateCommand(interp, "::oi::action", action_command, nullptr, nullptr);
 
     std::string class_name = app_class == nullptr ? "Kitsetup" : app_class;

@@ -332,6 +332,9 @@ void OI_d_tech::manage_in_parent()
         if (width_ > 0 && height_ > 0)
             command += " -width " + std::to_string(width_) + " -height " + std::to_string(height_);
         conn->eval(command);
+        // A placed child that grows or shrinks must resize its parent too.
+        conn->eval("bind " + widget_ + " <Configure> {::oi::refit " + std::to_string(parent_->id()) +
+                   "}");
         refit_parent();
         break;
     }
@@ -403,6 +406,8 @@ void OI_d_tech::fit_when_idle(void* object)
     self->fit_to_children();
 }
 
+// The box keeps on its right and bottom the margins its children keep on the
+// left and top, inside its own border.
 void OI_d_tech::fit_to_children()
 {
     OI_connection* conn = connection();
@@ -410,21 +415,28 @@ void OI_d_tech::fit_to_children()
         return;
     int right = 0;
     int bottom = 0;
-    bool any_placed = false;
+    int left_margin = -1;
+    int top_margin = -1;
     for (OI_d_tech* child : children_) {
         if (child->placement_ != placement::pixel || !child->realized() ||
             (child->state_ != ACTIVE && child->state_ != INACTIVE))
             continue;
-        any_placed = true;
         int w = 0;
         int h = 0;
         child->size(&w, &h);
         right = std::max(right, child->place_a_ + w);
         bottom = std::max(bottom, child->place_b_ + h);
+        left_margin = left_margin < 0 ? child->place_a_ : std::min(left_margin, child->place_a_);
+        top_margin = top_margin < 0 ? child->place_b_ : std::min(top_margin, child->place_b_);
     }
-    if (!any_placed)
+    if (left_margin < 0)
         return;
     std::string container = child_container();
+    std::string border;
+    conn->eval(container + " cget -borderwidth", &border);
+    int frame = 2 * std::atoi(border.c_str());
+    right += std::max(0, left_margin) + frame;
+    bottom += std::max(0, top_margin) + frame;
     std::string grid_size;
     conn->eval("grid bbox " + container, &grid_size);
     int gx = 0, gy = 0, gw = 0, gh = 0;
@@ -658,6 +670,9 @@ void OI_d_tech::apply_resources()
         border_width_ >= 0 ? std::to_string(border_width_) : resource("borderWidth", "BorderWidth");
     if (!border.empty())
         configure("-borderwidth", border);
+    std::string relief = resource("relief", "Relief");
+    if (!relief.empty())
+        configure("-relief", relief);
     std::string border_colour =
         border_colour_.empty() ? resource("borderColor", "BorderColor") : border_colour_;
     if (!border_colour.empty())

@@ -141,6 +141,9 @@ public:
     // outlives its object finds nothing instead of a dangling pointer.
     unsigned long id() const { return id_; }
     static OI_d_tech* by_id(unsigned long id);
+    // Sizes this container, once pending geometry work is done, to hold its
+    // children placed by pixel (Tk's place does not size the parent).
+    void refit_parent_of_children();
     // Handles an event a binding of this object reported ("resize", or a
     // class's own kinds with their arguments).
     virtual void handle_event(const std::string& kind, const std::vector<std::string>& args);
@@ -198,7 +201,6 @@ private:
     void show_or_hide();
     void manage_in_parent();
     void fit_to_children();
-    void refit_parent_of_children();
     void shell_resized();
     static void fit_when_idle(void* object);
     void resource_path(std::vector<std::string>* names, std::vector<std::string>* classes) const;

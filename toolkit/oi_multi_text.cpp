@@ -136,7 +136,9 @@ void OI_multi_text::apply_input_rules() const
                "] all]");
     if (!click_select_) {
         conn->eval(path + " tag remove sel 1.0 end");
-        conn->eval(path + " configure -exportselection 0 -cursor left_ptr -takefocus 0");
+        // Nothing to select or type: it reads as a label, not a field.
+        conn->eval(path + " configure -exportselection 0 -cursor left_ptr -takefocus 0" +
+                   " -relief flat -highlightthickness 0");
     }
     if (cursor_line_ >= 0) {
         conn->eval(path + " mark set insert " + text_index(cursor_line_, cursor_column_));

@@ -1,0 +1,206 @@
+// The message boxes, the busy box and the directory prompt once the toolkit
+// is up, answered through the automation interface from a timer while the
+// box waits, as a user at the screen would answer them.
+#include <sched.h>
+#include <tcl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <sstream>
+
+#include "misc/lidefs.h"
+#include "toolkit/koi_button.h"
+#include "toolkit/oi_connection.h"
+#include "ui/automation.h"
+#include "ui/dialogs.h"
+#include "ui/kitsetup.h"
+#include "toolkit_fixture.h"
+
+namespace {
+
+// One step of a user's answers: when the box on screen is of kind (and its
+// text contains text), the automation commands are run.
+struct user_step {
+    std::string kind;
+    std::string text;
+    std::vector<std::string> commands;
+};
+
+class message_boxes : public toolkit_test {
+protected:
+    void SetUp() override
+    {
+        setenv("KITSETUP_AUTOMATION", ("message_boxes_" + std::to_string(getpid())).c_str(), 1);
+        setenv("ICONS_DIR", KITSETUP_DEMO_DIR "/icons", 1);
+        toolkit_test::SetUp();
+        if (HasFatalFailure())
+            return;
+        OI_reg_derived_classes();
+        OI_uib_conn = conn_;
+        install_automation();
+        std::free(load_cf(nullptr, KITSETUP_DEMO_DIR "/config/fonts.cf"));
+        OI_d_tech** dialogs = load_cf(nullptr, KITSETUP_DEMO_DIR "/config/cmndlgs.cf");
+        ASSERT_NE(dialogs, nullptr);
+        std::free(dialogs);
+        ERROR_ICON = create_koi_button("pic", "$ICONS_DIR/error", 2, 2, 30);
+        WARN_ICON = create_koi_button("pic", "$ICONS_DIR/warning", 2, 2, 30);
+        CONFIRM_ICON = create_koi_button("pic", "$ICONS_DIR/confirm", 2, 2, 30);
+        INFO_ICON = create_koi_button("pic", "$ICONS_DIR/info", 2, 2, 30);
+        Xstarted = 1;
+    }
+    void TearDown() override
+    {
+        Xstarted = 0;
+        OI_uib_conn = nullptr;
+        toolkit_test::TearDown();
+    }
+
+    // Plays steps, one per box as it shows, from a timer; what the boxes
+    // showed is kept in seen_.
+    void answer_with(std::vector<user_step> steps)
+    {
+        steps_.assign(steps.begin(), steps.end());
+        OI_add_timeout(20, OI_callback(&message_boxes::play, this));
+    }
+
+    static long play(OI_d_tech*, void* fixture, long)
+    {
+        auto* self = static_cast<message_boxes*>(fixture);
+        if (self->steps_.empty())
+            return 0;
+        std::string message = self->tcl("automation message");
+        const user_step& step = self->steps_.front();
+        if (message.rfind("{" + step.kind, 0) == 0 || message.rfind(step.kind + " ", 0) == 0) {
+            if (message.find(step.text) != std::string::npos) {
+                self->seen_.push_back(message);
+                if (!self->screenshot_name_.empty())
+                    self->screenshot(self->screenshot_name_);
+                for (const std::string& command : step.commands)
+                    self->tcl("automation " + command);
+                self->steps_.pop_front();
+            }
+        }
+        OI_add_timeout(20, OI_callback(&message_boxes::play, self));
+        return 0;
+    }
+
+    void screenshot(const std::string& name)
+    {
+        settle();
+        std::string dir = std::string(KITSETUP_BUILD_DIR) + "/screenshots";
+        std::string command = "mkdir -p '" + dir + "' && xwd -root -silent | xwdtopnm 2>/dev/null | "
+                              "pnmtopng > '" + dir + "/" + name + ".png'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << "screenshot " << name;
+    }
+
+    std::deque<user_step> steps_;
+    std::vector<std::string> seen_;
+    std::string screenshot_name_;
+};
+
+}  // namespace
+
+TEST_F(message_boxes, WarningClosedWithCancelAnswersFalseAndOkTrue)
+{
+    answer_with({{"warning", "Disk nearly full", {"answer cancel_btn"}},
+                 {"warning", "Disk nearly full", {"answer ok_btn"}}});
+    EXPECT_FALSE(warning("Disk nearly full.", true));
+    EXPECT_TRUE(warning("Disk nearly full.", true));
+    EXPECT_EQ(tcl("automation message"), "") << "the box must be gone";
+}
+
+TEST_F(message_boxes, ConfirmationAnsweredYesIsTrueAndNoIsFalse)
+{
+    answer_with({{"confirm", "Continue?", {"answer yes_btn"}},
+                 {"confirm", "Continue?", {"answer no_btn"}}});
+    EXPECT_TRUE(confirm("Continue?", true));
+    EXPECT_FALSE(confirm("Continue?", true));
+}
+
+TEST_F(message_boxes, LongMessagesShowOnLinesOfAtMostEightyCharacters)
+{
+    std::string sentence;
+    while (sentence.size() < 200)
+        sentence += "words to wrap ";
+    std::vector<std::string> lines;
+    answer_with({{"error", "words", {}}});
+    OI_add_timeout(300, OI_callback(
+        [](OI_d_tech*, void* out, long) -> long {
+            OI_connection* conn = OI_current_connection();
+            std::string shown;
+            conn->eval("automation get error_dialog message", &shown);
+            int count = 0;
+            const char** words = nullptr;
+            Tcl_SplitList(nullptr, shown.c_str(), &count, &words);
+            for (int i = 0; i < count; ++i)
+                static_cast<std::vector<std::string>*>(out)->push_back(words[i]);
+            Tcl_Free(reinterpret_cast<char*>(words));
+            conn->eval("automation answer ok_btn");
+            return 0;
+        },
+        &lines));
+    error(sentence.c_str(), true);
+    ASSERT_GE(lines.size(), 3u);
+    for (const std::string& line : lines)
+        EXPECT_LE(line.size(), 80u) << line;
+}
+
+TEST_F(message_boxes, EachKindShowsItsOwnIconAndButtonsForScreenshots)
+{
+    screenshot_name_ = "error_dialog";
+    answer_with({{"error", "could not", {"answer ok_btn"}}});
+    error("The file /opt/tarnu/kps30/lib/x.so could not be removed. Permission denied.", true);
+    screenshot_name_ = "warning_dialog";
+    answer_with({{"warning", "space", {"answer ok_btn"}}});
+    warning("There appears to be insufficient space on the target file system.", true);
+    screenshot_name_ = "confirm_dialog";
+    answer_with({{"confirm", "reinstall", {"answer yes_btn"}}});
+    confirm("This option was previously installed. Do you wish to reinstall it?", true);
+    screenshot_name_ = "information_dialog";
+    answer_with({{"information", "complete", {"answer ok_btn"}}});
+    information("Installation of Sample Product 3.0 is now complete.", true);
+    EXPECT_EQ(seen_.size(), 4u);
+}
+
+TEST_F(message_boxes, BusyBoxShowsWithoutWaitingAndGoes)
+{
+    popup_busy("Checking tape drive...");
+    settle();
+    EXPECT_NE(tcl("automation shown").find("Working"), std::string::npos);
+    EXPECT_EQ(tcl("automation get Working message"), "{Checking tape drive...}");
+    screenshot("busy_box");
+    popdown_busy();
+    settle();
+    EXPECT_EQ(tcl("automation shown").find("Working"), std::string::npos);
+}
+
+// Root may write anywhere, so the read-only directory is a read-only bind
+// mount in a private mount namespace of a child process.
+TEST_F(message_boxes, DirectoryPromptRefusesReadOnlyAndCreatesMissingOnYes)
+{
+    std::string read_only = dir_ / "read_only";
+    std::string missing = dir_ / "new/logs";
+    write_file(read_only + "/.keep", "");
+    if (unshare(CLONE_NEWNS) != 0 ||
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount(read_only.c_str(), read_only.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+        mount(nullptr, read_only.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+        GTEST_SKIP() << "no private mount namespace here";
+    answer_with({
+        {"dir", "log file directory", {"set dir_dialog dir_field {" + read_only + "}", "answer ok_btn"}},
+        {"error", "No permission to write to " + read_only, {"answer ok_btn"}},
+        {"dir", "log file directory", {"set dir_dialog dir_field {" + missing + "}", "answer ok_btn"}},
+        {"confirm", "Directory does not exist", {"answer no_btn"}},
+        {"dir", "log file directory", {"answer ok_btn"}},
+        {"confirm", "Directory does not exist", {"answer yes_btn"}},
+    });
+    listring dir("/tmp");
+    EXPECT_EQ(get_dir(dir, "Please enter the log file directory."), 0);
+    EXPECT_STREQ(dir.c_str(), missing.c_str());
+    EXPECT_EQ(seen_.size(), 6u) << "the prompt must stay up after each refusal";
+    EXPECT_EQ(access(missing.c_str(), W_OK), 0);
+    umount2(read_only.c_str(), MNT_DETACH);
+}
