@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 #include <algorithm>
 #include <cctype>
 #include <fstream>
@@ -124,6 +125,17 @@ int refit_command(ClientData, Tcl_Interp*, int argc, const char** argv)
             object->refit_parent_of_children();
     }
     return TCL_OK;
+}
+
+// The display went away: nothing can be shown or asked any more, and the
+// exit handlers of Tk would wait on the dead connection, so the program ends
+// here with the message Xlib would give.
+int display_lost(Display*)
+{
+    const char* name = current_connection == nullptr ? "kitsetup" : current_connection->app_name().c_str();
+    std::fprintf(stderr, "%s: the connection to the X display was lost.\n", name);
+    std::fflush(stderr);
+    _exit(1);
 }
 
 std::string trimmed(const std::string& text)
@@ -452,6 +464,7 @@ OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
         return nullptr;
     }
     Tcl_SetVar(interp, "argv", "", TCL_GLOBAL_ONLY);
+    XSetIOErrorHandler(display_lost);
     Tcl_Eval(interp, "wm withdraw .");
     Tcl_CreateCommand(interp, "::oi::event", event_command, nullptr, nullptr);
     Tcl_CreateCommand(interp, "::oi::refit", refit_command, nullptr, nullptr);

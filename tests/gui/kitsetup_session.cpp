@@ -219,6 +219,15 @@ int kitsetup_session::wait_exit(double seconds)
     return -1;
 }
 
+void kitsetup_session::stop_display()
+{
+    if (xvfb_pid_ > 0) {
+        kill(xvfb_pid_, SIGKILL);
+        waitpid(xvfb_pid_, nullptr, 0);
+        xvfb_pid_ = -1;
+    }
+}
+
 bool kitsetup_session::screenshot(const std::string& png_path) const
 {
     std::string command = "xwd -root -silent -display " + display_ +

@@ -31,6 +31,8 @@ public:
     int wait_exit(double seconds = 10);
     // The display the program runs on.
     const std::string& display() const { return display_; }
+    // Ends the session's private Xvfb, as a display going away.
+    void stop_display();
     // Saves a screenshot of the whole screen as a PNG file.
     bool screenshot(const std::string& png_path) const;
     std::string standard_output() const;

@@ -2,6 +2,7 @@
 // fonts by screen size, the orderly end with the log saved.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <unistd.h>
 #include <string>
@@ -136,4 +137,52 @@ TEST(Program, ReadOnlyInstallDirectorySendsTheLogToTmp)
     EXPECT_EQ(session.wait_exit(), 0);
     EXPECT_NE(read_file(tmp + "/kitsetup.log").find("Release 1.0.8"), std::string::npos);
     EXPECT_EQ(read_file(install + "/kitsetup.log"), "");
+}
+
+TEST(Program, ADisplayThatGoesAwayEndsTheProgram)
+{
+    kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"},
+                             session_environment(), "640x480x24");
+    ASSERT_TRUE(session.wait_for_shown("main_win"));
+    session.stop_display();
+    EXPECT_EQ(session.wait_exit(), 1);
+    EXPECT_NE(session.standard_error().find("the connection to the X display was lost"),
+              std::string::npos);
+}
+
+TEST(Program, ResourceFileFailuresEndOrGoOnAsEachFileDeserves)
+{
+    temp_dir dir;
+    std::string install = copy_of_demo(dir);
+    ASSERT_EQ(std::remove((install + "/config/C/kitsetup.cf").c_str()), 0);
+    {
+        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
+        std::string message = session.wait_for_message();
+        std::replace(message.begin(), message.end(), '\n', ' ');
+        EXPECT_EQ(message, "error {Unable to open top level resource file " + install +
+                               "/config/C/kitsetup.cf.}");
+        session.automation("answer ok_btn");
+        EXPECT_TRUE(session.wait_for_shown("main_win")) << "start-up goes on after the message";
+        session.automation("quit");
+        EXPECT_EQ(session.wait_exit(), 0);
+    }
+    write_file(install + "/config/kitsetup.cf", "*main_win.class: AppWindow\nthis is no resource\n");
+    {
+        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
+        EXPECT_NE(session.wait_for_message(), "");
+        session.automation("answer ok_btn");
+        EXPECT_EQ(session.wait_exit(), 0) << "an unmergeable main file ends with 0";
+        EXPECT_NE(session.standard_error().find("kitsetup.cf:2: "), std::string::npos);
+    }
+    ASSERT_EQ(std::remove((install + "/config/fonts.cf").c_str()), 0);
+    {
+        // The message boxes themselves are not loaded yet: the message goes to
+        // standard error.
+        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
+        EXPECT_EQ(session.wait_exit(), 255) << "a missing font file ends with 255";
+        std::string err = session.standard_error();
+        std::replace(err.begin(), err.end(), '\n', ' ');
+        EXPECT_EQ(err, "kitsetup Error: Unable to open top level resource file " + install +
+                           "/config/fonts.cf. ");
+    }
 }
