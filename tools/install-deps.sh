@@ -5,7 +5,7 @@ set -e
 
 packages="build-essential cmake pkg-config googletest libgtest-dev libgmock-dev
  tcl8.6-dev tk8.6-dev tk8.6 tclx8.4 tclx8.4-dev libx11-dev libxpm-dev
- xvfb xfonts-base x11-utils x11-apps
+ xvfb xfonts-base x11-utils x11-apps netpbm
  libc-bin locales util-linux tar cpio ncompress mt-st coreutils"
 
 missing=""
