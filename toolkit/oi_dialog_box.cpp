@@ -119,7 +119,8 @@ void OI_dialog_box::release_windows(const std::vector<unsigned long>& held)
 }
 
 // The wait's state lives here, not in the dialog, and the dialog is looked
-// up by number after every event, since any callback may delete it.
+// up by number after every event, since any callback may delete it. A second
+// wait on a dialog that is already waiting returns null at once.
 OI_menu_cell* OI_dialog_box::wait_button(bool modal, const OI_callback& accept)
 {
     if (wait_ != nullptr)

@@ -53,6 +53,7 @@ protected:
     }
     void TearDown() override
     {
+        OI_delete_timeout(OI_callback(&message_boxes::play, this));
         Xstarted = 0;
         OI_uib_conn = nullptr;
         toolkit_test::TearDown();

@@ -58,7 +58,18 @@ const char* const form =
 
 const char* const main_window =
     "*main_win.class: AppWindow\n"
-    "*main_win.name.class: EntryField\n";
+    "*main_win.name.class: EntryField\n"
+    "*main_win.help_menu.label: Assistance\n"
+    "*main_win.help_menu.extra.class: HelpMenuEntry\n"
+    "*main_win.help_menu.extra.label: Extra\n"
+    "*main_win.help_menu.extra.action: global_action\n";
+
+int global_presses;
+
+long count_global(OI_d_tech*, void*, long)
+{
+    return ++global_presses;
+}
 
 }  // namespace
 
@@ -67,8 +78,10 @@ protected:
     void SetUp() override
     {
         toolkit_test::SetUp();
-        OI_actions_rec check = OI_function_action("refuse_digits", refuse_digits);
-        OI_add_actions(&check, 1);
+        OI_actions_rec actions[] = {OI_function_action("refuse_digits", refuse_digits),
+                                    OI_function_action("global_action", count_global)};
+        OI_add_actions(actions, 2);
+        global_presses = 0;
     }
 
     template <class T>
@@ -141,6 +154,10 @@ TEST_F(texts_fields, CharacterCheckRefusesTypedDigitsOnly)
     ASSERT_EQ(calls_.calls.size(), 1u);
     EXPECT_EQ(calls_.calls[0].value, 'x') << "the check gets the typed character";
     EXPECT_EQ(name->text(), "route 66");
+    calls_.answer = 1;
+    name->set_state(INACTIVE);
+    type(name->widget() + ".e", {"y"});
+    EXPECT_EQ(name->text(), "route 66") << "a greyed field takes no typing";
 }
 
 TEST_F(texts_fields, ReturnAndSetValueAsTypedRunTheEntryCallbackOnce)
@@ -283,8 +300,14 @@ TEST_F(texts_fields, HelpMenuIsRefilledAndItsCellsPressLikeClicks)
     EXPECT_EQ(window->help_menu_cell(), menu);
     ASSERT_NE(window->help_obj(), nullptr);
     EXPECT_FALSE(window->help_obj()->press()) << "a built-in entry without action is greyed";
+    ASSERT_EQ(menu->num_cells(), 3);
+    EXPECT_EQ(menu->numbered_cell(2)->label(), "Extra");
+    EXPECT_TRUE(menu->numbered_cell(2)->press());
+    EXPECT_EQ(global_presses, 1) << "an entry declared in a resource file runs its action";
+    EXPECT_EQ(tcl(window->widget() + ".mb entrycget 0 -label"), "Assistance");
     window->help_obj()->delete_all();
     window->hyper_help()->delete_all();
+    menu->numbered_cell(0)->delete_all();
     EXPECT_EQ(window->hyper_help(), nullptr);
     EXPECT_EQ(menu->num_cells(), 0);
 
@@ -308,6 +331,13 @@ TEST_F(texts_fields, HelpMenuIsRefilledAndItsCellsPressLikeClicks)
     EXPECT_FALSE(menu->numbered_cell(0)->press());
     EXPECT_EQ(tcl(menu->widget() + " entrycget 0 -state"), "disabled");
     EXPECT_EQ(calls_.calls.size(), 5u);
+
+    tcl("image create photo kit_icon -width 8 -height 8");
+    EXPECT_TRUE(window->icon("kit_icon"));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(window->icon("no_such_icon"));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(window->icon(), "kit_icon");
 }
 
 TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
@@ -338,24 +368,13 @@ TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
     std::string pulldown = tcl("set m {}; foreach w [winfo children " + bar +
                                "] {if {[winfo ismapped $w]} {set m $w}}; set m");
     ASSERT_FALSE(pulldown.empty()) << "the help menu was not posted";
-    tcl(pulldown + " invoke 2");
+    tcl(pulldown + " invoke 3");
     tcl(pulldown + " unpost");
     tcl("grab release [grab current]");
     window->clear_working();
     ASSERT_EQ(calls_.calls.size(), 1u);
     EXPECT_EQ(calls_.calls[0].origin, "about");
 }
-
-namespace {
-
-int global_presses;
-
-long count_global(OI_d_tech*, void*, long)
-{
-    return ++global_presses;
-}
-
-}  // namespace
 
 TEST_F(texts_fields, KeyTranslationsRunNamedActionsForTheObjectWithTheFocus)
 {
@@ -367,8 +386,6 @@ TEST_F(texts_fields, KeyTranslationsRunNamedActionsForTheObjectWithTheFocus)
     help.object = [target]() -> OIU_callback_multiple* { return target; };
     help.member = static_cast<OI_member>(&recorder::record);
     window->push_actions(&help, 1);
-    OI_actions_rec global = OI_function_action("global_action", count_global);
-    OI_add_actions(&global, 1);
     EXPECT_TRUE(window->substitute_translations("<KeyPress>F1: activate_help()"));
     map(window);
     std::string entry = window->descendant("name")->widget() + ".e";
@@ -380,7 +397,6 @@ TEST_F(texts_fields, KeyTranslationsRunNamedActionsForTheObjectWithTheFocus)
     ASSERT_EQ(calls_.calls.size(), 2u);
     EXPECT_EQ(calls_.calls[1].origin, "main_win");
 
-    global_presses = 0;
     EXPECT_TRUE(window->substitute_translations("<Key>F2: global_action() global_action()"));
     type(entry, {"F1", "F2"});
     EXPECT_EQ(calls_.calls.size(), 2u) << "F1 was replaced";
