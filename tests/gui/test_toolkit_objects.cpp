@@ -3,7 +3,13 @@
 #include <chrono>
 #include <unistd.h>
 
+#include <sstream>
+
 #include "toolkit/oi_box.h"
+#include "toolkit/oi_entry_field.h"
+#include "toolkit/oi_menu_cell.h"
+#include "toolkit/oi_multi_text.h"
+#include "ui/bindings.h"
 #include "toolkit/oi_static_text.h"
 #include "toolkit_fixture.h"
 
@@ -153,4 +159,32 @@ TEST_F(toolkit_objects, ReadableDescriptorsCallBackUntilRemoved)
     EXPECT_EQ(calls, 2);
     close(ends[0]);
     close(ends[1]);
+}
+
+// The example of the product authors' reference must load as it stands.
+TEST_F(toolkit_objects, DocumentedExampleDialogLoads)
+{
+    std::string doc = read_file(std::string(KITSETUP_SOURCE_DIR) + "/docs/resource-files.md");
+    size_t start = doc.find("! Sample product: the examples dialog.");
+    size_t end = doc.find("The product's script loads it", start);
+    ASSERT_NE(start, std::string::npos);
+    std::string text;
+    std::istringstream lines(doc.substr(start, end - start));
+    for (std::string line; std::getline(lines, line);)
+        text += (line.compare(0, 4, "    ") == 0 ? line.substr(4) : line) + "\n";
+    register_bindings();
+    testing::internal::CaptureStderr();
+    OI_d_tech* dialog = make(text);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_NE(dialog, nullptr);
+    auto* question = dynamic_cast<OI_multi_text*>(dialog->descendant("question"));
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(question->lines().size(), 2u);
+    auto* field = dynamic_cast<OI_entry_field*>(dialog->descendant("dir_field"));
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->text(), "/usr/local/kps30/examples");
+    auto* docs = dynamic_cast<OI_menu_cell*>(dialog->descendant("docs"));
+    ASSERT_NE(docs, nullptr);
+    EXPECT_EQ(docs->type(), OI_TOGGLE_CELL);
+    EXPECT_NE(dialog->descendant("cancel_btn"), nullptr);
 }
