@@ -152,18 +152,18 @@ bool is_name_character(char c)
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '?';
 }
 
-// Checks "spec: value" and splits it. An empty reason means the line is good.
-std::string split_resource_line(const std::string& line, std::string* spec, std::string* value)
+// Checks "pattern: value" and splits it. An empty reason means the line is good.
+std::string split_resource_line(const std::string& line, std::string* pattern, std::string* value)
 {
     size_t colon = line.find(':');
     if (colon == std::string::npos)
         return "a resource line is \"name: value\", and this one has no colon";
-    *spec = trimmed(line.substr(0, colon));
+    *pattern = trimmed(line.substr(0, colon));
     *value = trimmed(line.substr(colon + 1));
-    if (spec->empty())
+    if (pattern->empty())
         return "the resource name is missing before the colon";
     char previous = '.';
-    for (char c : *spec) {
+    for (char c : *pattern) {
         bool binding = c == '.' || c == '*';
         if (!binding && !is_name_character(c))
             return std::string("the resource name holds the character '") + c + "'";
@@ -250,15 +250,15 @@ void OI_connection::forget_shown(const OI_d_tech* object)
 // leading "*" or application name, is names joined by ".".
 int OI_connection::merge_line(const std::string& line, const std::string& file, int line_number)
 {
-    std::string spec;
+    std::string pattern;
     std::string value;
-    std::string reason = split_resource_line(line, &spec, &value);
+    std::string reason = split_resource_line(line, &pattern, &value);
     if (reason.empty()) {
         const std::string suffix = ".class";
-        bool declares = spec.size() > suffix.size() &&
-                        spec.compare(spec.size() - suffix.size(), suffix.size(), suffix) == 0;
+        bool declares = pattern.size() > suffix.size() &&
+                        pattern.compare(pattern.size() - suffix.size(), suffix.size(), suffix) == 0;
         if (declares) {
-            std::string path = spec.substr(0, spec.size() - suffix.size());
+            std::string path = pattern.substr(0, pattern.size() - suffix.size());
             if (path[0] == '*')
                 path.erase(0, 1);
             else if (path.compare(0, app_name_.size() + 1, app_name_ + ".") == 0)

@@ -233,17 +233,26 @@ liboolean position_tape_in_child(int fd, const listring& device)
     return true;
 }
 
-// Reads the first nine bytes of device and compares them with the label.
-// Shows the reason and gives false when they are not the label.
-liboolean device_holds_label(const listring& device)
+// Opens device for reading: the descriptor, or -1 after taking the busy box
+// down and showing why.
+int open_tape_device(const listring& device)
 {
     int fd = open(device, O_RDONLY);
     if (fd == -1) {
         int open_errno = errno;
         popdown_busy();
         report_system_error(DEF_CANNOT_OPEN_DEV, device, open_errno);
-        return false;
     }
+    return fd;
+}
+
+// Reads the first nine bytes of device and compares them with the label.
+// Shows the reason and gives false when they are not the label.
+liboolean device_holds_label(const listring& device)
+{
+    int fd = open_tape_device(device);
+    if (fd == -1)
+        return false;
     char label[10] = {};
     const unsigned label_length = 9;
     ssize_t got = read(fd, label, label_length);
@@ -577,13 +586,9 @@ liboolean is_nonrewind(const listring& device)
         error(format_message(DEF_BAD_SOURCE_DEVICE, device.c_str()), true);
         return false;
     }
-    int fd = open(device, O_RDONLY);
-    if (fd == -1) {
-        int open_errno = errno;
-        popdown_busy();
-        report_system_error(DEF_CANNOT_OPEN_DEV, device, open_errno);
+    int fd = open_tape_device(device);
+    if (fd == -1)
         return false;
-    }
     liboolean positioned = position_tape_in_child(fd, device);
     // Closing is what rewinds a rewinding device; a read-only descriptor
     // loses nothing when the close itself fails.

@@ -44,17 +44,6 @@ const char* kind_name(message_kind kind)
     return "";
 }
 
-std::string tcl_list(const std::vector<std::string>& elements)
-{
-    std::vector<const char*> words;
-    for (const std::string& element : elements)
-        words.push_back(element.c_str());
-    char* merged = Tcl_Merge(static_cast<int>(words.size()), words.data());
-    std::string list(merged);
-    Tcl_Free(merged);
-    return list;
-}
-
 // The displayed top-level objects, in the order they were shown.
 std::vector<OI_d_tech*> displayed_tops()
 {

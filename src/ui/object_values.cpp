@@ -15,8 +15,6 @@
 #include "toolkit/oi_static_text.h"
 #include "ui/msgs.h"
 
-namespace {
-
 std::string tcl_list(const std::vector<std::string>& elements)
 {
     std::vector<const char*> words;
@@ -27,6 +25,8 @@ std::string tcl_list(const std::vector<std::string>& elements)
     Tcl_Free(merged);
     return list;
 }
+
+namespace {
 
 // The value of expression as a Tcl integer expression; false when it is not one.
 bool integer_expression(const std::string& expression, long* value)

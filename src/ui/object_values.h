@@ -4,8 +4,12 @@
 #define KITSETUP_UI_OBJECT_VALUES_H
 
 #include <string>
+#include <vector>
 
 class OI_d_tech;
+
+// elements as one Tcl list.
+std::string tcl_list(const std::vector<std::string>& elements);
 
 // The value of object: a gauge's or slider's number, a field's text, a
 // text's lines (a Tcl list), an exclusive menu's selected cell name (or ""),

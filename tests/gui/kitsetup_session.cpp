@@ -1,5 +1,7 @@
 #include "kitsetup_session.h"
 
+#include "xvfb_display.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -20,33 +22,6 @@ using clock_type = std::chrono::steady_clock;
 clock_type::time_point deadline_after(double seconds)
 {
     return clock_type::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
-}
-
-// Starts Xvfb on a free display with the given screen: its pid, and the
-// display name in *display; -1 when it did not start.
-int start_xvfb(const std::string& screen, std::string* display)
-{
-    int ends[2];
-    if (pipe(ends) != 0)
-        return -1;
-    int pid = fork();
-    if (pid == 0) {
-        close(ends[0]);
-        std::string fd = std::to_string(ends[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(ends[1]);
-    std::string number;
-    char c;
-    while (read(ends[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    close(ends[0]);
-    if (number.empty())
-        return -1;
-    *display = ":" + number;
-    return pid;
 }
 
 }  // namespace

@@ -7,16 +7,16 @@
 #include <cstdlib>
 #include <string>
 
-void xvfb_display::SetUp()
+int start_xvfb(const std::string& screen, std::string* display)
 {
     int ends[2];
-    ASSERT_EQ(pipe(ends), 0);
-    pid_ = fork();
-    ASSERT_GE(pid_, 0);
-    if (pid_ == 0) {
+    if (pipe(ends) != 0)
+        return -1;
+    int pid = fork();
+    if (pid == 0) {
         close(ends[0]);
         std::string fd = std::to_string(ends[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen_.c_str(),
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
                "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -26,8 +26,18 @@ void xvfb_display::SetUp()
     while (read(ends[0], &c, 1) == 1 && c != '\n')
         number += c;
     close(ends[0]);
-    ASSERT_FALSE(number.empty()) << "Xvfb did not start (is the xvfb package installed?)";
-    setenv("DISPLAY", (":" + number).c_str(), 1);
+    if (number.empty())
+        return -1;
+    *display = ":" + number;
+    return pid;
+}
+
+void xvfb_display::SetUp()
+{
+    std::string display;
+    pid_ = start_xvfb(screen_, &display);
+    ASSERT_GT(pid_, 0) << "Xvfb did not start (is the xvfb package installed?)";
+    setenv("DISPLAY", display.c_str(), 1);
 }
 
 void xvfb_display::TearDown()

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+// Starts Xvfb on a free display with screen ("WxHxD"): its pid, and the
+// display's name in *display; -1 when it did not start.
+int start_xvfb(const std::string& screen, std::string* display);
+
 class xvfb_display : public ::testing::Environment {
 public:
     // screen is Xvfb's "WIDTHxHEIGHTxDEPTH".
