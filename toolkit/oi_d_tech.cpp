@@ -501,7 +501,13 @@ void OI_d_tech::set_size(int width, int height)
     if (conn == nullptr || !realized())
         return;
     if (!shell_.empty()) {
+        // The window manager's size, and the size the window asks for while
+        // it is still hidden (centring measures that).
         conn->eval("wm geometry " + shell_ + " " + std::to_string(width) + "x" + std::to_string(height));
+        conn->eval("grid propagate " + widget_ + " 0");
+        conn->eval("pack propagate " + widget_ + " 0");
+        configure("-width", std::to_string(width));
+        configure("-height", std::to_string(height));
     } else if (placement_ == placement::pixel) {
         conn->eval("place configure " + widget_ + " -width " + std::to_string(width) +
                    " -height " + std::to_string(height));

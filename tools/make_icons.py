@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Draws the demo tree's icons and writes them as XPM files.
 
-The four message icons (confirm, error, info, warning), the installer icon
-and the splash image share one palette and one style: a flat shape with a
+The four message icons (confirm, error, info, warning), the installer and
+deinstaller icons, the release-notes (view), set-up and start (go) icons,
+the three frames of the working animation (pic1 to pic3) and the splash
+image share one palette and one style: a flat shape with a
 light-to-base gradient, an outline in the darker shade of its colour and a
 grey drop shadow. Shapes are signed distance functions sampled 4x4 per
 pixel; pixels less than half covered become transparent, so outer edges
@@ -32,6 +34,10 @@ GREEN = ((0x7c, 0xd0, 0x7c), (0x24, 0x8c, 0x3c), (0x0c, 0x48, 0x18))
 YELLOW = ((0xff, 0xec, 0x88), (0xf4, 0xc4, 0x20), (0x84, 0x5c, 0x00))
 BROWN = ((0xec, 0xc4, 0x84), (0xc0, 0x88, 0x48), (0x5c, 0x38, 0x14))
 NIGHT = ((0x4c, 0x7c, 0xc0), (0x18, 0x2c, 0x58), (0x0a, 0x14, 0x2c))
+PAPER = ((0xff, 0xff, 0xff), (0xe2, 0xe2, 0xdc), (0x5c, 0x5c, 0x58))
+STEEL = ((0xec, 0xee, 0xf2), (0x98, 0xa0, 0xac), (0x34, 0x3a, 0x44))
+GLASS = ((0xf4, 0xf8, 0xff), (0xc4, 0xd8, 0xf0), (0x3c, 0x54, 0x78))
+SAND = ((0xfc, 0xdc, 0x64), (0xf4, 0xc4, 0x20), (0xb8, 0x84, 0x10))
 PREVIEW_BACKGROUND = (0xd9, 0xd9, 0xd9)  # the toolkit's default background
 
 SAMPLES = 4  # per pixel and axis
@@ -97,6 +103,16 @@ def union(*shapes):
 
 def subtract(shape, cut):
     return lambda x, y: max(shape(x, y), -cut(x, y))
+
+
+def intersect(*shapes):
+    return lambda x, y: max(s(x, y) for s in shapes)
+
+
+def rotated(shape, cx, cy, degrees):
+    """shape turned about cx, cy, counter-clockwise on screen (y down)."""
+    c, s = math.cos(math.radians(degrees)), math.sin(math.radians(degrees))
+    return lambda x, y: shape(cx + (x - cx) * c - (y - cy) * s, cy + (x - cx) * s + (y - cy) * c)
 
 
 def moved(shape, dx, dy):
@@ -306,27 +322,39 @@ def warning_icon(canvas):
     canvas.fill(mark, INK)
 
 
-def install_shapes():
+def install_shapes(arrow_out=False):
     """The installer icon as (shape, colours or colour) layers, back to front,
-    in a 48 by 48 frame: an open carton with a green arrow going into it."""
+    in a 48 by 48 frame: an open carton with a green arrow going into it, or
+    with arrow_out a red one coming out of it (the deinstaller's icon)."""
     inside = polygon([(8, 24), (40, 24), (36, 17), (12, 17)])
     left_flap = polygon([(8, 24), (12, 17), (3, 11), (0.5, 19)])
     right_flap = polygon([(40, 24), (36, 17), (45, 11), (47.5, 19)])
     back_flap = polygon([(12, 17), (36, 17), (38, 10), (10, 10)])
     front = box(7.5, 23.5, 40.5, 44.5, 1.0)
     label = box(14, 29, 34, 38, 1.0)
-    arrow = polygon([(19.5, 1), (28.5, 1), (28.5, 14), (34, 14), (24, 27), (14, 14), (19.5, 14)], 0.8)
+    if arrow_out:
+        # The same outline turned upside down; its tail stays behind the front.
+        arrow = polygon([(24, 1), (34, 14), (28.5, 14), (28.5, 27), (19.5, 27), (19.5, 14),
+                         (14, 14)], 0.8)
+        arrow_colours = RED
+    else:
+        arrow = polygon([(19.5, 1), (28.5, 1), (28.5, 14), (34, 14), (24, 27), (14, 14),
+                         (19.5, 14)], 0.8)
+        arrow_colours = GREEN
     return [("emblem", back_flap, BROWN), ("emblem", left_flap, BROWN),
             ("emblem", right_flap, BROWN),
-            ("flat", inside, BROWN[2]), ("emblem", arrow, GREEN),
+            ("flat", inside, BROWN[2]), ("emblem", arrow, arrow_colours),
             ("emblem", front, BROWN), ("flat", label, (0xf4, 0xe8, 0xd0)),
             ("flat", grown(box(17, 32, 31, 33.4), 0), BROWN[2]),
             ("flat", box(17, 34.6, 26, 36, 0), BROWN[2])]
 
 
-def draw_install(canvas, ox=0.0, oy=0.0, scale=1.0):
+def draw_layers(canvas, layers, ox=0.0, oy=0.0, scale=1.0):
+    """Draws (kind, shape, colours) layers back to front, placed at ox, oy
+    and scaled; "emblem" layers take the house style without a shadow of
+    their own, "flat" ones a plain colour or gradient."""
     bounds = (ox - 2, oy - 2, ox + 50 * scale, oy + 50 * scale)
-    for kind, shape, colours in install_shapes():
+    for kind, shape, colours in layers:
         placed = transformed(shape, ox, oy, scale)
         if kind == "emblem":
             canvas.emblem(placed, colours, outline=1.5 * scale, shadow=0, bounds=bounds)
@@ -334,10 +362,154 @@ def draw_install(canvas, ox=0.0, oy=0.0, scale=1.0):
             canvas.fill(placed, colours, bounds)
 
 
-def install_icon(canvas):
-    frame = union(*(shape for _kind, shape, _colours in install_shapes()))
+def draw_install(canvas, ox=0.0, oy=0.0, scale=1.0):
+    draw_layers(canvas, install_shapes(), ox, oy, scale)
+
+
+def shadowed_layers(canvas, layers):
+    """Draws layers over one drop shadow of their joint outline, so parts
+    lying on each other cast no shadow on one another."""
+    frame = union(*(shape for _kind, shape, _colours in layers))
     canvas.fill(moved(frame, 2, 2), SHADOW)
-    draw_install(canvas)
+    draw_layers(canvas, layers)
+
+
+def install_icon(canvas):
+    shadowed_layers(canvas, install_shapes())
+
+
+def deinstall_icon(canvas):
+    shadowed_layers(canvas, install_shapes(arrow_out=True))
+
+
+def view_icon(canvas):
+    """A sheet of release notes with a magnifying glass over its lower right."""
+    sheet = polygon([(7, 3), (28, 3), (37, 12), (37, 44), (7, 44)], 0.5)
+    fold = polygon([(28, 3), (28, 12), (37, 12)], 0.5)
+    lines = [(11.5, 8.5, 23.5, 2.2)] + [(11.5, y, 33, 1.6) for y in (14, 19, 24, 29, 34)] + \
+        [(11.5, 39, 22, 1.6)]
+    text = union(*(box(x0, y, x1, y + h, h / 2) for x0, y, x1, h in lines))
+    lens_x, lens_y, lens_r = 30.5, 30.5, 9.5
+    rim = circle(lens_x, lens_y, lens_r)
+    glass = circle(lens_x, lens_y, lens_r - 2.6)
+    handle = capsule(lens_x + 8.5, lens_y + 8.5, 44.5, 44.5, 2.9)
+    magnified = intersect(transformed(moved(text, -lens_x, -lens_y), lens_x, lens_y, 1.4),
+                          grown(glass, -0.3))
+    canvas.fill(moved(union(sheet, rim, handle), 2, 2), SHADOW)
+    canvas.emblem(sheet, PAPER, outline=1.2, shadow=0)
+    canvas.fill(text, (0x68, 0x68, 0x64))
+    canvas.emblem(fold, PAPER, outline=1.2, shadow=0)
+    canvas.emblem(handle, BROWN, outline=1.3, shadow=0)
+    canvas.emblem(rim, STEEL, outline=1.3, shadow=0)
+    canvas.fill(glass, gradient(GLASS[0], GLASS[1], lens_y - lens_r, lens_y + lens_r))
+    canvas.fill(magnified, (0x50, 0x60, 0x78))
+    # A light on the glass, up and left, to read as a lens rather than a disc.
+    shine = intersect(polyline(arc_points(lens_x, lens_y, lens_r - 4.6, 105, 165, 8), 1.0), glass)
+    canvas.fill(shine, WHITE)
+
+
+def gear(cx, cy, teeth, tip, root, turn=0.0, rounding=0.7):
+    """A toothed wheel centred on cx, cy; turn (degrees) rotates it."""
+    pitch = 360.0 / teeth
+    points = []
+    for k in range(teeth):
+        a = turn + k * pitch
+        for offset, radius in ((-0.32, root), (-0.18, tip), (0.18, tip), (0.32, root)):
+            angle = math.radians(a + offset * pitch)
+            points.append((cx + radius * math.cos(angle), cy - radius * math.sin(angle)))
+    return polygon(points, rounding)
+
+
+def wrench(length, width, jaw):
+    """A spanner lying along the x axis: an open jaw at the origin, facing
+    -x, and a ring at x = length."""
+    head = circle(0, 0, jaw)
+    slot = box(-jaw - 1, -width * 0.5, 0.5, width * 0.5, 0.4)
+    handle = capsule(0, 0, length, 0, width / 2)
+    ring = subtract(circle(length, 0, width * 1.05), circle(length, 0, width * 0.45))
+    return union(subtract(union(head, handle), slot), ring)
+
+
+def setup_icon(canvas):
+    """A gear with a small wrench laid across its lower right."""
+    wheel = subtract(gear(19, 19, 8, 17, 13, 11.25), circle(19, 19, 5))
+    tool = rotated(moved(wrench(16, 4.6, 6.6), 38, 38), 38, 38, 135)
+    canvas.fill(moved(union(wheel, tool), 2, 2), SHADOW)
+    canvas.emblem(wheel, BLUE, shadow=0)
+    canvas.fill(moved(tool, 1, 1), BLUE[2])
+    canvas.emblem(tool, STEEL, outline=1.1, shadow=0)
+
+
+def go_icon(canvas):
+    canvas.emblem(circle(23, 23, 20.5), GREEN)
+    # Centred by its centroid, not its bounding box, so the triangle does not
+    # look pushed to the right.
+    play = polygon([(17.5, 12.5), (34, 23), (17.5, 33.5)], 1.2)
+    canvas.fill(moved(play, 1, 1), GREEN[2])
+    canvas.fill(play, WHITE)
+
+
+def hourglass_frame(canvas, top_sand, bottom_sand, falling):
+    """One frame of the working animation: an hourglass whose top bulb is
+    top_sand full and bottom bulb bottom_sand full (0 to 1), with a thin
+    stream between them when falling."""
+    cx, neck_y, half = 23, 23, 14.5
+
+    def glass_width(y):
+        t = min(1.0, abs(y - neck_y) / half)
+        return 1.6 + 9.6 * math.sin(t * math.pi / 2) ** 0.5 * (1 - 0.12 * t ** 8)
+
+    steps = 16
+    right = [(cx + glass_width(neck_y - half + 2 * half * i / steps),
+              neck_y - half + 2 * half * i / steps) for i in range(steps + 1)]
+    left = [(2 * cx - x, y) for x, y in reversed(right)]
+    glass = polygon(right + left, 0.6)
+    inner = grown(glass, -1.4)
+    top_cap = box(8, 3, 38, 9, 1.5)
+    bottom_cap = box(8, 37, 38, 43, 1.5)
+    posts = union(box(9.5, 7, 12.5, 39, 0.8), box(33.5, 7, 36.5, 39, 0.8))
+
+    def top_surface(level, dip):
+        # Sand sinks in a funnel towards the neck as it runs out.
+        return lambda x, y: (level + dip * max(0.0, 1 - abs(x - cx) / 7.0)) - y
+
+    def bottom_surface(level, heap):
+        # A heap that grows from the bottom.
+        return lambda x, y: (level + heap * min(1.0, abs(x - cx) / 8.0)) - y
+
+    piles = []
+    if top_sand > 0:
+        # Bulbs widen away from the neck, so half the sand stands lower than half way.
+        surface = top_surface(neck_y - 1 - (half - 3) * top_sand ** 0.6,
+                              1.0 + 2.0 * (1 - top_sand))
+        piles.append(intersect(inner, surface, lambda x, y: y - neck_y - 0.5))
+    if bottom_sand > 0:
+        surface = bottom_surface(neck_y + half - 1 - (half - 4) * bottom_sand ** 0.6,
+                                 2.5 + 1.5 * bottom_sand)
+        piles.append(intersect(inner, surface))
+
+    canvas.fill(moved(union(glass, top_cap, bottom_cap, posts), 2, 2), SHADOW)
+    canvas.emblem(glass, GLASS, outline=1.2, shadow=0)
+    if falling:
+        canvas.fill(intersect(inner, box(cx - 0.8, neck_y - 2, cx + 0.8, neck_y + half, 0.3)),
+                    SAND[1])
+    if piles:
+        canvas.emblem(union(*piles), SAND, outline=0.8, shadow=0)
+    canvas.emblem(posts, BROWN, outline=1.0, shadow=0)
+    canvas.emblem(top_cap, BROWN, outline=1.3, shadow=0)
+    canvas.emblem(bottom_cap, BROWN, outline=1.3, shadow=0)
+
+
+def pic1_icon(canvas):
+    hourglass_frame(canvas, 1.0, 0.0, True)
+
+
+def pic2_icon(canvas):
+    hourglass_frame(canvas, 0.5, 0.5, True)
+
+
+def pic3_icon(canvas):
+    hourglass_frame(canvas, 0.0, 1.0, False)
 
 
 def splash_image(canvas):
@@ -367,6 +539,13 @@ IMAGES = [
     ("info", 48, 48, info_icon),
     ("warning", 48, 48, warning_icon),
     ("install", 48, 48, install_icon),
+    ("deinstall", 48, 48, deinstall_icon),
+    ("view", 48, 48, view_icon),
+    ("setup", 48, 48, setup_icon),
+    ("go", 48, 48, go_icon),
+    ("pic1", 48, 48, pic1_icon),
+    ("pic2", 48, 48, pic2_icon),
+    ("pic3", 48, 48, pic3_icon),
     ("splash", 400, 250, splash_image),
 ]
 

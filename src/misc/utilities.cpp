@@ -827,6 +827,8 @@ void center_xy(OI_d_tech* object)
     OI_connection* conn = OI_current_connection();
     if (conn == nullptr || object == nullptr)
         return;
+    // Pending geometry work first, or a new window still has its first size.
+    OI_flush();
     int screen_width = 0;
     int screen_height = 0;
     conn->screen_root()->size(&screen_width, &screen_height);

@@ -191,6 +191,7 @@ void take_splash_down_later(const OI_d_tech* splash)
     if (main_window != nullptr) {
         main_window->set_delete_window_action(
             OI_callback(the_interface, &main_ui::shutdown_app, nullptr));
+        center_xy(main_window);
         main_window->set_state(ACTIVE);
         main_window->set_focus();
     }

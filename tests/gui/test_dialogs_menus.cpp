@@ -1,6 +1,8 @@
 // Dialog boxes and menus: cells found by name, toggle and exclusive
 // semantics, selection lists, and wait_button's nested loop with its
 // termination rule, acceptance check, modality and deletion during the wait.
+#include <unistd.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -233,6 +235,31 @@ TEST_F(dialogs_menus, WaitButtonReturnsThePressedButtonWhileTimersRun)
     EXPECT_GE(ticks, 5) << "the repeating timer must keep firing during the wait";
     EXPECT_EQ(dialog_->state(), ACTIVE_NOT_DISPLAYED);
     EXPECT_FALSE(dialog_->is_waiting());
+}
+
+// A child's output keeps arriving while a modal box waits for the user.
+TEST_F(dialogs_menus, DescriptorCallbacksRunDuringAModalWait)
+{
+    static int pipe_ends[2];
+    static std::string received;
+    received.clear();
+    ASSERT_EQ(pipe(pipe_ends), 0);
+    OI_io_dispatch_insert(pipe_ends[0], OI_READABLE, OI_callback(
+        [](OI_d_tech*, void*, long fd) -> long {
+            char c;
+            if (read(static_cast<int>(fd), &c, 1) == 1)
+                received += c;
+            return 0;
+        }, nullptr));
+    later(20, OI_callback([](OI_d_tech*, void*, long) -> long {
+        return write(pipe_ends[1], "abc", 3);
+    }, nullptr));
+    later(200, OI_callback(press_cell, ok_));
+    EXPECT_EQ(wait(dialog_, true), ok_);
+    EXPECT_EQ(received, "abc");
+    OI_io_dispatch_remove(pipe_ends[0], OI_READABLE);
+    close(pipe_ends[0]);
+    close(pipe_ends[1]);
 }
 
 TEST_F(dialogs_menus, AcceptanceCheckKeepsTheDialogUpUntilItAccepts)

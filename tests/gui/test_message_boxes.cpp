@@ -64,14 +64,18 @@ protected:
     void answer_with(std::vector<user_step> steps)
     {
         steps_.assign(steps.begin(), steps.end());
-        OI_add_timeout(20, OI_callback(&message_boxes::play, this));
+        if (!playing_)
+            OI_add_timeout(20, OI_callback(&message_boxes::play, this));
+        playing_ = true;
     }
 
     static long play(OI_d_tech*, void* fixture, long)
     {
         auto* self = static_cast<message_boxes*>(fixture);
-        if (self->steps_.empty())
+        if (self->steps_.empty()) {
+            self->playing_ = false;
             return 0;
+        }
         std::string message = self->tcl("automation message");
         const user_step& step = self->steps_.front();
         if (message.rfind("{" + step.kind, 0) == 0 || message.rfind(step.kind + " ", 0) == 0) {
@@ -98,6 +102,7 @@ protected:
     }
 
     std::deque<user_step> steps_;
+    bool playing_ = false;
     std::vector<std::string> seen_;
     std::string screenshot_name_;
 };

@@ -33,6 +33,14 @@ std::string copy_of_demo(const temp_dir& dir)
     return copy;
 }
 
+// Where the screenshots for people to look at go.
+std::string screenshot_path(const std::string& name)
+{
+    std::string dir = std::string(KITSETUP_BUILD_DIR) + "/screenshots";
+    EXPECT_EQ(std::system(("mkdir -p '" + dir + "'").c_str()), 0);
+    return dir + "/" + name + ".png";
+}
+
 }  // namespace
 
 TEST(Program, ShowsTheSplashThenTheMainWindowAndQuitsSavingTheLog)
@@ -41,11 +49,13 @@ TEST(Program, ShowsTheSplashThenTheMainWindowAndQuitsSavingTheLog)
     std::string install = copy_of_demo(dir);
     kitsetup_session session(program, {"-dir", install}, session_environment());
     ASSERT_TRUE(session.wait_for_shown("Welcome to Install")) << session.standard_error();
+    EXPECT_TRUE(session.screenshot(screenshot_path("splash")));
     ASSERT_TRUE(session.wait_for_shown("main_win")) << session.standard_error();
     std::string shown;
     for (int i = 0; i < 100 && (shown = session.automation("shown")) != "main_win"; ++i)
         usleep(50000);
     EXPECT_EQ(shown, "main_win") << "the splash must go once the main window is up";
+    EXPECT_TRUE(session.screenshot(screenshot_path("main_window")));
     EXPECT_EQ(session.automation("state main_win main_win"), "ACTIVE");
     EXPECT_NE(session.automation("log").find("Release 1.0.8"), std::string::npos);
     EXPECT_EQ(session.automation("quit"), "");
