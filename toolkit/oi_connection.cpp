@@ -455,10 +455,15 @@ OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
     Tcl_FindExecutable(program);
     Tcl_Interp* interp = Tcl_CreateInterp();
     Tcl_Init(interp);
-    std::string tk_arguments = "-name " + app_name;
-    if (!options.display.empty())
-        tk_arguments += " -display " + options.display;
-    Tcl_SetVar(interp, "argv", tk_arguments.c_str(), TCL_GLOBAL_ONLY);
+    // Tk reads argv as a Tcl list: a name with blanks or braces must stay one word.
+    std::vector<const char*> tk_words = {"-name", app_name.c_str()};
+    if (!options.display.empty()) {
+        tk_words.push_back("-display");
+        tk_words.push_back(options.display.c_str());
+    }
+    char* tk_arguments = Tcl_Merge(static_cast<int>(tk_words.size()), tk_words.data());
+    Tcl_SetVar(interp, "argv", tk_arguments, TCL_GLOBAL_ONLY);
+    Tcl_Free(tk_arguments);
     if (Tk_Init(interp) != TCL_OK) {
         Tcl_DeleteInterp(interp);
         return nullptr;

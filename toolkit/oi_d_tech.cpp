@@ -739,7 +739,7 @@ bool OI_d_tech::bind_translations()
         return true;
     std::string target = shell_.empty() ? widget_ : shell_;
     for (const std::string& sequence : bound_sequences_)
-        conn->eval("bind " + target + " " + sequence + " {}");
+        conn->eval("bind " + target + " " + quoted(sequence) + " {}");
     bound_sequences_.clear();
     std::string text = translations_set_ ? translations_ : resource("translations", "Translations");
     std::vector<OI_translation> table;
@@ -754,7 +754,8 @@ bool OI_d_tech::bind_translations()
         for (const std::string& action : translation.actions)
             script += "::oi::action " + std::to_string(id_) + " " + quoted(action) + " %W\n";
         std::string error;
-        if (conn->eval("bind " + target + " " + translation.sequence + " " + quoted(script), &error)) {
+        if (conn->eval("bind " + target + " " + quoted(translation.sequence) + " " + quoted(script),
+                       &error)) {
             bound_sequences_.push_back(translation.sequence);
         } else {
             std::fprintf(stderr, "%s: cannot bind %s: %s\n", name_.c_str(),

@@ -202,6 +202,6 @@ void install_automation()
     if (name == nullptr || *name == '\0' || OI_uib_conn == nullptr)
         return;
     Tcl_Interp* interp = OI_uib_conn->interp();
-    OI_uib_conn->eval(std::string("tk appname ") + "{" + name + "}");
+    OI_uib_conn->eval("tk appname " + tcl_list({name}));
     Tcl_CreateCommand(interp, "automation", automation_command, nullptr, nullptr);
 }

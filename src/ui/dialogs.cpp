@@ -13,6 +13,7 @@
 #include "toolkit/oi_multi_text.h"
 #include "toolkit/translate_filename.h"
 #include "ui/confirm_ui.h"
+#include "ui/dialogs_ui.h"
 #include "ui/error_ui.h"
 #include "ui/info_ui.h"
 #include "ui/kitsetup.h"
@@ -34,8 +35,6 @@ std::vector<waiting_box>& waiting_boxes()
     static std::vector<waiting_box> boxes;
     return boxes;
 }
-
-const unsigned MESSAGE_BOX_COLUMNS = 80;
 
 // The object named name below the root, or null after the error box naming
 // it (the root itself missing, or the dialog).
@@ -60,22 +59,6 @@ T* find_part_or_report(OI_d_tech* dialog, const listring& part)
     if (found == nullptr)
         error(format_message(DEF_WIDGET_NOT_FOUND, part.c_str(), dialog->name().c_str()), true);
     return found;
-}
-
-// Puts text into a read-only message text and sizes it to show all of it.
-void show_in_text(OI_multi_text* message, const listring& text)
-{
-    listring wrapped(text);
-    if (wrapped.length() > MESSAGE_BOX_COLUMNS)
-        wrapped.format_for_output();
-    message->set_text_to_string(wrapped.c_str());
-    std::vector<std::string> lines = message->lines();
-    size_t longest = 0;
-    for (const std::string& line : lines)
-        longest = std::max(longest, line.size());
-    message->set_view_size(static_cast<int>(longest) + 2, std::max<int>(1, static_cast<int>(lines.size())));
-    message->disallow_kb_input();
-    message->disallow_click_select();
 }
 
 // The directory prompt's acceptance check: an existing directory must be
@@ -154,7 +137,7 @@ void popup_busy(const listring& text)
     OI_multi_text* message = find_part_or_report<OI_multi_text>(busy, MESSAGE);
     if (message == nullptr)
         return;
-    show_in_text(message, text);
+    show_message_text(message, wrapped_message(text));
     busy->set_state(ACTIVE_NOT_DISPLAYED);
     OI_flush();
     center_xy(busy);
@@ -181,7 +164,7 @@ int get_dir(listring& dir, const listring& prompt)
     auto* message = find_part_or_report<OI_multi_text>(dialog, MESSAGE);
     if (field == nullptr || message == nullptr)
         return 0;
-    show_in_text(message, prompt);
+    show_message_text(message, wrapped_message(prompt));
     field->set_text(dir.c_str());
     dialog->set_state(ACTIVE_NOT_DISPLAYED);
     OI_flush();
@@ -194,8 +177,14 @@ int get_dir(listring& dir, const listring& prompt)
     return 0;
 }
 
+// character is a Unicode code point: the <ctype.h> tests only take the ASCII
+// range; above it everything but the C1 controls is printable.
 long def_char_check_cb(OI_d_tech*, void*, long character)
 {
+    if (character < 0 || (character >= 0x7f && character < 0xa0))
+        return 0;
+    if (character >= 0xa0)
+        return 1;
     return std::isprint(static_cast<int>(character)) || std::isspace(static_cast<int>(character));
 }
 

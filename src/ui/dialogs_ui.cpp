@@ -25,11 +25,9 @@ dialogs_ui::dialogs_ui(message_kind kind, const listring& dialog_name, const lis
       info_prefix_(catalogue_text(DEF_INFO_PREFIX)),
       kind_(kind),
       dialog_name_(dialog_name),
-      message_(message),
+      message_(wrapped_message(message)),
       modal_(modal)
 {
-    if (message_.length() > MESSAGE_BOX_COLUMNS)
-        message_.format_for_output();
 }
 
 dialogs_ui::~dialogs_ui()
@@ -90,27 +88,42 @@ void dialogs_ui::build(KOI_button* icon, const listring& failure_prefix, build_f
         missing_part(OK_BTN);
 }
 
-// The text shows every line of the message and is as wide as its longest
-// line; the box grows around it.
-void dialogs_ui::show_and_wait()
+listring wrapped_message(const listring& message)
 {
-    text_->set_text_to_string(message_.c_str());
-    std::vector<std::string> lines = text_->lines();
+    listring wrapped(message);
+    if (wrapped.length() > MESSAGE_BOX_COLUMNS)
+        wrapped.format_for_output();
+    return wrapped;
+}
+
+// The view is first sized by characters so that Tk lays the lines out, then
+// narrowed to the pixels the widest line really takes.
+std::vector<std::string> show_message_text(OI_multi_text* text, const listring& message)
+{
+    text->set_text_to_string(message.c_str());
+    std::vector<std::string> lines = text->lines();
     size_t longest = 0;
     for (const std::string& line : lines)
         longest = std::max(longest, line.size());
     int rows = std::max<int>(1, static_cast<int>(lines.size()));
-    text_->set_view_size(static_cast<int>(longest) + 1, rows);
+    text->set_view_size(static_cast<int>(longest) + 1, rows);
     OI_flush();
     int widest = 0;
     for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
         if (!lines[static_cast<size_t>(i)].empty())
-            widest = std::max(widest, text_->line_width(i));
+            widest = std::max(widest, text->line_width(i));
     }
-    int char_width = std::max(1, text_->char_width());
-    text_->set_view_size(widest / char_width + 2, rows);
-    text_->disallow_kb_input();
-    text_->disallow_click_select();
+    int char_width = std::max(1, text->char_width());
+    text->set_view_size(widest / char_width + 2, rows);
+    text->disallow_kb_input();
+    text->disallow_click_select();
+    return lines;
+}
+
+void dialogs_ui::show_and_wait()
+{
+    std::vector<std::string> lines = show_message_text(text_, message_);
+    int rows = std::max<int>(1, static_cast<int>(lines.size()));
     text_->set_state(INACTIVE);
     text_->set_position(rows - 1, static_cast<int>(lines.empty() ? 0 : lines.back().size()));
     text_->set_bkg_color(dialog_->bkg_color());

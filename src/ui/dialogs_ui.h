@@ -6,6 +6,9 @@
 #ifndef KITSETUP_UI_DIALOGS_UI_H
 #define KITSETUP_UI_DIALOGS_UI_H
 
+#include <string>
+#include <vector>
+
 #include "lib/listring.h"
 #include "toolkit/oiu_callback_multiple.h"
 #include "ui/dialogs.h"
@@ -14,6 +17,12 @@ class KOI_button;
 class OI_dialog_box;
 class OI_menu_cell;
 class OI_multi_text;
+
+// message, wrapped at 80 columns when it is longer (its own line breaks stay).
+listring wrapped_message(const listring& message);
+// Puts message into text, read-only, sized to show every line: as many rows
+// as lines, as wide as the longest line's pixels. Returns the lines shown.
+std::vector<std::string> show_message_text(OI_multi_text* text, const listring& message);
 
 class dialogs_ui : public OIU_callback_multiple {
 public:

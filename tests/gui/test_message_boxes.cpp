@@ -210,3 +210,37 @@ TEST_F(message_boxes, DirectoryPromptRefusesReadOnlyAndCreatesMissingOnYes)
     EXPECT_EQ(access(missing.c_str(), W_OK), 0);
     umount2(read_only.c_str(), MNT_DETACH);
 }
+
+// A box is a fresh copy each time: showing many must not pile up windows,
+// images or the cells' state variables.
+TEST_F(message_boxes, RepeatedBoxesLeaveNothingBehind)
+{
+    auto census = [this] {
+        return tcl("llength [image names]") + " images, " + tcl("llength [winfo children .]") +
+               " windows, " + tcl("array size ::oi::cell_state") + " cell variables";
+    };
+    answer_with({{"error", "Again", {"answer ok_btn"}}});
+    error("Again.", true);
+    std::string before = census();
+    answer_with(std::vector<user_step>(15, {"error", "Again", {"answer ok_btn"}}));
+    for (int i = 0; i < 15; ++i)
+        error("Again.", true);
+    EXPECT_EQ(census(), before);
+}
+
+TEST_F(message_boxes, AutomationNameWithBlanksAndBracesIsTakenWhole)
+{
+    std::string name = "kit {setup} $x [y] " + std::to_string(getpid());
+    setenv("KITSETUP_AUTOMATION", name.c_str(), 1);
+    install_automation();
+    EXPECT_EQ(tcl("tk appname").rfind(name, 0), 0u) << tcl("tk appname");
+}
+
+// Entry fields pass Unicode code points, beyond what <ctype.h> may be asked.
+TEST(character_filter, AcceptsPrintableTextOfAnyScriptAndRefusesControls)
+{
+    for (long printable : {long{'a'}, long{' '}, long{'~'}, 0xe9L, 0x20acL, 0x4e2dL})
+        EXPECT_NE(def_char_check_cb(nullptr, nullptr, printable), 0) << printable;
+    for (long control : {0x07L, 0x7fL, 0x85L, -1L})
+        EXPECT_EQ(def_char_check_cb(nullptr, nullptr, control), 0) << control;
+}

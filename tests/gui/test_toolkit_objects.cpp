@@ -188,3 +188,20 @@ TEST_F(toolkit_objects, DocumentedExampleDialogLoads)
     EXPECT_EQ(docs->type(), OI_TOGGLE_CELL);
     EXPECT_NE(dialog->descendant("cancel_btn"), nullptr);
 }
+
+// Tk reads its arguments as a Tcl list; a name must reach it as one word.
+TEST(toolkit_start, NameWithBlanksAndBracesStaysOneWord)
+{
+    char program[] = "kitsetup";
+    char option[] = "-name";
+    char name[] = "my {kit setup";
+    char* argv[] = {program, option, name, nullptr};
+    int argc = 3;
+    OI_connection* conn = OI_init(&argc, argv, "kitsetup", nullptr);
+    ASSERT_NE(conn, nullptr);
+    std::string appname;
+    conn->eval("tk appname", &appname);
+    OI_fini();
+    EXPECT_EQ(appname.rfind(name, 0), 0u) << appname;
+    EXPECT_EQ(argc, 1);
+}

@@ -1,0 +1,52 @@
+// Looking dialogs and their parts up by name: a name that is not there is
+// reported with the installer's message and ends the program, never a null
+// pointer followed.
+#include "toolkit/oi_box.h"
+#include "toolkit/oi_static_text.h"
+#include "toolkit_fixture.h"
+#include "ui/kitsetup.h"
+#include "ui/ui_lookup.h"
+
+namespace {
+
+class lookup : public toolkit_test {
+protected:
+    void SetUp() override
+    {
+        toolkit_test::SetUp();
+        if (HasFatalFailure())
+            return;
+        OI_uib_conn = conn_;
+        dialog_ = make("*options_dialog.class: Box\n*options_dialog.source_field.class: StaticText\n");
+        ASSERT_NE(dialog_, nullptr);
+    }
+    void TearDown() override
+    {
+        OI_uib_conn = nullptr;
+        toolkit_test::TearDown();
+    }
+
+    OI_d_tech* dialog_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(lookup, NamedDialogsAndPartsAreFound)
+{
+    EXPECT_EQ(find_dialog("options_dialog"), dialog_);
+    EXPECT_EQ(find_part<OI_static_text>(dialog_, "source_field"), dialog_->descendant("source_field"));
+}
+
+TEST_F(lookup, AMissingDialogIsReportedAndEndsTheProgram)
+{
+    EXPECT_EXIT(find_dialog("main_win"), testing::ExitedWithCode(255),
+                "kitsetup Error: Unable to locate the dialog \"main_win\"\\.");
+}
+
+TEST_F(lookup, AMissingPartOrOneOfAnotherClassIsReported)
+{
+    EXPECT_EXIT(find_part<OI_static_text>(dialog_, "target_field"), testing::ExitedWithCode(255),
+                "Unable to locate the interface object \"target_field\" in dialog \"options_dialog\"\\.");
+    EXPECT_EXIT(find_part<OI_box>(dialog_, "source_field"), testing::ExitedWithCode(255),
+                "Unable to locate the interface object \"source_field\" in dialog \"options_dialog\"\\.");
+}
