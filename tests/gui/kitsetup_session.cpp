@@ -144,7 +144,7 @@ std::string kitsetup_session::automation(const std::string& words)
     return code == 0 ? result : "ERROR: " + result;
 }
 
-bool kitsetup_session::wait_for_shown(const std::string& top, double seconds, bool last)
+bool kitsetup_session::wait_for_shown(const std::string& top, double seconds)
 {
     auto deadline = deadline_after(seconds);
     do {
@@ -155,7 +155,7 @@ bool kitsetup_session::wait_for_shown(const std::string& top, double seconds, bo
             if (Tcl_SplitList(nullptr, shown.c_str(), &count, &words) == TCL_OK) {
                 bool found = false;
                 for (int i = 0; i < count; ++i)
-                    found = found || (words[i] == top && (!last || i == count - 1));
+                    found = found || words[i] == top;
                 Tcl_Free(reinterpret_cast<char*>(words));
                 if (found)
                     return true;

@@ -22,9 +22,9 @@ public:
 
     // Runs "automation words" in the program: its result, or "ERROR: text".
     std::string automation(const std::string& words);
-    // Waits until a displayed top-level object named top is the most recent
-    // one shown (or just shown, when last is false): false after seconds.
-    bool wait_for_shown(const std::string& top, double seconds = 10, bool last = false);
+    // Waits until a top-level object named top is displayed: false after
+    // seconds, or when the program ended first.
+    bool wait_for_shown(const std::string& top, double seconds = 10);
     // Waits until a message box is displayed; its {kind text}, or "".
     std::string wait_for_message(double seconds = 10);
     // Waits for the program to end: its exit status, or -1 after seconds.
