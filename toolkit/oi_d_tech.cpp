@@ -131,6 +131,7 @@ void OI_d_tech::copy_common_to(OI_d_tech* copy) const
     copy->foreground_ = foreground_;
     copy->border_colour_ = border_colour_;
     copy->border_width_ = border_width_;
+    copy->cursor_ = cursor_;
     copy->resize_callback_ = resize_callback_;
     copy->delete_window_action_ = delete_window_action_;
     copy->actions_ = actions_;
@@ -594,6 +595,43 @@ void OI_d_tech::set_focus()
         conn->eval("focus " + widget_);
 }
 
+namespace {
+
+// The standard X cursor font's shapes in glyph order (each shape is followed
+// by its mask, so shape n is name n / 2); Tk takes the names.
+const char* const cursor_font_names[] = {
+    "X_cursor", "arrow", "based_arrow_down", "based_arrow_up", "boat", "bogosity",
+    "bottom_left_corner", "bottom_right_corner", "bottom_side", "bottom_tee", "box_spiral",
+    "center_ptr", "circle", "clock", "coffee_mug", "cross", "cross_reverse", "crosshair",
+    "diamond_cross", "dot", "dotbox", "double_arrow", "draft_large", "draft_small",
+    "draped_box", "exchange", "fleur", "gobbler", "gumby", "hand1", "hand2", "heart", "icon",
+    "iron_cross", "left_ptr", "left_side", "left_tee", "leftbutton", "ll_angle", "lr_angle",
+    "man", "middlebutton", "mouse", "pencil", "pirate", "plus", "question_arrow", "right_ptr",
+    "right_side", "right_tee", "rightbutton", "rtl_logo", "sailboat", "sb_down_arrow",
+    "sb_h_double_arrow", "sb_left_arrow", "sb_right_arrow", "sb_up_arrow",
+    "sb_v_double_arrow", "shuttle", "sizing", "spider", "spraycan", "star", "target",
+    "tcross", "top_left_arrow", "top_left_corner", "top_right_corner", "top_side", "top_tee",
+    "trek", "ul_angle", "umbrella", "ur_angle", "watch", "xterm"};
+
+}  // namespace
+
+// The Tk name of cursor-font shape, or "" (the widget's own) for a number
+// that is not a shape of the font.
+std::string OI_d_tech::cursor_name(int shape)
+{
+    const int count = static_cast<int>(sizeof cursor_font_names / sizeof cursor_font_names[0]);
+    if (shape < 0 || shape % 2 != 0 || shape / 2 >= count)
+        return "";
+    return cursor_font_names[shape / 2];
+}
+
+void OI_d_tech::set_cursor(int shape)
+{
+    cursor_ = shape;
+    if (realized())
+        configure("-cursor", cursor_name(shape));
+}
+
 void OI_d_tech::set_working()
 {
     working_ = true;
@@ -683,6 +721,8 @@ void OI_d_tech::apply_resources()
         border_colour_.empty() ? resource("borderColor", "BorderColor") : border_colour_;
     if (!border_colour.empty())
         configure("-highlightbackground", border_colour);
+    if (cursor_ >= 0)
+        configure("-cursor", cursor_name(cursor_));
     if (width_ > 0 && height_ > 0)
         set_size(width_, height_);
 }

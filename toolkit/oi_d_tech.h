@@ -101,6 +101,14 @@ public:
     void set_working();
     void clear_working();
     bool is_working() const { return working_; }
+    // The pointer shape over the object: a cursor-font shape number (the
+    // standard X cursor font's glyph, e.g. 150 for the watch); -1, or a
+    // number the font lacks, leaves the widget's own pointer.
+    void set_cursor(int shape);
+    int cursor() const { return cursor_; }
+    // The Tk cursor name of a cursor-font shape number, "" when the font has
+    // no such shape.
+    static std::string cursor_name(int shape);
     // action.call(this, 0) runs when the window manager asks to close this
     // top-level object's window (dialog boxes have their own unpin).
     void set_delete_window_action(const OI_callback& action);
@@ -219,6 +227,7 @@ private:
     int height_ = 0;
     bool resizable_ = true;
     bool working_ = false;
+    int cursor_ = -1;
     bool fit_pending_ = false;
     std::string background_;
     std::string foreground_;

@@ -28,12 +28,22 @@ std::string tcl_list(const std::vector<std::string>& elements)
 
 namespace {
 
-// The value of expression as a Tcl integer expression; false when it is not one.
-bool integer_expression(const std::string& expression, long* value)
+// The value of expression as a Tcl integer expression in interp (the
+// toolkit's when null); false, with interp's result saying why, when it is
+// not one.
+bool integer_expression(Tcl_Interp* interp, const std::string& expression, long* value,
+                        std::string* message)
 {
-    OI_connection* conn = OI_current_connection();
-    return conn != nullptr &&
-           Tcl_ExprLong(conn->interp(), expression.c_str(), value) == TCL_OK;
+    if (interp == nullptr) {
+        OI_connection* conn = OI_current_connection();
+        if (conn == nullptr)
+            return false;
+        interp = conn->interp();
+    }
+    if (Tcl_ExprLong(interp, expression.c_str(), value) == TCL_OK)
+        return true;
+    *message = Tcl_GetStringResult(interp);
+    return false;
 }
 
 }  // namespace
@@ -64,14 +74,13 @@ bool get_object_value(const OI_d_tech* object, std::string* value)
     return true;
 }
 
-int set_object_value(OI_d_tech* object, const std::string& value, std::string* message)
+int set_object_value(OI_d_tech* object, const std::string& value, std::string* message,
+                     Tcl_Interp* interp)
 {
     long number = 0;
     if (dynamic_cast<OI_gauge*>(object) != nullptr || dynamic_cast<OI_slider*>(object) != nullptr) {
-        if (!integer_expression(value, &number)) {
-            *message = Tcl_GetStringResult(OI_current_connection()->interp());
-            return 1;
-        }
+        if (!integer_expression(interp, value, &number, message))
+            return -1;
         if (auto* gauge = dynamic_cast<OI_gauge*>(object))
             gauge->set_value(static_cast<int>(number));
         else

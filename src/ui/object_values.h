@@ -7,6 +7,7 @@
 #include <vector>
 
 class OI_d_tech;
+struct Tcl_Interp;
 
 // elements as one Tcl list.
 std::string tcl_list(const std::vector<std::string>& elements);
@@ -18,9 +19,11 @@ std::string tcl_list(const std::vector<std::string>& elements);
 bool get_object_value(const OI_d_tech* object, std::string* value);
 
 // Sets the value of object from text: 0 when set; 1 when set but the text
-// was not a valid flag (*message says so); -1 when the class takes no value
-// (*message says so). A gauge's or slider's value is a Tcl integer
-// expression.
-int set_object_value(OI_d_tech* object, const std::string& value, std::string* message);
+// was not a valid flag (*message says so); -1 when nothing was set: the
+// class takes no value, or a gauge's or slider's value is not a Tcl integer
+// expression (*message says why). The expression is evaluated in interp, or
+// in the toolkit's interpreter when it is null.
+int set_object_value(OI_d_tech* object, const std::string& value, std::string* message,
+                     Tcl_Interp* interp = nullptr);
 
 #endif

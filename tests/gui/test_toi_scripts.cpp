@@ -1,0 +1,79 @@
+// A failed product script takes down the busy state it may have left on the
+// installer's interface; a successful one leaves the interface alone.
+#include <string>
+
+#include <tcl.h>
+
+#include "message_recorder.h"
+#include "toi/toi_init.h"
+#include "toolkit_fixture.h"
+
+namespace {
+
+const char* const busy_interface =
+    "*main_win.class: Box\n"
+    "*main_win.width: 200\n"
+    "*main_win.height: 100\n"
+    "*Working.class: Box\n"
+    "*Working.width: 100\n"
+    "*Working.height: 50\n";
+
+class toi_scripts : public toolkit_test {
+protected:
+    void SetUp() override
+    {
+        toolkit_test::SetUp();
+        saved_case_ = listring::is_case_sensitive();
+        ASSERT_NE(make(busy_interface), nullptr);
+        main_win_ = conn_->root()->descendant("main_win");
+        working_ = conn_->root()->descendant("Working");
+        ASSERT_NE(main_win_, nullptr);
+        ASSERT_NE(working_, nullptr);
+        main_win_->set_working();
+        settle();
+        interp_ = create_interpreter();
+        ASSERT_NE(interp_, nullptr);
+    }
+    void TearDown() override
+    {
+        if (saved_case_)
+            listring::case_sensitive_on();
+        toolkit_test::TearDown();
+    }
+
+    int run(const std::string& text)
+    {
+        std::string script = dir_ / "script.tcl";
+        write_file(script, text);
+        return evaluate_file(interp_, script.c_str());
+    }
+
+    message_recorder recorder_;
+    OI_d_tech* main_win_ = nullptr;
+    OI_d_tech* working_ = nullptr;
+    Tcl_Interp* interp_ = nullptr;
+    liboolean saved_case_ = true;
+};
+
+TEST_F(toi_scripts, FailedScriptClearsBusyStateAndHidesWorking)
+{
+    ASSERT_TRUE(main_win_->is_working());
+    ASSERT_TRUE(working_->is_displayed());
+    EXPECT_EQ(run("set a 1\nset b [\n"), -1);
+    settle();
+    EXPECT_FALSE(main_win_->is_working());
+    EXPECT_EQ(working_->state(), NOT_DISPLAYED);
+    EXPECT_FALSE(working_->is_displayed());
+    ASSERT_EQ(recorder_.messages().size(), 1u) << "the root object was there";
+    EXPECT_EQ(recorder_.messages()[0].text.rfind("Unable to execute the script file ", 0), 0u);
+}
+
+TEST_F(toi_scripts, SuccessfulScriptLeavesInterfaceAlone)
+{
+    EXPECT_EQ(run("return bypass\n"), 2);
+    EXPECT_TRUE(main_win_->is_working());
+    EXPECT_TRUE(working_->is_displayed());
+    EXPECT_TRUE(recorder_.messages().empty());
+}
+
+}  // namespace
