@@ -14,6 +14,7 @@
 
 #include "message_recorder.h"
 #include "toi/toi_cmds.h"
+#include "toi/toi_init.h"
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_dialog_box.h"
 #include "toolkit/oi_entry_field.h"
@@ -45,25 +46,6 @@ const char* const test_dialogs =
     "*panel.class: Box\n"
     "*panel.inner.class: StaticText\n";
 
-struct command_entry {
-    const char* name;
-    Tcl_CmdProc* proc;
-};
-
-const command_entry commands[] = {
-    {"load_resources", cmd_load_resources}, {"popup", cmd_popup_dialog},
-    {"popdown", cmd_popdown_dialog},        {"takedown", cmd_takedown_dialog},
-    {"text_format", cmd_format_text},       {"center", cmd_center_dialog},
-    {"set_value", cmd_set_value},           {"set_resource", cmd_set_resource},
-    {"get_value", cmd_get_value},           {"enable", cmd_enable_object},
-    {"disable", cmd_disable_object},        {"set_busy", cmd_set_busy},
-    {"clear_busy", cmd_clear_busy},         {"get_cursor", cmd_get_cursor},
-    {"set_cursor", cmd_set_cursor},         {"set_cb", cmd_set_cb},
-    {"confirm", cmd_confirm},               {"error", cmd_error},
-    {"information", cmd_information},       {"warning", cmd_warning},
-    {"clone", cmd_clone},                   {"update_resources", cmd_update_resources},
-    {"event_flush", cmd_event_flush},
-};
 
 // Presses the object named by the argument's id, if it still exists.
 long press_by_id(OI_d_tech*, void* id, long)
@@ -84,9 +66,7 @@ protected:
         OI_reg_derived_classes();
         OI_uib_conn = conn_;
         interp_ = Tcl_CreateInterp();
-        for (const command_entry& command : commands)
-            Tcl_CreateCommand(interp_, command.name, command.proc,
-                              const_cast<char*>(command.name), nullptr);
+        initialise_interpreter(interp_);
         dialog_ = dynamic_cast<OI_dialog_box*>(make(test_dialogs, NOT_DISPLAYED));
         ASSERT_NE(dialog_, nullptr);
     }
