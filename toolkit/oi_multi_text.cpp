@@ -1,5 +1,7 @@
 #include "toolkit/oi_multi_text.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -228,6 +230,26 @@ void OI_multi_text::append_line(const std::string& line, bool scroll)
 }
 
 // ---- View and measures -----------------------------------------------------------
+
+// The characters are measured once the text shows them at a width that
+// holds the longest line, since a wrapped line measures short.
+void OI_multi_text::fit_view_to_text()
+{
+    std::vector<std::string> all = lines();
+    size_t longest = 0;
+    for (const std::string& line : all)
+        longest = std::max(longest, line.size());
+    int rows = std::max<int>(1, static_cast<int>(all.size()));
+    set_view_size(static_cast<int>(longest) + 2, rows);
+    OI_flush();
+    int widest = 0;
+    for (int i = 0; i < static_cast<int>(all.size()); ++i) {
+        if (!all[static_cast<size_t>(i)].empty())
+            widest = std::max(widest, line_width(i));
+    }
+    int character = std::max(1, char_width());
+    set_view_size((widest + character - 1) / character + 2, rows);
+}
 
 void OI_multi_text::set_view_size(int columns, int rows)
 {

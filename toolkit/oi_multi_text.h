@@ -24,6 +24,9 @@ public:
     // The view size in characters of char_width() and in lines; before
     // set_view_size, the "columns" and "rows" resources (40 by 4).
     void set_view_size(int columns, int rows);
+    // Shows the text in full: one row per line, and the columns the widest
+    // line's pixels need plus 2.
+    void fit_view_to_text();
     int view_columns() const;
     int view_rows() const;
     // The number of lines the text takes when wrapped at the view's width.

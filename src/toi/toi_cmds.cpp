@@ -21,6 +21,7 @@
 #include "toolkit/oi_multi_text.h"
 #include "toolkit/translate_filename.h"
 #include "ui/dialogs.h"
+#include "ui/kitsetup.h"
 #include "ui/msgs.h"
 #include "ui/object_values.h"
 
@@ -209,47 +210,6 @@ private:
     std::string text_;
 };
 
-// Loads a script's resource file and shows nothing yet: its top-level
-// objects hang under the root, hidden and centred. Unlike the installer's
-// own files, a file that cannot be merged is only a failure of the script.
-bool load_script_resources(const char* path)
-{
-    OI_connection* conn = OI_current_connection();
-    if (conn == nullptr)
-        return false;
-    listring translated = OI_translate_filename(listring(path));
-    if (access(translated.c_str(), R_OK) != 0 || conn->add_resources(translated.c_str(), 0) == 0)
-        return false;
-    OI_d_tech** objects = OI_make_top_level();
-    if (objects == nullptr)
-        return true;
-    for (OI_d_tech** object = objects; *object != nullptr; ++object) {
-        (*object)->set_associated_object(conn->root(), OI_DEFAULT_LOC, OI_DEFAULT_LOC,
-                                         NOT_DISPLAYED);
-        center_xy(*object);
-    }
-    std::free(objects);
-    return true;
-}
-
-// Shows text's lines in full: as many rows as lines, and the columns the
-// widest line's pixels need plus 2.
-void fit_text_view(OI_multi_text* text)
-{
-    std::vector<std::string> lines = text->lines();
-    size_t longest = 0;
-    for (const std::string& line : lines)
-        longest = std::max(longest, line.size());
-    int rows = std::max<int>(1, static_cast<int>(lines.size()));
-    text->set_view_size(static_cast<int>(longest) + 2, rows);
-    OI_flush();
-    int widest = 0;
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i)
-        widest = std::max(widest, text->line_width(i));
-    int char_width = std::max(1, text->char_width());
-    text->set_view_size((widest + char_width - 1) / char_width + 2, rows);
-}
-
 // Makes dialog as wide as object plus 10 pixels; the height stays, unless
 // the dialog now needs more to show everything.
 void fit_dialog_width(OI_d_tech* dialog, const OI_d_tech* object)
@@ -273,7 +233,11 @@ int cmd_load_resources(ClientData name, Tcl_Interp* interp, int argc, const char
         return usage(interp, DEF_BAD_ARGS, name);
     if (toolkit_root(interp) == nullptr)
         return TCL_ERROR;
-    if (!load_script_resources(argv[1]))
+    // Unlike the installer's own files, a bad one is only the script's failure.
+    OI_d_tech** objects = nullptr;
+    int merged = merge_resource_file(nullptr, argv[1], &objects);
+    std::free(objects);
+    if (merged != 1)
         return fail(interp, format_message(DEF_BAD_RESOURCE_FILE, argv[1]).c_str());
     return succeed(interp);
 }
@@ -340,7 +304,7 @@ int cmd_format_text(ClientData name, Tcl_Interp* interp, int argc, const char** 
     listring wrapped(joined.c_str());
     wrapped.format_for_output();
     text->set_text_to_string(wrapped.c_str());
-    fit_text_view(text);
+    text->fit_view_to_text();
     std::vector<std::string> lines = text->lines();
     if (!lines.empty())
         text->set_position(static_cast<int>(lines.size()) - 1, static_cast<int>(lines.back().size()));

@@ -101,23 +101,10 @@ listring wrapped_message(const listring& message)
 std::vector<std::string> show_message_text(OI_multi_text* text, const listring& message)
 {
     text->set_text_to_string(message.c_str());
-    std::vector<std::string> lines = text->lines();
-    size_t longest = 0;
-    for (const std::string& line : lines)
-        longest = std::max(longest, line.size());
-    int rows = std::max<int>(1, static_cast<int>(lines.size()));
-    text->set_view_size(static_cast<int>(longest) + 1, rows);
-    OI_flush();
-    int widest = 0;
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-        if (!lines[static_cast<size_t>(i)].empty())
-            widest = std::max(widest, text->line_width(i));
-    }
-    int char_width = std::max(1, text->char_width());
-    text->set_view_size(widest / char_width + 2, rows);
+    text->fit_view_to_text();
     text->disallow_kb_input();
     text->disallow_click_select();
-    return lines;
+    return text->lines();
 }
 
 void dialogs_ui::show_and_wait()

@@ -328,22 +328,30 @@ OI_d_tech** load_resource_files(const listring& font_file)
 
 }  // namespace
 
-OI_d_tech** load_cf(OI_d_tech* parent, const char* path)
+int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** objects)
 {
-    if (!valid_file(path, F_OK))
-        return nullptr;
-    if (OI_uib_conn->add_resources(OI_translate_filename(path).c_str(), 0) == 0) {
-        error(format_message(DEF_BAD_RESOURCE_FILE, path), true);
-        shutdown(-1);
-    }
-    OI_d_tech** objects = OI_make_top_level();
-    if (objects == nullptr)
-        return nullptr;
+    *objects = nullptr;
+    listring file = OI_translate_filename(listring(path));
+    if (!valid_file(file, F_OK))
+        return -1;
+    if (OI_uib_conn == nullptr || OI_uib_conn->add_resources(file.c_str(), 0) == 0)
+        return 0;
+    *objects = OI_make_top_level();
     OI_d_tech* attach_to = parent == nullptr ? OI_uib_conn->root() : parent;
     OI_state state = parent == nullptr ? NOT_DISPLAYED : ACTIVE_NOT_DISPLAYED;
-    for (OI_d_tech** object = objects; *object != nullptr; ++object) {
+    for (OI_d_tech** object = *objects; object != nullptr && *object != nullptr; ++object) {
         (*object)->set_associated_object(attach_to, OI_DEFAULT_LOC, OI_DEFAULT_LOC, state);
         center_xy(*object);
+    }
+    return 1;
+}
+
+OI_d_tech** load_cf(OI_d_tech* parent, const char* path)
+{
+    OI_d_tech** objects = nullptr;
+    if (merge_resource_file(parent, path, &objects) == 0) {
+        error(format_message(DEF_BAD_RESOURCE_FILE, path), true);
+        shutdown(-1);
     }
     return objects;
 }

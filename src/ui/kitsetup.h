@@ -44,6 +44,11 @@ void setup_environment();
 // merged ends the program.
 OI_d_tech** load_cf(OI_d_tech* parent, const char* path);
 
+// The part of load_cf that never ends the program: 1 when the file merged
+// (*objects as load_cf returns them), 0 when it could not be merged, -1 when
+// there is no such file.
+int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** objects);
+
 // Shows image (its "xpm" resource, else icon_file) centred in a box named
 // title: the splash and the about box. Null when there is no picture.
 OI_d_tech* display_splash(KOI_button* image, const listring& title, const listring& icon_file);
