@@ -93,15 +93,15 @@ listring catalogue_reference_text(nl_catd product_catalogue, const listring& tex
     return listring(unix_catgets(product_catalogue, KITSETUP_MSG_SET, string_to_integer(number), text));
 }
 
-void open_installer_catalogue()
+liboolean open_installer_catalogue()
 {
     if (msg_file != nullptr)
-        return;
+        return true;
     msg_file = unix_catopen(ERROR_CATALOGUE, NL_CAT_LOCALE);
-    if (msg_file == CATALOGUE_FAILED) {
-        listring text(catalogue_text(DEF_CANNOT_OPEN));
-        text += ERROR_CATALOGUE;
-        text += catalogue_text(DEF_MESS_CATALOG);
-        warning(text, true);
-    }
+    if (msg_file != CATALOGUE_FAILED)
+        return true;
+    listring text(catalogue_text(DEF_CANNOT_OPEN));
+    text += ERROR_CATALOGUE;
+    text += catalogue_text(DEF_MESS_CATALOG);
+    return warning(text, true);
 }

@@ -29,8 +29,9 @@ liboolean unix_setlocale();
 // and the whole text is the default; any other text is returned as it is.
 listring catalogue_reference_text(nl_catd product_catalogue, const listring& text);
 
-// Opens the installer's own catalogue into msg_file when it is not open yet,
-// warning once when that fails.
-void open_installer_catalogue();
+// Opens the installer's own catalogue into msg_file when no attempt was made
+// yet, warning when that fails. Returns the warning's answer (true when the
+// catalogue opened, or was tried before), so a caller may stop on "no".
+liboolean open_installer_catalogue();
 
 #endif

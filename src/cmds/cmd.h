@@ -1,0 +1,129 @@
+// cmd: one command of the installer, a template read from a product's
+// command configuration or a ready-to-run copy of one. It knows its kind and
+// which fields that kind uses; the product, product list and sub-commands it
+// points to are never owned. The kinds add their command-line building.
+#ifndef KITSETUP_CMDS_CMD_H
+#define KITSETUP_CMDS_CMD_H
+
+#include "lib/listring.h"
+#include "toolkit/oiu_callback_multiple.h"
+
+class product;
+class l_product;
+class kit_message;
+
+// The template kinds; the value is also the kind's position in a product's
+// template list.
+enum cmd_t {
+    CMD_EXTRACT = 0,
+    CMD_REWIND = 1,
+    CMD_SKIP = 2,
+    CMD_UNCOMPRESS = 3,
+    CMD_EXPAND = 4,
+    CMD_DELETE = 5,
+    CMD_COPY_CONVERT = 6,
+    CMD_REMOTE = 7
+};
+
+const int CMD_KIND_COUNT = 8;
+
+// The fields that only some kinds use.
+enum class cmd_field { input, output, input_opt_id, output_opt_id, host, assoc_file_ext };
+
+// True when a command of kind has field.
+liboolean kind_uses_field(cmd_t kind, cmd_field field);
+
+class cmd : public OIU_callback_multiple {
+public:
+    // Opens the installer's catalogue if needed; every text empty, no
+    // sub-commands. list and owner are kept, not owned.
+    cmd(cmd_t kind, l_product* list, product* owner);
+    ~cmd() override = default;
+    cmd(const cmd&) = delete;
+
+    // Copies the texts, the built command line and the sub-command pointers;
+    // the kind, error_reported and the owner pointers stay this command's own.
+    cmd& operator=(const cmd& other);
+
+    cmd_t kind() const { return kind_; }
+    virtual product* prod() const { return prod_; }
+    virtual l_product* prod_list() const { return prod_list_; }
+
+    const listring& name() const { return name_; }
+    const listring& dir() const { return dir_; }
+    const listring& options() const { return options_; }
+    const listring& get_cmd() const { return cmd_line_; }
+
+    // The kind fields: a kind without the field shows the "no such field"
+    // error naming this command and returns the (empty) field all the same.
+    virtual const listring& input() const;
+    virtual const listring& output() const;
+    virtual const listring& host() const;
+    virtual const listring& input_opt_id() const;
+    virtual const listring& output_opt_id() const;
+    virtual const listring& assoc_file_ext() const;
+
+    // name and dir are stored cleaned; options as given.
+    void set_name(const listring& value);
+    void set_dir(const listring& value);
+    virtual void set_options(const listring& value);
+
+    // Store the value as given (an extraction's input and output and a
+    // remote shell's host cleaned); a kind without the field shows the "no
+    // such field" error and stores nothing. 0, or -1 after that error.
+    virtual int set_input(const listring& value);
+    virtual int set_output(const listring& value);
+    virtual int set_host(const listring& value);
+    virtual int set_input_opt_id(const listring& value);
+    virtual int set_output_opt_id(const listring& value);
+    virtual int set_assoc_file_ext(const listring& value);
+
+    cmd* remote_cmd() const { return remote_cmd_; }
+    cmd* copy_convert_cmd() const { return copy_convert_cmd_; }
+    cmd* uncompress_cmd() const { return uncompress_cmd_; }
+    void set_remote_cmd(cmd* c) { remote_cmd_ = c; }
+    void set_copy_convert_cmd(cmd* c) { copy_convert_cmd_ = c; }
+    void set_uncompress_cmd(cmd* c) { uncompress_cmd_ = c; }
+
+    int error_reported() const { return error_reported_; }
+    void set_error_reported(int value) { error_reported_ = value; }
+
+    // Remote or local execution holds for every command at once.
+    static liboolean remote() { return remote_execute_; }
+    static liboolean local() { return !remote_execute_; }
+    static void set_remote() { remote_execute_ = true; }
+    static void set_local() { remote_execute_ = false; }
+    static liboolean executing() { return executing_; }
+
+protected:
+    // For the kinds' line building: the finished line, or empty.
+    void set_cmd_line(const listring& line) { cmd_line_ = line; }
+    static void set_executing(liboolean value) { executing_ = value; }
+
+private:
+    // True when this kind has field; otherwise shows message with the name.
+    liboolean has_field(cmd_field field, const kit_message& message) const;
+
+    cmd_t kind_;
+    listring name_;
+    listring dir_;
+    listring options_;
+    listring input_;
+    listring output_;
+    listring input_opt_id_;
+    listring output_opt_id_;
+    listring cmd_line_;
+    cmd* remote_cmd_ = nullptr;
+    cmd* copy_convert_cmd_ = nullptr;
+    cmd* uncompress_cmd_ = nullptr;
+    listring host_;
+    listring assoc_file_ext_;
+    int error_reported_ = 0;
+    product* prod_;
+    l_product* prod_list_;
+
+    static liboolean remote_execute_;
+    static liboolean executing_;
+};
+
+#endif

@@ -1,0 +1,316 @@
+#include "prod/product.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "lib/l_listring.h"
+#include "lib/listream.h"
+#include "misc/l_proc_desc.h"
+#include "misc/lidefs.h"
+#include "misc/unix_cat.h"
+#include "misc/utilities.h"
+#include "toi/toi_init.h"
+#include "ui/dialogs.h"
+#include "ui/kitsetup.h"
+#include "ui/msgs.h"
+
+namespace {
+
+const unsigned PRODUCT_CODE_CHARACTERS = 3;
+const int HIGHEST_VERSION = 99;
+
+// dir + "/" + name.
+listring join_path(const listring& dir, const listring& name)
+{
+    listring path(dir);
+    path += "/";
+    path += name;
+    return path;
+}
+
+listring config_file(const listring& name)
+{
+    return join_path(CONFIG_FILE_DIR, name);
+}
+
+// True for the keys a description file may carry (compared as the program's
+// case setting says; the parser turns it off).
+liboolean is_description_key(const listring& key)
+{
+    const listring* keys[] = {
+        &PRODUCT_CODE_STRING,           &PRODUCT_VERSION_STRING,
+        &PRODUCT_DESC_STRING,           &PRODUCT_SHORT_DESC_STRING,
+        &BITMAP_STRING,                 &PRODUCT_INSTALL_SCRIPT_STRING,
+        &PRODUCT_PREINSTALL_SCRIPT_STRING, &PRODUCT_DEINSTALL_SCRIPT_STRING,
+        &PRODUCT_PREDEINSTALL_SCRIPT_STRING,
+    };
+    for (const listring* known : keys)
+        if (key == *known)
+            return true;
+    return false;
+}
+
+// Frees the strings of list, which never frees them itself, and the list.
+void delete_string_list(l_listring* list)
+{
+    for (unsigned i = 0; i < list->entries(); ++i)
+        delete list->elem(i);
+    list->empty();
+    delete list;
+}
+
+}  // namespace
+
+product::product(l_product* list, const listring& id)
+    : product_list_(list),
+      child_procs_(new l_proc_desc),
+      installed_option_ids_(new l_listring),
+      installed_product_ids_(new l_listring)
+{
+    // Without the catalogue the user may choose to stop here.
+    if (!open_installer_catalogue())
+        shutdown(0);
+
+    listring prd_name(id);
+    prd_name += PRODUCT_FILE_EXTENSION;
+    description_file_ = config_file(prd_name);
+    listring hidden_name(".");
+    hidden_name += id;
+    listring fileset_name(hidden_name);
+    fileset_name += FILESET_LOG_EXTENSION;
+    fileset_path_ = join_path(TARNU_DIR, fileset_name);
+    listring data_name(hidden_name);
+    data_name += DATA_LOG_EXTENSION;
+    data_path_ = join_path(TARNU_DIR, data_name);
+
+    // One interpreter per product keeps one product's script variables
+    // away from every other's.
+    interpreter_ = create_interpreter();
+    if (interpreter_ != nullptr)
+        initialise_interpreter(interpreter_);
+
+    if (parse_config() != 0) {
+        error(format_message(DEF_PARSER_FAILURE, description_file_.c_str()), true);
+        shutdown(-1);
+    }
+
+    catalogue_ = unix_catopen(id_, NL_CAT_LOCALE);
+    resolve_catalogue_texts();
+}
+
+// The interpreter lives until the program ends, as every interpreter does.
+product::~product()
+{
+    unix_catclose(catalogue_);
+    delete child_procs_;
+    delete_string_list(installed_option_ids_);
+    delete_string_list(installed_product_ids_);
+}
+
+// Each entry is a key up to a colon or the end of its line, then for a known
+// key the rest of the line as its value. A known key without a colon takes
+// the next line as its value, so the line count then runs one behind, as it
+// always has for product authors reading the messages.
+int product::parse_config()
+{
+    errno = 0;
+    listream stream(description_file_);
+    if (!stream.is_open()) {
+        int open_errno = errno;
+        error(format_message(DEF_CANT_OPEN_FILE, description_file_.c_str(), std::strerror(open_errno)),
+              true);
+        return 1;
+    }
+
+    case_insensitive_section ignore_case;
+    stream.set_delimiters(PROD_FILE_DELIMITERS);
+    int status = 0;
+    int line_number = 0;
+    listring key;
+    listring value;
+    for (;;) {
+        stream.word(&key);
+        if (key.is_empty() && stream.eof())
+            break;
+        ++line_number;
+        liboolean ended_at_colon = !stream.is_end_of_line() && !stream.eof();
+        key.clean();
+        if (key.is_empty() || key[0u] == '#') {
+            if (ended_at_colon)
+                stream.end_of_line();
+            continue;
+        }
+        if (!is_description_key(key)) {
+            error(format_message(DEF_BAD_CFG_FILE_LINE, line_number, description_file_.c_str()), true);
+            status = -1;
+            if (ended_at_colon)
+                stream.end_of_line();
+            continue;
+        }
+        stream.rest_of_line(&value);
+        value.clean();
+        if (apply_entry(key, value, line_number) != 0)
+            status = -1;
+    }
+
+    id_ = code_;
+    id_ += version_code_;
+    return status;
+}
+
+// Stores value in the field that key names and checks code and version.
+int product::apply_entry(const listring& key, const listring& value, int line_number)
+{
+    const char* file = description_file_.c_str();
+    if (key == PRODUCT_CODE_STRING) {
+        code_ = value;
+        if (value.length() == PRODUCT_CODE_CHARACTERS)
+            return 0;
+        error(format_message(DEF_BAD_PRODUCT_CODE, file, value.c_str(), line_number), true);
+        return -1;
+    }
+    if (key == PRODUCT_VERSION_STRING) {
+        version_code_ = value;
+        int status = 0;
+        if (!valid_integer(value)) {
+            error(format_message(DEF_VERSION_NOT_INTEGER, file, value.c_str(), line_number), true);
+            status = -1;
+        }
+        // A text that is no number converts to 0, with the conversion's own
+        // message, and so passes the range check.
+        int version = string_to_integer(value);
+        if (version < 0 || version > HIGHEST_VERSION) {
+            error(format_message(DEF_BAD_VERSION_NO, file, value.c_str(), line_number), true);
+            status = -1;
+        }
+        return status;
+    }
+    if (key == PRODUCT_DESC_STRING)
+        description_ = value;
+    else if (key == PRODUCT_SHORT_DESC_STRING)
+        short_description_ = value;
+    else if (key == BITMAP_STRING)
+        bitmap_ = value;
+    else
+        return set_flag(value, key, description_file_);
+    return 0;
+}
+
+int product::set_flag(const listring& value, const listring& key, const listring& file)
+{
+    if (!valid_flag(value)) {
+        error(format_message(DEF_BAD_FLAG, file.c_str(), key.c_str()), true);
+        return -1;
+    }
+    case_insensitive_section ignore_case;
+    liboolean* flag = nullptr;
+    if (key == PRODUCT_INSTALL_SCRIPT_STRING)
+        flag = &needs_install_;
+    else if (key == PRODUCT_PREINSTALL_SCRIPT_STRING)
+        flag = &needs_preinstall_;
+    else if (key == PRODUCT_DEINSTALL_SCRIPT_STRING)
+        flag = &needs_deinstall_;
+    else if (key == PRODUCT_PREDEINSTALL_SCRIPT_STRING)
+        flag = &needs_predeinstall_;
+    else if (key == INSTALLED_TYPE_STRING)
+        flag = &node_installation_;
+    if (flag == nullptr)
+        return -1;
+    // Only the file can switch a flag on; a false value never clears one.
+    if (string_to_boolean(value))
+        *flag = true;
+    return 0;
+}
+
+void product::resolve_catalogue_texts()
+{
+    description_ = catalogue_reference_text(catalogue_, description_);
+    short_description_ = catalogue_reference_text(catalogue_, short_description_);
+}
+
+listring product::command_file() const
+{
+    const char* arch = unix_getenv(ARCH_VAR);
+    listring name(id_);
+    name += CMD_FILE_SUFFIX;
+    name += CONFIG_FILE_EXTENSION;
+    return join_path(config_file(arch != nullptr ? arch : ""), name);
+}
+
+listring product::option_file() const
+{
+    listring name(id_);
+    name += INST_OPT_FILE_SUFFIX;
+    name += CONFIG_FILE_EXTENSION;
+    return config_file(name);
+}
+
+listring product::subset_file() const
+{
+    listring name(id_);
+    name += PROD_OPT_FILE_SUFFIX;
+    name += CONFIG_FILE_EXTENSION;
+    return config_file(name);
+}
+
+listring product::preinstall_script() const
+{
+    listring name(id_);
+    name += PREINSTALL_FILE_SUFFIX;
+    name += INSTALL_SCRIPT_EXTENSION;
+    return config_file(name);
+}
+
+listring product::predeinstall_script() const
+{
+    listring name(id_);
+    name += PREDEINSTALL_FILE_SUFFIX;
+    name += DEINSTALL_SCRIPT_EXTENSION;
+    return config_file(name);
+}
+
+listring product::install_script() const
+{
+    return subset_install_script(id_);
+}
+
+listring product::deinstall_script() const
+{
+    return subset_deinstall_script(id_);
+}
+
+listring product::setup_script() const
+{
+    listring name(id_);
+    name += SETUP_SCRIPT_EXTENSION;
+    return config_file(name);
+}
+
+listring product::release_notes_file() const
+{
+    listring name(id_);
+    name += RNOTES_SUFFIX;
+    name += HELP_EXTENSION;
+    return join_path(HELP_DIR, name);
+}
+
+listring product::subset_options_file(const listring& name)
+{
+    listring file(name);
+    file += CONFIG_FILE_EXTENSION;
+    return config_file(file);
+}
+
+listring product::subset_install_script(const listring& name)
+{
+    listring file(name);
+    file += INSTALL_SCRIPT_EXTENSION;
+    return config_file(file);
+}
+
+listring product::subset_deinstall_script(const listring& name)
+{
+    listring file(name);
+    file += DEINSTALL_SCRIPT_EXTENSION;
+    return config_file(file);
+}

@@ -1,0 +1,123 @@
+// product: one installable product, built from its description file
+// "{id}.prd" in the configuration directory. It names every file of the
+// product, owns its Tcl interpreter, its message catalogue and its lists;
+// the owning l_product (null on the -setup path) is only referred to.
+#ifndef KITSETUP_PROD_PRODUCT_H
+#define KITSETUP_PROD_PRODUCT_H
+
+#include <nl_types.h>
+
+#include "lib/listring.h"
+#include "toolkit/oiu_callback_multiple.h"
+
+class l_listring;
+class l_proc_desc;
+class l_product;
+struct Tcl_Interp;
+
+// Where an installation comes from; the values are fixed.
+enum media_t { MEDIA_FILESERVER = 0, MEDIA_DISTRIBUTION = 1, MEDIA_CD = 2, MEDIA_TAPE = 3 };
+
+class product : public OIU_callback_multiple {
+public:
+    // Builds the product from {cfg}/{id}.prd: interpreter, lists, fields from
+    // the file, "msg_" descriptions from the catalogue "{id}". A description
+    // file that cannot be read cleanly ends the program (status -1) after its
+    // messages.
+    product(l_product* list, const listring& id);
+    ~product() override;
+    product(const product&) = delete;
+    product& operator=(const product&) = delete;
+
+    // Reads the description file into the fields, reporting each bad line.
+    // 0 when every line was good, 1 when the file cannot be opened, -1 when
+    // a line was bad. Sets the identifier to code followed by version code.
+    int parse_config();
+
+    // Switches on the flag that key names when value is a true flag; a false
+    // value leaves it. 0, or -1 after DEF_BAD_FLAG for an invalid value; a
+    // key that names no flag changes nothing and also gives -1.
+    int set_flag(const listring& value, const listring& key, const listring& file);
+
+    const listring& code() const { return code_; }
+    const listring& version_code() const { return version_code_; }
+    const listring& id() const { return id_; }
+    const listring& description() const { return description_; }
+    const listring& short_description() const { return short_description_; }
+    const listring& bitmap() const { return bitmap_; }
+    liboolean needs_install() const { return needs_install_; }
+    liboolean needs_preinstall() const { return needs_preinstall_; }
+    liboolean needs_deinstall() const { return needs_deinstall_; }
+    liboolean needs_predeinstall() const { return needs_predeinstall_; }
+    liboolean node_installation() const { return node_installation_; }
+    liboolean has_primary_options() const { return has_primary_options_; }
+    liboolean initialised() const { return initialised_; }
+    liboolean selected() const { return selected_; }
+    void select(liboolean on) { selected_ = on; }
+    media_t media() const { return media_; }
+    void set_media(media_t media) { media_ = media; }
+    Tcl_Interp* interpreter() const { return interpreter_; }
+    nl_catd catalogue() const { return catalogue_; }
+    l_product* product_list() const { return product_list_; }
+    l_proc_desc* child_procs() const { return child_procs_; }
+    l_listring* installed_option_ids() const { return installed_option_ids_; }
+    l_listring* installed_product_ids() const { return installed_product_ids_; }
+
+    // The three paths fixed at construction from the identifier passed in.
+    const listring& description_file() const { return description_file_; }
+    const listring& fileset_path() const { return fileset_path_; }
+    const listring& data_path() const { return data_path_; }
+
+    // The other files, named after the identifier read from the file:
+    // {cfg}/{KARCH}/{id}cmd.cfg, {cfg}/{id}ins.cfg, {cfg}/{id}prd.cfg.
+    listring command_file() const;
+    listring option_file() const;
+    listring subset_file() const;
+    // Scripts {cfg}/{id}pre.ins, {id}pre.del, {id}.ins, {id}.del, {id}.set.
+    listring preinstall_script() const;
+    listring predeinstall_script() const;
+    listring install_script() const;
+    listring deinstall_script() const;
+    listring setup_script() const;
+    // {help}/{id}rel.hlp, the help file that holds the release notes.
+    listring release_notes_file() const;
+
+    // Files named after a subset: {cfg}/{name}.cfg (its nested option tree)
+    // and its scripts {cfg}/{name}.ins, {cfg}/{name}.del.
+    static listring subset_options_file(const listring& name);
+    static listring subset_install_script(const listring& name);
+    static listring subset_deinstall_script(const listring& name);
+
+private:
+    // Applies one recognised key's value; -1 when the value fails its check.
+    int apply_entry(const listring& key, const listring& value, int line_number);
+    // Replaces "msg_" descriptions with texts of the product's catalogue.
+    void resolve_catalogue_texts();
+
+    l_product* product_list_;
+    listring description_file_;
+    listring fileset_path_;
+    listring data_path_;
+    listring code_;
+    listring version_code_;
+    listring id_;
+    listring description_;
+    listring short_description_;
+    listring bitmap_;
+    liboolean needs_install_ = false;
+    liboolean needs_preinstall_ = false;
+    liboolean needs_deinstall_ = false;
+    liboolean needs_predeinstall_ = false;
+    liboolean node_installation_ = false;
+    liboolean has_primary_options_ = false;
+    liboolean initialised_ = false;
+    liboolean selected_ = false;
+    media_t media_ = MEDIA_TAPE;
+    Tcl_Interp* interpreter_ = nullptr;
+    nl_catd catalogue_ = nullptr;
+    l_proc_desc* child_procs_;
+    l_listring* installed_option_ids_;
+    l_listring* installed_product_ids_;
+};
+
+#endif
