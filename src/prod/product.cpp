@@ -28,6 +28,16 @@ listring join_path(const listring& dir, const listring& name)
     return path;
 }
 
+// A product file's name: the identifier (or subset name), a suffix and an
+// extension, as "kps30ins.cfg".
+listring file_name(const listring& stem, const listring& suffix, const listring& extension)
+{
+    listring name(stem);
+    name += suffix;
+    name += extension;
+    return name;
+}
+
 listring config_file(const listring& name)
 {
     return join_path(CONFIG_FILE_DIR, name);
@@ -231,42 +241,28 @@ void product::resolve_catalogue_texts()
 listring product::command_file() const
 {
     const char* arch = unix_getenv(ARCH_VAR);
-    listring name(id_);
-    name += CMD_FILE_SUFFIX;
-    name += CONFIG_FILE_EXTENSION;
-    return join_path(config_file(arch != nullptr ? arch : ""), name);
+    return join_path(config_file(arch != nullptr ? arch : ""),
+                     file_name(id_, CMD_FILE_SUFFIX, CONFIG_FILE_EXTENSION));
 }
 
 listring product::option_file() const
 {
-    listring name(id_);
-    name += INST_OPT_FILE_SUFFIX;
-    name += CONFIG_FILE_EXTENSION;
-    return config_file(name);
+    return config_file(file_name(id_, INST_OPT_FILE_SUFFIX, CONFIG_FILE_EXTENSION));
 }
 
 listring product::subset_file() const
 {
-    listring name(id_);
-    name += PROD_OPT_FILE_SUFFIX;
-    name += CONFIG_FILE_EXTENSION;
-    return config_file(name);
+    return config_file(file_name(id_, PROD_OPT_FILE_SUFFIX, CONFIG_FILE_EXTENSION));
 }
 
 listring product::preinstall_script() const
 {
-    listring name(id_);
-    name += PREINSTALL_FILE_SUFFIX;
-    name += INSTALL_SCRIPT_EXTENSION;
-    return config_file(name);
+    return config_file(file_name(id_, PREINSTALL_FILE_SUFFIX, INSTALL_SCRIPT_EXTENSION));
 }
 
 listring product::predeinstall_script() const
 {
-    listring name(id_);
-    name += PREDEINSTALL_FILE_SUFFIX;
-    name += DEINSTALL_SCRIPT_EXTENSION;
-    return config_file(name);
+    return config_file(file_name(id_, PREDEINSTALL_FILE_SUFFIX, DEINSTALL_SCRIPT_EXTENSION));
 }
 
 listring product::install_script() const
@@ -281,36 +277,25 @@ listring product::deinstall_script() const
 
 listring product::setup_script() const
 {
-    listring name(id_);
-    name += SETUP_SCRIPT_EXTENSION;
-    return config_file(name);
+    return config_file(file_name(id_, EMPTY_STRING, SETUP_SCRIPT_EXTENSION));
 }
 
 listring product::release_notes_file() const
 {
-    listring name(id_);
-    name += RNOTES_SUFFIX;
-    name += HELP_EXTENSION;
-    return join_path(HELP_DIR, name);
+    return join_path(HELP_DIR, file_name(id_, RNOTES_SUFFIX, HELP_EXTENSION));
 }
 
 listring product::subset_options_file(const listring& name)
 {
-    listring file(name);
-    file += CONFIG_FILE_EXTENSION;
-    return config_file(file);
+    return config_file(file_name(name, EMPTY_STRING, CONFIG_FILE_EXTENSION));
 }
 
 listring product::subset_install_script(const listring& name)
 {
-    listring file(name);
-    file += INSTALL_SCRIPT_EXTENSION;
-    return config_file(file);
+    return config_file(file_name(name, EMPTY_STRING, INSTALL_SCRIPT_EXTENSION));
 }
 
 listring product::subset_deinstall_script(const listring& name)
 {
-    listring file(name);
-    file += DEINSTALL_SCRIPT_EXTENSION;
-    return config_file(file);
+    return config_file(file_name(name, EMPTY_STRING, DEINSTALL_SCRIPT_EXTENSION));
 }
