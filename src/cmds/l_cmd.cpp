@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "lib/listream.h"
+#include "misc/config_entries.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
 #include "misc/utilities.h"
@@ -233,35 +234,11 @@ int l_cmd::parse_config()
         return -1;
 
     case_insensitive_section ignore_case;
-    file.set_delimiters(CMD_FILE_DELIMITERS.c_str());
-    int result = 0;
-    int line = 0;
-    listring key;
-    listring value;
-    for (;;) {
-        file.word(&key);
-        if (file.eof() && key.is_empty())
-            break;
-        ++line;
-        liboolean ended_at_colon = !file.is_end_of_line() && !file.eof();
-        key.clean();
-        if (key.is_empty() || key[0] == '#') {
-            if (ended_at_colon)
-                file.end_of_line();
-            continue;
-        }
-        const cmd_key_rule* rule = find_rule(key);
-        if (rule == nullptr) {
-            error(format_message(DEF_BAD_CFG_FILE_LINE, line, config_file_.c_str()), true);
-            result = -1;
-            if (ended_at_colon)
-                file.end_of_line();
-            continue;
-        }
-        file.rest_of_line(&value);
-        value.clean();
-        if (apply_entry(*rule, value, line) != 0)
-            result = -1;
-    }
+    int result = read_config_entries(
+        file, config_file_, CMD_FILE_DELIMITERS,
+        [this](const listring& key) { return find_rule(key) != nullptr; },
+        [this](const listring& key, const listring& value, int line) {
+            return apply_entry(*find_rule(key), value, line);
+        });
     return result;
 }

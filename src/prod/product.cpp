@@ -6,6 +6,7 @@
 #include "lib/l_listring.h"
 #include "lib/listream.h"
 #include "misc/l_proc_desc.h"
+#include "misc/config_entries.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
 #include "misc/utilities.h"
@@ -96,8 +97,6 @@ product::product(l_product* list, const listring& id)
     // One interpreter per product keeps one product's script variables
     // away from every other's.
     interpreter_ = create_interpreter();
-    if (interpreter_ != nullptr)
-        initialise_interpreter(interpreter_);
 
     if (parse_config() != 0) {
         error(format_message(DEF_PARSER_FAILURE, description_file_.c_str()), true);
@@ -133,35 +132,11 @@ int product::parse_config()
     }
 
     case_insensitive_section ignore_case;
-    stream.set_delimiters(PROD_FILE_DELIMITERS);
-    int status = 0;
-    int line_number = 0;
-    listring key;
-    listring value;
-    for (;;) {
-        stream.word(&key);
-        if (key.is_empty() && stream.eof())
-            break;
-        ++line_number;
-        liboolean ended_at_colon = !stream.is_end_of_line() && !stream.eof();
-        key.clean();
-        if (key.is_empty() || key[0u] == '#') {
-            if (ended_at_colon)
-                stream.end_of_line();
-            continue;
-        }
-        if (!is_description_key(key)) {
-            error(format_message(DEF_BAD_CFG_FILE_LINE, line_number, description_file_.c_str()), true);
-            status = -1;
-            if (ended_at_colon)
-                stream.end_of_line();
-            continue;
-        }
-        stream.rest_of_line(&value);
-        value.clean();
-        if (apply_entry(key, value, line_number) != 0)
-            status = -1;
-    }
+    int status = read_config_entries(
+        stream, description_file_, PROD_FILE_DELIMITERS, is_description_key,
+        [this](const listring& key, const listring& value, int line) {
+            return apply_entry(key, value, line);
+        });
 
     id_ = code_;
     id_ += version_code_;

@@ -1,0 +1,23 @@
+// The "Key: value" files that products ship (the description file, the
+// command configuration file) share one way of reading: one entry a line,
+// "#" comments and blank lines skipped but counted, a key without a colon
+// taking the next line as its value.
+#ifndef KITSETUP_MISC_CONFIG_ENTRIES_H
+#define KITSETUP_MISC_CONFIG_ENTRIES_H
+
+#include <functional>
+
+#include "lib/listream.h"
+#include "lib/listring.h"
+
+// Reads every entry of file (named path in messages) with delimiters
+// between key and value. A key is_known accepts goes to take with its
+// cleaned value and line number, and take's non-zero result counts as a
+// failure; any other key is reported with DEF_BAD_CFG_FILE_LINE. Returns 0,
+// or -1 when an entry failed.
+int read_config_entries(listream& file, const listring& path, const listring& delimiters,
+                        const std::function<bool(const listring& key)>& is_known,
+                        const std::function<int(const listring& key, const listring& value,
+                                                int line)>& take);
+
+#endif
