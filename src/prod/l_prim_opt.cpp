@@ -1,0 +1,187 @@
+#include "prod/l_prim_opt.h"
+
+#include <cstring>
+#include <new>
+
+#include "lib/listream.h"
+#include "misc/lidefs.h"
+#include "misc/unix_cat.h"
+#include "misc/utilities.h"
+#include "ui/dialogs.h"
+#include "ui/msgs.h"
+
+namespace {
+
+const list_labels prim_opt_labels = {" primary option", "Install option"};
+
+// Splits s at the first "=" into keyword and value, both cleaned; without
+// "=" the value is empty.
+void split_parameter(const listring& s, listring& keyword, listring& value)
+{
+    int at = s.find(SUBSET_PARAM_VALUE_DELIMITERS);
+    if (at < 0) {
+        keyword = s;
+        value.empty();
+    } else {
+        s.substr(0, static_cast<unsigned>(at), keyword);
+        value = s;
+        value.rest_of_string(at + 1);
+    }
+    keyword.clean();
+    value.clean();
+}
+
+}  // namespace
+
+l_prim_opt::l_prim_opt(l_product* list, product* owner, const listring& option_file,
+                       nl_catd product_catalogue)
+    : typed_list<prim_opt>(prim_opt_labels),
+      prod_list_(list),
+      prod_(owner),
+      option_file_(option_file),
+      catalogue_(product_catalogue)
+{
+}
+
+l_prim_opt::~l_prim_opt()
+{
+    for (unsigned i = 0; i < entries(); ++i)
+        delete static_cast<prim_opt*>(List::elem(i));
+    empty();
+}
+
+// Lines that are neither empty nor comments are joined into one record; an
+// empty line, a comment line or the end of the file ends it.
+int l_prim_opt::parse_config()
+{
+    listream file(option_file_.c_str());
+    if (!file.is_open())
+        return 1;
+    case_insensitive_section ignore_case;
+    listring record;
+    listring line;
+    int option_number = 0;
+    for (;;) {
+        file.getline(&line);
+        liboolean at_end = !file.good();
+        line.clean();
+        liboolean ends_record = line.is_empty() || line[0u] == '#';
+        if (!ends_record)
+            record += line;
+        if ((ends_record || at_end) && !record.is_empty()) {
+            if (parse_record(record, ++option_number) != 0)
+                return -1;
+            record.empty();
+        }
+        if (at_end)
+            return 0;
+    }
+}
+
+prim_opt* l_prim_opt::elem(const listring& name) const
+{
+    prim_opt* found = find_by_key(name, [](const prim_opt& option) { return option.name(); });
+    if (found == nullptr)
+        error(format_message(DEF_SUBSET_DOES_NOT_EXIST, name.c_str()), true);
+    return found;
+}
+
+int l_prim_opt::parse_record(const listring& record, int option_number)
+{
+    prim_opt* option = new (std::nothrow) prim_opt;
+    if (option == nullptr) {
+        report_list_add_error(labels(), "");
+        return -1;
+    }
+    if (add(option) != 0) {
+        delete option;
+        return -1;
+    }
+    listring rest(record);
+    listring keyword;
+    listring value;
+    for (;;) {
+        listring parameter = rest.token(SUBSET_PARAM_DELIMITERS);
+        if (parameter.is_empty())
+            return 0;
+        split_parameter(parameter, keyword, value);
+        // A blank parameter (as between ";  ;") says nothing.
+        if (keyword.is_empty() && value.is_empty())
+            continue;
+        value = catalogue_reference_text(catalogue_, value);
+        if (apply_parameter(keyword, value, option_number) != 0)
+            return -1;
+    }
+}
+
+int l_prim_opt::apply_parameter(const listring& keyword, const listring& value,
+                                int option_number)
+{
+    if (keyword == INST_OPT_NAME_STRING)
+        return set_name(value, option_number);
+    if (keyword == INST_OPT_DESC_STRING)
+        return set_desc(value, option_number);
+    if (keyword == INST_OPT_BITMAP_STRING)
+        return set_bitmap(value, option_number);
+    if (keyword == INST_OPT_OPTIONS_STRING || keyword == INST_OPT_HIDE_STRING)
+        return set_list(value, keyword, option_number);
+    if (keyword == INST_OPT_FIXED_STRING)
+        return set_flag(value, keyword, option_number);
+    error(format_message(DEF_BAD_KEYWORD, option_file_.c_str(), keyword.c_str(), option_number),
+          true);
+    return -1;
+}
+
+int l_prim_opt::set_name(const listring& value, int option_number)
+{
+    elem(static_cast<unsigned>(option_number - 1))->name(value);
+    return 0;
+}
+
+int l_prim_opt::set_desc(const listring& value, int option_number)
+{
+    elem(static_cast<unsigned>(option_number - 1))->description(value);
+    return 0;
+}
+
+int l_prim_opt::set_bitmap(const listring& value, int option_number)
+{
+    elem(static_cast<unsigned>(option_number - 1))->bitmap(value);
+    return 0;
+}
+
+// Pieces between any of ",." are kept even when empty: applying the option
+// ignores empty names, and the names are not checked against the subsets.
+int l_prim_opt::set_list(const listring& value, const listring& keyword, int option_number)
+{
+    if (!value.is_empty() && value[0u] == '0')
+        return 0;
+    prim_opt* option = elem(static_cast<unsigned>(option_number - 1));
+    liboolean hidden = keyword == INST_OPT_HIDE_STRING;
+    const char* delimiters = SUBSET_PARAM_LIST_DELIMITERS.c_str();
+    listring piece;
+    for (const char* c = value.c_str();; ++c) {
+        if (*c != '\0' && std::strchr(delimiters, *c) == nullptr) {
+            piece += *c;
+            continue;
+        }
+        piece.clean();
+        int status = hidden ? option->add_hidden_option(piece) : option->add_subset_option(piece);
+        if (status != 0)
+            return -1;
+        piece.empty();
+        if (*c == '\0')
+            return 0;
+    }
+}
+
+int l_prim_opt::set_flag(const listring& value, const listring& keyword, int option_number)
+{
+    if (!valid_flag(value)) {
+        error(format_message(DEF_BAD_FLAG, option_file_.c_str(), keyword.c_str()), true);
+        return -1;
+    }
+    if (string_to_boolean(value))
+        elem(static_cast<unsigned>(option_number - 1))->set_fixed(true);
+    return 0;
+}
