@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "lib/l_listring.h"
 #include "misc/lidefs.h"
+#include "prod/l_product.h"
 #include "toolkit/oi_app_window.h"
 #include "ui/kitsetup.h"
 #include "ui/log_ui.h"
@@ -11,9 +13,14 @@
 main_ui* the_interface = nullptr;
 
 main_ui::main_ui()
-    : main_window_(find_part<OI_app_window>(root_object(), MAIN_WINDOW)), log_(new log_ui)
+    : main_window_(find_part<OI_app_window>(root_object(), MAIN_WINDOW)),
+      log_(new log_ui),
+      products_(new l_product(this)),
+      product_ids_(new l_listring)
 {
     the_log_dialog_ui = log_;
+    l_product::collect_ids(*product_ids_);
+    products_->fill(*product_ids_);
     main_window_->update_resources();
     main_window_->set_resize(OI_callback(this, &main_ui::resize_cb, nullptr));
 }
@@ -22,6 +29,11 @@ main_ui::~main_ui()
 {
     if (the_log_dialog_ui == log_)
         the_log_dialog_ui = nullptr;
+    delete products_;
+    // The identifier list never frees its strings itself.
+    for (unsigned i = 0; i < product_ids_->entries(); ++i)
+        delete product_ids_->elem(i);
+    delete product_ids_;
     delete log_;
 }
 

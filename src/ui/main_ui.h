@@ -1,18 +1,21 @@
-// main_ui: the installer's main window "main_win" and what it owns: for now
-// the log dialog; the actions, the product list and the product dialogs join
-// it as they are built. One instance, the_interface, made at start-up.
+// main_ui: the installer's main window "main_win" and what it owns: the log
+// dialog and the product list; the actions and the product dialogs join it
+// as they are built. One instance, the_interface, made at start-up.
 #ifndef KITSETUP_UI_MAIN_UI_H
 #define KITSETUP_UI_MAIN_UI_H
 
 #include "toolkit/oiu_callback_multiple.h"
 
 class OI_app_window;
+class l_listring;
+class l_product;
 class log_ui;
 
 class main_ui : public OIU_callback_multiple {
 public:
-    // Finds the main window (a missing one ends the program) and creates the
-    // log dialog.
+    // Finds the main window (a missing one ends the program), creates the
+    // log dialog and fills the product list from the description files; no
+    // product to offer ends the program.
     main_ui();
     ~main_ui() override;
     main_ui(const main_ui&) = delete;
@@ -20,6 +23,9 @@ public:
 
     OI_app_window* main_window() const { return main_window_; }
     log_ui* log() const { return log_; }
+    l_product* products() const { return products_; }
+    // The identifiers found at start-up, in the order they were found.
+    const l_listring* product_ids() const { return product_ids_; }
 
     // Ends the program with status 0 (exit button, window manager's close).
     long exit_btn_cb(OI_d_tech* origin, void* argument, long value);
@@ -31,6 +37,8 @@ public:
 private:
     OI_app_window* main_window_;
     log_ui* log_;
+    l_product* products_;
+    l_listring* product_ids_;
     int minimum_width_ = 0;
     int minimum_height_ = 0;
 };

@@ -1,0 +1,254 @@
+// The product list: the demo's products load without a message, look-up by
+// identifier is exact whatever the program's case setting, the list's own
+// failures, and the fatal ends of the start-up scan.
+#include <dirent.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cmds/l_cmd.h"
+#include "lib/l_listring.h"
+#include "message_recorder.h"
+#include "misc/lidefs.h"
+#include "misc/unix_cat.h"
+#include "prod/l_product.h"
+#include "run_program.h"
+#include "ui/kitsetup.h"
+
+namespace {
+
+using strings = std::vector<std::string>;
+
+const std::string DEMO_CONFIG = std::string(KITSETUP_DEMO_DIR) + "/config";
+
+// The demo's configuration as CONFIG_FILE_DIR, built-in message texts and
+// the demo's architecture; everything is put back afterwards.
+class ProductList : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_case_ = listring::is_case_sensitive();
+        saved_config_ = CONFIG_FILE_DIR;
+        saved_catalogue_ = msg_file;
+        if (msg_file == nullptr)
+            msg_file = CATALOGUE_FAILED;
+        CONFIG_FILE_DIR = DEMO_CONFIG.c_str();
+        setenv("LANG", "C", 1);
+        setenv("KARCH", KITSETUP_KARCH, 1);
+    }
+
+    void TearDown() override
+    {
+        CONFIG_FILE_DIR = saved_config_;
+        msg_file = saved_catalogue_;
+        if (saved_case_)
+            listring::case_sensitive_on();
+        else
+            listring::case_sensitive_off();
+    }
+
+    // The identifiers that collect_ids finds, freed after copying.
+    static strings collected_ids()
+    {
+        l_listring ids;
+        l_product::collect_ids(ids);
+        strings found;
+        for (unsigned i = 0; i < ids.entries(); ++i) {
+            found.push_back(ids.elem(i)->c_str());
+            delete ids.elem(i);
+        }
+        return found;
+    }
+
+    // Fills list with the demo's products, the way the main window does.
+    static void fill_from_config(l_product& list)
+    {
+        l_listring ids;
+        l_product::collect_ids(ids);
+        list.fill(ids);
+        for (unsigned i = 0; i < ids.entries(); ++i)
+            delete ids.elem(i);
+    }
+
+    message_recorder recorder_;
+
+private:
+    listring saved_config_;
+    nl_catd saved_catalogue_ = nullptr;
+    liboolean saved_case_ = false;
+};
+
+using ProductListDeathTest = ProductList;
+
+liboolean directory_readable(const listring& dir)
+{
+    DIR* handle = opendir(dir);
+    if (handle == nullptr)
+        return false;
+    closedir(handle);
+    return true;
+}
+
+}  // namespace
+
+TEST_F(ProductList, DemoProductsLoadWithoutAMessageInScanOrder)
+{
+    strings ids = collected_ids();
+    l_product list(nullptr);
+    fill_from_config(list);
+    EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
+    ASSERT_EQ(list.entries(), 2u);
+    ASSERT_EQ(ids.size(), 2u);
+    for (unsigned i = 0; i < list.entries(); ++i) {
+        EXPECT_EQ(std::string(list.elem(i)->id()), ids[i]) << "the list keeps the scan's order";
+        EXPECT_EQ(list.elem(i)->product_list(), &list);
+    }
+
+    product* kps = list.elem(listring("kps30"));
+    product* kdb = list.elem(listring("kdb12"));
+    ASSERT_NE(kps, nullptr);
+    ASSERT_NE(kdb, nullptr);
+    EXPECT_STREQ(kps->short_description(), "Sample Product 3.0");
+    EXPECT_STREQ(kdb->short_description(), "Sample Database 1.2");
+    EXPECT_TRUE(kps->needs_install());
+    EXPECT_FALSE(kdb->needs_install());
+    // The icons the description files name are the demo's own.
+    for (product* p : {kps, kdb}) {
+        std::string icon = std::string(KITSETUP_DEMO_DIR) + "/icons/" + p->bitmap().c_str();
+        EXPECT_EQ(access(icon.c_str(), R_OK), 0) << icon;
+    }
+}
+
+TEST_F(ProductList, DemoCommandFilesParseWithoutAMessage)
+{
+    for (const char* id : {"kps30", "kdb12"}) {
+        l_cmd templates(nullptr, nullptr, id);
+        EXPECT_EQ(templates.parse_config(), 0) << id;
+        EXPECT_EQ(templates.entries(), 8u) << id;
+        EXPECT_STREQ(templates.elem(CMD_EXTRACT)->name(), "tar");
+        EXPECT_STREQ(templates.elem(CMD_DELETE)->name(), "rm");
+    }
+    EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
+}
+
+TEST_F(ProductList, LookUpIsExactWhateverTheCaseSettingAndRestoresIt)
+{
+    l_product list(nullptr);
+    fill_from_config(list);
+    for (liboolean sensitive : {false, true}) {
+        if (sensitive)
+            listring::case_sensitive_on();
+        else
+            listring::case_sensitive_off();
+        recorder_.clear();
+        EXPECT_EQ(list.elem(listring("KPS30")), nullptr) << "sensitive " << sensitive;
+        EXPECT_EQ(recorder_.texts(), strings{"Product \"KPS30\" does not exist."});
+        EXPECT_EQ(listring::is_case_sensitive(), sensitive);
+        ASSERT_NE(list.elem(listring("kdb12")), nullptr);
+        EXPECT_STREQ(list.elem(listring("kdb12"))->id(), "kdb12");
+        EXPECT_EQ(listring::is_case_sensitive(), sensitive);
+    }
+}
+
+TEST_F(ProductList, UnknownIdentifierIsReportedAndGivesNull)
+{
+    l_product list(nullptr);
+    EXPECT_EQ(list.elem(listring("kps30")), nullptr) << "empty list";
+    fill_from_config(list);
+    EXPECT_EQ(list.elem(listring("kps3")), nullptr) << "a prefix is not the identifier";
+    EXPECT_EQ(list.elem(listring("zzz99")), nullptr);
+    EXPECT_EQ(recorder_.texts(),
+              (strings{"Product \"kps30\" does not exist.", "Product \"kps3\" does not exist.",
+                       "Product \"zzz99\" does not exist."}));
+}
+
+TEST_F(ProductList, AddingByProductRereadsItsDescriptionFile)
+{
+    l_product list(nullptr);
+    fill_from_config(list);
+    product* original = list.elem(listring("kdb12"));
+    ASSERT_NE(original, nullptr);
+    ASSERT_EQ(list.add(*original), 0);
+    ASSERT_EQ(list.entries(), 3u);
+    product* copy = list.elem(2u);
+    EXPECT_NE(copy, original);
+    EXPECT_STREQ(copy->id(), "kdb12");
+    EXPECT_STREQ(copy->description(), original->description());
+    EXPECT_NE(copy->interpreter(), original->interpreter());
+    EXPECT_EQ(list.elem(listring("kdb12")), original) << "the first match wins";
+    EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
+}
+
+TEST_F(ProductList, OnlyFiveCharacterStemsAreProducts)
+{
+    temp_dir dir;
+    const std::string prd = "Code: abc\nVersion: 12\nShort Description: ABC\n";
+    write_file(dir / "abc12.prd", prd);
+    write_file(dir / "abcd.prd", prd);
+    write_file(dir / "abc123.prd", prd);
+    write_file(dir / "abc12.cfg", prd);
+    CONFIG_FILE_DIR = dir.path().c_str();
+    EXPECT_EQ(collected_ids(), strings{"abc12"});
+    EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
+}
+
+TEST_F(ProductListDeathTest, IndexBeyondTheEndStopsTheProgram)
+{
+    l_product list(nullptr);
+    fill_from_config(list);
+    EXPECT_EXIT(
+        {
+            set_message_catcher(nullptr);
+            list.elem(2u);
+        },
+        testing::ExitedWithCode(255), "Product error, subscript 2 is out of bounds");
+}
+
+TEST_F(ProductListDeathTest, EmptyConfigurationDirectoryStopsTheProgram)
+{
+    temp_dir dir;
+    write_file(dir / "kitsetup.cf", "not a product\n");
+    CONFIG_FILE_DIR = dir.path().c_str();
+    EXPECT_EXIT(
+        {
+            set_message_catcher(nullptr);
+            collected_ids();
+        },
+        testing::ExitedWithCode(255),
+        // The box text may be wrapped between any two words.
+        "Unable to locate any product description files in the configuration file.directory " +
+            dir.path() + "\\.");
+}
+
+TEST_F(ProductListDeathTest, NoReadableDirectoryStopsTheProgram)
+{
+    if (directory_readable(TARNU_CONFIG_DIR))
+        GTEST_SKIP() << TARNU_CONFIG_DIR.c_str() << " exists here";
+    temp_dir dir;
+    CONFIG_FILE_DIR = (dir / "missing").c_str();
+    EXPECT_EXIT(
+        {
+            set_message_catcher(nullptr);
+            collected_ids();
+        },
+        testing::ExitedWithCode(255),
+        "Could not determine if there are products available for installation\\.");
+}
+
+TEST_F(ProductListDeathTest, HiddenDescriptionFileIsFoundButCannotBeRead)
+{
+    temp_dir dir;
+    write_file(dir / ".kps30.prd", "Code: kps\nVersion: 30\n");
+    CONFIG_FILE_DIR = dir.path().c_str();
+    EXPECT_EXIT(
+        {
+            set_message_catcher(nullptr);
+            l_product list(nullptr);
+            fill_from_config(list);
+        },
+        testing::ExitedWithCode(255), "Unable to parse file .*/kps30\\.prd");
+}
