@@ -2,6 +2,7 @@
 // kind has, copying a template, the owning list and every rule of the file.
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -17,59 +18,33 @@ namespace {
 
 // A product's command file for the demo's linux architecture.
 const char* const GOOD_LINUX_FILE =
-    "# Commands of kps30 on linux\n"
-    "Extract Command Directory: /bin\n"
-    "Extract Command Name: tar\n"
-    "Extract Command Options: xvf -\n"
-    "Extract Command Input:  /dev/nst0 \n"
-    "Extract Command Output: /opt/kps\n"
-    "Rewind Command Directory: /bin\n"
-    "Rewind Command Name: mt\n"
-    "Rewind Command Options: rewind\n"
-    "Rewind Command Device Option: -f\n"
-    "Skip Command Directory: /bin\n"
-    "Skip Command Name: mt\n"
-    "Skip Command Options: fsf 1\n"
-    "Skip Command Device Option: -f\n"
-    "Uncompress Command Directory: /usr/bin\n"
-    "Uncompress Command Name: uncompress\n"
-    "Uncompress Command Options: -c\n"
-    "Compressed File Extension: .Z\n"
-    "\n"
-    "Expand Command Directory: /bin\n"
-    "Expand Command Name: tar\n"
-    "Expand Command Options: xf\n"
-    "Delete Command Directory: /bin\n"
-    "Delete Command Name: rm\n"
-    "Delete Command Options: -rf\n"
-    "Copy-Convert Command Directory: /bin\n"
-    "Copy-Convert Command Name: dd\n"
-    "Copy-Convert Command Options: bs=20b\n"
-    "Copy-Convert Command Input Option: if=\n"
-    "Copy-Convert Command Output Option: of=\n"
-    "Remote Shell Command Directory: /usr/bin\n"
-    "Remote Shell Command Name: rsh\n"
-    "Remote Shell Command Host:  tapehost \n"
-    "CDROM Source Default: /media/cdrom\n"
-    "Tape Source Default: /dev/nst0\n"
+    "# Commands of kps30 on linux\nExtract Command Directory: /bin\nExtract Command Name: tar\n"
+    "Extract Command Options: xvf -\nExtract Command Input:  /dev/nst0 \nExtract Command Output: /opt/kps\n"
+    "Rewind Command Directory: /bin\nRewind Command Name: mt\nRewind Command Options: rewind\n"
+    "Rewind Command Device Option: -f\nSkip Command Directory: /bin\nSkip Command Name: mt\n"
+    "Skip Command Options: fsf 1\nSkip Command Device Option: -f\nUncompress Command Directory: /usr/bin\n"
+    "Uncompress Command Name: uncompress\nUncompress Command Options: -c\nCompressed File Extension: .Z\n\n"
+    "Expand Command Directory: /bin\nExpand Command Name: tar\nExpand Command Options: xf\n"
+    "Delete Command Directory: /bin\nDelete Command Name: rm\nDelete Command Options: -rf\n"
+    "Copy-Convert Command Directory: /bin\nCopy-Convert Command Name: dd\n"
+    "Copy-Convert Command Options: bs=20b\nCopy-Convert Command Input Option: if=\n"
+    "Copy-Convert Command Output Option: of=\nRemote Shell Command Directory: /usr/bin\n"
+    "Remote Shell Command Name: rsh\nRemote Shell Command Host:  tapehost \n"
+    "CDROM Source Default: /media/cdrom\nTape Source Default: /dev/nst0\n"
     "Fileserver Product Directory Default: /net/kits/kps30\n"
     "Distribution Server Product Directory Default: /export/kits/kps30\n";
 
-// A template list read from text written to a fresh file.
+// A template list read from text written as the file at path.
 struct parsed_file {
-    temp_dir dir;
     l_cmd list{nullptr, nullptr, "kps30"};
     int result = 0;
-
-    explicit parsed_file(const std::string& text, bool write = true)
+    parsed_file(const std::string& path, const std::string& text, bool write = true)
     {
-        std::string path = dir / "kps30cmd.cfg";
         if (write)
             write_file(path, text);
         list.set_config_file(path.c_str());
         result = list.parse_config();
     }
-    std::string path() const { return dir / "kps30cmd.cfg"; }
 };
 
 // Lets a test give a command a built line, as the kinds will.
@@ -81,12 +56,9 @@ public:
 };
 
 // Counts its deletions, to see that the list owns its commands.
-class counted_cmd : public cmd {
-public:
+struct counted_cmd : cmd {
     counted_cmd(int* deleted) : cmd(CMD_DELETE, nullptr, nullptr), deleted_(deleted) {}
     ~counted_cmd() override { ++*deleted_; }
-
-private:
     int* deleted_;
 };
 
@@ -96,7 +68,6 @@ class CommandConfig : public testing::Test {
 protected:
     void SetUp() override
     {
-        saved_catalogue_ = msg_file;
         if (msg_file == nullptr)
             msg_file = CATALOGUE_FAILED;
         setenv("KARCH", KITSETUP_KARCH, 1);
@@ -107,21 +78,22 @@ protected:
         setenv("KARCH", KITSETUP_KARCH, 1);
     }
 
-private:
-    nl_catd saved_catalogue_ = nullptr;
+    temp_dir dir_;
+    const std::string path_ = dir_ / "kps30cmd.cfg";
+    message_recorder recorder_;
+    nl_catd saved_catalogue_ = msg_file;
 };
 
-using Command = CommandConfig;
 using CommandConfigDeathTest = CommandConfig;
+using strings = std::vector<std::string>;
 
 }  // namespace
 
 TEST_F(CommandConfig, GoodLinuxFileFillsEveryTemplateInKindOrder)
 {
-    message_recorder recorder;
-    parsed_file file(GOOD_LINUX_FILE);
+    parsed_file file(path_, GOOD_LINUX_FILE);
     ASSERT_EQ(file.result, 0);
-    EXPECT_TRUE(recorder.texts().empty()) << recorder.texts().front();
+    EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
     ASSERT_EQ(file.list.entries(), 8u);
     const char* names[] = {"tar", "mt", "mt", "uncompress", "tar", "rm", "dd", "rsh"};
     for (int kind = 0; kind < CMD_KIND_COUNT; ++kind) {
@@ -129,270 +101,170 @@ TEST_F(CommandConfig, GoodLinuxFileFillsEveryTemplateInKindOrder)
         EXPECT_STREQ(file.list.elem(kind)->name(), names[kind]) << "kind " << kind;
     }
     l_cmd& list = file.list;
-    EXPECT_STREQ(list.elem(CMD_UNCOMPRESS)->dir(), "/usr/bin");
-    EXPECT_STREQ(list.elem(CMD_EXTRACT)->options(), "xvf -");
-    EXPECT_STREQ(list.elem(CMD_EXTRACT)->input(), "/dev/nst0");
-    EXPECT_STREQ(list.elem(CMD_EXTRACT)->output(), "/opt/kps");
-    EXPECT_STREQ(list.elem(CMD_SKIP)->options(), "fsf 1");
-    EXPECT_STREQ(list.elem(CMD_REWIND)->input_opt_id(), "-f");
-    EXPECT_STREQ(list.elem(CMD_COPY_CONVERT)->input_opt_id(), "if=");
-    EXPECT_STREQ(list.elem(CMD_COPY_CONVERT)->output_opt_id(), "of=");
-    EXPECT_STREQ(list.elem(CMD_UNCOMPRESS)->assoc_file_ext(), ".Z");
-    EXPECT_STREQ(list.elem(CMD_REMOTE)->host(), "tapehost");
-    EXPECT_STREQ(list.cd_source_default(), "/media/cdrom");
-    EXPECT_STREQ(list.tape_source_default(), "/dev/nst0");
-    EXPECT_STREQ(list.fs_product_dir_default(), "/net/kits/kps30");
-    EXPECT_STREQ(list.ds_product_dir_default(), "/export/kits/kps30");
-
-    cmd* remote = list.elem(CMD_REMOTE);
-    EXPECT_EQ(list.elem(CMD_EXTRACT)->remote_cmd(), remote);
-    EXPECT_EQ(list.elem(CMD_REWIND)->remote_cmd(), remote);
-    EXPECT_EQ(list.elem(CMD_SKIP)->remote_cmd(), remote);
+    const std::pair<listring, std::string> fields[] = {
+        {list.elem(CMD_UNCOMPRESS)->dir(), "/usr/bin"}, {list.elem(CMD_EXTRACT)->options(), "xvf -"},
+        {list.elem(CMD_EXTRACT)->input(), "/dev/nst0"}, {list.elem(CMD_EXTRACT)->output(), "/opt/kps"},
+        {list.elem(CMD_SKIP)->options(), "fsf 1"}, {list.elem(CMD_REWIND)->input_opt_id(), "-f"},
+        {list.elem(CMD_COPY_CONVERT)->input_opt_id(), "if="}, {list.elem(CMD_COPY_CONVERT)->output_opt_id(), "of="},
+        {list.elem(CMD_UNCOMPRESS)->assoc_file_ext(), ".Z"}, {list.elem(CMD_REMOTE)->host(), "tapehost"},
+        {list.cd_source_default(), "/media/cdrom"}, {list.tape_source_default(), "/dev/nst0"},
+        {list.fs_product_dir_default(), "/net/kits/kps30"}, {list.ds_product_dir_default(), "/export/kits/kps30"},
+    };
+    for (const auto& [got, expected] : fields)
+        EXPECT_EQ(std::string(got), expected);
+    for (int kind : {CMD_EXTRACT, CMD_REWIND, CMD_SKIP})
+        EXPECT_EQ(list.elem(kind)->remote_cmd(), list.elem(CMD_REMOTE)) << "kind " << kind;
     EXPECT_EQ(list.elem(CMD_EXTRACT)->copy_convert_cmd(), list.elem(CMD_COPY_CONVERT));
     EXPECT_EQ(list.elem(CMD_EXTRACT)->uncompress_cmd(), list.elem(CMD_UNCOMPRESS));
     EXPECT_EQ(list.elem(CMD_DELETE)->remote_cmd(), nullptr);
-    EXPECT_TRUE(recorder.texts().empty());
-}
-
-TEST_F(CommandConfig, KeysIgnoreCaseAndTheCaseSettingIsRestored)
-{
-    message_recorder recorder;
-    case_sensitive_section exact;
-    parsed_file file("extract command name: cpio\n"
-                     "EXTRACT COMMAND DIRECTORY: /bin\n"
-                     "distribution server product directory default: /export/kits\n");
-    EXPECT_EQ(file.result, 0);
-    EXPECT_TRUE(recorder.texts().empty());
-    EXPECT_STREQ(file.list.elem(CMD_EXTRACT)->name(), "cpio");
-    EXPECT_STREQ(file.list.elem(CMD_EXTRACT)->dir(), "/bin");
-    EXPECT_STREQ(file.list.ds_product_dir_default(), "/export/kits");
-    EXPECT_TRUE(listring::is_case_sensitive());
-}
-
-TEST_F(CommandConfig, DirectoryWithoutValueAsksAndContinuingKeepsTheResult)
-{
-    {
-        message_recorder recorder;
-        recorder.answer_next(true);
-        parsed_file file("Rewind Command Name: mt\nRewind Command Directory:\n");
-        EXPECT_EQ(file.result, 0);
-        ASSERT_EQ(recorder.messages().size(), 1u);
-        EXPECT_EQ(recorder.messages()[0].kind, message_kind::warning);
-        EXPECT_EQ(recorder.texts()[0],
-                  "Error parsing " + file.path() + ", no directory was specified on line 2.");
-        EXPECT_STREQ(file.list.elem(CMD_REWIND)->dir(), "");
-    }
-    {
-        message_recorder recorder;
-        recorder.answer_next(false);
-        parsed_file file("Rewind Command Directory:   \nRewind Command Name: bogus\n");
-        EXPECT_EQ(file.result, -1);
-        // Declining still reads the rest of the file.
-        EXPECT_EQ(recorder.texts().size(), 2u);
-    }
-}
-
-TEST_F(CommandConfig, MissingDirectoryAndUnknownCommandAreReportedWithTheirLines)
-{
-    message_recorder recorder;
-    parsed_file file("# comment: with a colon\n"
-                     "\n"
-                     "Extract Command Directory: /no/such/dir\n"
-                     "Extract Command Name: gtar\n"
-                     "Delete Command Name: rm\n");
-    EXPECT_EQ(file.result, -1);
-    std::vector<std::string> expected = {
-        "Error parsing " + file.path() + ", directory \"/no/such/dir\" specified on line 3 does not exist.",
-        "Error parsing " + file.path() +
-            ", command \"gtar\" specified on line 4 is not recognised as a valid command."};
-    EXPECT_EQ(recorder.texts(), expected);
-    EXPECT_STREQ(file.list.elem(CMD_EXTRACT)->dir(), "/no/such/dir");
-    EXPECT_STREQ(file.list.elem(CMD_EXTRACT)->name(), "gtar");
-    EXPECT_STREQ(file.list.elem(CMD_DELETE)->name(), "rm");
-}
-
-TEST_F(CommandConfig, EveryBadLineIsReportedAndTheRestStillRead)
-{
-    message_recorder recorder;
-    parsed_file file("Extract Command Colour: red: green\n"
-                     "Tape Source Default: /dev/nst0\n"
-                     "just some words\n"
-                     "Delete Command Name: rm\n");
-    EXPECT_EQ(file.result, -1);
-    std::vector<std::string> expected = {
-        "Unable to parse line 1 in file \"" + file.path() + "\".",
-        "Unable to parse line 3 in file \"" + file.path() + "\"."};
-    EXPECT_EQ(recorder.texts(), expected);
-    EXPECT_STREQ(file.list.tape_source_default(), "/dev/nst0");
-    EXPECT_STREQ(file.list.elem(CMD_DELETE)->name(), "rm");
-}
-
-TEST_F(CommandConfig, KnownKeyWithoutColonTakesTheNextLine)
-{
-    message_recorder recorder;
-    parsed_file file("Delete Command Options\n-rf\nDelete Command Name: cp\n");
-    EXPECT_EQ(file.result, 0);
-    EXPECT_STREQ(file.list.elem(CMD_DELETE)->options(), "-rf");
-    EXPECT_STREQ(file.list.elem(CMD_DELETE)->name(), "cp");
-}
-
-TEST_F(CommandConfig, MissingFileGivesOneErrorAndAnEmptyList)
-{
-    message_recorder recorder;
-    parsed_file file("", false);
-    EXPECT_EQ(file.result, -1);
-    EXPECT_EQ(file.list.entries(), 0u);
-    std::vector<std::string> expected = {"Unable to open file " + file.path() +
-                                         ". No such file or directory"};
-    EXPECT_EQ(recorder.texts(), expected);
-}
-
-TEST_F(CommandConfig, OddFilesAreReadWithoutCrashing)
-{
-    message_recorder recorder;
-    parsed_file empty_file("");
-    EXPECT_EQ(empty_file.result, 0);
-    EXPECT_EQ(empty_file.list.entries(), 8u);
-
-    parsed_file crlf("Extract Command Name: tar\r\n\r\nExtract Command Directory: /bin\r\n");
-    EXPECT_EQ(crlf.result, 0);
-    EXPECT_STREQ(crlf.list.elem(CMD_EXTRACT)->name(), "tar");
-    EXPECT_STREQ(crlf.list.elem(CMD_EXTRACT)->dir(), "/bin");
-
-    parsed_file no_newline("Remote Shell Command Host: far");
-    EXPECT_EQ(no_newline.result, 0);
-    EXPECT_STREQ(no_newline.list.elem(CMD_REMOTE)->host(), "far");
-    EXPECT_TRUE(recorder.texts().empty());
-
-    parsed_file long_line(std::string(10000, 'k') + ": v\nDelete Command Name: rm\n");
-    EXPECT_EQ(long_line.result, -1);
-    ASSERT_EQ(recorder.texts().size(), 1u);
-    EXPECT_EQ(recorder.texts()[0], "Unable to parse line 1 in file \"" + long_line.path() + "\".");
-    EXPECT_STREQ(long_line.list.elem(CMD_DELETE)->name(), "rm");
-
-    recorder.clear();
-    std::string binary;
-    for (int i = 0; i < 2048; ++i)
-        binary += static_cast<char>((i * 37) % 256);
-    parsed_file binary_file(binary);
-    EXPECT_EQ(binary_file.result, -1);
-    EXPECT_FALSE(recorder.texts().empty());
-    EXPECT_EQ(binary_file.list.entries(), 8u);
-}
-
-TEST_F(CommandConfig, PathIsBuiltFromTheArchitectureAndProductId)
-{
-    EXPECT_EQ(std::string(l_cmd::config_file_path("linux", "kps30")),
-              std::string(CONFIG_FILE_DIR) + "/linux/kps30cmd.cfg");
-    l_cmd list(nullptr, nullptr, "abc12");
-    EXPECT_EQ(std::string(list.config_file()),
-              std::string(CONFIG_FILE_DIR) + "/" KITSETUP_KARCH "/abc12cmd.cfg");
-    EXPECT_EQ(list.tape_volume(), 1);
-    EXPECT_EQ(list.tape_position(), 0);
-}
-
-TEST_F(CommandConfigDeathTest, MissingArchitectureEndsTheProgramUnlessTheUserGoesOn)
-{
-    EXPECT_EXIT(
-        {
-            unsetenv("KARCH");
-            message_recorder recorder;
-            recorder.answer_next(false);
-            l_cmd list(nullptr, nullptr, "kps30");
-        },
-        testing::ExitedWithCode(255), "");
-    unsetenv("KARCH");
-    message_recorder recorder;
-    l_cmd list(nullptr, nullptr, "kps30");
-    EXPECT_EQ(recorder.texts(), std::vector<std::string>{"The KARCH environment variable must be set."});
-}
-
-TEST_F(Command, KindsWithoutAFieldRefuseItAndNameTheCommand)
-{
-    message_recorder recorder;
-    cmd rewind(CMD_REWIND, nullptr, nullptr);
-    rewind.set_name("  mt ");
-    EXPECT_EQ(rewind.set_output("/tmp"), -1);
-    EXPECT_STREQ(rewind.output(), "");
-    cmd remote(CMD_REMOTE, nullptr, nullptr);
-    remote.set_name("rsh");
-    EXPECT_EQ(remote.set_input("/dev/nst0"), -1);
-    EXPECT_EQ(remote.set_assoc_file_ext(".Z"), -1);
-    std::vector<std::string> expected = {
-        "Cannot set the output field of a \"mt\" command, no such field.",
-        "Cannot set the output field of a \"mt\" command, no such field.",
-        "Cannot set the input field of a \"rsh\" command, no such field.",
-        "Cannot set the associated file extension field of a \"rsh\" command, no such field."};
-    EXPECT_EQ(recorder.texts(), expected);
-
-    recorder.clear();
-    EXPECT_EQ(rewind.set_input_opt_id("-f "), 0);
-    EXPECT_STREQ(rewind.input_opt_id(), "-f ");  // kind fields keep their blanks
-    EXPECT_EQ(remote.set_host("  far  host "), 0);
-    EXPECT_STREQ(remote.host(), "far host");
-    cmd extract(CMD_EXTRACT, nullptr, nullptr);
-    EXPECT_EQ(extract.set_output(" /opt/kps "), 0);
-    EXPECT_STREQ(extract.output(), "/opt/kps");
-    EXPECT_EQ(extract.set_host("h"), -1);
-    EXPECT_EQ(extract.set_input_opt_id("-f"), -1);
-    cmd dd(CMD_COPY_CONVERT, nullptr, nullptr);
-    EXPECT_EQ(dd.set_output_opt_id("of="), 0);
-    EXPECT_EQ(recorder.texts().size(), 2u);
-}
-
-TEST_F(Command, AssignmentCarriesTheLineButNotTheOwners)
-{
-    message_recorder recorder;
-    int product_stand_in = 0;
-    auto* owner = reinterpret_cast<product*>(&product_stand_in);
-    built_cmd source(CMD_EXTRACT, nullptr, owner);
-    cmd helper(CMD_REMOTE, nullptr, nullptr);
-    source.set_name("tar");
-    source.set_options("xvf  -");
-    source.set_input("/dev/nst0");
-    source.set_remote_cmd(&helper);
-    source.set_error_reported(1);
-    source.build("tar xvf - /dev/nst0");
-
-    built_cmd copy(CMD_EXTRACT, nullptr, nullptr);
-    copy = source;
-    EXPECT_STREQ(copy.get_cmd(), "tar xvf - /dev/nst0");
-    EXPECT_STREQ(copy.options(), "xvf  -");
-    EXPECT_STREQ(copy.input(), "/dev/nst0");
-    EXPECT_EQ(copy.remote_cmd(), &helper);
-    EXPECT_EQ(copy.prod(), nullptr);
-    EXPECT_EQ(copy.error_reported(), 0);
-    EXPECT_TRUE(recorder.texts().empty());
-}
-
-TEST_F(CommandConfig, RemovingACommandDeletesItAndChecksTheIndex)
-{
-    message_recorder recorder;
-    parsed_file file(GOOD_LINUX_FILE);
-    l_cmd& list = file.list;
+    // Removing checks the index and deletes the command: the list owns them.
     EXPECT_EQ(list.tail(), 0);
-    EXPECT_EQ(list.entries(), 7u);
     EXPECT_EQ(list.elem(0)->kind(), CMD_REWIND);
     EXPECT_EQ(list.remove(7), -1);
-    EXPECT_EQ(recorder.texts(), std::vector<std::string>{"Command error, subscript 7 is out of bounds."});
+    EXPECT_EQ(recorder_.texts(), strings{"Command error, subscript 7 is out of bounds."});
     EXPECT_EQ(list.entries(), 7u);
-
     int deleted = 0;
     {
         l_cmd sequence(nullptr, nullptr, "kps30");
-        sequence.add(new counted_cmd(&deleted));
-        sequence.add(new counted_cmd(&deleted));
-        sequence.add(new counted_cmd(&deleted));
+        for (int i = 0; i < 3; ++i)
+            sequence.add(new counted_cmd(&deleted));
         EXPECT_EQ(sequence.remove(1), 0);
-        EXPECT_EQ(deleted, 1);
         EXPECT_EQ(sequence.tail(), 0);
         EXPECT_EQ(deleted, 2);
     }
     EXPECT_EQ(deleted, 3);
 }
 
-TEST_F(CommandConfigDeathTest, ElemPastTheEndEndsTheProgram)
+// An empty directory asks whether to go on; either answer reads the rest,
+// but declining fails the read.
+TEST_F(CommandConfig, DirectoryWithoutValueAsksAndContinuingKeepsTheResult)
 {
+    for (bool go_on : {true, false}) {
+        recorder_.clear();
+        recorder_.answer_next(go_on);
+        parsed_file file(path_, "Rewind Command Name: mt\nRewind Command Directory:   \n"
+                                "Skip Command Name: mt\n");
+        EXPECT_EQ(file.result, go_on ? 0 : -1) << "answer " << go_on;
+        ASSERT_EQ(recorder_.texts(), strings{"Error parsing " + path_ + ", no directory was specified on line 2."});
+        EXPECT_EQ(recorder_.messages()[0].kind, message_kind::warning);
+        EXPECT_STREQ(file.list.elem(CMD_SKIP)->name(), "mt") << "answer " << go_on;
+    }
+}
+
+// Each row: a file, its result and every message in order; a bad line
+// never stops the read, so Delete's name is always found.
+TEST_F(CommandConfig, BadLinesAreReportedWithTheirNumbersAndTheRestRead)
+{
+    const std::string bad = "Error parsing " + path_ + ", ";
+    auto line = [&](int n) { return "Unable to parse line " + std::to_string(n) + " in file \"" + path_ + "\"."; };
+    const struct { const char* name; std::string text; int result; strings texts; } rows[] = {
+        {"missing directory and unknown command",
+         "# comment: with a colon\n\nExtract Command Directory: /no/such/dir\n"
+         "Extract Command Name: gtar\nDelete Command Name: rm\n", -1,
+         {bad + "directory \"/no/such/dir\" specified on line 3 does not exist.",
+          bad + "command \"gtar\" specified on line 4 is not recognised as a valid command."}},
+        {"unknown keys and lines without a key",
+         "Extract Command Colour: red: green\nTape Source Default: /dev/nst0\njust some words\n"
+         "Delete Command Name: rm\n", -1, {line(1), line(3)}},
+        {"long key", std::string(10000, 'k') + ": v\nDelete Command Name: rm\n", -1, {line(1)}},
+        {"CR line ends", "Delete Command Name: rm\r\n\r\nExtract Command Directory: /bin\r\n", 0, {}},
+    };
+    for (const auto& row : rows) {
+        recorder_.clear();
+        parsed_file file(path_, row.text);
+        EXPECT_EQ(file.result, row.result) << row.name;
+        EXPECT_EQ(recorder_.texts(), row.texts) << row.name;
+        EXPECT_STREQ(file.list.elem(CMD_DELETE)->name(), "rm") << row.name;
+    }
+}
+
+// Values are kept whole, odd files are read without harm, a missing one is
+// reported, and the default path is built from architecture and product.
+TEST_F(CommandConfig, ValuesOddFilesAndThePath)
+{
+    case_sensitive_section exact;
+    parsed_file file(path_, "EXTRACT COMMAND DIRECTORY: /no/such/dir\nExtract Command Name: gtar\n"
+                            "Delete Command Options\n-rf\nRemote Shell Command Host: far\r\n"
+                            "distribution server product directory default: /export/kits");
+    EXPECT_TRUE(listring::is_case_sensitive()) << "case setting restored";
+    EXPECT_STREQ(file.list.elem(CMD_EXTRACT)->dir(), "/no/such/dir");
+    EXPECT_STREQ(file.list.elem(CMD_EXTRACT)->name(), "gtar");
+    EXPECT_STREQ(file.list.elem(CMD_DELETE)->options(), "-rf") << "known key without colon";
+    EXPECT_STREQ(file.list.elem(CMD_REMOTE)->host(), "far") << "no CR in the value";
+    EXPECT_STREQ(file.list.ds_product_dir_default(), "/export/kits") << "last line without newline";
+    EXPECT_EQ(parsed_file(path_, "").result, 0) << "empty file";
+    std::string binary;
+    for (int i = 0; i < 2048; ++i)
+        binary += static_cast<char>((i * 37) % 256);
+    parsed_file binary_file(path_, binary);
+    EXPECT_EQ(binary_file.result, -1);
+    EXPECT_EQ(binary_file.list.entries(), 8u);
+    recorder_.clear();
+    parsed_file none(path_ + ".none", "", false);
+    EXPECT_EQ(none.result, -1);
+    EXPECT_EQ(none.list.entries(), 0u);
+    EXPECT_EQ(recorder_.texts(),
+              strings{"Unable to open file " + path_ + ".none. No such file or directory"});
+    EXPECT_EQ(std::string(l_cmd::config_file_path("linux", "kps30")),
+              std::string(CONFIG_FILE_DIR) + "/linux/kps30cmd.cfg");
+    l_cmd list(nullptr, nullptr, "abc12");
+    EXPECT_EQ(std::string(list.config_file()),
+              std::string(CONFIG_FILE_DIR) + "/" KITSETUP_KARCH "/abc12cmd.cfg");
+}
+
+TEST_F(CommandConfigDeathTest, MissingArchitectureOrElemPastTheEndEndsTheProgram)
+{
+    unsetenv("KARCH");
+    EXPECT_EXIT({ recorder_.answer_next(false); l_cmd list(nullptr, nullptr, "kps30"); },
+                testing::ExitedWithCode(255), "");
     l_cmd list(nullptr, nullptr, "kps30");
-    EXPECT_EXIT(list.elem(0), testing::ExitedWithCode(255), "Command error, subscript 0 is out of bounds");
+    EXPECT_EQ(recorder_.texts(), strings{"The KARCH environment variable must be set."});
+    EXPECT_EXIT((set_message_catcher(nullptr), list.elem(0)), testing::ExitedWithCode(255),
+                "Command error, subscript 0 is out of bounds");
+}
+
+// A field a kind lacks is refused, and read back, with the command's name;
+// the fields it has are set, trimmed except for option ids.
+TEST_F(CommandConfig, KindsWithoutAFieldRefuseItAndNameTheCommand)
+{
+    cmd rewind(CMD_REWIND, nullptr, nullptr), remote(CMD_REMOTE, nullptr, nullptr);
+    cmd extract(CMD_EXTRACT, nullptr, nullptr), dd(CMD_COPY_CONVERT, nullptr, nullptr);
+    rewind.set_name("  mt ");
+    remote.set_name("rsh");
+    extract.set_name("tar");
+    EXPECT_EQ(rewind.set_output("/tmp"), -1);
+    EXPECT_STREQ(rewind.output(), "");
+    EXPECT_EQ(remote.set_input("/dev/nst0") + remote.set_assoc_file_ext(".Z") + extract.set_host("h") +
+                  extract.set_input_opt_id("-f"),
+              -4);
+    auto refused = [](const std::string& field, const std::string& name) {
+        return "Cannot set the " + field + " field of a \"" + name + "\" command, no such field.";
+    };
+    EXPECT_EQ(recorder_.texts(), (strings{refused("output", "mt"), refused("output", "mt"),
+                                          refused("input", "rsh"), refused("associated file extension", "rsh"),
+                                          refused("host", "tar"), refused("input option id", "tar")}));
+    recorder_.clear();
+    EXPECT_EQ(rewind.set_input_opt_id("-f ") + remote.set_host("  far  host ") +
+                  extract.set_output(" /opt/kps ") + dd.set_output_opt_id("of="),
+              0);
+    EXPECT_STREQ(rewind.input_opt_id(), "-f ");
+    EXPECT_STREQ(remote.host(), "far host");
+    EXPECT_STREQ(extract.output(), "/opt/kps");
+    // Assignment carries the line but not the owners.
+    int product_stand_in = 0;
+    built_cmd source(CMD_EXTRACT, nullptr, reinterpret_cast<product*>(&product_stand_in));
+    cmd helper(CMD_REMOTE, nullptr, nullptr);
+    source.set_name("tar");
+    source.set_options("xvf  -");
+    source.set_remote_cmd(&helper);
+    source.set_error_reported(1);
+    source.build("tar xvf - /dev/nst0");
+    built_cmd copy(CMD_EXTRACT, nullptr, nullptr);
+    copy = source;
+    EXPECT_STREQ(copy.get_cmd(), "tar xvf - /dev/nst0");
+    EXPECT_STREQ(copy.options(), "xvf  -");
+    EXPECT_EQ(copy.remote_cmd(), &helper);
+    EXPECT_EQ(copy.prod(), nullptr);
+    EXPECT_EQ(copy.error_reported(), 0);
+    EXPECT_TRUE(recorder_.texts().empty());
 }

@@ -21,25 +21,16 @@
 namespace {
 
 const char* const GOOD_FILE =
-    "Code: kps\n"
-    "Version:   30  \n"
-    "Description: Kit:  Print   Server  \n"
-    "Short Description: Printing\n"
-    "Bitmap: kps.xpm\n"
-    "Installation Script: yes\n"
-    "Pre-Installation Script: Y\n"
-    "Deinstallation Script: 1\n"
-    "Pre-Deinstallation Script: no\n";
+    "Code: kps\nVersion:   30  \nDescription: Kit:  Print   Server  \n"
+    "Short Description: Printing\nBitmap: kps.xpm\nInstallation Script: yes\n"
+    "Pre-Installation Script: Y\nDeinstallation Script: 1\nPre-Deinstallation Script: no\n";
 
 class product_description : public ::testing::Test {
 protected:
+    // Built-in texts, no warning about the installer's catalogue, and the
+    // test's own configuration and message directories.
     void SetUp() override
     {
-        saved_case_ = listring::is_case_sensitive();
-        saved_config_ = CONFIG_FILE_DIR;
-        saved_messages_ = MESSAGES_DIR;
-        saved_catalogue_ = msg_file;
-        // Built-in texts, and no warning about the installer's catalogue.
         if (msg_file == nullptr)
             msg_file = CATALOGUE_FAILED;
         CONFIG_FILE_DIR = (dir_ / "config").c_str();
@@ -47,16 +38,12 @@ protected:
         setenv("LANG", "C", 1);
         setenv("KARCH", KITSETUP_KARCH, 1);
     }
-
     void TearDown() override
     {
         CONFIG_FILE_DIR = saved_config_;
         MESSAGES_DIR = saved_messages_;
         msg_file = saved_catalogue_;
-        if (saved_case_)
-            listring::case_sensitive_on();
-        else
-            listring::case_sensitive_off();
+        saved_case_ ? listring::case_sensitive_on() : listring::case_sensitive_off();
     }
 
     std::string prd_path() const { return dir_ / "config/kps30.prd"; }
@@ -81,10 +68,10 @@ protected:
 
     temp_dir dir_;
     message_recorder recorder_;
-    listring saved_config_;
-    listring saved_messages_;
-    nl_catd saved_catalogue_ = nullptr;
-    liboolean saved_case_ = false;
+    listring saved_config_ = CONFIG_FILE_DIR;
+    listring saved_messages_ = MESSAGES_DIR;
+    nl_catd saved_catalogue_ = msg_file;
+    liboolean saved_case_ = listring::is_case_sensitive();
 };
 
 using strings = std::vector<std::string>;
@@ -94,32 +81,24 @@ TEST_F(product_description, good_file_fills_every_field_and_names_the_files)
     write_prd(GOOD_FILE);
     product kps(nullptr, "kps30");
     EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts()[0];
-    EXPECT_STREQ(kps.code(), "kps");
-    EXPECT_STREQ(kps.version_code(), "30");
+    EXPECT_EQ(std::string(kps.code()) + "/" + kps.version_code().c_str(), "kps/30");
     EXPECT_STREQ(kps.id(), "kps30");
     EXPECT_STREQ(kps.description(), "Kit: Print Server") << "colon kept, blanks cleaned";
     EXPECT_STREQ(kps.short_description(), "Printing");
     EXPECT_STREQ(kps.bitmap(), "kps.xpm");
-    EXPECT_TRUE(kps.needs_install());
-    EXPECT_TRUE(kps.needs_preinstall());
-    EXPECT_TRUE(kps.needs_deinstall());
-    EXPECT_FALSE(kps.needs_predeinstall());
-    EXPECT_FALSE(kps.initialised());
-    EXPECT_EQ(kps.media(), MEDIA_TAPE);
-    EXPECT_EQ(kps.product_list(), nullptr);
+    EXPECT_EQ((std::vector<bool>{kps.needs_install(), kps.needs_preinstall(), kps.needs_deinstall(),
+                                 kps.needs_predeinstall()}),
+              (std::vector<bool>{true, true, true, false}));
 
     const std::string cfg = dir_ / "config/";
     const std::pair<listring, std::string> files[] = {
-        {kps.description_file(), cfg + "kps30.prd"},
-        {kps.fileset_path(), "/opt/tarnu/.kps30.fls"},
+        {kps.description_file(), cfg + "kps30.prd"}, {kps.fileset_path(), "/opt/tarnu/.kps30.fls"},
         {kps.data_path(), "/opt/tarnu/.kps30.dat"},
         {kps.command_file(), cfg + KITSETUP_KARCH "/kps30cmd.cfg"},
-        {kps.option_file(), cfg + "kps30ins.cfg"},
-        {kps.subset_file(), cfg + "kps30prd.cfg"},
+        {kps.option_file(), cfg + "kps30ins.cfg"}, {kps.subset_file(), cfg + "kps30prd.cfg"},
         {kps.preinstall_script(), cfg + "kps30pre.ins"},
         {kps.predeinstall_script(), cfg + "kps30pre.del"},
-        {kps.install_script(), cfg + "kps30.ins"},
-        {kps.deinstall_script(), cfg + "kps30.del"},
+        {kps.install_script(), cfg + "kps30.ins"}, {kps.deinstall_script(), cfg + "kps30.del"},
         {kps.setup_script(), cfg + "kps30.set"},
         {kps.release_notes_file(), std::string(HELP_DIR) + "/kps30rel.hlp"},
         {product::subset_options_file("base"), cfg + "base.cfg"},
@@ -134,143 +113,98 @@ TEST_F(product_description, good_file_fills_every_field_and_names_the_files)
     EXPECT_NE(kps.interpreter(), other.interpreter()) << "each product has its own interpreter";
 }
 
-TEST_F(product_description, keys_in_capitals_and_small_letters_are_the_same_key)
+// Each row replaces a good product's file and reads it again: the status,
+// every message in order, and the id made of code and version.
+TEST_F(product_description, lines_are_checked_and_bad_ones_reported_with_their_numbers)
 {
+    const std::string bad = "Error parsing " + prd_path() + ", ";
+    const std::string long_text(10000, 'x');
+    const char junk[] = "\x7f" "ELF\x02\x01\0\0:junk\n\x89PNG\r\n\x1a\n";
+    const struct { const char* name; std::string text; int status; strings texts; const char* id; } rows[] = {
+        {"keys in any case", "CODE: abc\nversion: 12\nSHORT   description: Low\nbitmap: b\n", 0, {},
+         "abc12"},
+        {"comments and blanks counted", "# Code: xy\n\n#plain\n   \nCode: kps\nVersion: 30\nColour: red\n",
+         -1, {line_error(7)}, "kps30"},
+        {"bad code and version", "Code: kp\nVersion: 100\n", -1,
+         {bad + "the product code \"kp\" specified on line 1 is not a valid product code.",
+          bad + "the version code \"100\" specified on line 2 is not in range."},
+         nullptr},
+        {"flags", "Code: kps\nVersion: 30\nInstallation Script: maybe\nNode Installation: Yes\n", -1,
+         {bad + "\"Installation Script\" must be followed by a valid flag.", line_error(4)}, "kps30"},
+        {"version 00", "Version: 00\nCode: kps\n", 0, {}, "kps00"},
+        {"version not a number", "Code: kps\n\nVersion: thirty\n", -1,
+         {bad + "the version code \"thirty\" specified on line 3 is not an integer.",
+          "Unable to convert string \"thirty\" to integer. Defaulting to 0."},
+         nullptr},
+        {"key without colon takes the next line, numbering one behind",
+         "Code\nkps\nVersion: 30\nSomething else\n", -1, {line_error(3)}, "kps30"},
+        {"binary", std::string(junk, sizeof junk - 1), -1,
+         {line_error(1), line_error(2), line_error(3)}, nullptr},
+        {"long lines, last without newline",
+         long_text + "\nDescription: " + long_text + "\nCode: kps\nVersion: 30", -1, {line_error(1)},
+         "kps30"},
+        {"CR line ends", "Code: abc\r\nVersion: 20\r\n# note: x\r\n\r\nPre-Installation Script: No\r\n",
+         0, {}, "abc20"},
+    };
+    for (const auto& row : rows) {
+        int status = 0;
+        auto kps = reparse(row.text, &status);
+        EXPECT_EQ(status, row.status) << row.name;
+        EXPECT_EQ(recorder_.texts(), row.texts) << row.name;
+        if (row.id != nullptr) {
+            EXPECT_STREQ(kps->id(), row.id) << row.name;
+        }
+    }
     int status = 0;
-    auto kps = reparse("CODE: abc\nversion: 12\nSHORT   description: Low\nbitmap: b\n", &status);
-    EXPECT_EQ(status, 0);
-    EXPECT_TRUE(recorder_.texts().empty());
-    EXPECT_STREQ(kps->id(), "abc12");
+    auto kps = reparse("CODE: abc\nSHORT   description: Low\nbitmap: b\nDescription: " + long_text, &status);
     EXPECT_STREQ(kps->short_description(), "Low");
     EXPECT_STREQ(kps->bitmap(), "b");
+    EXPECT_EQ(kps->description().length(), 10000u);
 }
 
-TEST_F(product_description, comments_and_blank_lines_are_skipped_but_counted)
-{
-    int status = 0;
-    auto kps = reparse("# Code: xy\n\n#plain\n   \nCode: kps\nVersion: 30\nColour: red\n", &status);
-    EXPECT_EQ(status, -1);
-    EXPECT_STREQ(kps->code(), "kps") << "the commented Code must not count";
-    EXPECT_EQ(recorder_.texts(), strings{line_error(7)});
-}
-
-TEST_F(product_description, code_and_version_checks_give_their_line_numbers)
-{
-    int status = 0;
-    auto kps = reparse("Code: kp\nVersion: 100\n", &status);
-    EXPECT_EQ(status, -1);
-    EXPECT_EQ(recorder_.texts(),
-              (strings{"Error parsing " + prd_path() +
-                           ", the product code \"kp\" specified on line 1 is not a valid product code.",
-                       "Error parsing " + prd_path() +
-                           ", the version code \"100\" specified on line 2 is not in range."}));
-
-    recorder_.clear();
-    write_prd("Version: 00\nCode: kps\n");
-    EXPECT_EQ(kps->parse_config(), 0);
-    EXPECT_TRUE(recorder_.texts().empty());
-    EXPECT_STREQ(kps->id(), "kps00");
-
-    recorder_.clear();
-    write_prd("Code: kps\n\nVersion: thirty\n");
-    EXPECT_EQ(kps->parse_config(), -1);
-    EXPECT_EQ(recorder_.texts(),
-              (strings{"Error parsing " + prd_path() +
-                           ", the version code \"thirty\" specified on line 3 is not an integer.",
-                       "Unable to convert string \"thirty\" to integer. Defaulting to 0."}));
-}
-
-TEST_F(product_description, known_key_without_colon_takes_the_next_line)
-{
-    int status = 0;
-    auto kps = reparse("Code\nkps\nVersion: 30\nSomething else\n", &status);
-    EXPECT_STREQ(kps->code(), "kps");
-    EXPECT_EQ(status, -1);
-    EXPECT_EQ(recorder_.texts(), strings{line_error(3)}) << "numbering runs one behind";
-}
-
+// Node Installation belongs to the data file only; a false value never
+// clears a flag.
 TEST_F(product_description, flags_are_switched_on_only_by_true_values)
 {
     int status = 0;
     auto kps = reparse("Code: kps\nVersion: 30\nInstallation Script: maybe\n"
-                       "Deinstallation Script: N\nPre-Deinstallation Script: 0\n"
-                       "Node Installation: Yes\n",
+                       "Deinstallation Script: N\nPre-Deinstallation Script: 0\n",
                        &status);
-    EXPECT_EQ(status, -1);
-    EXPECT_EQ(recorder_.texts(),
-              (strings{"Error parsing " + prd_path() +
-                           ", \"Installation Script\" must be followed by a valid flag.",
-                       line_error(6)}))
-        << "Node Installation belongs to the data file only";
-    EXPECT_FALSE(kps->needs_install());
-    EXPECT_FALSE(kps->needs_deinstall());
-    EXPECT_FALSE(kps->needs_predeinstall());
-
+    EXPECT_FALSE(kps->needs_install() || kps->needs_deinstall() || kps->needs_predeinstall());
     recorder_.clear();
     EXPECT_EQ(kps->set_flag("1", PRODUCT_INSTALL_SCRIPT_STRING, "f"), 0);
     EXPECT_EQ(kps->set_flag("No", PRODUCT_INSTALL_SCRIPT_STRING, "f"), 0);
-    EXPECT_TRUE(kps->needs_install()) << "a false value never clears a flag";
+    EXPECT_TRUE(kps->needs_install());
     EXPECT_EQ(kps->set_flag("yes", INSTALLED_TYPE_STRING, "f"), 0);
     EXPECT_TRUE(kps->node_installation());
     EXPECT_EQ(kps->set_flag("Y", "Colour", "f"), -1);
     EXPECT_TRUE(recorder_.texts().empty());
 }
 
+// A message missing from the catalogue keeps the text as written.
 TEST_F(product_description, msg_texts_come_from_the_product_catalogue)
 {
     write_prd("Code: kps\nVersion: 30\nDescription: msg_12\nShort Description: msg_13\n");
-    {
-        product without(nullptr, "kps30");
-        EXPECT_STREQ(without.description(), "msg_12") << "kept as written without a catalogue";
-        EXPECT_STREQ(without.short_description(), "msg_13");
+    for (bool with : {false, true}) {
+        if (with)
+            make_catalogue(dir_ / "nls/C/" KITSETUP_KARCH "/kps30.cat",
+                           "$quote \"\n$set 1\n12 \"Kit Print Server\"\n");
+        product kps(nullptr, "kps30");
+        EXPECT_STREQ(kps.description(), with ? "Kit Print Server" : "msg_12") << "catalogue " << with;
+        EXPECT_STREQ(kps.short_description(), "msg_13") << "catalogue " << with;
     }
-    make_catalogue(dir_ / "nls/C/" KITSETUP_KARCH "/kps30.cat",
-                   "$quote \"\n$set 1\n12 \"Kit Print Server\"\n");
-    product with(nullptr, "kps30");
-    EXPECT_STREQ(with.description(), "Kit Print Server");
-    EXPECT_STREQ(with.short_description(), "msg_13") << "a missing message keeps the text";
     EXPECT_TRUE(recorder_.texts().empty());
 }
 
-TEST_F(product_description, damaged_files_are_read_without_harm)
+// An empty file has no bad line; a missing one gives the system's error.
+TEST_F(product_description, empty_and_missing_files)
 {
     write_prd("");
-    {
-        product empty(nullptr, "kps30");
-        EXPECT_TRUE(recorder_.texts().empty()) << "an empty file has no bad line";
-        EXPECT_STREQ(empty.id(), "");
-    }
-
-    int status = 0;
-    auto kps = reparse("Code: kps\n", &status);
-    recorder_.clear();
-    const char junk[] = "\x7f" "ELF\x02\x01\0\0:junk\n\x89PNG\r\n\x1a\n";
-    write_prd(std::string(junk, sizeof junk - 1));
-    EXPECT_EQ(kps->parse_config(), -1);
-    EXPECT_EQ(recorder_.texts(), (strings{line_error(1), line_error(2), line_error(3)}));
-
-    recorder_.clear();
-    std::string long_text(10000, 'x');
-    write_prd(long_text + "\nDescription: " + long_text + "\nCode: kps\nVersion: 30");
-    EXPECT_EQ(kps->parse_config(), -1);
-    EXPECT_EQ(recorder_.texts(), strings{line_error(1)});
-    EXPECT_EQ(kps->description().length(), 10000u);
-    EXPECT_STREQ(kps->id(), "kps30") << "the last line needs no newline";
-
-    recorder_.clear();
-    write_prd("Code: abc\r\nVersion: 20\r\n# note: x\r\n\r\nPre-Installation Script: No\r\n");
-    EXPECT_EQ(kps->parse_config(), 0);
+    product kps(nullptr, "kps30");
     EXPECT_TRUE(recorder_.texts().empty());
-    EXPECT_STREQ(kps->id(), "abc20");
-}
-
-TEST_F(product_description, missing_file_is_reported_with_the_system_error)
-{
-    int status = 0;
-    auto kps = reparse("", &status);
+    EXPECT_STREQ(kps.id(), "");
     std::remove(prd_path().c_str());
-    recorder_.clear();
-    EXPECT_EQ(kps->parse_config(), 1);
+    EXPECT_EQ(kps.parse_config(), 1);
     EXPECT_EQ(recorder_.texts(),
               strings{"Unable to open file " + prd_path() + ". No such file or directory"});
 }
@@ -281,24 +215,16 @@ using product_description_DeathTest = product_description;
 TEST_F(product_description_DeathTest, bad_lines_are_all_shown_then_the_failure_and_the_stop)
 {
     write_prd("Code: kp\nColour: red\nVersion: 30\nSize: 3\n");
-    EXPECT_EXIT(
-        {
-            set_message_catcher(nullptr);
-            product kps(nullptr, "kps30");
-        },
-        testing::ExitedWithCode(255),
-        "line 1 is not a valid product code.*Unable to parse line 2 in file.*"
-        "Unable to parse line 4 in file.*Unable to parse file .*kps30.prd");
+    EXPECT_EXIT({ set_message_catcher(nullptr); product kps(nullptr, "kps30"); },
+                testing::ExitedWithCode(255),
+                "line 1 is not a valid product code.*Unable to parse line 2 in file.*"
+                "Unable to parse line 4 in file.*Unable to parse file .*kps30.prd");
 }
 
 TEST_F(product_description_DeathTest, missing_description_file_stops_the_program)
 {
-    EXPECT_EXIT(
-        {
-            set_message_catcher(nullptr);
-            product kps(nullptr, "zzz99");
-        },
-        testing::ExitedWithCode(255), "Unable to open file .*zzz99.prd.*Unable to parse file");
+    EXPECT_EXIT({ set_message_catcher(nullptr); product kps(nullptr, "zzz99"); },
+                testing::ExitedWithCode(255), "Unable to open file .*zzz99.prd.*Unable to parse file");
 }
 
 }  // namespace
