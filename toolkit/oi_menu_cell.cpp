@@ -143,31 +143,23 @@ void OI_menu_cell::create_widget(const std::string& path)
     conn->eval("set " + variable + (selected_ ? " 1" : " 0"));
     std::string command = " -command " + quoted(event_script("press"));
     bool list_line = menu() != nullptr && menu()->lists_cells();
-    switch (kind()) {
-    case OI_PUSH_CELL:
+    // A line of a scrolling list, unless the cell is a toggle of its own,
+    // is a flat check button that shows its selection as a highlight.
+    bool highlighted_line = list_line && (kind() == OI_EXCLUSIVE_CELL ||
+                                          (kind() == OI_TOGGLE_CELL && type() != OI_TOGGLE_CELL));
+    if (kind() == OI_PUSH_CELL) {
         conn->eval("button " + path + " -relief raised -borderwidth 2 -default " +
                    (default_ ? "active" : "normal") + command);
-        break;
-    case OI_TOGGLE_CELL:
-        if (list_line && type() != OI_TOGGLE_CELL) {
-            conn->eval("checkbutton " + path + " -indicatoron 0 -relief flat -offrelief flat" +
-                       " -anchor w -justify left -variable " + variable +
-                       " -onvalue 1 -offvalue 0" + command);
-        } else {
-            conn->eval("checkbutton " + path + " -anchor w -justify left -variable " + variable +
-                       " -onvalue 1 -offvalue 0" + command);
-        }
-        break;
-    case OI_EXCLUSIVE_CELL:
-        if (list_line) {
-            conn->eval("checkbutton " + path + " -indicatoron 0 -relief flat -offrelief flat" +
-                       " -anchor w -justify left -variable " + variable +
-                       " -onvalue 1 -offvalue 0" + command);
-        } else {
-            conn->eval("radiobutton " + path + " -anchor w -justify left -variable " + variable +
-                       " -value 1" + command);
-        }
-        break;
+    } else if (highlighted_line) {
+        conn->eval("checkbutton " + path + " -indicatoron 0 -relief flat -offrelief flat" +
+                   " -anchor w -justify left -variable " + variable +
+                   " -onvalue 1 -offvalue 0" + command);
+    } else if (kind() == OI_TOGGLE_CELL) {
+        conn->eval("checkbutton " + path + " -anchor w -justify left -variable " + variable +
+                   " -onvalue 1 -offvalue 0" + command);
+    } else {
+        conn->eval("radiobutton " + path + " -anchor w -justify left -variable " + variable +
+                   " -value 1" + command);
     }
     if (list_line)
         configure("-selectcolor", resource("selectColor", "SelectColor", "#c6d3e3"));
