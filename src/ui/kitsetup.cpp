@@ -134,14 +134,6 @@ bool screen_is_large()
     return width >= 801 && height >= 601;
 }
 
-// The four icons every message box shows, made once and lent to each box.
-void create_message_icons()
-{
-    CONFIRM_ICON = create_koi_button(PIC.c_str(), CONFIRM_ICON_FILE.c_str(), 2, 2, 30);
-    ERROR_ICON = create_koi_button(PIC.c_str(), ERROR_ICON_FILE.c_str(), 2, 2, 30);
-    INFO_ICON = create_koi_button(PIC.c_str(), INFO_ICON_FILE.c_str(), 2, 2, 30);
-    WARN_ICON = create_koi_button(PIC.c_str(), WARN_ICON_FILE.c_str(), 2, 2, 30);
-}
 
 // The log of a run opens with what was started, when and where.
 void log_startup()
@@ -379,6 +371,14 @@ OI_d_tech* display_splash(KOI_button* image, const listring& title, const listri
     box->set_focus();
     OI_flush();
     return box;
+}
+
+void create_message_icons()
+{
+    CONFIRM_ICON = create_koi_button(PIC.c_str(), CONFIRM_ICON_FILE.c_str(), 2, 2, 30);
+    ERROR_ICON = create_koi_button(PIC.c_str(), ERROR_ICON_FILE.c_str(), 2, 2, 30);
+    INFO_ICON = create_koi_button(PIC.c_str(), INFO_ICON_FILE.c_str(), 2, 2, 30);
+    WARN_ICON = create_koi_button(PIC.c_str(), WARN_ICON_FILE.c_str(), 2, 2, 30);
 }
 
 int setup_hyperhelp()

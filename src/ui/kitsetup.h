@@ -53,6 +53,9 @@ int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** object
 // title: the splash and the about box. Null when there is no picture.
 OI_d_tech* display_splash(KOI_button* image, const listring& title, const listring& icon_file);
 
+// Makes the four icons every message box shows, lent to each box in turn.
+void create_message_icons();
+
 // 0, or -1 when KARCH is unset and the warning is not answered with OK.
 int setup_hyperhelp();
 

@@ -34,22 +34,11 @@ protected:
     void SetUp() override
     {
         setenv("KITSETUP_AUTOMATION", ("message_boxes_" + std::to_string(getpid())).c_str(), 1);
-        setenv("ICONS_DIR", KITSETUP_DEMO_DIR "/icons", 1);
         toolkit_test::SetUp();
         if (HasFatalFailure())
             return;
-        OI_reg_derived_classes();
-        OI_uib_conn = conn_;
+        use_installer_message_boxes();
         install_automation();
-        std::free(load_cf(nullptr, KITSETUP_DEMO_DIR "/config/fonts.cf"));
-        OI_d_tech** dialogs = load_cf(nullptr, KITSETUP_DEMO_DIR "/config/cmndlgs.cf");
-        ASSERT_NE(dialogs, nullptr);
-        std::free(dialogs);
-        ERROR_ICON = create_koi_button("pic", "$ICONS_DIR/error", 2, 2, 30);
-        WARN_ICON = create_koi_button("pic", "$ICONS_DIR/warning", 2, 2, 30);
-        CONFIRM_ICON = create_koi_button("pic", "$ICONS_DIR/confirm", 2, 2, 30);
-        INFO_ICON = create_koi_button("pic", "$ICONS_DIR/info", 2, 2, 30);
-        Xstarted = 1;
     }
     void TearDown() override
     {

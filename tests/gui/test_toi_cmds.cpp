@@ -345,18 +345,11 @@ class toi_cmds_boxes : public toi_cmds {
 protected:
     void SetUp() override
     {
-        setenv("ICONS_DIR", KITSETUP_DEMO_DIR "/icons", 1);
         toi_cmds::SetUp();
         if (HasFatalFailure())
             return;
         set_message_catcher(nullptr);
-        std::free(load_cf(nullptr, KITSETUP_DEMO_DIR "/config/fonts.cf"));
-        OI_d_tech** dialogs = load_cf(nullptr, KITSETUP_DEMO_DIR "/config/cmndlgs.cf");
-        ASSERT_NE(dialogs, nullptr);
-        std::free(dialogs);
-        ERROR_ICON = create_koi_button("pic", "$ICONS_DIR/error", 2, 2, 30);
-        CONFIRM_ICON = create_koi_button("pic", "$ICONS_DIR/confirm", 2, 2, 30);
-        Xstarted = 1;
+        use_installer_message_boxes();
         OI_add_timeout(30, OI_callback(answer_boxes, this));
     }
     void TearDown() override

@@ -10,7 +10,9 @@
 
 #include "run_program.h"
 #include "toolkit/oi_connection.h"
+#include "toolkit/koi_button.h"
 #include "toolkit/oi_d_tech.h"
+#include "ui/kitsetup.h"
 
 class toolkit_test : public ::testing::Test {
 protected:
@@ -46,6 +48,21 @@ protected:
             (*top)->set_associated_object(conn_->root(), OI_DEFAULT_LOC, OI_DEFAULT_LOC, state);
         std::free(tops);
         return first;
+    }
+
+    // Brings up the installer's own message boxes as start-up does: the demo's
+    // fonts and common dialogs, the shared icons, Xstarted set.
+    void use_installer_message_boxes()
+    {
+        setenv("ICONS_DIR", KITSETUP_DEMO_DIR "/icons", 1);
+        OI_reg_derived_classes();
+        OI_uib_conn = conn_;
+        std::free(load_cf(nullptr, KITSETUP_DEMO_DIR "/config/fonts.cf"));
+        OI_d_tech** dialogs = load_cf(nullptr, KITSETUP_DEMO_DIR "/config/cmndlgs.cf");
+        ASSERT_NE(dialogs, nullptr);
+        std::free(dialogs);
+        create_message_icons();
+        Xstarted = 1;
     }
 
     // Runs the event loop until nothing is pending.
