@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "message_recorder.h"
+#include "product_sandbox.h"
 #include "run_program.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
@@ -27,25 +28,6 @@ const char* const GOOD_FILE =
 
 class product_description : public ::testing::Test {
 protected:
-    // Built-in texts, no warning about the installer's catalogue, and the
-    // test's own configuration and message directories.
-    void SetUp() override
-    {
-        if (msg_file == nullptr)
-            msg_file = CATALOGUE_FAILED;
-        CONFIG_FILE_DIR = (dir_ / "config").c_str();
-        MESSAGES_DIR = (dir_ / "nls").c_str();
-        setenv("LANG", "C", 1);
-        setenv("KARCH", KITSETUP_KARCH, 1);
-    }
-    void TearDown() override
-    {
-        CONFIG_FILE_DIR = saved_config_;
-        MESSAGES_DIR = saved_messages_;
-        msg_file = saved_catalogue_;
-        saved_case_ ? listring::case_sensitive_on() : listring::case_sensitive_off();
-    }
-
     std::string prd_path() const { return dir_ / "config/kps30.prd"; }
     void write_prd(const std::string& text) { write_file(prd_path(), text); }
 
@@ -67,11 +49,8 @@ protected:
     }
 
     temp_dir dir_;
+    product_sandbox sandbox_{dir_ / "config", dir_ / "nls"};
     message_recorder recorder_;
-    listring saved_config_ = CONFIG_FILE_DIR;
-    listring saved_messages_ = MESSAGES_DIR;
-    nl_catd saved_catalogue_ = msg_file;
-    liboolean saved_case_ = listring::is_case_sensitive();
 };
 
 using strings = std::vector<std::string>;

@@ -13,6 +13,8 @@ public:
     using typed_list<listring>::add;
     // Adds a copy of s made with new: 0, or -1 after the add-error box.
     int add(const listring& s);
+    // For the owner of the strings: deletes every one and empties the list.
+    void delete_all();
 
 protected:
     listring element_name(const listring& element) const override { return element; }

@@ -1,5 +1,8 @@
 #include "misc/config_entries.h"
 
+#include <cstring>
+
+#include "misc/lidefs.h"
 #include "ui/dialogs.h"
 #include "ui/msgs.h"
 
@@ -36,4 +39,38 @@ int read_config_entries(listream& file, const listring& path, const listring& de
             result = -1;
     }
     return result;
+}
+
+void split_parameter(const listring& parameter, listring& keyword, listring& value)
+{
+    int at = parameter.find(SUBSET_PARAM_VALUE_DELIMITERS);
+    if (at < 0) {
+        keyword = parameter;
+        value.empty();
+    } else {
+        parameter.substr(0, static_cast<unsigned>(at), keyword);
+        value = parameter;
+        value.rest_of_string(at + 1);
+    }
+    keyword.clean();
+    value.clean();
+}
+
+int split_name_list(const listring& value, const std::function<int(const listring& name)>& add)
+{
+    if (!value.is_empty() && value[0u] == '0')
+        return 0;
+    const char* delimiters = SUBSET_PARAM_LIST_DELIMITERS.c_str();
+    listring piece;
+    for (const char* c = value.c_str();; ++c) {
+        if (*c != '\0' && std::strchr(delimiters, *c) == nullptr) {
+            piece += *c;
+            continue;
+        }
+        piece.clean();
+        int status = add(piece);
+        if (status != 0 || *c == '\0')
+            return status;
+        piece.empty();
+    }
 }

@@ -20,4 +20,14 @@ int read_config_entries(listream& file, const listring& path, const listring& de
                         const std::function<int(const listring& key, const listring& value,
                                                 int line)>& take);
 
+// The record files (installation options, subset definitions) hold
+// "keyword=value" parameters: splits parameter at its first "=" into
+// keyword and value, both cleaned; without "=" the value is empty.
+void split_parameter(const listring& parameter, listring& keyword, listring& value);
+
+// Hands each cleaned piece of value between any of the list delimiters ",."
+// to add, empty pieces included; a value starting with "0" names nothing.
+// Stops at add's first non-zero result and returns it, else 0.
+int split_name_list(const listring& value, const std::function<int(const listring& name)>& add);
+
 #endif

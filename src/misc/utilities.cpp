@@ -57,14 +57,6 @@ void child_report(const kit_message& prefix, const listring& text)
     }
 }
 
-// Frees the strings of a list this unit filled itself, then empties it.
-void delete_strings(l_listring& strings)
-{
-    for (unsigned i = 0; i < strings.entries(); ++i)
-        delete strings.elem(i);
-    strings.empty();
-}
-
 // text begins with prefix, compared with the program's case setting.
 liboolean starts_with(const listring& text, const listring& prefix)
 {
@@ -527,7 +519,7 @@ liboolean valid_cmd(const listring& name)
                                          &UNPACK_CMD,     &MT_CMD,     &TAPE_CMD, &DEL_CMD, &CC_CMD};
         for (const listring* command : names) {
             if (VALID_CMDS.add(*command) != 0) {
-                delete_strings(VALID_CMDS);
+                VALID_CMDS.delete_all();
                 return false;
             }
         }
@@ -1020,7 +1012,7 @@ liboolean installed_prod_noconf(const l_listring* configured, const listring& ta
                     installed_target == target;
         }
     }
-    delete_strings(codes);
+    codes.delete_all();
     return found;
 }
 

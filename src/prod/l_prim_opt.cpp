@@ -1,9 +1,12 @@
 #include "prod/l_prim_opt.h"
 
-#include <cstring>
 #include <new>
 
 #include "lib/listream.h"
+#include "misc/config_entries.h"
+#include "opts/l_subset.h"
+#include "opts/prod_opts.h"
+#include "prod/product.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
 #include "misc/utilities.h"
@@ -14,21 +17,30 @@ namespace {
 
 const list_labels prim_opt_labels = {" primary option", "Install option"};
 
-// Splits s at the first "=" into keyword and value, both cleaned; without
-// "=" the value is empty.
-void split_parameter(const listring& s, listring& keyword, listring& value)
+// The existing subset named name in subsets; empty names and names of no
+// subset are passed over silently.
+subset* named_subset(const l_subset* subsets, const listring& name)
 {
-    int at = s.find(SUBSET_PARAM_VALUE_DELIMITERS);
-    if (at < 0) {
-        keyword = s;
-        value.empty();
-    } else {
-        s.substr(0, static_cast<unsigned>(at), keyword);
-        value = s;
-        value.rest_of_string(at + 1);
+    return name.is_empty() || subsets == nullptr ? nullptr : subsets->find(name);
+}
+
+// Selects the subsets that option names, then the mandatory ones.
+void select_named_subsets(const prim_opt& option, const l_subset& subsets)
+{
+    const l_listring& names = option.subset_options();
+    for (unsigned i = 0; i < names.entries(); ++i) {
+        const listring& name = *names.elem(i);
+        if (case_insensitive_section ignore_case; name == ALL_STRING) {
+            for (unsigned j = 0; j < subsets.entries(); ++j)
+                subsets.elem(j)->choose(true);
+            break;
+        }
+        if (subset* option_subset = named_subset(&subsets, name))
+            option_subset->choose(true);
     }
-    keyword.clean();
-    value.clean();
+    for (unsigned j = 0; j < subsets.entries(); ++j)
+        if (subsets.elem(j)->is_mandatory())
+            subsets.elem(j)->choose(true);
 }
 
 }  // namespace
@@ -150,29 +162,15 @@ int l_prim_opt::set_bitmap(const listring& value, int option_number)
     return 0;
 }
 
-// Pieces between any of ",." are kept even when empty: applying the option
-// ignores empty names, and the names are not checked against the subsets.
+// Empty pieces are kept: applying the option ignores empty names, and the
+// names are not checked against the subsets.
 int l_prim_opt::set_list(const listring& value, const listring& keyword, int option_number)
 {
-    if (!value.is_empty() && value[0u] == '0')
-        return 0;
     prim_opt* option = elem(static_cast<unsigned>(option_number - 1));
     liboolean hidden = keyword == INST_OPT_HIDE_STRING;
-    const char* delimiters = SUBSET_PARAM_LIST_DELIMITERS.c_str();
-    listring piece;
-    for (const char* c = value.c_str();; ++c) {
-        if (*c != '\0' && std::strchr(delimiters, *c) == nullptr) {
-            piece += *c;
-            continue;
-        }
-        piece.clean();
-        int status = hidden ? option->add_hidden_option(piece) : option->add_subset_option(piece);
-        if (status != 0)
-            return -1;
-        piece.empty();
-        if (*c == '\0')
-            return 0;
-    }
+    return split_name_list(value, [option, hidden](const listring& name) {
+        return hidden ? option->add_hidden_option(name) : option->add_subset_option(name);
+    });
 }
 
 int l_prim_opt::set_flag(const listring& value, const listring& keyword, int option_number)
@@ -184,4 +182,37 @@ int l_prim_opt::set_flag(const listring& value, const listring& keyword, int opt
     if (string_to_boolean(value))
         elem(static_cast<unsigned>(option_number - 1))->set_fixed(true);
     return 0;
+}
+
+void l_prim_opt::apply(prim_opt* picked)
+{
+    for (unsigned i = 0; i < entries(); ++i)
+        elem(i)->set_selected(elem(i) == picked);
+    const l_subset* subsets = prod_->install_opts()->entries();
+    if (subsets == nullptr)
+        return;
+    liboolean keep_choice = prod_->was_installed();
+    if (!keep_choice)
+        for (unsigned j = 0; j < subsets->entries(); ++j)
+            subsets->elem(j)->choose(false);
+    for (unsigned i = 0; i < entries(); ++i) {
+        prim_opt* option = elem(i);
+        if (option != picked) {
+            const l_listring& hidden = option->hidden_options();
+            for (unsigned j = 0; j < hidden.entries(); ++j)
+                if (subset* shown = named_subset(subsets, *hidden.elem(j)))
+                    shown->set_hidden(false);
+        } else if (!keep_choice) {
+            select_named_subsets(*option, *subsets);
+        }
+    }
+    const l_listring& hidden = picked->hidden_options();
+    for (unsigned j = 0; j < hidden.entries(); ++j) {
+        subset* hide = named_subset(subsets, *hidden.elem(j));
+        if (hide == nullptr || hide->is_mandatory())
+            continue;
+        hide->set_hidden(true);
+        if (!keep_choice)
+            hide->set_selected(false);
+    }
 }

@@ -34,6 +34,13 @@ public:
     // after DEF_SUBSET_DOES_NOT_EXIST when there is none.
     prim_opt* elem(const listring& name) const;
 
+    // Makes picked the selected option and pre-selects the product's
+    // top-level subsets from it: its subsets ("all" for every one) and the
+    // mandatory ones, its hidden subsets deselected and hidden, the others'
+    // hidden subsets shown again. An installed product keeps the subset
+    // choice of its last installation: only the marks and hiding change.
+    void apply(prim_opt* picked);
+
     const listring& option_file() const { return option_file_; }
     product* prod() const { return prod_; }
     l_product* prod_list() const { return prod_list_; }

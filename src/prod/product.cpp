@@ -3,13 +3,20 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fstream>
+
+#include "cmds/l_cmd.h"
 #include "lib/l_listring.h"
 #include "lib/listream.h"
+#include "lib/listrstream.h"
 #include "misc/l_proc_desc.h"
 #include "misc/config_entries.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
 #include "misc/utilities.h"
+#include "opts/l_subset.h"
+#include "opts/prod_opts.h"
+#include "prod/l_prim_opt.h"
 #include "toi/toi_init.h"
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
@@ -61,13 +68,13 @@ liboolean is_description_key(const listring& key)
     return false;
 }
 
-// Frees the strings of list, which never frees them itself, and the list.
-void delete_string_list(l_listring* list)
+// True when list holds a string equal to s.
+liboolean names_string(const l_listring& list, const listring& s)
 {
-    for (unsigned i = 0; i < list->entries(); ++i)
-        delete list->elem(i);
-    list->empty();
-    delete list;
+    for (unsigned i = 0; i < list.entries(); ++i)
+        if (*list.elem(i) == s)
+            return true;
+    return false;
 }
 
 }  // namespace
@@ -110,10 +117,13 @@ product::product(l_product* list, const listring& id)
 // The interpreter lives until the program ends, as every interpreter does.
 product::~product()
 {
+    discard_initialisation();
     unix_catclose(catalogue_);
     delete child_procs_;
-    delete_string_list(installed_option_ids_);
-    delete_string_list(installed_product_ids_);
+    installed_option_ids_->delete_all();
+    delete installed_option_ids_;
+    installed_product_ids_->delete_all();
+    delete installed_product_ids_;
 }
 
 // Each entry is a key up to a colon or the end of its line, then for a known
@@ -216,8 +226,7 @@ void product::resolve_catalogue_texts()
 listring product::command_file() const
 {
     const char* arch = unix_getenv(ARCH_VAR);
-    return join_path(config_file(arch != nullptr ? arch : ""),
-                     file_name(id_, CMD_FILE_SUFFIX, CONFIG_FILE_EXTENSION));
+    return l_cmd::config_file_path(arch != nullptr ? arch : "", id_);
 }
 
 listring product::option_file() const
@@ -273,4 +282,164 @@ listring product::subset_install_script(const listring& name)
 listring product::subset_deinstall_script(const listring& name)
 {
     return config_file(file_name(name, EMPTY_STRING, DEINSTALL_SCRIPT_EXTENSION));
+}
+
+listring product::config_file_name(const listring& stem, const listring& suffix,
+                                   const listring& extension)
+{
+    return config_file(file_name(stem, suffix, extension));
+}
+
+cmd* product::cmd_templates(cmd_t kind) const
+{
+    return cmd_templates_->elem(static_cast<unsigned>(kind));
+}
+
+void product::discard_initialisation()
+{
+    delete install_opts_;
+    install_opts_ = nullptr;
+    delete primary_opts_;
+    primary_opts_ = nullptr;
+    delete cmd_templates_;
+    cmd_templates_ = nullptr;
+    initialised_ = false;
+}
+
+int product::initialise()
+{
+    discard_initialisation();
+    cmd_templates_ = new l_cmd(product_list_, this, id_);
+    if (cmd_templates_->parse_config() != 0)
+        return -1;
+    primary_opts_ = new l_prim_opt(product_list_, this, option_file(), catalogue_);
+    int options = primary_opts_->parse_config();
+    if (options < 0)
+        return -1;
+    // Without an option file the product simply has no primary options.
+    has_primary_options_ = options == 0;
+    install_opts_ = new prod_opts(product_list_, this);
+    if (install_opts_->parse_config() != 0)
+        return -1;
+    initialised_ = true;
+    return 0;
+}
+
+liboolean product::was_installed() const
+{
+    return valid_file(data_path_, F_OK);
+}
+
+// The file holds "key:<tab>value;" entries; words end at ":" or ";" and are
+// cleaned, so the line ends between entries disappear.
+int product::parse_data_file()
+{
+    errno = 0;
+    listream data(data_path_);
+    if (!data.is_open()) {
+        int open_errno = errno != 0 ? errno : ENOENT;
+        error(format_message(DEF_CANT_OPEN_FILE, data_path_.c_str(), std::strerror(open_errno)),
+              true);
+        return -1;
+    }
+    data.set_delimiters(PROD_DATA_FILE_DELIMITERS);
+    case_insensitive_section ignore_case;
+    int status = 0;
+    int entry = 0;
+    listring key;
+    while (!data.eof()) {
+        data.word(&key);
+        key.clean();
+        if (key.is_empty())
+            continue;
+        ++entry;
+        if (key[0u] == '#') {
+            data.end_of_line();
+            continue;
+        }
+        if (apply_data_entry(data, key, entry) != 0)
+            status = -1;
+    }
+    return status;
+}
+
+int product::apply_data_entry(listream& data, const listring& key, int entry)
+{
+    listring value;
+    if (key == TARGET_STRING || key == INSTALLED_TYPE_STRING || key == INSTALLED_OPTIONS_STRING) {
+        data.word(&value);
+        value.clean();
+    }
+    if (key == TARGET_STRING) {
+        target_ = value;
+    } else if (key == INSTALLED_TYPE_STRING) {
+        if (!valid_flag(value)) {
+            error(format_message(DEF_BAD_FLAG, data_path_.c_str(), key.c_str()), true);
+            return -1;
+        }
+        node_installation_ = string_to_boolean(value);
+    } else if (key == INSTALLED_OPTIONS_STRING) {
+        installed_option_ids_->delete_all();
+        listrstream words(value);
+        listring name;
+        for (words >> name; !name.is_empty(); words >> name)
+            if (installed_option_ids_->add(name) != 0)
+                return -1;
+    } else {
+        error(format_message(DEF_BAD_CFG_FILE_LINE, entry, data_path_.c_str()), true);
+        if (!data.is_end_of_line())
+            data.end_of_line();
+        return -1;
+    }
+    return 0;
+}
+
+int product::write_data_file()
+{
+    if (!valid_directory(TARNU_DIR) && create_dir(TARNU_DIR) != 0)
+        return -1;
+    std::ofstream data(data_path_.c_str(), std::ios::out | std::ios::trunc);
+    if (!data.is_open()) {
+        int open_errno = errno != 0 ? errno : EACCES;
+        error(format_message(DEF_CANT_OPEN_FILE, data_path_.c_str(), std::strerror(open_errno)),
+              true);
+        return -1;
+    }
+    data << TARGET_STRING << ":\t" << target_ << ";\n";
+    if (media_ == MEDIA_FILESERVER)
+        data << INSTALLED_TYPE_STRING << ":\t" << TRUE_STRING << ";\n";
+    data << INSTALLED_OPTIONS_STRING << ":\t";
+    for (unsigned i = 0; i < installed_option_ids_->entries(); ++i)
+        data << *installed_option_ids_->elem(i) << " ";
+    const l_subset* subsets = install_opts_ == nullptr ? nullptr : install_opts_->entries();
+    case_sensitive_section exact;
+    for (unsigned i = 0; subsets != nullptr && i < subsets->entries(); ++i) {
+        const subset* option = subsets->elem(i);
+        if (option->is_selected() && !names_string(*installed_option_ids_, option->name()))
+            data << option->name() << " ";
+    }
+    data << ";\n";
+    data.close();
+    if (data.fail()) {
+        error(format_message(DEF_CANT_OPEN_FILE, data_path_.c_str(), std::strerror(EIO)), true);
+        return -1;
+    }
+    return 0;
+}
+
+int product::setup_user()
+{
+    listring script = setup_script();
+    if (!valid_file(script, F_OK)) {
+        error(format_message(DEF_SCRIPT_DOES_NOT_EXIST, script.c_str()), true);
+        return -1;
+    }
+    set_variable(interpreter_, "PRODUCT", description_);
+    // A product never installed here has no data file: one message says so.
+    if (!was_installed() || parse_data_file() != 0) {
+        error(format_message(DEF_NO_RECORD_OF_INSTALL, description_.c_str()), true);
+        return -1;
+    }
+    set_variable(interpreter_, "TARGET", target_);
+    return evaluate_file(interpreter_, script);
 }

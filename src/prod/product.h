@@ -7,12 +7,17 @@
 
 #include <nl_types.h>
 
+#include "cmds/cmd.h"
 #include "lib/listring.h"
 #include "toolkit/oiu_callback_multiple.h"
 
+class l_cmd;
+class listream;
 class l_listring;
+class l_prim_opt;
 class l_proc_desc;
 class l_product;
+class prod_opts;
 struct Tcl_Interp;
 
 // Where an installation comes from; the values are fixed.
@@ -39,6 +44,29 @@ public:
     // key that names no flag changes nothing and also gives -1.
     int set_flag(const listring& value, const listring& key, const listring& file);
 
+    // Second stage, when the product is first chosen: reads the command
+    // templates, the primary options and the subset tree, in that order.
+    // 0, or -1 at the first file that fails (its messages shown); an
+    // earlier initialisation's objects are replaced.
+    int initialise();
+
+    // True when the installed-product data file exists: the product is
+    // installed on this machine.
+    liboolean was_installed() const;
+    // Reads the data file into the target, the node-installation flag and
+    // the installed option ids. 0, or -1 after the message of each bad
+    // entry or of an unopenable file.
+    int parse_data_file();
+    // Records this installation in the data file, creating /opt/tarnu when
+    // needed: the target, the node-installation line for file-server media,
+    // and the installed option ids followed by the newly selected top-level
+    // subsets. 0, or -1 after a message.
+    int write_data_file();
+    // Runs the product's user set-up script {cfg}/{id}.set with PRODUCT and
+    // TARGET set: the script's result, or -1 after a message when there is
+    // no script or no record of an installation.
+    int setup_user();
+
     const listring& code() const { return code_; }
     const listring& version_code() const { return version_code_; }
     const listring& id() const { return id_; }
@@ -54,6 +82,10 @@ public:
     liboolean initialised() const { return initialised_; }
     liboolean selected() const { return selected_; }
     void select(liboolean on) { selected_ = on; }
+    liboolean create_dist_server() const { return create_dist_server_; }
+    void set_create_dist_server(liboolean on) { create_dist_server_ = on; }
+    const listring& target() const { return target_; }
+    void set_target(const listring& target) { target_ = target; }
     media_t media() const { return media_; }
     void set_media(media_t media) { media_ = media; }
     Tcl_Interp* interpreter() const { return interpreter_; }
@@ -62,6 +94,12 @@ public:
     l_proc_desc* child_procs() const { return child_procs_; }
     l_listring* installed_option_ids() const { return installed_option_ids_; }
     l_listring* installed_product_ids() const { return installed_product_ids_; }
+    // What initialise() builds; null before.
+    l_cmd* cmd_templates() const { return cmd_templates_; }
+    // The template of one kind, through the list's checked lookup.
+    cmd* cmd_templates(cmd_t kind) const;
+    l_prim_opt* primary_opts() const { return primary_opts_; }
+    prod_opts* install_opts() const { return install_opts_; }
 
     // The three paths fixed at construction from the identifier passed in.
     const listring& description_file() const { return description_file_; }
@@ -87,12 +125,19 @@ public:
     static listring subset_options_file(const listring& name);
     static listring subset_install_script(const listring& name);
     static listring subset_deinstall_script(const listring& name);
+    // {cfg}/ + stem + suffix + extension, as "kps30prd.cfg".
+    static listring config_file_name(const listring& stem, const listring& suffix,
+                                     const listring& extension);
 
 private:
     // Applies one recognised key's value; -1 when the value fails its check.
     int apply_entry(const listring& key, const listring& value, int line_number);
     // Replaces "msg_" descriptions with texts of the product's catalogue.
     void resolve_catalogue_texts();
+    // Deletes what initialise() built.
+    void discard_initialisation();
+    // Applies one entry of the data file; the key's value is read from data.
+    int apply_data_entry(listream& data, const listring& key, int entry);
 
     l_product* product_list_;
     listring description_file_;
@@ -104,6 +149,7 @@ private:
     listring description_;
     listring short_description_;
     listring bitmap_;
+    listring target_;
     liboolean needs_install_ = false;
     liboolean needs_preinstall_ = false;
     liboolean needs_deinstall_ = false;
@@ -112,12 +158,16 @@ private:
     liboolean has_primary_options_ = false;
     liboolean initialised_ = false;
     liboolean selected_ = false;
+    liboolean create_dist_server_ = false;
     media_t media_ = MEDIA_TAPE;
     Tcl_Interp* interpreter_ = nullptr;
     nl_catd catalogue_ = nullptr;
     l_proc_desc* child_procs_;
     l_listring* installed_option_ids_;
     l_listring* installed_product_ids_;
+    l_cmd* cmd_templates_ = nullptr;
+    l_prim_opt* primary_opts_ = nullptr;
+    prod_opts* install_opts_ = nullptr;
 };
 
 #endif

@@ -8,11 +8,13 @@
 
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
+#include "prod/product.h"
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_app_window.h"
 #include "toolkit/oi_box.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_focus.h"
+#include "toolkit/oi_help_menu.h"
 #include "toolkit/translate_filename.h"
 #include "toolkit/cvt_xpmfile.h"
 #include "ui/automation.h"
@@ -199,6 +201,31 @@ void take_splash_down_later(const OI_d_tech* splash)
     shutdown(0);
 }
 
+// Runs one product's user set-up instead of the main window and ends the
+// program with the script's result. The main window is only there, hidden,
+// for the dialogs the script may raise to belong to.
+[[noreturn]] void run_user_setup(OI_d_tech** objects, const listring& product_id)
+{
+    OI_d_tech* main_window = nullptr;
+    for (OI_d_tech** object = objects; object != nullptr && *object != nullptr; ++object) {
+        if ((*object)->name() != MAIN_WINDOW.c_str())
+            continue;
+        main_window = *object;
+        main_window->set_associated_object(OI_uib_conn->root(), OI_DEFAULT_LOC, OI_DEFAULT_LOC,
+                                           ACTIVE_NOT_DISPLAYED);
+        if (OI_app_window* app = dynamic_cast<OI_app_window*>(main_window))
+            if (OI_d_tech* help = app->help_menu())
+                help->delete_all();
+    }
+    std::free(objects);
+    auto* user_product = new product(nullptr, product_id);
+    int status = user_product->setup_user();
+    if (main_window != nullptr)
+        main_window->delete_all();
+    delete user_product;
+    shutdown(status);
+}
+
 }  // namespace
 
 int kitsetup_main(int argc, char** argv)
@@ -238,6 +265,8 @@ int kitsetup_main(int argc, char** argv)
                                                    DEFAULT_SPLASH_ICON);
     }
     handle_signals();
+    if (!options.setup_product.is_empty())
+        run_user_setup(main_objects, options.setup_product);
     run_main_window(main_objects, splash);
 }
 
