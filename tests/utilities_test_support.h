@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,6 +96,34 @@ inline int run_in_child(const std::function<int()>& check, bool unprivileged = f
     sigaction(SIGCHLD, &saved, nullptr);
     return waited == -1 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
+
+// In a forked check with private mounts: /opt becomes an empty tmpfs holding
+// an empty /opt/tarnu, so the real installed-product records are never
+// touched. False when that cannot be set up.
+inline bool private_opt_tarnu()
+{
+    return mount("kit_opt", "/opt", "tmpfs", 0, "size=1m") == 0 && mkdir("/opt/tarnu", 0755) == 0;
+}
+
+// Comparisons in a forked check, where gtest cannot report: the first
+// difference is printed and its number becomes the check's status.
+class child_checks {
+public:
+    void expect(const std::string& got, const std::string& want)
+    {
+        ++number_;
+        if (failed_ == 0 && got != want) {
+            std::fprintf(stderr, "check %d: got \"%s\", want \"%s\"\n", number_, got.c_str(),
+                         want.c_str());
+            failed_ = number_;
+        }
+    }
+    int status() const { return failed_; }
+
+private:
+    int number_ = 0;
+    int failed_ = 0;
+};
 
 // Everything the non-blocking fd delivers until its end (a wait that SIGCHLD
 // interrupts goes on); gives up after limit_ms of silence, so nothing hangs.

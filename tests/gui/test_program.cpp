@@ -196,3 +196,41 @@ TEST(Program, ResourceFileFailuresEndOrGoOnAsEachFileDeserves)
                            "/config/fonts.cf. ");
     }
 }
+
+// -setup runs the demo product's user set-up script and ends with its
+// result: with an installation recorded in a private /opt/tarnu the script
+// writes the user's settings and says so; without one the program says
+// there is no record and ends with 255.
+TEST(Program, SetupRunsTheProductsUserScriptAndEndsWithItsResult)
+{
+    temp_dir dir;
+    write_file(dir / "home/.keep", "");
+    const char* script =
+        "mount -t tmpfs kit_opt /opt && mkdir /opt/tarnu && "
+        "if [ -n \"$2\" ]; then printf 'Target:\\t%s;\\nOptions:\\tbase ;\\n' \"$2\" "
+        "> /opt/tarnu/.kps30.dat; fi && exec \"$1\" -dir \"$3\" -setup kps30";
+    for (const char* target : {"/opt/kps30", ""}) {
+        test_environment environment = session_environment();
+        environment.set("HOME", (dir / "home").c_str());
+        kitsetup_session session("/usr/bin/unshare",
+                                 {"-m", "sh", "-c", script, "sh", program, target, KITSETUP_DEMO_DIR},
+                                 environment);
+        if (session.wait_exit(1) >= 0 && *target != '\0')
+            GTEST_SKIP() << "no private mount namespace here: " << session.standard_error();
+        std::string message = session.wait_for_message();
+        std::replace(message.begin(), message.end(), '\n', ' ');
+        session.automation("answer ok_btn");
+        if (*target == '\0') {
+            EXPECT_EQ(message, "error {No record of Sample Product 3.0, a demonstration kit with a "
+                               "printing sample having been installed on this machine can be found.}");
+            EXPECT_EQ(session.wait_exit(), 255);
+            continue;
+        }
+        std::string rc = dir / "home/.kps30rc";
+        EXPECT_EQ(message, "information {Sample Product 3.0, a demonstration kit with a printing "
+                           "sample is set up for you: your settings are in " + rc + ".}");
+        EXPECT_EQ(session.wait_exit(), 0) << session.standard_error();
+        EXPECT_EQ(read_file(rc), "# Sample Product 3.0, a demonstration kit with a printing sample\n"
+                                 "KPS30_HOME=/opt/kps30\n");
+    }
+}
