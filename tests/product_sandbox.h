@@ -1,7 +1,7 @@
 // Test helper for the product file readers: the test's own configuration
 // and message directories, the built-in message texts (no warning about the
 // installer's catalogue), LANG=C and the architecture, with the case switch
-// and everything else put back when the object goes.
+// and everything else (the architecture too) put back when the object goes.
 #ifndef KITSETUP_TESTS_PRODUCT_SANDBOX_H
 #define KITSETUP_TESTS_PRODUCT_SANDBOX_H
 
@@ -15,11 +15,14 @@
 
 class product_sandbox {
 public:
-    explicit product_sandbox(const std::string& config_dir, const std::string& messages_dir = "")
+    // An empty directory leaves that directory as it is.
+    explicit product_sandbox(const std::string& config_dir = "",
+                             const std::string& messages_dir = "")
     {
         if (msg_file == nullptr)
             msg_file = CATALOGUE_FAILED;
-        CONFIG_FILE_DIR = config_dir.c_str();
+        if (!config_dir.empty())
+            CONFIG_FILE_DIR = config_dir.c_str();
         if (!messages_dir.empty())
             MESSAGES_DIR = messages_dir.c_str();
         setenv("LANG", "C", 1);
@@ -30,6 +33,7 @@ public:
         CONFIG_FILE_DIR = saved_config_;
         MESSAGES_DIR = saved_messages_;
         msg_file = saved_catalogue_;
+        setenv("KARCH", KITSETUP_KARCH, 1);
         saved_case_ ? listring::case_sensitive_on() : listring::case_sensitive_off();
     }
     product_sandbox(const product_sandbox&) = delete;

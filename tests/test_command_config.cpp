@@ -9,6 +9,7 @@
 #include "cmds/cmd.h"
 #include "cmds/l_cmd.h"
 #include "message_recorder.h"
+#include "product_sandbox.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
 #include "ui/kitsetup.h"
@@ -62,26 +63,12 @@ struct counted_cmd : cmd {
     int* deleted_;
 };
 
-// Built-in message texts without the warning about the installer's
-// catalogue, and the demo's architecture.
 class CommandConfig : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (msg_file == nullptr)
-            msg_file = CATALOGUE_FAILED;
-        setenv("KARCH", KITSETUP_KARCH, 1);
-    }
-    void TearDown() override
-    {
-        msg_file = saved_catalogue_;
-        setenv("KARCH", KITSETUP_KARCH, 1);
-    }
-
     temp_dir dir_;
     const std::string path_ = dir_ / "kps30cmd.cfg";
+    product_sandbox sandbox_;
     message_recorder recorder_;
-    nl_catd saved_catalogue_ = msg_file;
 };
 
 using CommandConfigDeathTest = CommandConfig;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "message_recorder.h"
+#include "product_sandbox.h"
 #include "run_program.h"
 #include "misc/unix_cat.h"
 #include "prod/l_prim_opt.h"
@@ -21,18 +22,6 @@ const char* const GOOD_FILE =
 
 class primary_options : public ::testing::Test {
 protected:
-    // Built-in texts, and no warning about the installer's catalogue.
-    void SetUp() override
-    {
-        if (msg_file == nullptr)
-            msg_file = CATALOGUE_FAILED;
-    }
-    void TearDown() override
-    {
-        msg_file = saved_catalogue_;
-        saved_case_ ? listring::case_sensitive_on() : listring::case_sensitive_off();
-    }
-
     std::string path() const { return dir_ / "kps30ins.cfg"; }
 
     // Writes text as the option file and reads it into list: the result.
@@ -57,9 +46,8 @@ protected:
     }
 
     temp_dir dir_;
+    product_sandbox sandbox_;
     message_recorder recorder_;
-    liboolean saved_case_ = listring::is_case_sensitive();
-    nl_catd saved_catalogue_ = msg_file;
 };
 
 TEST_F(primary_options, good_file_fills_every_field_in_file_order)

@@ -13,6 +13,7 @@
 #include "cmds/l_cmd.h"
 #include "lib/l_listring.h"
 #include "message_recorder.h"
+#include "product_sandbox.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
 #include "prod/l_product.h"
@@ -25,32 +26,9 @@ using strings = std::vector<std::string>;
 
 const std::string DEMO_CONFIG = std::string(KITSETUP_DEMO_DIR) + "/config";
 
-// The demo's configuration as CONFIG_FILE_DIR, built-in message texts and
-// the demo's architecture; everything is put back afterwards.
+// The demo's configuration as CONFIG_FILE_DIR.
 class ProductList : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_case_ = listring::is_case_sensitive();
-        saved_config_ = CONFIG_FILE_DIR;
-        saved_catalogue_ = msg_file;
-        if (msg_file == nullptr)
-            msg_file = CATALOGUE_FAILED;
-        CONFIG_FILE_DIR = DEMO_CONFIG.c_str();
-        setenv("LANG", "C", 1);
-        setenv("KARCH", KITSETUP_KARCH, 1);
-    }
-
-    void TearDown() override
-    {
-        CONFIG_FILE_DIR = saved_config_;
-        msg_file = saved_catalogue_;
-        if (saved_case_)
-            listring::case_sensitive_on();
-        else
-            listring::case_sensitive_off();
-    }
-
     // The identifiers that collect_ids finds, freed after copying.
     static strings collected_ids()
     {
@@ -77,9 +55,7 @@ protected:
     message_recorder recorder_;
 
 private:
-    listring saved_config_;
-    nl_catd saved_catalogue_ = nullptr;
-    liboolean saved_case_ = false;
+    product_sandbox sandbox_{DEMO_CONFIG};
 };
 
 using ProductListDeathTest = ProductList;
