@@ -186,6 +186,8 @@ int l_prim_opt::set_flag(const listring& value, const listring& keyword, int opt
 
 void l_prim_opt::apply(prim_opt* picked)
 {
+    if (picked == nullptr)
+        return;
     for (unsigned i = 0; i < entries(); ++i)
         elem(i)->set_selected(elem(i) == picked);
     const l_subset* subsets = prod_->install_opts()->entries();

@@ -398,6 +398,7 @@ int product::write_data_file()
 {
     if (!valid_directory(TARNU_DIR) && create_dir(TARNU_DIR) != 0)
         return -1;
+    errno = 0;
     std::ofstream data(data_path_.c_str(), std::ios::out | std::ios::trunc);
     if (!data.is_open()) {
         int open_errno = errno != 0 ? errno : EACCES;

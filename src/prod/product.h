@@ -96,7 +96,8 @@ public:
     l_listring* installed_product_ids() const { return installed_product_ids_; }
     // What initialise() builds; null before.
     l_cmd* cmd_templates() const { return cmd_templates_; }
-    // The template of one kind, through the list's checked lookup.
+    // The template of one kind, through the list's checked lookup; only
+    // for an initialised product.
     cmd* cmd_templates(cmd_t kind) const;
     l_prim_opt* primary_opts() const { return primary_opts_; }
     prod_opts* install_opts() const { return install_opts_; }
