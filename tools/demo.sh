@@ -8,10 +8,11 @@ set -e
 cd "$(dirname "$0")/.."
 tools/build.sh
 
-# The demo tree ships the "C" catalogues only.
+# The demo tree ships the "C" catalogues only, and its own printer defaults.
 KARCH=${KARCH:-linux}
 LANG=C
-export KARCH LANG
+XPPATH=${XPPATH:-$PWD/build/demo/xp}
+export KARCH LANG XPPATH
 
 # Runs the installer with the given arguments, /opt/tarnu isolated unless
 # the real one was asked for.
