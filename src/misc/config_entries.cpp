@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "misc/lidefs.h"
+#include "misc/unix_cat.h"
 #include "ui/dialogs.h"
 #include "ui/msgs.h"
 
@@ -54,6 +55,25 @@ void split_parameter(const listring& parameter, listring& keyword, listring& val
     }
     keyword.clean();
     value.clean();
+}
+
+int for_each_parameter(const listring& record, nl_catd catalogue,
+                       const std::function<int(const listring& keyword, const listring& value)>& take)
+{
+    listring rest(record);
+    listring keyword;
+    listring value;
+    for (;;) {
+        listring parameter = rest.token(SUBSET_PARAM_DELIMITERS);
+        if (parameter.is_empty())
+            return 0;
+        split_parameter(parameter, keyword, value);
+        // A blank parameter (as between ";  ;") says nothing.
+        if (keyword.is_empty() && value.is_empty())
+            continue;
+        if (int status = take(keyword, catalogue_reference_text(catalogue, value)); status != 0)
+            return status;
+    }
 }
 
 int split_name_list(const listring& value, const std::function<int(const listring& name)>& add)

@@ -5,6 +5,8 @@
 #ifndef KITSETUP_MISC_CONFIG_ENTRIES_H
 #define KITSETUP_MISC_CONFIG_ENTRIES_H
 
+#include <nl_types.h>
+
 #include <functional>
 
 #include "lib/listream.h"
@@ -24,6 +26,13 @@ int read_config_entries(listream& file, const listring& path, const listring& de
 // "keyword=value" parameters: splits parameter at its first "=" into
 // keyword and value, both cleaned; without "=" the value is empty.
 void split_parameter(const listring& parameter, listring& keyword, listring& value);
+
+// Hands each parameter of record (split at ";"; blank ones skipped) to take
+// as keyword and value, the value's "msg_" reference replaced from the
+// product catalogue. Stops at take's first non-zero result and returns it,
+// else 0.
+int for_each_parameter(const listring& record, nl_catd catalogue,
+                       const std::function<int(const listring& keyword, const listring& value)>& take);
 
 // Hands each cleaned piece of value between any of the list delimiters ",."
 // to add, empty pieces included; a value starting with "0" names nothing.

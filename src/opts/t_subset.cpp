@@ -7,7 +7,6 @@
 #include "lib/listream.h"
 #include "misc/config_entries.h"
 #include "misc/lidefs.h"
-#include "misc/unix_cat.h"
 #include "misc/utilities.h"
 #include "opts/l_subset.h"
 #include "prod/product.h"
@@ -195,25 +194,15 @@ int t_subset::parse_record(const listring& record, int record_number)
 {
     // Each record names the subset that follows those named before it.
     record_entry_ = entries_ == nullptr ? 0 : entries_->entries();
-    nl_catd catalogue = current_prod()->catalogue();
-    listring rest(record);
-    listring keyword;
-    listring value;
-    for (;;) {
-        listring parameter = rest.token(SUBSET_PARAM_DELIMITERS);
-        if (parameter.is_empty())
-            return 0;
-        split_parameter(parameter, keyword, value);
-        if (keyword.is_empty() && value.is_empty())
-            continue;
-        if (!name_seen_ && keyword != SUBSET_NAME_STRING) {
-            error(format_message(DEF_OPT_NAME_NOT_FIRST, record_number), true);
-            return 1;
-        }
-        value = catalogue_reference_text(catalogue, value);
-        if (apply_parameter(keyword, value, record_number) != 0)
-            return -1;
-    }
+    return for_each_parameter(
+        record, current_prod()->catalogue(),
+        [this, record_number](const listring& keyword, const listring& value) {
+            if (!name_seen_ && keyword != SUBSET_NAME_STRING) {
+                error(format_message(DEF_OPT_NAME_NOT_FIRST, record_number), true);
+                return 1;
+            }
+            return apply_parameter(keyword, value, record_number) != 0 ? -1 : 0;
+        });
 }
 
 int t_subset::apply_parameter(const listring& keyword, const listring& value,

@@ -4,12 +4,11 @@
 
 #include "lib/listream.h"
 #include "misc/config_entries.h"
+#include "misc/lidefs.h"
+#include "misc/utilities.h"
 #include "opts/l_subset.h"
 #include "opts/prod_opts.h"
 #include "prod/product.h"
-#include "misc/lidefs.h"
-#include "misc/unix_cat.h"
-#include "misc/utilities.h"
 #include "ui/dialogs.h"
 #include "ui/msgs.h"
 
@@ -109,21 +108,10 @@ int l_prim_opt::parse_record(const listring& record, int option_number)
         delete option;
         return -1;
     }
-    listring rest(record);
-    listring keyword;
-    listring value;
-    for (;;) {
-        listring parameter = rest.token(SUBSET_PARAM_DELIMITERS);
-        if (parameter.is_empty())
-            return 0;
-        split_parameter(parameter, keyword, value);
-        // A blank parameter (as between ";  ;") says nothing.
-        if (keyword.is_empty() && value.is_empty())
-            continue;
-        value = catalogue_reference_text(catalogue_, value);
-        if (apply_parameter(keyword, value, option_number) != 0)
-            return -1;
-    }
+    return for_each_parameter(record, catalogue_, [this, option_number](const listring& keyword,
+                                                                      const listring& value) {
+        return apply_parameter(keyword, value, option_number) != 0 ? -1 : 0;
+    });
 }
 
 int l_prim_opt::apply_parameter(const listring& keyword, const listring& value,
