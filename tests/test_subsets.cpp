@@ -189,6 +189,18 @@ TEST_F(subsetsDeathTest, record_without_its_own_name_ends_the_program)
                 "Option error, subscript 1 is out of bounds.");
 }
 
+// Only the product's option set can answer for the product.
+TEST_F(subsetsDeathTest, a_set_without_a_root_ends_the_program)
+{
+    t_subset loose(nullptr, nullptr, "loose");
+    EXPECT_EXIT(
+        {
+            set_message_catcher(nullptr);
+            loose.current_prod();
+        },
+        ::testing::ExitedWithCode(255), "Unable to determine the root option.");
+}
+
 // The demo-like tree: the installer subset, base (mandatory), docs with
 // two parts, examples.
 TEST_F(subsets, space_and_files_follow_media_selection_and_sub_options)

@@ -125,42 +125,34 @@ t_subset* t_subset::root()
 }
 
 // A plain set at the top has nobody to ask: only prod_opts can be a root.
-void t_subset::no_root() const
+t_subset* t_subset::answering_root()
 {
-    error(catalogue_text(DEF_NO_ROOT_OPTION), true);
-    shutdown(-1);
+    t_subset* top = root();
+    if (top == nullptr || top == this) {
+        error(catalogue_text(DEF_NO_ROOT_OPTION), true);
+        shutdown(-1);
+    }
+    return top;
 }
 
 product* t_subset::current_prod()
 {
-    t_subset* top = root();
-    if (top == nullptr || top == this)
-        no_root();
-    return top->current_prod();
+    return answering_root()->current_prod();
 }
 
 l_product* t_subset::all_products()
 {
-    t_subset* top = root();
-    if (top == nullptr || top == this)
-        no_root();
-    return top->all_products();
+    return answering_root()->all_products();
 }
 
 l_cmd* t_subset::cmd_templates()
 {
-    t_subset* top = root();
-    if (top == nullptr || top == this)
-        no_root();
-    return top->cmd_templates();
+    return answering_root()->cmd_templates();
 }
 
 cmd* t_subset::cmd_templates(cmd_t kind)
 {
-    t_subset* top = root();
-    if (top == nullptr || top == this)
-        no_root();
-    return top->cmd_templates(kind);
+    return answering_root()->cmd_templates(kind);
 }
 
 int t_subset::parse_config()

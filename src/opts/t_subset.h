@@ -82,7 +82,9 @@ private:
     // The subset the current record acts on.
     subset* record_subset();
     int append(subset* option);
-    [[noreturn]] void no_root() const;
+    // The root that answers for this set; ends the program (-1) after
+    // DEF_NO_ROOT_OPTION when there is none.
+    t_subset* answering_root();
 
     t_subset* parent_;
     subset* owner_;
