@@ -435,12 +435,12 @@ int product::setup_user()
         error(format_message(DEF_SCRIPT_DOES_NOT_EXIST, script.c_str()), true);
         return -1;
     }
-    set_variable(interpreter_, "PRODUCT", description_);
+    set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
     // A product never installed here has no data file: one message says so.
     if (!was_installed() || parse_data_file() != 0) {
         error(format_message(DEF_NO_RECORD_OF_INSTALL, description_.c_str()), true);
         return -1;
     }
-    set_variable(interpreter_, "TARGET", target_);
+    set_variable(interpreter_, TARGET_VAR_STRING, target_);
     return evaluate_file(interpreter_, script);
 }
