@@ -1,4 +1,4 @@
-// Test helper: while alive, catches every message the installer shows,
+// Test helper: while alive, receives every message the installer shows,
 // records its kind and text, and answers warnings and confirmations from a
 // queue (true when the queue is empty); errors and information take none.
 #ifndef KITSETUP_TESTS_MESSAGE_RECORDER_H
@@ -8,21 +8,21 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs.h"
+#include "lib/reporter.h"
 
 struct recorded_message {
     message_kind kind;
     std::string text;
 };
 
-class message_recorder : public message_catcher {
+class message_recorder : public text_reporter {
 public:
-    message_recorder() : previous_(set_message_catcher(this)) {}
-    ~message_recorder() override { set_message_catcher(previous_); }
+    message_recorder() : previous_(set_reporter(this)) {}
+    ~message_recorder() override { set_reporter(previous_); }
     message_recorder(const message_recorder&) = delete;
     message_recorder& operator=(const message_recorder&) = delete;
 
-    liboolean catch_message(message_kind kind, const listring& text) override
+    liboolean show(message_kind kind, const listring& text, liboolean) override
     {
         messages_.push_back({kind, text.c_str()});
         bool asks = kind == message_kind::warning || kind == message_kind::confirm;
@@ -46,7 +46,7 @@ public:
     void clear() { messages_.clear(); }
 
 private:
-    message_catcher* previous_;
+    reporter* previous_;
     std::vector<recorded_message> messages_;
     std::deque<liboolean> answers_;
 };

@@ -12,7 +12,7 @@
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
 #include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ struct table_entry {
 
 const table_entry table[] = {
 #define KIT_MSG(number, name, text) {number, #name, &name},
-#include "ui/msgs.def"
+#include "lib/msgs.def"
 #undef KIT_MSG
 };
 
@@ -129,4 +129,29 @@ TEST(CatalogueReference, ProductTextsNameMessagesOfTheProductCatalogue)
     EXPECT_STREQ(catalogue_reference_text(CATALOGUE_FAILED, "msg_7"), "msg_7");
     EXPECT_TRUE(recorder.texts().empty());
     unix_catclose(handle);
+}
+
+// A translation whose conversions differ from the built-in text would make
+// printf read the wrong arguments; only one that takes the same ones is used.
+TEST(FormatMessage, TranslationsWithOtherConversionsFallBackToTheBuiltInText)
+{
+    temp_dir dir;
+    std::string path = dir / "kitsetup.cat";
+    make_catalogue(path, "$quote \"\n$set 1\n"
+                         "84 \"Verzeichnis %s fehlt.\"\n"
+                         "120 \"%s: %s %s\"\n"
+                         "121 \"%s Fehler, Index %s.\"\n"
+                         "122 \"Zeile %ld in %s.\"\n"
+                         "183 \"Kann %s nicht öffnen \"\n");
+    nl_catd saved = msg_file;
+    msg_file = catopen(path.c_str(), 0);
+    ASSERT_NE(msg_file, CATALOGUE_FAILED);
+    EXPECT_STREQ(format_message(DEF_BAD_DIR, "/x"), "Verzeichnis /x fehlt.");
+    EXPECT_STREQ(format_message(DEF_SUBSCRIPT_ERROR, "String", 7),
+                 "String error, subscript 7 is out of bounds.") << "%s where %d is expected";
+    EXPECT_STREQ(catalogue_text(DEF_LIST_ADD_ERROR), DEF_LIST_ADD_ERROR.c_str()) << "extra conversion";
+    EXPECT_STREQ(catalogue_text(DEF_BAD_CFG_FILE_LINE), DEF_BAD_CFG_FILE_LINE.c_str()) << "other length";
+    EXPECT_STREQ(catalogue_text(DEF_CANNOT_OPEN), DEF_CANNOT_OPEN.c_str()) << "none expected";
+    catclose(msg_file);
+    msg_file = saved;
 }

@@ -206,7 +206,7 @@ TEST_F(CommandConfigDeathTest, MissingArchitectureOrElemPastTheEndEndsTheProgram
                 testing::ExitedWithCode(255), "");
     l_cmd list(nullptr, nullptr, "kps30");
     EXPECT_EQ(recorder_.texts(), strings{"The KARCH environment variable must be set."});
-    EXPECT_EXIT((set_message_catcher(nullptr), list.elem(0)), testing::ExitedWithCode(255),
+    EXPECT_EXIT((set_reporter(nullptr), list.elem(0)), testing::ExitedWithCode(255),
                 "Command error, subscript 0 is out of bounds");
 }
 

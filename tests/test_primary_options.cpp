@@ -151,7 +151,7 @@ using primary_options_DeathTest = primary_options;
 TEST_F(primary_options_DeathTest, index_out_of_range_ends_the_program)
 {
     l_prim_opt list(nullptr, nullptr, "none", CATALOGUE_FAILED);
-    EXPECT_EXIT((set_message_catcher(nullptr), list.elem(0u)), testing::ExitedWithCode(255),
+    EXPECT_EXIT((set_reporter(nullptr), list.elem(0u)), testing::ExitedWithCode(255),
                 "Install option error, subscript 0 is out of bounds");
 }
 

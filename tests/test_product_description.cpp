@@ -194,7 +194,7 @@ using product_description_DeathTest = product_description;
 TEST_F(product_description_DeathTest, bad_lines_are_all_shown_then_the_failure_and_the_stop)
 {
     write_prd("Code: kp\nColour: red\nVersion: 30\nSize: 3\n");
-    EXPECT_EXIT({ set_message_catcher(nullptr); product kps(nullptr, "kps30"); },
+    EXPECT_EXIT({ set_reporter(nullptr); product kps(nullptr, "kps30"); },
                 testing::ExitedWithCode(255),
                 "line 1 is not a valid product code.*Unable to parse line 2 in file.*"
                 "Unable to parse line 4 in file.*Unable to parse file .*kps30.prd");
@@ -202,7 +202,7 @@ TEST_F(product_description_DeathTest, bad_lines_are_all_shown_then_the_failure_a
 
 TEST_F(product_description_DeathTest, missing_description_file_stops_the_program)
 {
-    EXPECT_EXIT({ set_message_catcher(nullptr); product kps(nullptr, "zzz99"); },
+    EXPECT_EXIT({ set_reporter(nullptr); product kps(nullptr, "zzz99"); },
                 testing::ExitedWithCode(255), "Unable to open file .*zzz99.prd.*Unable to parse file");
 }
 

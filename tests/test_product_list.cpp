@@ -178,7 +178,7 @@ TEST_F(ProductListDeathTest, IndexBeyondTheEndStopsTheProgram)
     fill_from_config(list);
     EXPECT_EXIT(
         {
-            set_message_catcher(nullptr);
+            set_reporter(nullptr);
             list.elem(2u);
         },
         testing::ExitedWithCode(255), "Product error, subscript 2 is out of bounds");
@@ -191,7 +191,7 @@ TEST_F(ProductListDeathTest, EmptyConfigurationDirectoryStopsTheProgram)
     CONFIG_FILE_DIR = dir.path().c_str();
     EXPECT_EXIT(
         {
-            set_message_catcher(nullptr);
+            set_reporter(nullptr);
             collected_ids();
         },
         testing::ExitedWithCode(255),
@@ -208,7 +208,7 @@ TEST_F(ProductListDeathTest, NoReadableDirectoryStopsTheProgram)
     CONFIG_FILE_DIR = (dir / "missing").c_str();
     EXPECT_EXIT(
         {
-            set_message_catcher(nullptr);
+            set_reporter(nullptr);
             collected_ids();
         },
         testing::ExitedWithCode(255),
@@ -222,7 +222,7 @@ TEST_F(ProductListDeathTest, HiddenDescriptionFileIsFoundButCannotBeRead)
     CONFIG_FILE_DIR = dir.path().c_str();
     EXPECT_EXIT(
         {
-            set_message_catcher(nullptr);
+            set_reporter(nullptr);
             l_product list(nullptr);
             fill_from_config(list);
         },

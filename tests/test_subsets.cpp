@@ -182,7 +182,7 @@ TEST_F(subsetsDeathTest, record_without_its_own_name_ends_the_program)
 {
     EXPECT_EXIT(
         {
-            set_message_catcher(nullptr);
+            set_reporter(nullptr);
             parse("Name=a.\nDesc=second; Siz=3.\n");
         },
         ::testing::ExitedWithCode(255),
@@ -195,7 +195,7 @@ TEST_F(subsetsDeathTest, a_set_without_a_root_ends_the_program)
     t_subset loose(nullptr, nullptr, "loose");
     EXPECT_EXIT(
         {
-            set_message_catcher(nullptr);
+            set_reporter(nullptr);
             loose.current_prod();
         },
         ::testing::ExitedWithCode(255), "Unable to determine the root option.");

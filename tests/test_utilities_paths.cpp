@@ -11,7 +11,7 @@
 
 #include "message_recorder.h"
 #include "misc/utilities.h"
-#include "toolkit/translate_filename.h"
+#include "misc/translate_filename.h"
 #include "utilities_test_support.h"
 
 using namespace utilities_test;

@@ -15,7 +15,7 @@
 
 #include "toolkit/oi_connection.h"
 #include "toolkit/pix_cache.h"
-#include "toolkit/translate_filename.h"
+#include "misc/translate_filename.h"
 
 namespace {
 

@@ -13,7 +13,7 @@ struct message_entry {
 
 const message_entry messages[] = {
 #define KIT_MSG(number, name, text) {number, #name, text},
-#include "ui/msgs.def"
+#include "lib/msgs.def"
 #undef KIT_MSG
 };
 

@@ -1,8 +1,8 @@
 #include "cmds/cmd.h"
 
 #include "misc/unix_cat.h"
-#include "ui/dialogs.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 liboolean cmd::remote_execute_ = false;
 liboolean cmd::executing_ = false;

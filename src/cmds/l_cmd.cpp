@@ -10,9 +10,8 @@
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
 #include "misc/utilities.h"
-#include "ui/dialogs.h"
-#include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 const list_labels CMD_LABELS = {"command", "Command"};
 
@@ -102,7 +101,7 @@ l_cmd::l_cmd(l_product* list, product* owner, const listring& product_id)
     const char* arch_value = std::getenv(ARCH_VAR.c_str());
     listring arch(arch_value == nullptr ? "" : arch_value);
     if (arch.is_empty() && !warning(catalogue_text(DEF_ARCH_NOT_DEFINED), true))
-        shutdown(-1);
+        end_program(-1);
     config_file_ = config_file_path(arch, product_id);
 }
 

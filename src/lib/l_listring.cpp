@@ -1,6 +1,5 @@
 #include "lib/l_listring.h"
 
-#include <new>
 
 namespace {
 const list_labels string_labels = {"string", "String"};
@@ -17,11 +16,7 @@ void l_listring::delete_all()
 
 int l_listring::add(const listring& s)
 {
-    listring* copy = new (std::nothrow) listring(s);
-    if (copy == nullptr) {
-        report_list_add_error(labels(), s);
-        return -1;
-    }
+    auto* copy = new listring(s);
     int status = add(copy);
     if (status != 0)
         delete copy;

@@ -1,10 +1,9 @@
 #include "lib/list.h"
 
 #include <cstdio>
-#include <new>
 
-#include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 List::~List()
 {
@@ -13,9 +12,7 @@ List::~List()
 
 int List::add(const void* data)
 {
-    ListEntry* entry = new (std::nothrow) ListEntry{nullptr, nullptr, data};
-    if (entry == nullptr)
-        return -1;
+    auto* entry = new ListEntry{nullptr, nullptr, data};
     if (head_ == nullptr) {
         entry->next = entry;
         entry->previous = entry;
@@ -64,7 +61,7 @@ void* List::elem(unsigned i) const
 {
     if (i >= count_) {
         std::fprintf(stderr, "%s%u\n", catalogue_text(DEF_RANGE_ERROR), i);
-        shutdown(-1);
+        end_program(-1);
     }
     ListEntry* entry = head_;
     for (unsigned step = 0; step < i; ++step)

@@ -1,7 +1,6 @@
 #include "lib/listream.h"
 
 #include "lib/word_reading.h"
-#include "misc/lidefs.h"
 
 namespace {
 

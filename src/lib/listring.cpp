@@ -5,10 +5,11 @@
 #include <cstring>
 #include <new>
 
-#include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 liboolean listring::case_sensitive_ = true;
+const listring DEFAULT_DELIMITERS(" \t\n");
 
 namespace {
 
@@ -29,11 +30,8 @@ int upper(char c)
 char* obtain_buffer(unsigned capacity)
 {
     char* buffer = new (std::nothrow) char[capacity];
-    if (buffer == nullptr) {
-        std::fputs(catalogue_text(DEF_NO_MEMORY), stderr);
-        std::fputc('\n', stderr);
-        shutdown(-1);
-    }
+    if (buffer == nullptr)
+        out_of_memory();
     return buffer;
 }
 
@@ -340,7 +338,7 @@ char listring::elem(unsigned i) const
         std::fputs(catalogue_text(DEF_OUT_OF_RANGE), stderr);
         std::fputc('\n', stderr);
         std::fputc('\0', stderr);
-        shutdown(-1);
+        end_program(-1);
     }
     return store_[i];
 }

@@ -130,4 +130,7 @@ private:
     liboolean was_sensitive_;
 };
 
+// The word delimiters every stream starts with: space, tab and newline.
+extern const listring DEFAULT_DELIMITERS;
+
 #endif

@@ -1,7 +1,6 @@
 #include "lib/listrstream.h"
 
 #include "lib/word_reading.h"
-#include "misc/lidefs.h"
 
 listrstream::listrstream()
     : stream_(std::ios::in | std::ios::out), delimiters_(DEFAULT_DELIMITERS)

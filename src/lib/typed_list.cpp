@@ -1,8 +1,7 @@
 #include "lib/typed_list.h"
 
-#include "ui/dialogs.h"
-#include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 void report_list_add_error(const list_labels& labels, const listring& name)
 {
@@ -16,5 +15,5 @@ void report_subscript_error(const list_labels& labels, unsigned i)
 
 void end_after_subscript_error()
 {
-    shutdown(-1);
+    end_program(-1);
 }

@@ -4,8 +4,8 @@
 
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
-#include "ui/dialogs.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 int read_config_entries(listream& file, const listring& path, const listring& delimiters,
                         const std::function<bool(const listring& key)>& is_known,

@@ -23,8 +23,4 @@ extern listring HELP_DIR;
 extern listring BIN_DIR;
 extern listring MAP_DIR;
 
-// Every formatted message and environment entry is built in a buffer of
-// this size.
-const unsigned MESSAGE_BUFFER_SIZE = 1024;
-
 #endif

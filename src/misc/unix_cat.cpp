@@ -6,9 +6,10 @@
 
 #include "misc/lidefs.h"
 #include "misc/utilities.h"
-#include "ui/dialogs.h"
-#include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
+
+listring ERROR_CATALOGUE;
 
 namespace {
 

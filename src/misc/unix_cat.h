@@ -7,9 +7,10 @@
 #include <nl_types.h>
 
 #include "lib/listring.h"
+#include "lib/msgs.h"
 
-// The platform's failure value; 0 means "never opened".
-const nl_catd CATALOGUE_FAILED = reinterpret_cast<nl_catd>(-1);
+// Base name under which the program was invoked; names its catalogue.
+extern listring ERROR_CATALOGUE;
 
 // Opens MESSAGES_DIR/LANG/KARCH/name.cat. When the environment's language is
 // not installed, switches the process to "C" (environment and locale), opens

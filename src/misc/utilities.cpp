@@ -18,13 +18,9 @@
 
 #include "lib/listream.h"
 #include "misc/lidefs.h"
-#include "toolkit/oi_connection.h"
-#include "toolkit/oi_d_tech.h"
-#include "toolkit/oi_flush.h"
-#include "toolkit/translate_filename.h"
-#include "ui/dialogs.h"
-#include "ui/msgs.h"
-#include "ui/transfer_status.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
+#include "misc/translate_filename.h"
 
 volatile sig_atomic_t child_died_g = 0;
 volatile sig_atomic_t child_succeeded_g = 0;
@@ -218,7 +214,7 @@ liboolean position_tape_in_child(int fd, const listring& device)
         position_tape(fd, device);
     while (!child_died_g) {
         sleep(1);
-        OI_flush();
+        update_display();
     }
     if (!child_succeeded_g)
         popdown_busy();
@@ -569,9 +565,7 @@ liboolean extract_file_info(const listring& line, listring& name, int* size,
 liboolean is_nonrewind(const listring& device)
 {
     listring checking(catalogue_text(DEF_CHECKING_TAPE));
-    if (!show_transfer_status(checking))
-        popup_busy(checking);
-    OI_flush();
+    popup_busy(checking);
 
     if (access(device, R_OK) == -1) {
         popdown_busy();
@@ -813,22 +807,6 @@ void current_time(listring& out)
 }
 
 // ---- Paths and strings ------------------------------------------------------
-
-void center_xy(OI_d_tech* object)
-{
-    OI_connection* conn = OI_current_connection();
-    if (conn == nullptr || object == nullptr)
-        return;
-    // Pending geometry work first, or a new window still has its first size.
-    OI_flush();
-    int screen_width = 0;
-    int screen_height = 0;
-    conn->screen_root()->size(&screen_width, &screen_height);
-    int width = 0;
-    int height = 0;
-    object->size(&width, &height);
-    object->set_root_loc((screen_width - width) / 2, (screen_height - height) / 2);
-}
 
 char* unix_getcwd()
 {

@@ -11,7 +11,6 @@
 
 #include "lib/l_listring.h"
 
-class OI_d_tech;
 #include "lib/listring.h"
 
 // A running child: it leads its own process group; out and err are the read
@@ -120,8 +119,6 @@ void current_time(listring& out);
 // The current directory in a buffer reused for the run; empty on failure.
 char* unix_getcwd();
 
-// Places a top-level object in the middle of the screen.
-void center_xy(OI_d_tech* object);
 
 // Makes path absolute: environment references expanded, a trailing "/"
 // removed, a relative path resolved against the current directory.

@@ -1,7 +1,7 @@
 #include "opts/l_subset.h"
 
-#include "ui/dialogs.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 namespace {
 

@@ -10,9 +10,8 @@
 #include "misc/utilities.h"
 #include "opts/l_subset.h"
 #include "prod/product.h"
-#include "ui/dialogs.h"
-#include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 namespace {
 
@@ -130,7 +129,7 @@ t_subset* t_subset::answering_root()
     t_subset* top = root();
     if (top == nullptr || top == this) {
         error(catalogue_text(DEF_NO_ROOT_OPTION), true);
-        shutdown(-1);
+        end_program(-1);
     }
     return top;
 }

@@ -1,6 +1,5 @@
 #include "prod/l_prim_opt.h"
 
-#include <new>
 
 #include "lib/listream.h"
 #include "misc/config_entries.h"
@@ -9,8 +8,8 @@
 #include "opts/l_subset.h"
 #include "opts/prod_opts.h"
 #include "prod/product.h"
-#include "ui/dialogs.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 namespace {
 
@@ -99,11 +98,7 @@ prim_opt* l_prim_opt::elem(const listring& name) const
 
 int l_prim_opt::parse_record(const listring& record, int option_number)
 {
-    prim_opt* option = new (std::nothrow) prim_opt;
-    if (option == nullptr) {
-        report_list_add_error(labels(), "");
-        return -1;
-    }
+    auto* option = new prim_opt;
     if (add(option) != 0) {
         delete option;
         return -1;

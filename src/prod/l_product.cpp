@@ -1,12 +1,10 @@
 #include "prod/l_product.h"
 
-#include <new>
 
 #include "misc/lidefs.h"
 #include "misc/utilities.h"
-#include "ui/dialogs.h"
-#include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 namespace {
 const list_labels PRODUCT_LABELS = {"product", "Product"};
@@ -27,11 +25,7 @@ l_product::~l_product()
 // the new product gets its own interpreter and lists.
 int l_product::add(const product& p)
 {
-    product* copy = new (std::nothrow) product(this, p.id());
-    if (copy == nullptr) {
-        report_list_add_error(labels(), p.short_description());
-        return -1;
-    }
+    auto* copy = new product(this, p.id());
     int status = add(copy);
     if (status != 0)
         delete copy;
@@ -51,11 +45,11 @@ void l_product::collect_ids(l_listring& ids)
     if (get_prod_ids_from_files(CONFIG_FILE_DIR, ids, PRODUCT_FILE_EXTENSION) != 0 &&
         get_prod_ids_from_files(TARNU_CONFIG_DIR, ids, PRODUCT_FILE_EXTENSION) != 0) {
         error(listring(catalogue_text(DEF_NO_PRODUCTS_AVAIL)), true);
-        shutdown(-1);
+        end_program(-1);
     }
     if (ids.entries() == 0) {
         error(format_message(DEF_NO_PRODUCT_FILES, CONFIG_FILE_DIR.c_str()), true);
-        shutdown(-1);
+        end_program(-1);
     }
 }
 
@@ -64,14 +58,10 @@ void l_product::collect_ids(l_listring& ids)
 void l_product::fill(const l_listring& ids)
 {
     for (unsigned i = 0; i < ids.entries(); ++i) {
-        product* made = new (std::nothrow) product(this, *ids.elem(i));
-        if (made == nullptr) {
-            report_list_add_error(labels(), *ids.elem(i));
-            shutdown(-1);
-        }
+        auto* made = new product(this, *ids.elem(i));
         if (add(made) != 0) {
             delete made;
-            shutdown(-1);
+            end_program(-1);
         }
     }
 }

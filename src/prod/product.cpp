@@ -18,9 +18,8 @@
 #include "opts/prod_opts.h"
 #include "prod/l_prim_opt.h"
 #include "toi/toi_init.h"
-#include "ui/dialogs.h"
-#include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 namespace {
 
@@ -87,7 +86,7 @@ product::product(l_product* list, const listring& id)
 {
     // Without the catalogue the user may choose to stop here.
     if (!open_installer_catalogue())
-        shutdown(0);
+        end_program(0);
 
     listring prd_name(id);
     prd_name += PRODUCT_FILE_EXTENSION;
@@ -107,7 +106,7 @@ product::product(l_product* list, const listring& id)
 
     if (parse_config() != 0) {
         error(format_message(DEF_PARSER_FAILURE, description_file_.c_str()), true);
-        shutdown(-1);
+        end_program(-1);
     }
 
     catalogue_ = unix_catopen(id_, NL_CAT_LOCALE);

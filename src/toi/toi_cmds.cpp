@@ -11,6 +11,8 @@
 
 #include "misc/lidefs.h"
 #include "misc/utilities.h"
+#include "toolkit/merge_resource_file.h"
+#include "toolkit/center_xy.h"
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_app_window.h"
 #include "toolkit/oi_box.h"
@@ -19,10 +21,9 @@
 #include "toolkit/oi_entry_field.h"
 #include "toolkit/oi_menu_cell.h"
 #include "toolkit/oi_multi_text.h"
-#include "toolkit/translate_filename.h"
-#include "ui/dialogs.h"
-#include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "misc/translate_filename.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 #include "ui/object_values.h"
 
 namespace {

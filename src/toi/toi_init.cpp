@@ -8,8 +8,8 @@
 #include "toi/toi_cmds.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_d_tech.h"
-#include "ui/dialogs.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
+#include "lib/reporter.h"
 
 namespace {
 

@@ -2,39 +2,23 @@
 
 #include <cstdio>
 
+#include "lib/msgs.h"
 #include "misc/lidefs.h"
 #include "ui/kitsetup.h"
-#include "ui/msgs.h"
-
-namespace {
-
-[[noreturn]] void uninitialised_interface()
-{
-    std::fprintf(stderr, "%s\n", catalogue_text(DEF_UNINITIALISED_INTERFACE));
-    std::fflush(stderr);
-    shutdown(-1);
-}
-
-}  // namespace
 
 confirm_ui::confirm_ui(const listring& message, liboolean modal)
     : dialogs_ui(message_kind::confirm, CONFIRM_DIALOG, message, modal)
 {
-    if (Xstarted)
-        build(CONFIRM_ICON, error_prefix_, build_failure::name_missing_part);
+    build(CONFIRM_ICON, error_prefix_, build_failure::name_missing_part);
 }
 
 void confirm_ui::popup()
 {
-    if (!Xstarted)
-        uninitialised_interface();
     show_and_wait();
 }
 
 liboolean confirm_ui::choice()
 {
-    if (!Xstarted)
-        uninitialised_interface();
     if (pressed_name().is_empty()) {
         std::fprintf(stderr, "%s\n", catalogue_text(DEF_BAD_BTN_VALUE));
         return false;

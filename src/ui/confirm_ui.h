@@ -1,6 +1,5 @@
 // confirm_ui: the confirmation box, "confirm_dialog". Its answer is whether
-// Yes was pressed; it cannot be answered before the toolkit is up, so there
-// it ends the program.
+// Yes was pressed.
 #ifndef KITSETUP_UI_CONFIRM_UI_H
 #define KITSETUP_UI_CONFIRM_UI_H
 

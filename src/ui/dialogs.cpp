@@ -6,23 +6,23 @@
 
 #include "misc/lidefs.h"
 #include "misc/utilities.h"
+#include "toolkit/center_xy.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_dialog_box.h"
 #include "toolkit/oi_entry_field.h"
 #include "toolkit/oi_menu_cell.h"
 #include "toolkit/oi_multi_text.h"
-#include "toolkit/translate_filename.h"
+#include "misc/translate_filename.h"
 #include "ui/confirm_ui.h"
 #include "ui/dialogs_ui.h"
 #include "ui/error_ui.h"
 #include "ui/info_ui.h"
+#include "ui/transfer_status.h"
 #include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
 #include "ui/warning_ui.h"
 
 namespace {
-
-message_catcher* active_catcher = nullptr;
 
 struct waiting_box {
     message_kind kind;
@@ -81,55 +81,45 @@ long check_dir(OI_d_tech* cell, void* field_object, long)
 
 }  // namespace
 
-message_catcher* set_message_catcher(message_catcher* catcher)
+void text_mode_reporter::end(int status)
 {
-    message_catcher* previous = active_catcher;
-    active_catcher = catcher;
-    return previous;
+    shutdown(status);
 }
 
-void error(const listring& text, liboolean modal)
+liboolean dialog_reporter::show(message_kind kind, const listring& text, liboolean modal)
 {
-    if (active_catcher != nullptr) {
-        active_catcher->catch_message(message_kind::error, text);
-        return;
+    switch (kind) {
+    case message_kind::error: {
+        error_ui box(text, modal);
+        box.popup();
+        return true;
     }
-    error_ui box(text, modal);
-    box.popup();
-}
-
-liboolean warning(const listring& text, liboolean modal)
-{
-    if (active_catcher != nullptr)
-        return active_catcher->catch_message(message_kind::warning, text);
-    warning_ui box(text, modal);
-    box.popup();
-    return box.choice();
-}
-
-liboolean confirm(const listring& text, liboolean modal)
-{
-    if (active_catcher != nullptr)
-        return active_catcher->catch_message(message_kind::confirm, text);
-    confirm_ui box(text, modal);
-    box.popup();
-    return box.choice();
-}
-
-void information(const listring& text, liboolean modal)
-{
-    if (active_catcher != nullptr) {
-        active_catcher->catch_message(message_kind::information, text);
-        return;
+    case message_kind::warning: {
+        warning_ui box(text, modal);
+        box.popup();
+        return box.choice();
     }
-    info_ui box(text, modal);
-    box.popup();
+    case message_kind::confirm: {
+        confirm_ui box(text, modal);
+        box.popup();
+        return box.choice();
+    }
+    case message_kind::information: {
+        info_ui box(text, modal);
+        box.popup();
+        return true;
+    }
+    case message_kind::dir:
+        break;
+    }
+    return false;
 }
 
-// The busy box is a window: before the toolkit is up there is none.
-void popup_busy(const listring& text)
+// While the progress dialog is up its status line tells what is going on;
+// otherwise the busy box does.
+void dialog_reporter::show_busy(const listring& text)
 {
-    if (!Xstarted)
+    if (show_transfer_status(text))
         return;
     OI_d_tech* busy = find_below_root(WORKING);
     if (busy == nullptr)
@@ -145,17 +135,25 @@ void popup_busy(const listring& text)
     OI_flush();
 }
 
-void popdown_busy()
+void dialog_reporter::hide_busy()
 {
-    if (!Xstarted)
-        return;
     if (OI_d_tech* busy = find_below_root(WORKING))
         busy->set_state(ACTIVE_NOT_DISPLAYED);
 }
 
+void dialog_reporter::update_display()
+{
+    OI_flush();
+}
+
+void dialog_reporter::end(int status)
+{
+    shutdown(status);
+}
+
 int get_dir(listring& dir, const listring& prompt)
 {
-    if (!Xstarted)
+    if (OI_uib_conn == nullptr)
         return 0;
     auto* dialog = dynamic_cast<OI_dialog_box*>(find_below_root(DIR_DIALOG));
     if (dialog == nullptr)

@@ -5,17 +5,15 @@
 
 #include "misc/lidefs.h"
 #include "misc/utilities.h"
+#include "toolkit/center_xy.h"
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_dialog_box.h"
 #include "toolkit/oi_menu_cell.h"
 #include "toolkit/oi_multi_text.h"
+#include "ui/dialogs.h"
 #include "ui/kitsetup.h"
-#include "ui/msgs.h"
-
-namespace {
-const unsigned MESSAGE_BOX_COLUMNS = 80;
-}
+#include "lib/msgs.h"
 
 dialogs_ui::dialogs_ui(message_kind kind, const listring& dialog_name, const listring& message,
                        liboolean modal)
@@ -86,14 +84,6 @@ void dialogs_ui::build(KOI_button* icon, const listring& failure_prefix, build_f
         default_button_ = dynamic_cast<OI_menu_cell*>(dialog_->descendant(YES_BTN.c_str()));
     if (default_button_ == nullptr)
         missing_part(OK_BTN);
-}
-
-listring wrapped_message(const listring& message)
-{
-    listring wrapped(message);
-    if (wrapped.length() > MESSAGE_BOX_COLUMNS)
-        wrapped.format_for_output();
-    return wrapped;
 }
 
 // The view is first sized by characters so that Tk lays the lines out, then

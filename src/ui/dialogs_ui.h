@@ -1,8 +1,6 @@
 // dialogs_ui: what the four message boxes share: the catalogue prefixes, the
-// message (wrapped at 80 columns), the modal flag and, once the toolkit is
-// up, the box itself: a copy of its template with the kind's shared icon lent
-// to it. Before the toolkit is up a box is a line on standard error; each
-// kind says what it writes.
+// message (wrapped at 80 columns), the modal flag and the box itself: a copy
+// of its template with the kind's shared icon lent to it.
 #ifndef KITSETUP_UI_DIALOGS_UI_H
 #define KITSETUP_UI_DIALOGS_UI_H
 
@@ -11,15 +9,13 @@
 
 #include "lib/listring.h"
 #include "toolkit/oiu_callback_multiple.h"
-#include "ui/dialogs.h"
+#include "lib/reporter.h"
 
 class KOI_button;
 class OI_dialog_box;
 class OI_menu_cell;
 class OI_multi_text;
 
-// message, wrapped at 80 columns when it is longer (its own line breaks stay).
-listring wrapped_message(const listring& message);
 // Puts message into text, read-only, sized to show every line: as many rows
 // as lines, as wide as the longest line's pixels. Returns the lines shown.
 std::vector<std::string> show_message_text(OI_multi_text* text, const listring& message);
@@ -50,8 +46,7 @@ protected:
     void show_and_wait();
     // Writes prefix, the message and a newline to standard error, flushed.
     void write_to_stderr(const listring& prefix) const;
-    // The name of the button that ended the box, or "" (none yet, or no
-    // toolkit).
+    // The name of the button that ended the box, or "" (none yet).
     listring pressed_name() const;
 
     listring error_prefix_;

@@ -6,14 +6,10 @@
 error_ui::error_ui(const listring& message, liboolean modal)
     : dialogs_ui(message_kind::error, ERROR_DIALOG, message, modal)
 {
-    if (Xstarted)
-        build(ERROR_ICON, error_prefix_, build_failure::show_message);
+    build(ERROR_ICON, error_prefix_, build_failure::show_message);
 }
 
 void error_ui::popup()
 {
-    if (Xstarted)
-        show_and_wait();
-    else
-        write_to_stderr(error_prefix_);
+    show_and_wait();
 }

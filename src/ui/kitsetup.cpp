@@ -4,18 +4,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <unistd.h>
 
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
 #include "prod/product.h"
+#include "toolkit/center_xy.h"
 #include "toolkit/koi_button.h"
+#include "toolkit/merge_resource_file.h"
 #include "toolkit/oi_app_window.h"
 #include "toolkit/oi_box.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_focus.h"
 #include "toolkit/oi_help_menu.h"
-#include "toolkit/translate_filename.h"
+#include "misc/translate_filename.h"
 #include "toolkit/cvt_xpmfile.h"
 #include "ui/automation.h"
 #include "ui/bindings.h"
@@ -23,19 +26,20 @@
 #include "ui/main_ui.h"
 #include "misc/utilities.h"
 #include "ui/dialogs.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
 
-listring ERROR_CATALOGUE;
 OI_connection* OI_uib_conn = nullptr;
 KOI_button* CONFIRM_ICON = nullptr;
 KOI_button* ERROR_ICON = nullptr;
 KOI_button* INFO_ICON = nullptr;
 KOI_button* WARN_ICON = nullptr;
-nl_catd msg_file = nullptr;
-int Xstarted = 0;
 const char* const kitsetup_ver = "Release 1.0.8";
 
 namespace {
+
+// Where messages go: standard error until the toolkit is up, then the boxes.
+text_mode_reporter terminal_messages;
+dialog_reporter message_boxes;
 
 // The options the installer reads itself; everything else is left to the
 // toolkit.
@@ -230,6 +234,8 @@ void take_splash_down_later(const OI_d_tech* splash)
 
 int kitsetup_main(int argc, char** argv)
 {
+    set_reporter(&terminal_messages);
+    std::set_new_handler(out_of_memory);
     ERROR_CATALOGUE = base_name(argc > 0 ? argv[0] : APP_NAME.c_str());
     OI_reg_derived_classes();
     listring::case_sensitive_off();
@@ -253,7 +259,7 @@ int kitsetup_main(int argc, char** argv)
     register_bindings();
     create_message_icons();
     OI_uib_conn->set_model(OI_MODEL_MOTIF);
-    Xstarted = 1;
+    set_reporter(&message_boxes);
     setup_hyperhelp();
 
     OI_d_tech** main_objects = load_resource_files(font_file);
@@ -348,24 +354,6 @@ OI_d_tech** load_resource_files(const listring& font_file)
 }
 
 }  // namespace
-
-int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** objects)
-{
-    *objects = nullptr;
-    listring file = OI_translate_filename(listring(path));
-    if (!valid_file(file, F_OK))
-        return -1;
-    if (OI_uib_conn == nullptr || OI_uib_conn->add_resources(file.c_str(), 0) == 0)
-        return 0;
-    *objects = OI_make_top_level();
-    OI_d_tech* attach_to = parent == nullptr ? OI_uib_conn->root() : parent;
-    OI_state state = parent == nullptr ? NOT_DISPLAYED : ACTIVE_NOT_DISPLAYED;
-    for (OI_d_tech** object = *objects; object != nullptr && *object != nullptr; ++object) {
-        (*object)->set_associated_object(attach_to, OI_DEFAULT_LOC, OI_DEFAULT_LOC, state);
-        center_xy(*object);
-    }
-    return 1;
-}
 
 OI_d_tech** load_cf(OI_d_tech* parent, const char* path)
 {

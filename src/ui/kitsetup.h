@@ -3,16 +3,12 @@
 #ifndef KITSETUP_UI_KITSETUP_H
 #define KITSETUP_UI_KITSETUP_H
 
-#include <nl_types.h>
-
 #include "lib/listring.h"
 
 class KOI_button;
 class OI_connection;
 class OI_d_tech;
 
-// Base name under which the program was invoked; names its catalogue.
-extern listring ERROR_CATALOGUE;
 // The toolkit's connection once it is up, else null.
 extern OI_connection* OI_uib_conn;
 // The icons every message box of a kind shows, lent to each box in turn.
@@ -20,12 +16,6 @@ extern KOI_button* CONFIRM_ICON;
 extern KOI_button* ERROR_ICON;
 extern KOI_button* INFO_ICON;
 extern KOI_button* WARN_ICON;
-// The installer's catalogue: 0 until opened, CATALOGUE_FAILED after a
-// failed open.
-extern nl_catd msg_file;
-// 0 until the toolkit is up; message functions write to standard error
-// while it is 0.
-extern int Xstarted;
 extern const char* const kitsetup_ver;
 
 // Runs the installer; returns only through shutdown.
@@ -43,11 +33,6 @@ void setup_environment();
 // when the file does not exist or declares none. A file that cannot be
 // merged ends the program.
 OI_d_tech** load_cf(OI_d_tech* parent, const char* path);
-
-// The part of load_cf that never ends the program: 1 when the file merged
-// (*objects as load_cf returns them), 0 when it could not be merged, -1 when
-// there is no such file.
-int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** objects);
 
 // Shows image (its "xpm" resource, else icon_file) centred in a box named
 // title: the splash and the about box. Null when there is no picture.

@@ -10,7 +10,7 @@
 #include "toolkit/oi_connection.h"
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
 #include "ui/ui_lookup.h"
 
 log_ui* the_log_dialog_ui = nullptr;

@@ -13,7 +13,7 @@
 #include "toolkit/oi_poly_menu.h"
 #include "toolkit/oi_slider.h"
 #include "toolkit/oi_static_text.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
 
 std::string tcl_list(const std::vector<std::string>& elements)
 {

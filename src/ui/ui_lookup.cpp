@@ -3,7 +3,7 @@
 #include "toolkit/oi_connection.h"
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
-#include "ui/msgs.h"
+#include "lib/msgs.h"
 
 OI_d_tech* root_object()
 {

@@ -9,7 +9,7 @@ class warning_ui : public dialogs_ui {
 public:
     warning_ui(const listring& message, liboolean modal);
     void popup() override;
-    // True when OK ended the box; false without a toolkit.
+    // True when OK ended the box.
     liboolean choice();
 };
 

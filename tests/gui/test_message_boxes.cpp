@@ -43,7 +43,7 @@ protected:
     void TearDown() override
     {
         OI_delete_timeout(OI_callback(&message_boxes::play, this));
-        Xstarted = 0;
+        set_reporter(nullptr);
         OI_uib_conn = nullptr;
         toolkit_test::TearDown();
     }

@@ -348,14 +348,14 @@ protected:
         toi_cmds::SetUp();
         if (HasFatalFailure())
             return;
-        set_message_catcher(nullptr);
+        set_reporter(nullptr);
         use_installer_message_boxes();
         OI_add_timeout(30, OI_callback(answer_boxes, this));
     }
     void TearDown() override
     {
         OI_delete_timeout(OI_callback(answer_boxes, this));
-        Xstarted = 0;
+        set_reporter(nullptr);
         toi_cmds::TearDown();
     }
 

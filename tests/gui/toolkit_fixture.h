@@ -12,6 +12,7 @@
 #include "toolkit/oi_connection.h"
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_d_tech.h"
+#include "ui/dialogs.h"
 #include "ui/kitsetup.h"
 
 class toolkit_test : public ::testing::Test {
@@ -51,7 +52,7 @@ protected:
     }
 
     // Brings up the installer's own message boxes as start-up does: the demo's
-    // fonts and common dialogs, the shared icons, Xstarted set.
+    // fonts and common dialogs, the shared icons, messages shown as boxes.
     void use_installer_message_boxes()
     {
         setenv("ICONS_DIR", KITSETUP_DEMO_DIR "/icons", 1);
@@ -62,7 +63,8 @@ protected:
         ASSERT_NE(dialogs, nullptr);
         std::free(dialogs);
         create_message_icons();
-        Xstarted = 1;
+        static dialog_reporter boxes;
+        set_reporter(&boxes);
     }
 
     // Runs the event loop until nothing is pending.

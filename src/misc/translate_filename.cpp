@@ -1,4 +1,4 @@
-#include "toolkit/translate_filename.h"
+#include "misc/translate_filename.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,9 +1,12 @@
 // The default texts of every message the installer shows, each with its fixed
 // number in set 1 of the installer's catalogue. The table itself is msgs.def;
 // the build also turns it into the catalogue source that translators edit.
-#ifndef KITSETUP_UI_MSGS_H
-#define KITSETUP_UI_MSGS_H
+#ifndef KITSETUP_LIB_MSGS_H
+#define KITSETUP_LIB_MSGS_H
 
+#include <nl_types.h>
+
+#include <string>
 #include <type_traits>
 
 #include "lib/listring.h"
@@ -19,14 +22,31 @@ private:
 };
 
 #define KIT_MSG(number, name, text) extern const kit_message name;
-#include "ui/msgs.def"
+#include "lib/msgs.def"
 #undef KIT_MSG
 
 // Set of the installer's catalogue that holds every message.
 const int KITSETUP_MSG_SET = 1;
 
+// Every formatted message and environment entry is built in a buffer of
+// this size.
+const unsigned MESSAGE_BUFFER_SIZE = 1024;
+
+// The platform's failure value for a catalogue; 0 means "never opened".
+const nl_catd CATALOGUE_FAILED = reinterpret_cast<nl_catd>(-1);
+
+// The installer's catalogue: 0 until opened, CATALOGUE_FAILED after a
+// failed open.
+extern nl_catd msg_file;
+
+// The printf conversions of format, each with its length modifier and any
+// "*" it takes ("%-10s %ld" gives "s|ld|"), so that two formats that take
+// the same arguments compare equal.
+std::string printf_conversions(const char* format);
+
 // The message's text from the installer's catalogue (msg_file), or its
-// default text when the catalogue is not open or lacks it.
+// default text when the catalogue is not open, lacks it, or has a text that
+// takes other arguments: a broken translation must never crash formatting.
 const char* catalogue_text(const kit_message& message);
 
 // format used as a printf format with the remaining arguments, cut at 1024

@@ -1,7 +1,7 @@
-// File-name translation of the toolkit: every help, icon and resource path
+// File-name translation: every help, icon and resource path
 // goes through it, so users can write "$ICONS_DIR/splash" or "~/x".
-#ifndef KITSETUP_TOOLKIT_TRANSLATE_FILENAME_H
-#define KITSETUP_TOOLKIT_TRANSLATE_FILENAME_H
+#ifndef KITSETUP_MISC_TRANSLATE_FILENAME_H
+#define KITSETUP_MISC_TRANSLATE_FILENAME_H
 
 #include "lib/listring.h"
 

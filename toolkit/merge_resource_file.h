@@ -1,0 +1,18 @@
+// Loading a resource file at run time: its resources merged into the
+// database and its top-level objects created, each centred on the screen.
+// Never ends the program: start-up's load_cf and the scripts' load_resources
+// each decide what a bad file means to them.
+#ifndef KITSETUP_TOOLKIT_MERGE_RESOURCE_FILE_H
+#define KITSETUP_TOOLKIT_MERGE_RESOURCE_FILE_H
+
+class OI_d_tech;
+
+// Merges the file at path (after file-name translation) and creates its
+// top-level objects under parent (the root object when null), hidden when
+// attached to the root. 1 when the file merged, with *objects as a
+// malloc'ed, null-terminated array (the caller frees it; null when the file
+// declares none); 0 when it could not be merged; -1 when there is no such
+// file.
+int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** objects);
+
+#endif
