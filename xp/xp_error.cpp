@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "lib/msgs.h"
 #include "xp/xp.h"
 #include "xp/xp_internal.h"
 
@@ -69,23 +70,6 @@ private:
     bool switched_ = false;
 };
 
-// The conversion letters of a printf format in order ("%%" skipped), so two
-// formats can be checked to take the same arguments.
-std::string conversions(const char* format)
-{
-    std::string letters;
-    for (const char* p = std::strchr(format, '%'); p != nullptr; p = std::strchr(p, '%')) {
-        ++p;
-        p += std::strspn(p, "#0- +'123456789.*hlLqjzt");
-        if (*p == '\0')
-            break;
-        if (*p != '%')
-            letters += *p;
-        ++p;
-    }
-    return letters;
-}
-
 // The catalogue's text for number, or default_text when the catalogue is not
 // open, lacks it, or has one that takes other arguments (a broken catalogue
 // must never crash the formatting).
@@ -95,7 +79,7 @@ const char* catalogue_text(int number, const char* default_text)
     if (errors.catalogue == NO_CATALOGUE)
         return default_text;
     const char* text = catgets(errors.catalogue, CATALOGUE_SET, number, default_text);
-    if (text == nullptr || conversions(text) != conversions(default_text))
+    if (text == nullptr || printf_conversions(text) != printf_conversions(default_text))
         return default_text;
     return text;
 }

@@ -1,5 +1,6 @@
 #include "toi/toi_cmds.h"
 
+#include <tcl.h>
 #include <unistd.h>
 
 #include <algorithm>

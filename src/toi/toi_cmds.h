@@ -5,30 +5,30 @@
 #ifndef KITSETUP_TOI_TOI_CMDS_H
 #define KITSETUP_TOI_TOI_CMDS_H
 
-#include <tcl.h>
+struct Tcl_Interp;
 
-int cmd_load_resources(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_popup_dialog(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_popdown_dialog(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_takedown_dialog(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_format_text(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_center_dialog(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_set_value(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_set_resource(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_get_value(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_enable_object(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_disable_object(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_set_busy(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_clear_busy(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_get_cursor(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_set_cursor(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_set_cb(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_confirm(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_error(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_information(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_warning(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_clone(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_update_resources(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
-int cmd_event_flush(ClientData name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_load_resources(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_popup_dialog(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_popdown_dialog(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_takedown_dialog(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_format_text(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_center_dialog(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_set_value(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_set_resource(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_get_value(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_enable_object(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_disable_object(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_set_busy(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_clear_busy(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_get_cursor(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_set_cursor(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_set_cb(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_confirm(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_error(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_information(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_warning(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_clone(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_update_resources(void* name, Tcl_Interp* interp, int argc, const char** argv);
+int cmd_event_flush(void* name, Tcl_Interp* interp, int argc, const char** argv);
 
 #endif
