@@ -99,8 +99,7 @@ l_cmd::l_cmd(l_product* list, product* owner, const listring& product_id)
     : typed_list<cmd>(CMD_LABELS), prod_(owner), prod_list_(list)
 {
     open_installer_catalogue();
-    const char* arch_value = std::getenv(ARCH_VAR.c_str());
-    listring arch(arch_value == nullptr ? "" : arch_value);
+    listring arch = architecture();
     if (arch.is_empty() && !warning(catalogue_text(DEF_ARCH_NOT_DEFINED), true))
         shutdown(-1);
     config_file_ = config_file_path(arch, product_id);

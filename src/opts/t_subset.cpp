@@ -160,7 +160,7 @@ int t_subset::parse_config()
     errno = 0;
     listream file(file_.c_str());
     if (!file.is_open()) {
-        int open_errno = errno != 0 ? errno : ENOENT;
+        int open_errno = errno;
         error(format_message(DEF_CANT_OPEN_FILE, file_.c_str(), std::strerror(open_errno)), true);
         return -1;
     }

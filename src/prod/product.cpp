@@ -225,8 +225,7 @@ void product::resolve_catalogue_texts()
 
 listring product::command_file() const
 {
-    const char* arch = unix_getenv(ARCH_VAR);
-    return l_cmd::config_file_path(arch != nullptr ? arch : "", id_);
+    return l_cmd::config_file_path(architecture(), id_);
 }
 
 listring product::option_file() const
@@ -337,7 +336,7 @@ int product::parse_data_file()
     errno = 0;
     listream data(data_path_);
     if (!data.is_open()) {
-        int open_errno = errno != 0 ? errno : ENOENT;
+        int open_errno = errno;
         error(format_message(DEF_CANT_OPEN_FILE, data_path_.c_str(), std::strerror(open_errno)),
               true);
         return -1;
@@ -401,7 +400,7 @@ int product::write_data_file()
     errno = 0;
     std::ofstream data(data_path_.c_str(), std::ios::out | std::ios::trunc);
     if (!data.is_open()) {
-        int open_errno = errno != 0 ? errno : EACCES;
+        int open_errno = errno;
         error(format_message(DEF_CANT_OPEN_FILE, data_path_.c_str(), std::strerror(open_errno)),
               true);
         return -1;

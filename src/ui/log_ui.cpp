@@ -75,10 +75,17 @@ listring log_ui::contents() const
     return listring(text_->text().c_str());
 }
 
+void log_ui::header(const listring& line)
+{
+    text(line, false);
+    header_lines_ = text_->lines().size();
+}
+
 liboolean log_ui::is_empty() const
 {
-    for (const std::string& line : text_->lines()) {
-        if (!line.empty())
+    std::vector<std::string> lines = text_->lines();
+    for (size_t i = header_lines_; i < lines.size(); ++i) {
+        if (!lines[i].empty())
             return false;
     }
     return true;
