@@ -197,7 +197,8 @@ TEST(Catalogue, LanguageFallsBackToItsNearestInstalledCatalogue)
     write_file(install / "nls/fr_FR.UTF-8", "a file, not a language directory\n");
     const std::pair<std::string, std::string> cases[] = {
         {"en_US.UTF-8", "en"},  {"en", "en"},     {"de_DE.UTF-8", "de_DE"},
-        {"de_DE.UTF-8@euro", "de_DE@euro"},       {"de_AT", "C"},
+        {"de_DE.UTF-8@euro", "de_DE@euro"},       {"de_DE.UTF-8@other", "de_DE"},
+        {"de_AT", "C"},
         {"C.UTF-8", "C"},       {"fr_FR.UTF-8", "C"}, {"", "C"},
         {std::string(500, 'e'), "C"},             {"..", "C"},
         {"x/../..", "C"}};

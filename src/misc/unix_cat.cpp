@@ -30,8 +30,9 @@ bool plain_language_name(const std::string& lang)
 }
 
 // The names lang stands for, most specific first: the full name, the name
-// without its codeset ("en_US.UTF-8@euro" gives "en_US@euro"), the language
-// alone ("en"), then "C". A name that could leave its directory gives "C".
+// without its codeset ("de_DE.UTF-8@euro" gives "de_DE@euro", then
+// "de_DE"), the language alone ("de"), then "C". A name that could leave its
+// directory gives "C" alone.
 std::vector<std::string> language_candidates(const std::string& lang)
 {
     std::vector<std::string> names;
@@ -46,6 +47,7 @@ std::vector<std::string> language_candidates(const std::string& lang)
             std::string::size_type at = lang.find('@', dot);
             add(lang.substr(0, dot) + (at == std::string::npos ? "" : lang.substr(at)));
         }
+        add(lang.substr(0, lang.find_first_of(".@")));
         add(lang.substr(0, lang.find_first_of("_.@")));
     }
     add(DEF_LANG.c_str());
