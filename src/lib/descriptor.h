@@ -6,6 +6,7 @@
 #define KITSETUP_LIB_DESCRIPTOR_H
 
 #include <cerrno>
+#include <cstddef>
 #include <unistd.h>
 
 class descriptor {
@@ -30,6 +31,22 @@ public:
     {
         int fd = release();
         return fd < 0 || ::close(fd) == 0;
+    }
+
+    // Writes all size bytes of data, going on after interruptions: false,
+    // with errno set, on failure.
+    bool write_all(const char* data, size_t size) const
+    {
+        while (size > 0) {
+            ssize_t written = ::write(fd_, data, size);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written < 0)
+                return false;
+            data += written;
+            size -= static_cast<size_t>(written);
+        }
+        return true;
     }
 
     // Gives up ownership: the descriptor, which the caller must close.

@@ -314,28 +314,12 @@ int make_directories(const listring& path, listring& failed, int& failed_errno)
     return 0;
 }
 
-// Writes all of the n bytes of data to fd: 0, or -1 with errno set.
-int write_all(int fd, const char* data, size_t n)
-{
-    while (n > 0) {
-        ssize_t written = write(fd, data, n);
-        if (written == -1) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        data += written;
-        n -= static_cast<size_t>(written);
-    }
-    return 0;
-}
-
 // Copies everything from in to out in blocks: 0, or -1 after a message.
-int copy_data(int in, int out, const listring& from, const listring& to)
+int copy_data(const descriptor& in, const descriptor& out, const listring& from, const listring& to)
 {
     char block[COPY_BLOCK_SIZE];
     for (;;) {
-        ssize_t got = read(in, block, sizeof block);
+        ssize_t got = read(in.get(), block, sizeof block);
         if (got == 0)
             return 0;
         if (got == -1) {
@@ -345,7 +329,7 @@ int copy_data(int in, int out, const listring& from, const listring& to)
             report_system_error(DEF_BAD_TAPE_READ, from, read_errno);
             return -1;
         }
-        if (write_all(out, block, static_cast<size_t>(got)) == -1) {
+        if (!out.write_all(block, static_cast<size_t>(got))) {
             int write_errno = errno;
             report_system_error(DEF_CANT_WRITE_FILE, to, write_errno);
             return -1;
@@ -674,7 +658,7 @@ int unix_rename(const listring& from, const listring& to)
         report_system_error(DEF_CANT_OPEN_FILE, to, open_errno);
         return -1;
     }
-    int status = copy_data(in.get(), out.get(), from, to);
+    int status = copy_data(in, out, from, to);
     // A read-only descriptor loses nothing when its close fails; the copy's
     // close may report a delayed write error.
     in.close();
