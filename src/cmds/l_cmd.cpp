@@ -226,7 +226,8 @@ int l_cmd::parse_config()
 {
     listream file;
     if (!file.open(config_file_.c_str(), std::ios::in)) {
-        error(format_message(DEF_CANT_OPEN_FILE, config_file_.c_str(), std::strerror(errno)), true);
+        int open_errno = errno;
+        error(format_message(DEF_CANT_OPEN_FILE, config_file_.c_str(), std::strerror(open_errno)), true);
         return -1;
     }
     if (add_templates() != 0)

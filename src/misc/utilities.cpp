@@ -399,7 +399,7 @@ proc_desc_t* unix_proc_open(const listring& command)
     }
     std::unique_ptr<proc_desc_t> proc(new (std::nothrow) proc_desc_t{-1, nullptr, nullptr});
     if (proc == nullptr) {
-        error(format_message(DEF_NO_PIPE, std::strerror(ENOMEM)), true);
+        error(format_message(DEF_NO_MEMORY), true);
         return nullptr;
     }
 

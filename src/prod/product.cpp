@@ -3,9 +3,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fstream>
+#include <fcntl.h>
+#include <sstream>
+#include <string>
 
 #include "cmds/l_cmd.h"
+#include "lib/descriptor.h"
 #include "lib/l_listring.h"
 #include "lib/listream.h"
 #include "lib/listrstream.h"
@@ -23,6 +26,24 @@
 #include "ui/msgs.h"
 
 namespace {
+
+// Replaces the contents of path with text: 0, or -1 after a message with the
+// error of the call that failed.
+int write_whole_file(const listring& path, const std::string& text)
+{
+    descriptor file(open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!file.valid()) {
+        int open_errno = errno;
+        error(format_message(DEF_CANT_OPEN_FILE, path.c_str(), std::strerror(open_errno)), true);
+        return -1;
+    }
+    if (!file.write_all(text.data(), text.size()) || !file.close()) {
+        int write_errno = errno;
+        error(format_message(DEF_CANT_WRITE_FILE, path.c_str(), std::strerror(write_errno)), true);
+        return -1;
+    }
+    return 0;
+}
 
 const unsigned PRODUCT_CODE_CHARACTERS = 3;
 const int HIGHEST_VERSION = 99;
@@ -397,14 +418,7 @@ int product::write_data_file()
 {
     if (!valid_directory(TARNU_DIR) && create_dir(TARNU_DIR) != 0)
         return -1;
-    errno = 0;
-    std::ofstream data(data_path_.c_str(), std::ios::out | std::ios::trunc);
-    if (!data.is_open()) {
-        int open_errno = errno;
-        error(format_message(DEF_CANT_OPEN_FILE, data_path_.c_str(), std::strerror(open_errno)),
-              true);
-        return -1;
-    }
+    std::ostringstream data;
     data << TARGET_STRING << ":\t" << target_ << ";\n";
     if (media_ == MEDIA_FILESERVER)
         data << INSTALLED_TYPE_STRING << ":\t" << TRUE_STRING << ";\n";
@@ -419,12 +433,7 @@ int product::write_data_file()
             data << option->name() << " ";
     }
     data << ";\n";
-    data.close();
-    if (data.fail()) {
-        error(format_message(DEF_CANT_OPEN_FILE, data_path_.c_str(), std::strerror(EIO)), true);
-        return -1;
-    }
-    return 0;
+    return write_whole_file(data_path_, data.str());
 }
 
 int product::setup_user()
