@@ -1,5 +1,6 @@
 #include "prod/l_prim_opt.h"
 
+#include <memory>
 #include <new>
 
 #include "lib/listream.h"
@@ -99,15 +100,14 @@ prim_opt* l_prim_opt::elem(const listring& name) const
 
 int l_prim_opt::parse_record(const listring& record, int option_number)
 {
-    prim_opt* option = new (std::nothrow) prim_opt;
+    std::unique_ptr<prim_opt> option(new (std::nothrow) prim_opt);
     if (option == nullptr) {
         report_list_add_error(labels(), "");
         return -1;
     }
-    if (add(option) != 0) {
-        delete option;
+    if (add(option.get()) != 0)
         return -1;
-    }
+    option.release();
     return for_each_parameter(record, catalogue_, [this, option_number](const listring& keyword,
                                                                       const listring& value) {
         return apply_parameter(keyword, value, option_number) != 0 ? -1 : 0;

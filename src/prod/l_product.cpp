@@ -1,5 +1,6 @@
 #include "prod/l_product.h"
 
+#include <memory>
 #include <new>
 
 #include "misc/lidefs.h"
@@ -27,15 +28,15 @@ l_product::~l_product()
 // the new product gets its own interpreter and lists.
 int l_product::add(const product& p)
 {
-    product* copy = new (std::nothrow) product(this, p.id());
+    std::unique_ptr<product> copy(new (std::nothrow) product(this, p.id()));
     if (copy == nullptr) {
         report_list_add_error(labels(), p.short_description());
         return -1;
     }
-    int status = add(copy);
-    if (status != 0)
-        delete copy;
-    return status;
+    if (add(copy.get()) != 0)
+        return -1;
+    copy.release();
+    return 0;
 }
 
 product* l_product::elem(const listring& id) const
@@ -64,14 +65,13 @@ void l_product::collect_ids(l_listring& ids)
 void l_product::fill(const l_listring& ids)
 {
     for (unsigned i = 0; i < ids.entries(); ++i) {
-        product* made = new (std::nothrow) product(this, *ids.elem(i));
+        std::unique_ptr<product> made(new (std::nothrow) product(this, *ids.elem(i)));
         if (made == nullptr) {
             report_list_add_error(labels(), *ids.elem(i));
             shutdown(-1);
         }
-        if (add(made) != 0) {
-            delete made;
+        if (add(made.get()) != 0)
             shutdown(-1);
-        }
+        made.release();
     }
 }

@@ -102,9 +102,9 @@ liboolean names_string(const l_listring& list, const listring& s)
 
 product::product(l_product* list, const listring& id)
     : product_list_(list),
-      child_procs_(new l_proc_desc),
-      installed_option_ids_(new l_listring),
-      installed_product_ids_(new l_listring)
+      child_procs_(std::make_unique<l_proc_desc>()),
+      installed_option_ids_(std::make_unique<l_listring>()),
+      installed_product_ids_(std::make_unique<l_listring>())
 {
     // Without the catalogue the user may choose to stop here.
     if (!open_installer_catalogue())
@@ -140,11 +140,9 @@ product::~product()
 {
     discard_initialisation();
     unix_catclose(catalogue_);
-    delete child_procs_;
+    // The identifier lists never free their strings themselves.
     installed_option_ids_->delete_all();
-    delete installed_option_ids_;
     installed_product_ids_->delete_all();
-    delete installed_product_ids_;
 }
 
 // Each entry is a key up to a colon or the end of its line, then for a known
@@ -317,28 +315,26 @@ cmd* product::cmd_templates(cmd_t kind) const
 
 void product::discard_initialisation()
 {
-    delete install_opts_;
-    install_opts_ = nullptr;
-    delete primary_opts_;
-    primary_opts_ = nullptr;
-    delete cmd_templates_;
-    cmd_templates_ = nullptr;
+    // The options go before the command templates they use.
+    install_opts_.reset();
+    primary_opts_.reset();
+    cmd_templates_.reset();
     initialised_ = false;
 }
 
 int product::initialise()
 {
     discard_initialisation();
-    cmd_templates_ = new l_cmd(product_list_, this, id_);
+    cmd_templates_ = std::make_unique<l_cmd>(product_list_, this, id_);
     if (cmd_templates_->parse_config() != 0)
         return -1;
-    primary_opts_ = new l_prim_opt(product_list_, this, option_file(), catalogue_);
+    primary_opts_ = std::make_unique<l_prim_opt>(product_list_, this, option_file(), catalogue_);
     int options = primary_opts_->parse_config();
     if (options < 0)
         return -1;
     // Without an option file the product simply has no primary options.
     has_primary_options_ = options == 0;
-    install_opts_ = new prod_opts(product_list_, this);
+    install_opts_ = std::make_unique<prod_opts>(product_list_, this);
     if (install_opts_->parse_config() != 0)
         return -1;
     initialised_ = true;
