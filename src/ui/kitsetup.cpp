@@ -1,18 +1,17 @@
 #include "ui/kitsetup.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <algorithm>
 #include <memory>
 #include <unistd.h>
 #include <utility>
 
 #include "lib/descriptor.h"
-
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
 #include "prod/product.h"
