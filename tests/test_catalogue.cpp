@@ -79,6 +79,7 @@ TEST(UnixCatopen, OpensTheLanguageAndArchitectureCatalogue)
     EXPECT_EQ(unix_catopen("absent", 0), CATALOGUE_FAILED);
 }
 
+// The "C" catalogue serves an uninstalled language without a warning.
 TEST(UnixCatopenDeathTest, UninstalledLanguageSwitchesTheProcessToC)
 {
     // Run in a child: the switch changes the environment and the locale.
@@ -99,9 +100,7 @@ TEST(UnixCatopenDeathTest, UninstalledLanguageSwitchesTheProcessToC)
                       std::string(std::getenv("LANG")) == "C" &&
                       std::string(std::getenv("NLSPATH")) ==
                           "/opt/tarnu/install/nls/C/" KITSETUP_KARCH "/%N.cat" &&
-                      recorder.texts().size() == 1 &&
-                      recorder.texts()[0].find("(LANG=xx_XX.UTF-8)") != std::string::npos &&
-                      recorder.texts()[0].find("\"C\"") != std::string::npos;
+                      recorder.texts().empty();
             std::exit(ok ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");

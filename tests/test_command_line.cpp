@@ -4,7 +4,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "run_program.h"
 
@@ -181,18 +183,48 @@ TEST(Catalogue, MissingCatalogueWarnsOnceAndUsesDefaults)
               "kitsetup Error: The DISPLAY environment variable must be set.\n");
 }
 
-TEST(Catalogue, UninstalledLanguageFallsBackToTheCCatalogue)
+// Each LANG finds its nearest installed catalogue without a warning; a LANG
+// that is odd or tries to leave nls gets the "C" one.
+TEST(Catalogue, LanguageFallsBackToItsNearestInstalledCatalogue)
 {
     temp_dir install;
-    install_catalogue(install, "kitsetup", "216 \"DISPLAY from the C catalogue.\"\n");
+    for (const char* language : {"C", "en", "de_DE", "de_DE@euro"})
+        make_catalogue(install / ("nls/" + std::string(language) + "/" KITSETUP_KARCH "/kitsetup.cat"),
+                       "$quote \"\n$set 1\n216 \"" + std::string(language) + " text\"\n");
+    // Where LANG=".." would lead, and a directory for "x/../.." to pass through.
+    make_catalogue(install / KITSETUP_KARCH "/kitsetup.cat", "$set 1\n216 outside nls\n");
+    write_file(install / "nls/x/.keep", "");
+    write_file(install / "nls/fr_FR.UTF-8", "a file, not a language directory\n");
+    const std::pair<std::string, std::string> cases[] = {
+        {"en_US.UTF-8", "en"},  {"en", "en"},     {"de_DE.UTF-8", "de_DE"},
+        {"de_DE.UTF-8@euro", "de_DE@euro"},       {"de_DE.UTF-8@other", "de_DE"},
+        {"de_AT", "C"},
+        {"C.UTF-8", "C"},       {"fr_FR.UTF-8", "C"}, {"", "C"},
+        {std::string(500, 'e'), "C"},             {"..", "C"},
+        {"x/../..", "C"}};
+    for (const auto& [lang, expected] : cases) {
+        test_environment environment = good_environment();
+        environment.set("DISPLAY", nullptr).set("LANG", lang.c_str());
+        program_result result = run({"-dir", install.path()}, environment);
+        EXPECT_EQ(result.status, 0) << lang;
+        EXPECT_EQ(result.err, "kitsetup Error: " + expected + " text\n") << "LANG=" << lang;
+    }
+}
+
+TEST(Catalogue, UninstalledLanguageWithoutAnyCatalogueSaysSo)
+{
+    temp_dir install;
     test_environment environment = good_environment();
     environment.set("DISPLAY", nullptr).set("LANG", "xx_XX.UTF-8");
     program_result result = run({"-dir", install.path()}, environment);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err,
+    std::string err = result.err;
+    std::replace(err.begin(), err.end(), '\n', ' ');
+    EXPECT_EQ(err,
               "kitsetup Warning: Native Language Interface Libraries (LANG=xx_XX.UTF-8) have not "
-              "been found on\nyour system. This will result in default language \"C\" being used.\n"
-              "kitsetup Error: DISPLAY from the C catalogue.\n");
+              "been found on your system. This will result in default language \"C\" being used. "
+              "kitsetup Warning: Unable to open kitsetup Message Catalogue. "
+              "kitsetup Error: The DISPLAY environment variable must be set. ");
 }
 
 TEST(ProgramName, ALinkedNameNamesTheVersionAndTheCatalogue)

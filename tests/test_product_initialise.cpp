@@ -2,7 +2,11 @@
 // subset tree read in order, each failure ending it; applying a primary
 // option; the installed-product data file; the user set-up script. Records
 // in /opt/tarnu are only ever made on a private /opt in a forked check.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -203,6 +207,14 @@ TEST_F(initialise_steps, data_file_round_trip_and_damaged_entries)
         checks.expect(text, "Unable to parse line 3 in file \"/opt/tarnu/.kps30.dat\".\n"
                             "Error parsing /opt/tarnu/.kps30.dat, \"Node Installation\" must be "
                             "followed by a valid flag.\n");
+
+        // A write that fails reports the system's own reason.
+        std::remove("/opt/tarnu/.kps30.dat");
+        checks.expect(std::to_string(symlink("/dev/full", "/opt/tarnu/.kps30.dat")), "0");
+        recorder.clear();
+        checks.expect(std::to_string(kps_.write_data_file()), "-1");
+        checks.expect(recorder.texts().empty() ? "" : recorder.texts()[0],
+                      "Unable to create /opt/tarnu/.kps30.dat. " + std::string(std::strerror(ENOSPC)));
         return checks.status();
     }, false, true);
     EXPECT_CHILD_PASSED(status, "data file in a private /opt");

@@ -86,14 +86,19 @@ TEST(SetupDirectories, MissingDirectoryIsReportedAndLeavesTheLayout)
     EXPECT_EQ(text(CONFIG_FILE_DIR), text(before));
 }
 
-TEST(SignalsDeathTest, InterruptShutsDownWithTheSignalNumber)
+// Before the event loop runs there is nothing to save: the program ends at
+// once, with the signal's number as its status.
+TEST(SignalsDeathTest, InterruptOrTerminationBeforeTheEventLoopEndsWithTheSignalNumber)
 {
-    EXPECT_EXIT(
-        {
-            handle_signals();
-            raise(SIGINT);
-        },
-        testing::ExitedWithCode(2), "");
+    for (int signal_number : {SIGINT, SIGTERM}) {
+        EXPECT_EXIT(
+            {
+                handle_signals();
+                raise(signal_number);
+            },
+            testing::ExitedWithCode(signal_number), "")
+            << "signal " << signal_number;
+    }
 }
 
 TEST(SignalsDeathTest, CrashesEndWithTheInternalErrorAnd255)

@@ -3,6 +3,8 @@
 // file-name translation and the environment.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <pwd.h>
 
 #include <cstdlib>
@@ -105,14 +107,18 @@ TEST(translate_filename, expands_leading_variables_and_home_directories)
         EXPECT_EQ(std::string(OI_translate_filename(name.c_str()).c_str()), expected) << name;
 }
 
-// putenv keeps the very string it is given: the entry must be a copy.
-TEST(environment, putenv_keeps_its_own_copy)
+// The environment keeps its own copy of the value, and a name the C library
+// refuses comes back as a failure with its errno.
+TEST(environment, setenv_copies_the_value_and_reports_a_bad_name)
 {
     {
-        listring entry("KIT_TEST_PUT=first value");
-        EXPECT_EQ(unix_putenv(entry), 0);
-        entry = "KIT_TEST_PUT=overwritten in place";
+        listring value("first value");
+        EXPECT_EQ(unix_setenv("KIT_TEST_PUT", value), 0);
+        value = "overwritten in place";
     }
     EXPECT_STREQ(unix_getenv("KIT_TEST_PUT"), "first value");
     unsetenv("KIT_TEST_PUT");
+    errno = 0;
+    EXPECT_EQ(unix_setenv("KIT=TEST", "x"), -1);
+    EXPECT_EQ(errno, EINVAL);
 }

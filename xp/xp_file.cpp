@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include "lib/descriptor.h"
 #include "xp/xp.h"
 #include "xp/xp_internal.h"
 
@@ -28,37 +29,12 @@ const size_t COPY_BLOCK = 4096;
 
 XpDefaults_t remembered_type = XP_SYSTEM_DEFAULTS;
 
-// An open descriptor, closed when it goes; close() closes it earlier and
-// tells whether that worked, since a delayed write error can show only there.
-class descriptor {
-public:
-    explicit descriptor(int fd = -1) : fd_(fd) {}
-    ~descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    descriptor(const descriptor&) = delete;
-    descriptor& operator=(const descriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    bool close()
-    {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-// A file made by mkstemp from pattern, removed when the object goes unless
+// A file made by mkostemp from pattern (closed on exec), removed when the object goes unless
 // kept (after it was renamed into place) or removed earlier.
 class temp_file {
 public:
     explicit temp_file(std::string pattern)
-        : path_(std::move(pattern)), fd_(mkstemp(path_.data())), gone_(!fd_.valid())
+        : path_(std::move(pattern)), fd_(mkostemp(path_.data(), O_CLOEXEC)), gone_(!fd_.valid())
     {
     }
     ~temp_file() { remove(); }

@@ -98,8 +98,7 @@ l_cmd::l_cmd(l_product* list, product* owner, const listring& product_id)
     : typed_list<cmd>(CMD_LABELS), prod_(owner), prod_list_(list)
 {
     open_installer_catalogue();
-    const char* arch_value = std::getenv(ARCH_VAR.c_str());
-    listring arch(arch_value == nullptr ? "" : arch_value);
+    listring arch = architecture();
     if (arch.is_empty() && !warning(catalogue_text(DEF_ARCH_NOT_DEFINED), true))
         end_program(-1);
     config_file_ = config_file_path(arch, product_id);
@@ -226,7 +225,8 @@ int l_cmd::parse_config()
 {
     listream file;
     if (!file.open(config_file_.c_str(), std::ios::in)) {
-        error(format_message(DEF_CANT_OPEN_FILE, config_file_.c_str(), std::strerror(errno)), true);
+        int open_errno = errno;
+        error(format_message(DEF_CANT_OPEN_FILE, config_file_.c_str(), std::strerror(open_errno)), true);
         return -1;
     }
     if (add_templates() != 0)

@@ -1,8 +1,10 @@
 #include "misc/unix_cat.h"
 
+#include <algorithm>
+#include <climits>
 #include <clocale>
-#include <cstdio>
-#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "misc/lidefs.h"
 #include "misc/utilities.h"
@@ -16,59 +18,106 @@ namespace {
 // The environment's value of name, or "" when unset.
 const char* environment_value(const listring& name)
 {
-    const char* value = std::getenv(name);
+    const char* value = unix_getenv(name);
     return value == nullptr ? "" : value;
 }
 
-// MESSAGES_DIR/lang/KARCH/name.cat
-listring catalogue_path(const listring& name, const char* lang)
+// True when lang can name one directory below another and nothing else: no
+// "/" or "..", not ".", not empty and not longer than a file name may be.
+bool plain_language_name(const std::string& lang)
 {
-    listring path(MESSAGES_DIR);
-    path += "/";
-    path += lang;
-    path += "/";
-    path += environment_value(ARCH_VAR);
-    path += "/";
-    path += name;
-    path += STRING_FILE_EXTENSION;
-    return path;
+    return !lang.empty() && lang.size() <= NAME_MAX && lang != "." &&
+           lang.find('/') == std::string::npos && lang.find("..") == std::string::npos;
+}
+
+// The names lang stands for, most specific first: the full name, the name
+// without its codeset ("de_DE.UTF-8@euro" gives "de_DE@euro", then
+// "de_DE"), the language alone ("de"), then "C". A name that could leave its
+// directory gives "C" alone.
+std::vector<std::string> language_candidates(const std::string& lang)
+{
+    std::vector<std::string> names;
+    auto add = [&names](const std::string& name) {
+        if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    };
+    if (plain_language_name(lang)) {
+        add(lang);
+        std::string::size_type dot = lang.find('.');
+        if (dot != std::string::npos) {
+            std::string::size_type at = lang.find('@', dot);
+            add(lang.substr(0, dot) + (at == std::string::npos ? "" : lang.substr(at)));
+        }
+        add(lang.substr(0, lang.find_first_of(".@")));
+        add(lang.substr(0, lang.find_first_of("_.@")));
+    }
+    add(DEF_LANG.c_str());
+    return names;
+}
+
+// KARCH/name.cat: a catalogue's place below its language directory.
+listring catalogue_file(const listring& name)
+{
+    listring file(architecture());
+    file += "/";
+    file += name;
+    file += STRING_FILE_EXTENSION;
+    return file;
 }
 
 // Switches the process to the "C" language for the rest of the run: its
-// children see LANG=C and an NLSPATH into the "C" catalogues.
+// children see LANG=C and an NLSPATH into the "C" catalogues. False with
+// errno set when the environment could not be changed.
 liboolean fall_back_to_c_language()
 {
-    static char lang_entry[MESSAGE_BUFFER_SIZE];
-    static char nlspath_entry[MESSAGE_BUFFER_SIZE];
-    std::snprintf(lang_entry, sizeof lang_entry, "%s=%s", LANG_VAR.c_str(), DEF_LANG.c_str());
-    std::snprintf(nlspath_entry, sizeof nlspath_entry, "NLSPATH=%s%cinstall%cnls%c%s%c%s%c%%N.cat",
-                  environment_value(TARNU_VAR), '/', '/', '/', DEF_LANG.c_str(), '/',
-                  environment_value(ARCH_VAR), '/');
-    if (putenv(lang_entry) != 0 || putenv(nlspath_entry) != 0)
+    listring nlspath(environment_value(TARNU_VAR));
+    nlspath += "/install/nls/";
+    nlspath += DEF_LANG;
+    nlspath += "/";
+    nlspath += architecture();
+    nlspath += "/%N.cat";
+    if (unix_setenv(LANG_VAR, DEF_LANG) != 0 || unix_setenv("NLSPATH", nlspath) != 0)
         return false;
-    return std::setlocale(LC_ALL, DEF_LANG) != nullptr;
+    std::setlocale(LC_ALL, DEF_LANG);
+    return true;
 }
 
 }  // namespace
+
+listring language_file(const listring& dir, const listring& file)
+{
+    for (const std::string& language : language_candidates(environment_value(LANG_VAR))) {
+        listring path(dir);
+        path += "/";
+        path += language.c_str();
+        path += "/";
+        path += file;
+        if (valid_file(path, R_OK))
+            return path;
+    }
+    return listring();
+}
 
 liboolean unix_setlocale()
 {
     return std::setlocale(LC_ALL, "") != nullptr;
 }
 
+// The catalogue is looked for under the language the user asked for, before
+// a missing locale switches the process to "C".
 nl_catd unix_catopen(const listring& name, int flag)
 {
     listring lang(environment_value(LANG_VAR));
-    if (lang.is_empty())
-        lang = DEF_LANG;
-    if (unix_setlocale())
-        return catopen(catalogue_path(name, lang), flag);
-
-    if (!fall_back_to_c_language())
+    listring path = language_file(MESSAGES_DIR, catalogue_file(name));
+    if (!unix_setlocale()) {
+        if (!fall_back_to_c_language())
+            error(format_message(DEF_NO_MEMORY), true);
+        if (path.is_empty())
+            warning(format_message(DEF_NO_LOCALE, lang.c_str(), DEF_LANG.c_str()), true);
+    }
+    if (path.is_empty())
         return CATALOGUE_FAILED;
-    nl_catd handle = catopen(catalogue_path(name, DEF_LANG), flag);
-    warning(format_message(DEF_NO_LOCALE, lang.c_str(), DEF_LANG.c_str()), true);
-    return handle;
+    return catopen(path, flag);
 }
 
 const char* unix_catgets(nl_catd handle, int set, int number, const listring& default_text)

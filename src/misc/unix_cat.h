@@ -1,6 +1,6 @@
-// Message catalogues: thin wrappers over catopen/catgets/catclose that fall
-// back to the "C" language when the environment's language is not installed
-// and to the built-in text when a message cannot be found.
+// Message catalogues: thin wrappers over catopen/catgets/catclose that find
+// the nearest installed language for LANG (down to "C") and fall back to the
+// built-in text when a message cannot be found.
 #ifndef KITSETUP_MISC_UNIX_CAT_H
 #define KITSETUP_MISC_UNIX_CAT_H
 
@@ -12,9 +12,17 @@
 // Base name under which the program was invoked; names its catalogue.
 extern listring ERROR_CATALOGUE;
 
-// Opens MESSAGES_DIR/LANG/KARCH/name.cat. When the environment's language is
-// not installed, switches the process to "C" (environment and locale), opens
-// the "C" catalogue and warns. Returns CATALOGUE_FAILED on failure.
+// dir/<language>/file for the first language directory holding a readable
+// file, trying the full LANG, LANG without its codeset, the language alone,
+// then "C"; empty when none does. A LANG with "/" or ".." in it, empty or too
+// long gives "C" alone, so the path never leaves dir. Catalogues, language
+// resource files and help files are all found this way.
+listring language_file(const listring& dir, const listring& file);
+
+// Opens the catalogue MESSAGES_DIR/<language>/KARCH/name.cat that
+// language_file finds. When the environment's locale is not installed, the
+// process switches to "C" (environment and locale); that is worth a warning
+// only when no catalogue was found either. CATALOGUE_FAILED on failure.
 nl_catd unix_catopen(const listring& name, int flag);
 
 // The message, or default_text when the handle is not open or lacks it.

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <sys/ioctl.h>
 #include <sys/mtio.h>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "lib/descriptor.h"
 #include "lib/listream.h"
 #include "misc/lidefs.h"
 #include "lib/msgs.h"
@@ -33,7 +35,7 @@ const unsigned CWD_BUFFER_SIZE = 1024;
 const unsigned TIME_BUFFER_SIZE = 100;
 const unsigned PRODUCT_CODE_LENGTH = 5;
 const mode_t NEW_DIRECTORY_MODE = 0755;
-const char WRITE_TEST_FILE[] = "kitsetup.test";
+const char WRITE_TEST_FILE[] = "kitsetup.test.";
 
 // Shows message formatted with object and the system's text for error_number.
 void report_system_error(const kit_message& message, const listring& object, int error_number)
@@ -124,43 +126,56 @@ pid_t fork_watched_child()
     return pid;
 }
 
-// Makes a pipe's read end non-blocking and closed on exec, so that children
-// started later do not inherit it: 0, or -1 with errno set.
-int prepare_read_end(int fd)
+// A pipe to a child's output stream. Both ends are closed on exec, so that
+// no child inherits another's pipe; the read end does not block.
+struct child_pipe {
+    descriptor read_end;
+    descriptor write_end;
+};
+
+// Opens p: 0, or -1 with errno set.
+int open_child_pipe(child_pipe& p)
 {
-    int status_flags = fcntl(fd, F_GETFL);
-    if (status_flags == -1 || fcntl(fd, F_SETFL, status_flags | O_NONBLOCK) == -1)
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) == -1)
         return -1;
-    int descriptor_flags = fcntl(fd, F_GETFD);
-    if (descriptor_flags == -1 || fcntl(fd, F_SETFD, descriptor_flags | FD_CLOEXEC) == -1)
+    p.read_end.reset(ends[0]);
+    p.write_end.reset(ends[1]);
+    int status_flags = fcntl(ends[0], F_GETFL);
+    if (status_flags == -1 || fcntl(ends[0], F_SETFL, status_flags | O_NONBLOCK) == -1)
         return -1;
     return 0;
 }
 
-void close_pipe(const int ends[2])
+// Closes a stream that owns its descriptor.
+struct stream_closer {
+    void operator()(FILE* stream) const { std::fclose(stream); }
+};
+using owned_stream = std::unique_ptr<FILE, stream_closer>;
+
+// A stream reading fd, which passes to the stream; null with errno set, fd
+// then still held.
+owned_stream read_stream(descriptor& fd)
 {
-    close(ends[0]);
-    close(ends[1]);
+    owned_stream stream(fdopen(fd.get(), "r"));
+    if (stream != nullptr)
+        fd.release();
+    return stream;
 }
 
 // The child's side of unix_proc_open: the pipes become standard output and
 // error, standard input is closed, a new process group is made, and the
-// shell runs command. Never returns.
+// shell runs command. Never returns; exec closes every pipe descriptor.
 [[noreturn]] void run_child(const listring& command, int out_fd, int err_fd)
 {
     // Copies above the standard descriptors, so that neither dup2 can
     // overwrite the other pipe when the parent had a standard stream closed.
-    int out_copy = fcntl(out_fd, F_DUPFD, STDERR_FILENO + 1);
-    int err_copy = fcntl(err_fd, F_DUPFD, STDERR_FILENO + 1);
+    int out_copy = fcntl(out_fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    int err_copy = fcntl(err_fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
     if (out_copy == -1 || err_copy == -1 || dup2(err_copy, STDERR_FILENO) == -1 ||
         dup2(out_copy, STDOUT_FILENO) == -1)
         _exit(EXIT_FAILURE);
-    close(out_copy);
-    close(err_copy);
-    if (out_fd > STDERR_FILENO)
-        close(out_fd);
-    if (err_fd > STDERR_FILENO)
-        close(err_fd);
+    // The child's input is closed on purpose, so a command never waits for it.
     close(STDIN_FILENO);
 
     if (setpgid(0, 0) == -1) {
@@ -221,12 +236,12 @@ liboolean position_tape_in_child(int fd, const listring& device)
     return true;
 }
 
-// Opens device for reading: the descriptor, or -1 after taking the busy box
-// down and showing why.
-int open_tape_device(const listring& device)
+// Opens device for reading: the descriptor, or an invalid one after taking
+// the busy box down and showing why.
+descriptor open_tape_device(const listring& device)
 {
-    int fd = open(device, O_RDONLY);
-    if (fd == -1) {
+    descriptor fd(open(device, O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
         int open_errno = errno;
         popdown_busy();
         report_system_error(DEF_CANNOT_OPEN_DEV, device, open_errno);
@@ -238,15 +253,15 @@ int open_tape_device(const listring& device)
 // Shows the reason and gives false when they are not the label.
 liboolean device_holds_label(const listring& device)
 {
-    int fd = open_tape_device(device);
-    if (fd == -1)
+    descriptor fd = open_tape_device(device);
+    if (!fd.valid())
         return false;
     char label[10] = {};
     const unsigned label_length = 9;
-    ssize_t got = read(fd, label, label_length);
+    ssize_t got = read(fd.get(), label, label_length);
     int read_errno = errno;
     // A read-only descriptor loses nothing when its close fails.
-    close(fd);
+    fd.close();
     popdown_busy();
     if (got == -1) {
         report_system_error(DEF_BAD_TAPE_READ, device, read_errno);
@@ -295,28 +310,12 @@ int make_directories(const listring& path, listring& failed, int& failed_errno)
     return 0;
 }
 
-// Writes all of the n bytes of data to fd: 0, or -1 with errno set.
-int write_all(int fd, const char* data, size_t n)
-{
-    while (n > 0) {
-        ssize_t written = write(fd, data, n);
-        if (written == -1) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        data += written;
-        n -= static_cast<size_t>(written);
-    }
-    return 0;
-}
-
 // Copies everything from in to out in blocks: 0, or -1 after a message.
-int copy_data(int in, int out, const listring& from, const listring& to)
+int copy_data(const descriptor& in, const descriptor& out, const listring& from, const listring& to)
 {
     char block[COPY_BLOCK_SIZE];
     for (;;) {
-        ssize_t got = read(in, block, sizeof block);
+        ssize_t got = read(in.get(), block, sizeof block);
         if (got == 0)
             return 0;
         if (got == -1) {
@@ -326,7 +325,7 @@ int copy_data(int in, int out, const listring& from, const listring& to)
             report_system_error(DEF_BAD_TAPE_READ, from, read_errno);
             return -1;
         }
-        if (write_all(out, block, static_cast<size_t>(got)) == -1) {
+        if (!out.write_all(block, static_cast<size_t>(got))) {
             int write_errno = errno;
             report_system_error(DEF_CANT_WRITE_FILE, to, write_errno);
             return -1;
@@ -380,65 +379,49 @@ int parse_integer(const listring& s, liboolean* consumed)
 
 proc_desc_t* unix_proc_open(const listring& command)
 {
-    int out_pipe[2];
-    int err_pipe[2];
-    if (pipe(out_pipe) == -1) {
+    child_pipe out_pipe;
+    child_pipe err_pipe;
+    if (open_child_pipe(out_pipe) == -1 || open_child_pipe(err_pipe) == -1) {
         int pipe_errno = errno;
         error(format_message(DEF_NO_PIPE, std::strerror(pipe_errno)), true);
         return nullptr;
     }
-    if (pipe(err_pipe) == -1) {
-        int pipe_errno = errno;
-        close_pipe(out_pipe);
-        error(format_message(DEF_NO_PIPE, std::strerror(pipe_errno)), true);
+    owned_stream out = read_stream(out_pipe.read_end);
+    owned_stream err = out == nullptr ? nullptr : read_stream(err_pipe.read_end);
+    if (err == nullptr) {
+        int stream_errno = errno;
+        error(format_message(DEF_NO_PIPE, std::strerror(stream_errno)), true);
         return nullptr;
     }
-    proc_desc_t* proc = nullptr;
-    if (prepare_read_end(out_pipe[0]) == 0 && prepare_read_end(err_pipe[0]) == 0) {
-        proc = new (std::nothrow) proc_desc_t{-1, nullptr, nullptr};
-        if (proc != nullptr) {
-            proc->out = fdopen(out_pipe[0], "r");
-            proc->err = proc->out == nullptr ? nullptr : fdopen(err_pipe[0], "r");
-        } else {
-            errno = ENOMEM;
-        }
-    }
-    if (proc == nullptr || proc->err == nullptr) {
-        int setup_errno = errno;
-        if (proc != nullptr && proc->out != nullptr)
-            std::fclose(proc->out);
-        else
-            close(out_pipe[0]);
-        close(err_pipe[0]);
-        close(out_pipe[1]);
-        close(err_pipe[1]);
-        delete proc;
-        error(format_message(DEF_NO_PIPE, std::strerror(setup_errno)), true);
+    std::unique_ptr<proc_desc_t> proc(new (std::nothrow) proc_desc_t{-1, nullptr, nullptr});
+    if (proc == nullptr) {
+        error(format_message(DEF_NO_MEMORY), true);
         return nullptr;
     }
 
     pid_t pid = fork_watched_child();
-    if (pid == -1) {
-        std::fclose(proc->out);
-        std::fclose(proc->err);
-        close(out_pipe[1]);
-        close(err_pipe[1]);
-        delete proc;
+    if (pid == -1)
         return nullptr;
-    }
     if (pid == 0)
-        run_child(command, out_pipe[1], err_pipe[1]);
+        run_child(command, out_pipe.write_end.get(), err_pipe.write_end.get());
 
     // The child makes its own group too; doing it here as well closes the
     // window in which a kill of the group would find nothing. Once the child
     // has run exec this fails, harmlessly.
     setpgid(pid, pid);
-    signal(SIGINT, SIG_DFL);
-    signal(SIGHUP, SIG_DFL);
-    close(out_pipe[1]);
-    close(err_pipe[1]);
+    // From the first child on an interrupt ends the installer at once.
+    struct sigaction default_action {};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    sigaction(SIGINT, &default_action, nullptr);
+    sigaction(SIGHUP, &default_action, nullptr);
+    // Only the child writes: the end of its output shows once it is gone.
+    out_pipe.write_end.close();
+    err_pipe.write_end.close();
     proc->pid = pid;
-    return proc;
+    proc->out = out.release();
+    proc->err = err.release();
+    return proc.release();
 }
 
 // Never blocks in signal context: when no child has ended (another wait took
@@ -572,13 +555,13 @@ liboolean is_nonrewind(const listring& device)
         error(format_message(DEF_BAD_SOURCE_DEVICE, device.c_str()), true);
         return false;
     }
-    int fd = open_tape_device(device);
-    if (fd == -1)
+    descriptor fd = open_tape_device(device);
+    if (!fd.valid())
         return false;
-    liboolean positioned = position_tape_in_child(fd, device);
+    liboolean positioned = position_tape_in_child(fd.get(), device);
     // Closing is what rewinds a rewinding device; a read-only descriptor
     // loses nothing when the close itself fails.
-    close(fd);
+    fd.close();
     if (!positioned) {
         popdown_busy();
         return false;
@@ -605,7 +588,8 @@ liboolean is_link(const listring& path)
     return lstat(path, &info) == 0 && S_ISLNK(info.st_mode);
 }
 
-// An empty dir names no directory, so it is not writable.
+// An empty dir names no directory, so it is not writable. The test file gets
+// a name nobody can foresee, since dir may be /tmp and the program root.
 liboolean write_access(const listring& dir)
 {
     if (dir.is_empty())
@@ -614,11 +598,13 @@ liboolean write_access(const listring& dir)
     if (test_file[test_file.length() - 1] != '/')
         test_file += '/';
     test_file += WRITE_TEST_FILE;
-    FILE* file = std::fopen(test_file, "w");
-    if (file == nullptr)
+    test_file += "XXXXXX";
+    std::vector<char> name(test_file.c_str(), test_file.c_str() + test_file.length() + 1);
+    descriptor file(mkostemp(name.data(), O_CLOEXEC));
+    if (!file.valid())
         return false;
-    liboolean closed = std::fclose(file) == 0;
-    return unix_unlink(test_file) == 0 && closed;
+    liboolean closed = file.close();
+    return unix_unlink(name.data()) == 0 && closed;
 }
 
 int create_dir(const listring& path)
@@ -658,25 +644,25 @@ int unix_rename(const listring& from, const listring& to)
         return mkdir_errno;
     }
 
-    int in = open(from, O_RDONLY);
-    if (in == -1) {
-        report_system_error(DEF_CANT_OPEN_FILE, from, errno);
+    descriptor in(open(from, O_RDONLY | O_CLOEXEC));
+    if (!in.valid()) {
+        int open_errno = errno;
+        report_system_error(DEF_CANT_OPEN_FILE, from, open_errno);
         return -1;
     }
-    int out = open(to, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (out == -1) {
+    descriptor out(open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!out.valid()) {
         int open_errno = errno;
-        close(in);
         report_system_error(DEF_CANT_OPEN_FILE, to, open_errno);
         return -1;
     }
     int status = copy_data(in, out, from, to);
-    if (close(in) == -1 && status == 0) {
-        report_system_error(DEF_CANT_OPEN_FILE, from, errno);
-        status = -1;
-    }
-    if (close(out) == -1 && status == 0) {
-        report_system_error(DEF_CANT_OPEN_FILE, to, errno);
+    // A read-only descriptor loses nothing when its close fails; the copy's
+    // close may report a delayed write error.
+    in.close();
+    if (!out.close() && status == 0) {
+        int close_errno = errno;
+        report_system_error(DEF_CANT_WRITE_FILE, to, close_errno);
         status = -1;
     }
     if (status != 0)
@@ -996,10 +982,10 @@ liboolean installed_prod_noconf(const l_listring* configured, const listring& ta
 
 int get_installed_target(const listring& data_file, listring* target)
 {
-    errno = 0;
     listream data(data_file, std::ios::in);
     if (!data.is_open()) {
-        report_system_error(DEF_CANT_OPEN_FILE, data_file, errno != 0 ? errno : ENOENT);
+        int open_errno = errno;
+        report_system_error(DEF_CANT_OPEN_FILE, data_file, open_errno);
         return -1;
     }
     data.set_delimiters(PROD_DATA_FILE_DELIMITERS);
@@ -1026,15 +1012,13 @@ const char* unix_getenv(const listring& name)
     return std::getenv(name);
 }
 
-// putenv keeps the very string it is given, so the entry is copied into
-// storage that lives for the run.
-int unix_putenv(const listring& entry)
+int unix_setenv(const listring& name, const listring& value)
 {
-    char* kept = strdup(entry);
-    if (kept == nullptr || putenv(kept) != 0) {
-        std::free(kept);
-        error(format_message(DEF_NO_MEMORY), true);
-        return -1;
-    }
-    return 0;
+    return setenv(name, value, 1) == 0 ? 0 : -1;
+}
+
+listring architecture()
+{
+    const char* value = unix_getenv(ARCH_VAR);
+    return listring(value == nullptr ? "" : value);
 }

@@ -157,8 +157,12 @@ int get_installed_target(const listring& data_file, listring* target);
 
 // The value of the environment variable name, or null when it is unset.
 const char* unix_getenv(const listring& name);
-// Puts "NAME=value" into the environment (a copy kept for the run): 0, or -1
-// after a message.
-int unix_putenv(const listring& entry);
+// Sets the environment variable name to value for this process and its
+// children: 0, or -1 with errno set (ENOMEM, or EINVAL for a bad name).
+// Reports nothing; the caller knows what the variable was for.
+int unix_setenv(const listring& name, const listring& value);
+// The value of KARCH, the machine architecture that names the binary and
+// catalogue subdirectories; empty when it is unset.
+listring architecture();
 
 #endif

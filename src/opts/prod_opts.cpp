@@ -7,14 +7,11 @@ prod_opts::prod_opts(l_product* list, product* owner)
     : t_subset(nullptr, nullptr, owner->id()),
       prod_(owner),
       prod_list_(list),
-      install_cmds_(new l_cmd(list, owner, owner->id()))
+      install_cmds_(std::make_unique<l_cmd>(list, owner, owner->id()))
 {
 }
 
-prod_opts::~prod_opts()
-{
-    delete install_cmds_;
-}
+prod_opts::~prod_opts() = default;
 
 l_cmd* prod_opts::cmd_templates()
 {

@@ -6,6 +6,8 @@
 #ifndef KITSETUP_OPTS_PROD_OPTS_H
 #define KITSETUP_OPTS_PROD_OPTS_H
 
+#include <memory>
+
 #include "opts/t_subset.h"
 
 class prod_opts : public t_subset {
@@ -19,12 +21,12 @@ public:
     l_cmd* cmd_templates() override;
     cmd* cmd_templates(cmd_t kind) override;
 
-    l_cmd* install_cmds() const { return install_cmds_; }
+    l_cmd* install_cmds() const { return install_cmds_.get(); }
 
 private:
     product* prod_;
     l_product* prod_list_;
-    l_cmd* install_cmds_;
+    std::unique_ptr<l_cmd> install_cmds_;
 };
 
 #endif

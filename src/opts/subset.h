@@ -30,8 +30,8 @@ public:
     void no_of_files(int value) { files_ = value; }
     // Appends a copy of a dependency's name: 0, or -1 after the add error.
     int add_dependency(const listring& name);
-    // Takes ownership of the nested set; any earlier one is deleted.
-    void set_suboptions(t_subset* options);
+    // Takes the nested set; any earlier one is deleted.
+    void set_suboptions(std::unique_ptr<t_subset> options);
 
     const listring& name() const { return name_; }
     const listring& description() const { return description_; }
@@ -52,7 +52,7 @@ public:
     liboolean has_dependencies() const { return dependencies_.entries() > 0; }
     const l_listring& dependencies() const { return dependencies_; }
     liboolean has_suboptions() const { return suboptions_ != nullptr; }
-    t_subset* suboptions() const { return suboptions_; }
+    t_subset* suboptions() const { return suboptions_.get(); }
 
     // Selects or deselects the subset for an installation: selected and
     // default together, as the option dialogs and primary options do.
@@ -75,7 +75,7 @@ private:
     int size_ = 0;
     int files_ = 0;
     l_listring dependencies_;
-    t_subset* suboptions_ = nullptr;
+    std::unique_ptr<t_subset> suboptions_;
 };
 
 #endif

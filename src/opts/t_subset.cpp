@@ -113,10 +113,7 @@ t_subset::t_subset(t_subset* parent, subset* owner, const listring& name)
                 : product::subset_options_file(name);
 }
 
-t_subset::~t_subset()
-{
-    delete entries_;
-}
+t_subset::~t_subset() = default;
 
 t_subset* t_subset::root()
 {
@@ -159,7 +156,7 @@ int t_subset::parse_config()
     errno = 0;
     listream file(file_.c_str());
     if (!file.is_open()) {
-        int open_errno = errno != 0 ? errno : ENOENT;
+        int open_errno = errno;
         error(format_message(DEF_CANT_OPEN_FILE, file_.c_str(), std::strerror(open_errno)), true);
         return -1;
     }
@@ -220,14 +217,14 @@ subset* t_subset::record_subset()
     return elem(record_entry_);
 }
 
-int t_subset::append(subset* option)
+int t_subset::append(std::unique_ptr<subset> option)
 {
     if (entries_ == nullptr)
-        entries_ = new l_subset;
-    if (entries_->add(option) == 0)
-        return 0;
-    delete option;
-    return -1;
+        entries_ = std::make_unique<l_subset>();
+    if (entries_->add(option.get()) != 0)
+        return -1;
+    option.release();
+    return 0;
 }
 
 int t_subset::set_name(const listring& value, int record_number)
@@ -239,9 +236,9 @@ int t_subset::set_name(const listring& value, int record_number)
               true);
         return -1;
     }
-    subset* option = new subset(this, owner_);
+    auto option = std::make_unique<subset>(this, owner_);
     option->name(value);
-    return append(option);
+    return append(std::move(option));
 }
 
 int t_subset::set_desc(const listring& value, int)
@@ -290,9 +287,9 @@ int t_subset::set_integer(const listring& value, const listring& keyword, int re
     return 0;
 }
 
-t_subset* t_subset::make_nested_set(subset* owner)
+std::unique_ptr<t_subset> t_subset::make_nested_set(subset* owner)
 {
-    t_subset* nested = new t_subset(this, owner, owner->name());
+    auto nested = std::make_unique<t_subset>(this, owner, owner->name());
     nested->parse_config();
     return nested;
 }
@@ -315,14 +312,14 @@ liboolean t_subset::unique_name(const l_subset* list, const listring& name)
 subset* t_subset::elem(unsigned index)
 {
     if (entries_ == nullptr)
-        entries_ = new l_subset;
+        entries_ = std::make_unique<l_subset>();
     return entries_->elem(index);
 }
 
 subset* t_subset::elem(const listring& name)
 {
     if (entries_ == nullptr)
-        entries_ = new l_subset;
+        entries_ = std::make_unique<l_subset>();
     return entries_->elem(name);
 }
 

@@ -5,6 +5,8 @@
 #ifndef KITSETUP_OPTS_T_SUBSET_H
 #define KITSETUP_OPTS_T_SUBSET_H
 
+#include <memory>
+
 #include "cmds/cmd.h"
 #include "lib/listring.h"
 
@@ -28,7 +30,7 @@ public:
     virtual t_subset* parent() const { return parent_; }
     virtual subset* owner() const { return owner_; }
     // The entries in file order; null until the first subset is added.
-    virtual l_subset* entries() const { return entries_; }
+    virtual l_subset* entries() const { return entries_.get(); }
     // The product, its list and its command templates, asked of the root.
     // A set whose root cannot answer shows DEF_NO_ROOT_OPTION and ends the
     // program (-1).
@@ -72,7 +74,7 @@ public:
 protected:
     // Creates and reads the nested set of owner; the sub-option dialog
     // that shows the set is built on this same class.
-    virtual t_subset* make_nested_set(subset* owner);
+    virtual std::unique_ptr<t_subset> make_nested_set(subset* owner);
 
 private:
     // Applies every parameter of one record: 0, 1 when the record was
@@ -81,7 +83,9 @@ private:
     int apply_parameter(const listring& keyword, const listring& value, int record_number);
     // The subset the current record acts on.
     subset* record_subset();
-    int append(subset* option);
+    // Adds option to the entries, which own it from then on: 0, or -1 after
+    // the list's message.
+    int append(std::unique_ptr<subset> option);
     // The root that answers for this set; ends the program (-1) after
     // DEF_NO_ROOT_OPTION when there is none.
     t_subset* answering_root();
@@ -89,7 +93,7 @@ private:
     t_subset* parent_;
     subset* owner_;
     listring file_;
-    l_subset* entries_ = nullptr;
+    std::unique_ptr<l_subset> entries_;
     subset* current_option_ = nullptr;
     // Index of the subset the record being read names.
     unsigned record_entry_ = 0;

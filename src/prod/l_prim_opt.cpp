@@ -1,5 +1,6 @@
 #include "prod/l_prim_opt.h"
 
+#include <memory>
 
 #include "lib/listream.h"
 #include "misc/config_entries.h"
@@ -98,11 +99,10 @@ prim_opt* l_prim_opt::elem(const listring& name) const
 
 int l_prim_opt::parse_record(const listring& record, int option_number)
 {
-    auto* option = new prim_opt;
-    if (add(option) != 0) {
-        delete option;
+    std::unique_ptr<prim_opt> option(new prim_opt);
+    if (add(option.get()) != 0)
         return -1;
-    }
+    option.release();
     return for_each_parameter(record, catalogue_, [this, option_number](const listring& keyword,
                                                                       const listring& value) {
         return apply_parameter(keyword, value, option_number) != 0 ? -1 : 0;

@@ -1,5 +1,6 @@
 #include "prod/l_product.h"
 
+#include <memory>
 
 #include "misc/lidefs.h"
 #include "misc/utilities.h"
@@ -25,11 +26,11 @@ l_product::~l_product()
 // the new product gets its own interpreter and lists.
 int l_product::add(const product& p)
 {
-    auto* copy = new product(this, p.id());
-    int status = add(copy);
-    if (status != 0)
-        delete copy;
-    return status;
+    std::unique_ptr<product> copy(new product(this, p.id()));
+    if (add(copy.get()) != 0)
+        return -1;
+    copy.release();
+    return 0;
 }
 
 product* l_product::elem(const listring& id) const
@@ -58,10 +59,9 @@ void l_product::collect_ids(l_listring& ids)
 void l_product::fill(const l_listring& ids)
 {
     for (unsigned i = 0; i < ids.entries(); ++i) {
-        auto* made = new product(this, *ids.elem(i));
-        if (add(made) != 0) {
-            delete made;
+        std::unique_ptr<product> made(new product(this, *ids.elem(i)));
+        if (add(made.get()) != 0)
             end_program(-1);
-        }
+        made.release();
     }
 }

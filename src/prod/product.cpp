@@ -3,9 +3,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fstream>
+#include <fcntl.h>
+#include <sstream>
+#include <string>
 
 #include "cmds/l_cmd.h"
+#include "lib/descriptor.h"
 #include "lib/l_listring.h"
 #include "lib/listream.h"
 #include "lib/listrstream.h"
@@ -22,6 +25,24 @@
 #include "lib/reporter.h"
 
 namespace {
+
+// Replaces the contents of path with text: 0, or -1 after a message with the
+// error of the call that failed.
+int write_whole_file(const listring& path, const std::string& text)
+{
+    descriptor file(open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!file.valid()) {
+        int open_errno = errno;
+        error(format_message(DEF_CANT_OPEN_FILE, path.c_str(), std::strerror(open_errno)), true);
+        return -1;
+    }
+    if (!file.write_all(text.data(), text.size()) || !file.close()) {
+        int write_errno = errno;
+        error(format_message(DEF_CANT_WRITE_FILE, path.c_str(), std::strerror(write_errno)), true);
+        return -1;
+    }
+    return 0;
+}
 
 const unsigned PRODUCT_CODE_CHARACTERS = 3;
 const int HIGHEST_VERSION = 99;
@@ -80,9 +101,9 @@ liboolean names_string(const l_listring& list, const listring& s)
 
 product::product(l_product* list, const listring& id)
     : product_list_(list),
-      child_procs_(new l_proc_desc),
-      installed_option_ids_(new l_listring),
-      installed_product_ids_(new l_listring)
+      child_procs_(std::make_unique<l_proc_desc>()),
+      installed_option_ids_(std::make_unique<l_listring>()),
+      installed_product_ids_(std::make_unique<l_listring>())
 {
     // Without the catalogue the user may choose to stop here.
     if (!open_installer_catalogue())
@@ -118,11 +139,9 @@ product::~product()
 {
     discard_initialisation();
     unix_catclose(catalogue_);
-    delete child_procs_;
+    // The identifier lists never free their strings themselves.
     installed_option_ids_->delete_all();
-    delete installed_option_ids_;
     installed_product_ids_->delete_all();
-    delete installed_product_ids_;
 }
 
 // Each entry is a key up to a colon or the end of its line, then for a known
@@ -224,8 +243,7 @@ void product::resolve_catalogue_texts()
 
 listring product::command_file() const
 {
-    const char* arch = unix_getenv(ARCH_VAR);
-    return l_cmd::config_file_path(arch != nullptr ? arch : "", id_);
+    return l_cmd::config_file_path(architecture(), id_);
 }
 
 listring product::option_file() const
@@ -296,28 +314,26 @@ cmd* product::cmd_templates(cmd_t kind) const
 
 void product::discard_initialisation()
 {
-    delete install_opts_;
-    install_opts_ = nullptr;
-    delete primary_opts_;
-    primary_opts_ = nullptr;
-    delete cmd_templates_;
-    cmd_templates_ = nullptr;
+    // The options go before the command templates they use.
+    install_opts_.reset();
+    primary_opts_.reset();
+    cmd_templates_.reset();
     initialised_ = false;
 }
 
 int product::initialise()
 {
     discard_initialisation();
-    cmd_templates_ = new l_cmd(product_list_, this, id_);
+    cmd_templates_ = std::make_unique<l_cmd>(product_list_, this, id_);
     if (cmd_templates_->parse_config() != 0)
         return -1;
-    primary_opts_ = new l_prim_opt(product_list_, this, option_file(), catalogue_);
+    primary_opts_ = std::make_unique<l_prim_opt>(product_list_, this, option_file(), catalogue_);
     int options = primary_opts_->parse_config();
     if (options < 0)
         return -1;
     // Without an option file the product simply has no primary options.
     has_primary_options_ = options == 0;
-    install_opts_ = new prod_opts(product_list_, this);
+    install_opts_ = std::make_unique<prod_opts>(product_list_, this);
     if (install_opts_->parse_config() != 0)
         return -1;
     initialised_ = true;
@@ -336,7 +352,7 @@ int product::parse_data_file()
     errno = 0;
     listream data(data_path_);
     if (!data.is_open()) {
-        int open_errno = errno != 0 ? errno : ENOENT;
+        int open_errno = errno;
         error(format_message(DEF_CANT_OPEN_FILE, data_path_.c_str(), std::strerror(open_errno)),
               true);
         return -1;
@@ -397,14 +413,7 @@ int product::write_data_file()
 {
     if (!valid_directory(TARNU_DIR) && create_dir(TARNU_DIR) != 0)
         return -1;
-    errno = 0;
-    std::ofstream data(data_path_.c_str(), std::ios::out | std::ios::trunc);
-    if (!data.is_open()) {
-        int open_errno = errno != 0 ? errno : EACCES;
-        error(format_message(DEF_CANT_OPEN_FILE, data_path_.c_str(), std::strerror(open_errno)),
-              true);
-        return -1;
-    }
+    std::ostringstream data;
     data << TARGET_STRING << ":\t" << target_ << ";\n";
     if (media_ == MEDIA_FILESERVER)
         data << INSTALLED_TYPE_STRING << ":\t" << TRUE_STRING << ";\n";
@@ -419,12 +428,7 @@ int product::write_data_file()
             data << option->name() << " ";
     }
     data << ";\n";
-    data.close();
-    if (data.fail()) {
-        error(format_message(DEF_CANT_OPEN_FILE, data_path_.c_str(), std::strerror(EIO)), true);
-        return -1;
-    }
-    return 0;
+    return write_whole_file(data_path_, data.str());
 }
 
 int product::setup_user()

@@ -5,6 +5,7 @@
 #ifndef KITSETUP_PROD_PRODUCT_H
 #define KITSETUP_PROD_PRODUCT_H
 
+#include <memory>
 #include <nl_types.h>
 
 #include "cmds/cmd.h"
@@ -91,16 +92,16 @@ public:
     Tcl_Interp* interpreter() const { return interpreter_; }
     nl_catd catalogue() const { return catalogue_; }
     l_product* product_list() const { return product_list_; }
-    l_proc_desc* child_procs() const { return child_procs_; }
-    l_listring* installed_option_ids() const { return installed_option_ids_; }
-    l_listring* installed_product_ids() const { return installed_product_ids_; }
+    l_proc_desc* child_procs() const { return child_procs_.get(); }
+    l_listring* installed_option_ids() const { return installed_option_ids_.get(); }
+    l_listring* installed_product_ids() const { return installed_product_ids_.get(); }
     // What initialise() builds; null before.
-    l_cmd* cmd_templates() const { return cmd_templates_; }
+    l_cmd* cmd_templates() const { return cmd_templates_.get(); }
     // The template of one kind, through the list's checked lookup; only
     // for an initialised product.
     cmd* cmd_templates(cmd_t kind) const;
-    l_prim_opt* primary_opts() const { return primary_opts_; }
-    prod_opts* install_opts() const { return install_opts_; }
+    l_prim_opt* primary_opts() const { return primary_opts_.get(); }
+    prod_opts* install_opts() const { return install_opts_.get(); }
 
     // The three paths fixed at construction from the identifier passed in.
     const listring& description_file() const { return description_file_; }
@@ -163,12 +164,12 @@ private:
     media_t media_ = MEDIA_TAPE;
     Tcl_Interp* interpreter_ = nullptr;
     nl_catd catalogue_ = nullptr;
-    l_proc_desc* child_procs_;
-    l_listring* installed_option_ids_;
-    l_listring* installed_product_ids_;
-    l_cmd* cmd_templates_ = nullptr;
-    l_prim_opt* primary_opts_ = nullptr;
-    prod_opts* install_opts_ = nullptr;
+    std::unique_ptr<l_proc_desc> child_procs_;
+    std::unique_ptr<l_listring> installed_option_ids_;
+    std::unique_ptr<l_listring> installed_product_ids_;
+    std::unique_ptr<l_cmd> cmd_templates_;
+    std::unique_ptr<l_prim_opt> primary_opts_;
+    std::unique_ptr<prod_opts> install_opts_;
 };
 
 #endif

@@ -1,12 +1,18 @@
 #include "ui/kitsetup.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <memory>
 #include <new>
 #include <unistd.h>
+#include <utility>
 
+#include "lib/descriptor.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
 #include "prod/product.h"
@@ -102,21 +108,93 @@ command_line read_command_line(int argc, char** argv)
     return options;
 }
 
-// Ends the program with status 0 after error text when the environment
-// variable name is unset.
-void require_environment(const listring& name, const kit_message& text)
+// Ends the program with status 0 after text when a required variable is
+// missing (given is false).
+void require_environment(liboolean given, const kit_message& text)
 {
-    if (std::getenv(name) == nullptr) {
+    if (!given) {
         error(catalogue_text(text), true);
         shutdown(0);
     }
 }
 
-// Puts "name=value" into the environment from a buffer that lives for the run.
-void export_variable(char (&entry)[MESSAGE_BUFFER_SIZE], const char* name, const listring& value)
+// ---- Signals ------------------------------------------------------------------
+
+// The interrupting signal noted by its handler, 0 while none came.
+volatile sig_atomic_t noted_signal = 0;
+// Set once the event loop watches the self-pipe.
+volatile sig_atomic_t loop_watches_signals = 0;
+// The self-pipe: the handler writes a byte, the event loop watches the read
+// end and runs the orderly shutdown there, outside signal context.
+descriptor signal_read_end;
+descriptor signal_write_end;
+// What quick_shutdown writes, made before any crash can happen, since the
+// catalogue cannot be read in signal context.
+char fatal_text[MESSAGE_BUFFER_SIZE];
+size_t fatal_text_length = 0;
+
+// The handler of SIGINT and SIGTERM: notes the signal and wakes the loop.
+// Before the loop watches, start-up holds nothing to save and may be stuck
+// in a call that never returns (an X server that does not answer), so the
+// program ends here, with the status shutdown would give.
+void note_signal(int signal_number)
 {
-    std::snprintf(entry, sizeof entry, "%s=%s", name, value.c_str());
-    putenv(entry);
+    if (!loop_watches_signals)
+        _exit(signal_number);
+    int saved_errno = errno;
+    noted_signal = signal_number;
+    if (signal_write_end.valid() && write(signal_write_end.get(), "", 1) < 0) {
+        // A full pipe already holds a wake-up.
+    }
+    errno = saved_errno;
+}
+
+// The event loop's side of the self-pipe. The watch goes first, so that a
+// second signal cannot start a second shutdown while the first one asks
+// where the log should go.
+long signal_pipe_ready(OI_d_tech*, void*, long)
+{
+    char drained[64];
+    while (read(signal_read_end.get(), drained, sizeof drained) > 0) {
+    }
+    OI_io_dispatch_remove(signal_read_end.get(), OI_READABLE);
+    if (noted_signal != 0)
+        shutdown(noted_signal);
+    return 0;
+}
+
+// Makes the self-pipe, both ends closed on exec and non-blocking so that the
+// handler never waits. False after a message.
+bool open_signal_pipe()
+{
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) == -1) {
+        int pipe_errno = errno;
+        error(format_message(DEF_NO_PIPE, std::strerror(pipe_errno)), true);
+        return false;
+    }
+    signal_read_end.reset(ends[0]);
+    signal_write_end.reset(ends[1]);
+    return true;
+}
+
+// Puts the error prefix and the internal-error text in fatal_text.
+void prepare_fatal_text()
+{
+    int length = std::snprintf(fatal_text, sizeof fatal_text, "%s%s\n",
+                               catalogue_text(DEF_ERROR_PREFIX), catalogue_text(DEF_INTERNAL_ERROR));
+    fatal_text_length = length < 0 ? 0 : std::min(static_cast<size_t>(length), sizeof fatal_text - 1);
+}
+
+// Installs handler for signal_number; flags as for sigaction.
+void install_handler(int signal_number, void (*handler)(int), int flags)
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = flags;
+    // Cannot fail: the signals and the handlers are valid.
+    sigaction(signal_number, &action, nullptr);
 }
 
 // Directory dir joined with name, with one "/" between them.
@@ -146,9 +224,8 @@ void log_startup()
 {
     listring now;
     current_time(now);
-    the_interface->log()->text(format_text("%s: %s, %s, %s", ERROR_CATALOGUE.c_str(), kitsetup_ver,
-                                           now.c_str(), INSTALL_DIR.c_str()),
-                               false);
+    the_interface->log()->header(format_text("%s: %s, %s, %s", ERROR_CATALOGUE.c_str(), kitsetup_ver,
+                                           now.c_str(), INSTALL_DIR.c_str()));
 }
 
 // How long the splash stays up at least, so that it can be seen at all.
@@ -222,11 +299,13 @@ void take_splash_down_later(const OI_d_tech* splash)
                 help->delete_all();
     }
     std::free(objects);
-    auto* user_product = new product(nullptr, product_id);
-    int status = user_product->setup_user();
-    if (main_window != nullptr)
-        main_window->delete_all();
-    delete user_product;
+    int status = 0;
+    {
+        auto user_product = std::make_unique<product>(nullptr, product_id);
+        status = user_product->setup_user();
+        if (main_window != nullptr)
+            main_window->delete_all();
+    }
     shutdown(status);
 }
 
@@ -242,17 +321,23 @@ int kitsetup_main(int argc, char** argv)
 
     command_line options = read_command_line(argc, argv);
 
-    require_environment(ARCH_VAR, DEF_ARCH_NOT_DEFINED);
-    require_environment(DISPLAY_VAR, DEF_DISPLAY_NOT_DEFINED);
+    require_environment(!architecture().is_empty(), DEF_ARCH_NOT_DEFINED);
+    require_environment(unix_getenv(DISPLAY_VAR) != nullptr, DEF_DISPLAY_NOT_DEFINED);
     if (!options.directory_given) {
         if (setup_directories(listring(CWD)) != 0)
             shutdown(-1);
         open_installer_catalogue();
     }
+    // The catalogue is open, so the crash text is in its language.
+    handle_signals();
 
     OI_uib_conn = OI_init(&argc, argv, APP_NAME, nullptr);
     if (OI_uib_conn == nullptr)
         shutdown(0);
+    if (signal_read_end.valid()) {
+        OI_io_dispatch_insert(signal_read_end.get(), OI_READABLE, OI_callback(signal_pipe_ready, nullptr));
+        loop_watches_signals = 1;
+    }
     install_automation();
     listring font_file = screen_is_large() ? FONTS_RES_FILE : SMALL_FONTS_RES_FILE;
     setup_environment();
@@ -270,7 +355,6 @@ int kitsetup_main(int argc, char** argv)
                                   : display_splash(image, catalogue_text(DEF_INSTALL_WELCOME_MSG),
                                                    DEFAULT_SPLASH_ICON);
     }
-    handle_signals();
     if (!options.setup_product.is_empty())
         run_user_setup(main_objects, options.setup_product);
     run_main_window(main_objects, splash);
@@ -293,21 +377,24 @@ int setup_directories(const listring& dir)
     MAP_DIR = join_directory(INSTALL_DIR, DEFAULT_MAP_DIR);
     BIN_DIR = join_directory(INSTALL_DIR, DEFAULT_BIN_DIR);
     BIN_DIR += "/";
-    const char* architecture = std::getenv(ARCH_VAR);
-    BIN_DIR += architecture == nullptr ? "" : architecture;
+    BIN_DIR += architecture();
     return 0;
 }
 
 void setup_environment()
 {
-    static char hhpath_entry[MESSAGE_BUFFER_SIZE];
-    static char hohpath_entry[MESSAGE_BUFFER_SIZE];
-    static char kitsetup_dir_entry[MESSAGE_BUFFER_SIZE];
-    static char icons_dir_entry[MESSAGE_BUFFER_SIZE];
-    export_variable(hhpath_entry, "HHPATH", BIN_DIR);
-    export_variable(hohpath_entry, "HOHPATH", HELP_DIR);
-    export_variable(kitsetup_dir_entry, "KITSETUP_DIR", INSTALL_DIR);
-    export_variable(icons_dir_entry, "ICONS_DIR", ICONS_DIR);
+    const std::pair<const char*, const listring*> exported[] = {
+        {"HHPATH", &BIN_DIR},
+        {"HOHPATH", &HELP_DIR},
+        {"KITSETUP_DIR", &INSTALL_DIR},
+        {"ICONS_DIR", &ICONS_DIR},
+    };
+    for (const auto& [name, value] : exported) {
+        if (unix_setenv(name, *value) != 0) {
+            error(format_message(DEF_NO_MEMORY), true);
+            return;
+        }
+    }
 }
 
 namespace {
@@ -342,12 +429,14 @@ OI_d_tech** load_resource_files(const listring& font_file)
     }
     OI_d_tech** main_objects = OI_make_top_level();
 
-    const char* lang = std::getenv(LANG_VAR);
-    listring language_dir = join_directory(CONFIG_FILE_DIR, lang == nullptr ? "" : lang);
+    // A language with no copy of its own reports the "C" copy it lacks too.
     for (const listring* name : {&MAIN_RES_FILE, &CMNDLG_RES_FILE}) {
-        listring path = join_directory(language_dir, *name);
-        if (!valid_file(path, F_OK))
-            error(format_message(DEF_BAD_RESOURCE_FILE, path.c_str()), true);
+        listring path = language_file(CONFIG_FILE_DIR, *name);
+        if (path.is_empty()) {
+            listring fallback = join_directory(join_directory(CONFIG_FILE_DIR, DEF_LANG), *name);
+            error(format_message(DEF_BAD_RESOURCE_FILE, fallback.c_str()), true);
+            continue;
+        }
         std::free(load_cf(nullptr, path.c_str()));
     }
     return main_objects;
@@ -400,17 +489,22 @@ void create_message_icons()
 
 int setup_hyperhelp()
 {
-    if (std::getenv(ARCH_VAR) == nullptr && !warning(catalogue_text(DEF_ARCH_NOT_DEFINED), true))
+    if (architecture().is_empty() && !warning(catalogue_text(DEF_ARCH_NOT_DEFINED), true))
         return -1;
     return 0;
 }
 
+// The crash handlers reset themselves, so that a crash inside one ends the
+// program with the default action instead of looping.
 void handle_signals()
 {
-    std::signal(SIGINT, static_cast<void (*)(int)>(shutdown));
-    std::signal(SIGBUS, quick_shutdown);
-    std::signal(SIGSEGV, quick_shutdown);
-    std::signal(SIGABRT, quick_shutdown);
+    prepare_fatal_text();
+    if (!signal_read_end.valid())
+        open_signal_pipe();
+    install_handler(SIGINT, note_signal, SA_RESTART);
+    install_handler(SIGTERM, note_signal, SA_RESTART);
+    for (int signal_number : {SIGBUS, SIGSEGV, SIGABRT})
+        install_handler(signal_number, quick_shutdown, SA_RESETHAND);
 }
 
 void shutdown(int status)
@@ -422,7 +516,7 @@ void shutdown(int status)
             log->write_log(join_directory(dir, LOG_FILE));
         }
         if (OI_uib_conn != nullptr) {
-            const char* window = std::getenv(WINDOWID_VAR);
+            const char* window = unix_getenv(WINDOWID_VAR);
             long window_id = window == nullptr || *window == '\0' ? 0 : string_to_integer(window);
             OI_hand_back_focus(static_cast<unsigned long>(window_id));
         }
@@ -435,12 +529,11 @@ void shutdown(int status)
 }
 
 // Runs in signal context after a crash: nothing is saved, the memory may be
-// damaged, so only plain writes and _exit.
+// damaged, so only the text made in advance, one write and _exit.
 void quick_shutdown(int)
 {
-    const char* prefix = catalogue_text(DEF_ERROR_PREFIX);
-    const char* text = catalogue_text(DEF_INTERNAL_ERROR);
-    std::fprintf(stderr, "%s%s\n", prefix, text);
-    std::fflush(stderr);
+    if (write(STDERR_FILENO, fatal_text, fatal_text_length) < 0) {
+        // Nowhere left to report to.
+    }
     _exit(255);
 }

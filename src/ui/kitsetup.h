@@ -44,8 +44,10 @@ void create_message_icons();
 // 0, or -1 when KARCH is unset and the warning is not answered with OK.
 int setup_hyperhelp();
 
-// Installs the orderly shutdown for SIGINT and quick_shutdown for SIGBUS,
-// SIGSEGV and SIGABRT.
+// SIGINT and SIGTERM end the program with the signal's number as status:
+// through shutdown, run from the event loop, once the loop watches for them;
+// at once before that, when there is nothing to save. SIGBUS, SIGSEGV and
+// SIGABRT get quick_shutdown, its text taken from the catalogue now.
 void handle_signals();
 
 // The one orderly way out: saves what the run must keep and exits.

@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "lib/descriptor.h"
 
 #include "misc/lidefs.h"
 #include "toolkit/oi_dialog_box.h"
@@ -17,15 +22,21 @@ log_ui* the_log_dialog_ui = nullptr;
 
 namespace {
 
-// Writes text to path: true when every byte reached the file.
+// Writes text to path: true when every byte reached the file. The log may
+// go to /tmp and the program runs as root, so a link is not followed and
+// the file must be a plain one of this user's, with no other name.
 bool write_text(const listring& path, const listring& text)
 {
-    std::ofstream file(path.c_str(), std::ios::trunc);
-    file << text.c_str();
-    if (!text.is_empty())
-        file << '\n';
-    file.close();
-    return !file.fail();
+    descriptor file(open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+    struct stat info;
+    if (!file.valid() || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != geteuid() || info.st_nlink != 1)
+        return false;
+    std::string contents(text.c_str());
+    if (!contents.empty())
+        contents += '\n';
+    return ftruncate(file.get(), 0) == 0 && file.write_all(contents.data(), contents.size()) &&
+           file.close();
 }
 
 }  // namespace
@@ -75,10 +86,17 @@ listring log_ui::contents() const
     return listring(text_->text().c_str());
 }
 
+void log_ui::header(const listring& line)
+{
+    text(line, false);
+    header_lines_ = text_->lines().size();
+}
+
 liboolean log_ui::is_empty() const
 {
-    for (const std::string& line : text_->lines()) {
-        if (!line.empty())
+    std::vector<std::string> lines = text_->lines();
+    for (size_t i = header_lines_; i < lines.size(); ++i) {
+        if (!lines[i].empty())
             return false;
     }
     return true;

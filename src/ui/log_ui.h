@@ -25,7 +25,10 @@ public:
     void text(const listring& line, liboolean scroll);
     // The whole text, lines joined by newlines.
     listring contents() const;
-    // True when every line is empty.
+    // Appends the run's opening line; it alone does not make the log worth
+    // saving.
+    void header(const listring& line);
+    // True when no line after the header holds text.
     liboolean is_empty() const;
     // Writes the text to path; when that fails, asks for another directory
     // until a write succeeds, then says where the log went. True.
@@ -40,6 +43,7 @@ private:
     OI_scroll_text* text_;
     int minimum_width_ = 0;
     int minimum_height_ = 0;
+    size_t header_lines_ = 0;
 };
 
 extern log_ui* the_log_dialog_ui;

@@ -14,11 +14,11 @@ main_ui* the_interface = nullptr;
 
 main_ui::main_ui()
     : main_window_(find_part<OI_app_window>(root_object(), MAIN_WINDOW)),
-      log_(new log_ui),
-      products_(new l_product(this)),
-      product_ids_(new l_listring)
+      log_(std::make_unique<log_ui>()),
+      products_(std::make_unique<l_product>(this)),
+      product_ids_(std::make_unique<l_listring>())
 {
-    the_log_dialog_ui = log_;
+    the_log_dialog_ui = log_.get();
     l_product::collect_ids(*product_ids_);
     products_->fill(*product_ids_);
     main_window_->update_resources();
@@ -27,14 +27,12 @@ main_ui::main_ui()
 
 main_ui::~main_ui()
 {
-    if (the_log_dialog_ui == log_)
+    if (the_log_dialog_ui == log_.get())
         the_log_dialog_ui = nullptr;
-    delete products_;
+    // The products go before the log they may still write to.
+    products_.reset();
     // The identifier list never frees its strings itself.
-    for (unsigned i = 0; i < product_ids_->entries(); ++i)
-        delete product_ids_->elem(i);
-    delete product_ids_;
-    delete log_;
+    product_ids_->delete_all();
 }
 
 long main_ui::exit_btn_cb(OI_d_tech*, void*, long)

@@ -4,6 +4,8 @@
 #ifndef KITSETUP_UI_MAIN_UI_H
 #define KITSETUP_UI_MAIN_UI_H
 
+#include <memory>
+
 #include "toolkit/oiu_callback_multiple.h"
 
 class OI_app_window;
@@ -22,10 +24,10 @@ public:
     main_ui& operator=(const main_ui&) = delete;
 
     OI_app_window* main_window() const { return main_window_; }
-    log_ui* log() const { return log_; }
-    l_product* products() const { return products_; }
+    log_ui* log() const { return log_.get(); }
+    l_product* products() const { return products_.get(); }
     // The identifiers found at start-up, in the order they were found.
-    const l_listring* product_ids() const { return product_ids_; }
+    const l_listring* product_ids() const { return product_ids_.get(); }
 
     // Ends the program with status 0 (exit button, window manager's close).
     long exit_btn_cb(OI_d_tech* origin, void* argument, long value);
@@ -36,9 +38,9 @@ public:
 
 private:
     OI_app_window* main_window_;
-    log_ui* log_;
-    l_product* products_;
-    l_listring* product_ids_;
+    std::unique_ptr<log_ui> log_;
+    std::unique_ptr<l_product> products_;
+    std::unique_ptr<l_listring> product_ids_;
     int minimum_width_ = 0;
     int minimum_height_ = 0;
 };

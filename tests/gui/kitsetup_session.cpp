@@ -194,6 +194,11 @@ int kitsetup_session::wait_exit(double seconds)
     return -1;
 }
 
+bool kitsetup_session::send_signal(int signal_number)
+{
+    return wait_exit(0) < 0 && kill(pid_, signal_number) == 0;
+}
+
 void kitsetup_session::stop_display()
 {
     if (xvfb_pid_ > 0) {

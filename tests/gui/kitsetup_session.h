@@ -29,6 +29,8 @@ public:
     std::string wait_for_message(double seconds = 10);
     // Waits for the program to end: its exit status, or -1 after seconds.
     int wait_exit(double seconds = 10);
+    // Sends signal_number to the program: false when it has ended.
+    bool send_signal(int signal_number);
     // The display the program runs on.
     const std::string& display() const { return display_; }
     // Ends the session's private Xvfb, as a display going away.
