@@ -1,4 +1,5 @@
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
@@ -216,6 +217,38 @@ bool OI_connection::eval(const std::string& script, std::string* result) const
     if (result != nullptr)
         *result = Tcl_GetStringResult(interp_);
     return status == TCL_OK;
+}
+
+namespace {
+
+// Runs the OI_command in data with the words after the command's name.
+int run_command(ClientData data, Tcl_Interp* interp, int argc, const char** argv)
+{
+    std::vector<std::string> words(argv + 1, argv + argc);
+    std::string result;
+    bool done = (*static_cast<OI_command*>(data))(words, &result);
+    Tcl_SetObjResult(interp, Tcl_NewStringObj(result.c_str(), -1));
+    return done ? TCL_OK : TCL_ERROR;
+}
+
+void delete_command(ClientData data)
+{
+    delete static_cast<OI_command*>(data);
+}
+
+}  // namespace
+
+void OI_connection::add_command(const std::string& name, OI_command command)
+{
+    Tcl_CreateCommand(interp_, name.c_str(), run_command, new OI_command(std::move(command)),
+                      delete_command);
+}
+
+std::string OI_connection::accept_send(const std::string& name)
+{
+    std::string taken;
+    eval("tk appname " + OI_list({name}), &taken);
+    return taken;
 }
 
 std::string OI_connection::new_widget_path(const std::string& parent_path)
@@ -456,14 +489,12 @@ OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
     Tcl_Interp* interp = Tcl_CreateInterp();
     Tcl_Init(interp);
     // Tk reads argv as a Tcl list: a name with blanks or braces must stay one word.
-    std::vector<const char*> tk_words = {"-name", app_name.c_str()};
+    std::vector<std::string> tk_words = {"-name", app_name};
     if (!options.display.empty()) {
         tk_words.push_back("-display");
-        tk_words.push_back(options.display.c_str());
+        tk_words.push_back(options.display);
     }
-    char* tk_arguments = Tcl_Merge(static_cast<int>(tk_words.size()), tk_words.data());
-    Tcl_SetVar(interp, "argv", tk_arguments, TCL_GLOBAL_ONLY);
-    Tcl_Free(tk_arguments);
+    Tcl_SetVar(interp, "argv", OI_list(tk_words).c_str(), TCL_GLOBAL_ONLY);
     if (Tk_Init(interp) != TCL_OK) {
         Tcl_DeleteInterp(interp);
         return nullptr;
@@ -485,16 +516,55 @@ OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
     return current_connection;
 }
 
-OI_connection* OI_current_connection()
+OI_connection* OI_tk::connection()
 {
     return current_connection;
+}
+
+Tcl_Interp* OI_tk::interp(const OI_connection* conn)
+{
+    return conn == nullptr ? nullptr : conn->interp();
+}
+
+bool OI_tk::eval(const std::string& script, std::string* result)
+{
+    return current_connection != nullptr && current_connection->eval(script, result);
+}
+
+const std::string& OI_tk::widget(const OI_d_tech* object)
+{
+    return object->widget_;
+}
+
+std::string OI_list(const std::vector<std::string>& elements)
+{
+    std::vector<const char*> words;
+    for (const std::string& element : elements)
+        words.push_back(element.c_str());
+    char* merged = Tcl_Merge(static_cast<int>(words.size()), words.data());
+    std::string list(merged);
+    Tcl_Free(merged);
+    return list;
+}
+
+bool OI_integer_expression(const std::string& expression, long* value, std::string* reason)
+{
+    Tcl_Interp* interp = OI_tk::interp(current_connection);
+    if (interp == nullptr) {
+        *reason = "the toolkit is not started";
+        return false;
+    }
+    if (Tcl_ExprLong(interp, expression.c_str(), value) == TCL_OK)
+        return true;
+    *reason = Tcl_GetStringResult(interp);
+    return false;
 }
 
 void OI_fini()
 {
     if (current_connection == nullptr)
         return;
-    Tcl_Interp* interp = current_connection->interp();
+    Tcl_Interp* interp = OI_tk::interp(current_connection);
     delete current_connection;
     current_connection = nullptr;
     Tcl_DeleteInterp(interp);
@@ -629,5 +699,5 @@ bool OI_dispatch_one(bool wait)
 void OI_flush()
 {
     if (current_connection != nullptr)
-        current_connection->eval("update idletasks");
+        OI_tk::eval("update idletasks");
 }

@@ -23,6 +23,7 @@
 #include "toolkit/oi_flush.h"
 #include "toolkit/translate_filename.h"
 #include "ui/dialogs.h"
+#include "ui/kitsetup.h"
 #include "ui/msgs.h"
 #include "ui/transfer_status.h"
 
@@ -816,7 +817,7 @@ void current_time(listring& out)
 
 void center_xy(OI_d_tech* object)
 {
-    OI_connection* conn = OI_current_connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || object == nullptr)
         return;
     // Pending geometry work first, or a new window still has its first size.

@@ -49,7 +49,6 @@ protected:
         if (HasFatalFailure())
             return;
         OI_reg_derived_classes();
-        OI_uib_conn = conn_;
         interp_ = Tcl_CreateInterp();
         initialise_interpreter(interp_);
         dialog_ = dynamic_cast<OI_dialog_box*>(make(test_dialogs, NOT_DISPLAYED));
@@ -58,7 +57,6 @@ protected:
     void TearDown() override
     {
         Tcl_DeleteInterp(interp_);
-        OI_uib_conn = nullptr;
         toolkit_test::TearDown();
     }
 
@@ -170,7 +168,7 @@ TEST_F(toi_cmds, PopupWaitsForAButtonWhileTimersRun)
     press_after(50, "ok_btn");
     EXPECT_EQ(ok("popup dlg"), "NULL");
     Tcl_CreateCommand(interp_, "delete_dialog", [](ClientData, Tcl_Interp*, int, const char**) -> int {
-        OI_current_connection()->root()->descendant("dlg")->delete_all();
+        OI_uib_conn->root()->descendant("dlg")->delete_all();
         return TCL_OK;
     }, nullptr, nullptr);
     ok("set_cb dlg cancel_btn {delete_dialog; set ::after_delete 1}");
@@ -269,7 +267,7 @@ TEST_F(toi_cmds, StatesCursorsCloneAndResources)
     EXPECT_EQ(ok("get_cursor dlg"), "-1");
     EXPECT_EQ(ok("popup dlg dont_wait; set_cursor dlg 2*75; get_cursor dlg"),
               std::to_string(XC_watch));
-    EXPECT_EQ(tcl(dialog_->widget() + " cget -cursor"), "watch");
+    EXPECT_EQ(tcl(OI_tk::widget(dialog_) + " cget -cursor"), "watch");
     EXPECT_EQ(ok("set_cursor dlg field " + std::to_string(XC_xterm) + "; get_cursor field"),
               std::to_string(XC_xterm));
     EXPECT_FALSE(failure("set_cursor dlg watch").empty());
@@ -288,7 +286,7 @@ TEST_F(toi_cmds, StatesCursorsCloneAndResources)
     ASSERT_NE(find("main_win"), nullptr);
     EXPECT_EQ(find("main_win")->state(), NOT_DISPLAYED);
     ok("popup main_win; set_resource");
-    EXPECT_EQ(tcl(find("status")->widget() + " cget -background"), "red");
+    EXPECT_EQ(tcl(OI_tk::widget(find("status")) + " cget -background"), "red");
 }
 
 TEST_F(toi_cmds, MessageCommandsEventFlushAndRecursion)
@@ -324,11 +322,11 @@ TEST_F(toi_cmds, SampleProductDialogScript)
 {
     dialog_->delete_all();
     OI_add_timeout(100, OI_callback([](OI_d_tech*, void*, long) -> long {
-        OI_current_connection()->root()->descendant("ok_btn")->press();
+        OI_uib_conn->root()->descendant("ok_btn")->press();
         return 0;
     }, nullptr));
     OI_add_timeout(300, OI_callback([](OI_d_tech*, void*, long) -> long {
-        OI_d_tech* root = OI_current_connection()->root();
+        OI_d_tech* root = OI_uib_conn->root();
         dynamic_cast<OI_entry_field*>(root->descendant("data_dir"))->set_value_as_typed("/opt/sample");
         root->descendant("ok_btn")->press();
         return 0;
