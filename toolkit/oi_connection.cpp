@@ -56,6 +56,13 @@ const x_option* find_x_option(const char* argument)
     return nullptr;
 }
 
+// An option's resource line is relative to the application, as in the X
+// toolkit; "?" stands for its first component, whatever the program is called.
+std::string application_resource(const char* relative)
+{
+    return std::string("?") + relative;
+}
+
 // What OI_init takes out of the argument vector.
 struct toolkit_options {
     std::string display;
@@ -83,9 +90,9 @@ toolkit_options take_x_options(int* argc, char** argv)
         else if (std::strcmp(option->name, "-xrm") == 0)
             taken.resource_lines.push_back(value);
         else if (option->takes_value)
-            taken.resource_lines.push_back(std::string(option->resource) + ": " + value);
+            taken.resource_lines.push_back(application_resource(option->resource) + ": " + value);
         else
-            taken.resource_lines.push_back(option->resource);
+            taken.resource_lines.push_back(application_resource(option->resource));
     }
     argv[kept] = nullptr;
     *argc = kept;
@@ -163,7 +170,8 @@ std::string split_resource_line(const std::string& line, std::string* pattern, s
     *value = trimmed(line.substr(colon + 1));
     if (pattern->empty())
         return "the resource name is missing before the colon";
-    char previous = '.';
+    // A leading binding ties the name to the application (".geometry").
+    char previous = '\0';
     for (char c : *pattern) {
         bool binding = c == '.' || c == '*';
         if (!binding && !is_name_character(c))
