@@ -364,23 +364,19 @@ std::vector<std::pair<int, std::string>> logical_lines(std::istream& in)
 
 }  // namespace
 
-// Every line is checked before any is merged, so a bad file changes nothing.
-int OI_connection::add_resources(const char* file, int)
+// The one routine behind add_resources and merge_resources. Every line is
+// checked (and every bad one reported) before any is merged, so a text with
+// a bad line changes nothing.
+int OI_connection::merge_text(std::istream& in, const std::string& origin)
 {
-    std::ifstream in(file);
-    if (!in) {
-        std::fprintf(stderr, "%s: cannot be read\n", file);
-        return 0;
-    }
-    std::vector<std::pair<int, std::string>> lines = logical_lines(in);
     std::vector<OI_declaration> before = declarations_;
     std::vector<std::string> good;
     int status = 1;
-    for (const auto& [number, text] : lines) {
+    for (const auto& [number, text] : logical_lines(in)) {
         std::string content = trimmed(text);
         if (content.empty() || content[0] == '!' || content[0] == '#')
             continue;
-        if (merge_line(content, file, number) == 0)
+        if (merge_line(content, origin, number) == 0)
             status = 0;
         else
             good.push_back(content);
@@ -394,25 +390,20 @@ int OI_connection::add_resources(const char* file, int)
     return 1;
 }
 
+int OI_connection::add_resources(const char* file, int)
+{
+    std::ifstream in(file);
+    if (!in) {
+        std::fprintf(stderr, "%s: cannot be read\n", file);
+        return 0;
+    }
+    return merge_text(in, file);
+}
+
 int OI_connection::merge_resources(const char* lines)
 {
-    std::string text(lines == nullptr ? "" : lines);
-    std::istringstream in(text);
-    std::vector<OI_declaration> before = declarations_;
-    std::vector<std::string> good;
-    for (const auto& [number, line] : logical_lines(in)) {
-        std::string content = trimmed(line);
-        if (content.empty() || content[0] == '!')
-            continue;
-        if (merge_line(content, "resources", number) == 0) {
-            declarations_ = before;
-            return 0;
-        }
-        good.push_back(content);
-    }
-    for (const std::string& line : good)
-        XrmPutLineResource(&database_, line.c_str());
-    return 1;
+    std::istringstream in(lines == nullptr ? "" : lines);
+    return merge_text(in, "resources");
 }
 
 bool OI_connection::get_resource(const std::vector<std::string>& names,

@@ -8,6 +8,7 @@
 #define KITSETUP_TOOLKIT_OI_CONNECTION_H
 
 #include <functional>
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <string>
@@ -59,9 +60,11 @@ public:
 
     // Merges the resources and object declarations of file: 1, or 0 after
     // reporting the file and line on standard error when the file cannot be
-    // read or holds a line that is not a resource.
+    // read or holds a line that is not a resource. Blank lines and lines
+    // starting with "!" or "#" are comments; a bad line merges nothing.
     int add_resources(const char* file, int flags);
-    // Merges resource lines given as text, one per line: 1, or 0 on a bad line.
+    // Merges resource lines given as text by the same rules, reported as
+    // lines of "resources".
     int merge_resources(const char* lines);
 
     // The value of the resource named by names/classes (full paths, the
@@ -100,6 +103,7 @@ public:
 private:
     Tcl_Interp* interp() const { return interp_; }
     bool eval(const std::string& script, std::string* result = nullptr) const;
+    int merge_text(std::istream& in, const std::string& origin);
     int merge_line(const std::string& line, const std::string& file, int line_number);
 
     Tcl_Interp* interp_;
