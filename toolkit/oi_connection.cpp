@@ -498,6 +498,10 @@ OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
         Tcl_DeleteInterp(interp);
         return nullptr;
     }
+    // Any X client could run Tcl here through send. Deleting the command
+    // also takes the application out of the display's registry; only
+    // accept_send brings both back.
+    Tcl_DeleteCommand(interp, "send");
     Tcl_SetVar(interp, "argv", "", TCL_GLOBAL_ONLY);
     XSetIOErrorHandler(display_lost);
     Tcl_Eval(interp, "wm withdraw .");
