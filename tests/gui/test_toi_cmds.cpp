@@ -18,6 +18,7 @@
 #include "toolkit/oi_gauge.h"
 #include "toolkit/oi_menu_cell.h"
 #include "toolkit/oi_multi_text.h"
+#include "ui/automation.h"
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
 #include "toolkit_fixture.h"
@@ -31,6 +32,7 @@ const char* const test_dialogs =
     "*dlg.choice.two.class: MenuCell\n*dlg.extras.class: PolyMenu\n*dlg.extras.a.class: MenuCell\n"
     "*dlg.extras.b.class: MenuCell\n*dlg.btn_box.class: ButtonBox\n"
     "*dlg.btn_box.ok_btn.class: MenuCell\n*dlg.btn_box.cancel_btn.class: MenuCell\n"
+    "*dlg.list.class: ScrollMenu\n*dlg.list.l1.class: MenuCell\n*dlg.list.l1.label: First line\n"
     "*panel.class: Box\n*panel.inner.class: StaticText\n";
 
 // Presses the object named by the argument's id, if it still exists.
@@ -144,6 +146,33 @@ TEST_F(toi_cmds, ValuesAreReadAndWrittenByClass)
     EXPECT_EQ(ok("set_value a Y; set_value a maybe"),
               "Unable to convert string \"maybe\" to boolean. Defaulting to False.");
     EXPECT_EQ(ok("get_value a"), "0");
+}
+
+long count_call(OI_d_tech*, void* counter, long)
+{
+    return ++*static_cast<int*>(counter);
+}
+
+// The automation reads what is shown where scripts see no value, and sets
+// an entry field as the user would, confirming it.
+TEST_F(toi_cmds, AutomationReadsWhatIsShownAndSetsAsTheUser)
+{
+    setenv("KITSETUP_AUTOMATION", ("toi_cmds_" + std::to_string(getpid())).c_str(), 1);
+    install_automation();
+    unsetenv("KITSETUP_AUTOMATION");
+    dialog_->set_state(ACTIVE);
+    ok("set_value caption Hello; set_value dlg l1 1");
+    EXPECT_EQ(tcl("automation get dlg caption"), "Hello");
+    EXPECT_EQ(failure("get_value caption"), "Illegal attempt to get data for object caption. Invalid class.");
+    EXPECT_EQ(tcl("automation get dlg list"), "{l1 {First line} 1}");
+    int confirmed = 0;
+    dynamic_cast<OI_entry_field*>(find("field"))->set_entry_callback(OI_callback(count_call, &confirmed));
+    ok("set_value field typed");
+    EXPECT_EQ(confirmed, 0) << "a script's set_value does not confirm the entry";
+    EXPECT_EQ(tcl("automation set dlg field abc; automation get dlg field"), "abc");
+    EXPECT_EQ(confirmed, 1);
+    EXPECT_EQ(tcl("automation set dlg a maybe"), "Unable to convert string \"maybe\" to boolean. Defaulting to False.");
+    EXPECT_EQ(tcl("automation set dlg level 5+"), tcl("catch {expr {5+}} m; set m"));
 }
 
 TEST_F(toi_cmds, PopupWaitsForAButtonWhileTimersRun)
