@@ -170,7 +170,7 @@ std::string split_resource_line(const std::string& line, std::string* pattern, s
     *value = trimmed(line.substr(colon + 1));
     if (pattern->empty())
         return "the resource name is missing before the colon";
-    // A leading binding ties the name to the application (".geometry").
+    // A leading binding is Xrm syntax too: ".name" is "name" bound tightly.
     char previous = '\0';
     for (char c : *pattern) {
         bool binding = c == '.' || c == '*';

@@ -82,7 +82,8 @@ OI_d_tech* find_object(Tcl_Interp* interp, const char* ancestor, const char* id)
         return nullptr;
     if (ancestor == nullptr)
         return OI_find(root, id, failing_with(interp, format_message(DEF_BAD_INTERFACE, id)));
-    OI_d_tech* outer = OI_find(root, ancestor, failing_with(interp, format_message(DEF_DIALOG_NOT_FOUND, ancestor)));
+    OI_d_tech* outer =
+        OI_find(root, ancestor, failing_with(interp, format_message(DEF_DIALOG_NOT_FOUND, ancestor)));
     if (outer == nullptr)
         return nullptr;
     return OI_find(outer, id, failing_with(interp, format_message(DEF_WIDGET_NOT_FOUND, id, ancestor)));
@@ -351,8 +352,8 @@ int cmd_set_resource(ClientData, Tcl_Interp* interp, int, const char**)
     OI_d_tech* root = toolkit_root(interp);
     if (root == nullptr)
         return TCL_ERROR;
-    OI_d_tech* main = OI_find(root, MAIN_WINDOW.c_str(),
-                              failing_with(interp, format_message(DEF_DIALOG_NOT_FOUND, MAIN_WINDOW.c_str())));
+    listring missing = format_message(DEF_DIALOG_NOT_FOUND, MAIN_WINDOW.c_str());
+    OI_d_tech* main = OI_find(root, MAIN_WINDOW.c_str(), failing_with(interp, missing));
     if (main == nullptr)
         return TCL_ERROR;
     OI_uib_conn->merge_resources("*main_win.*background: red");
