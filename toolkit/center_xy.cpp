@@ -5,7 +5,7 @@
 
 void center_xy(OI_d_tech* object)
 {
-    OI_connection* conn = OI_current_connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || object == nullptr)
         return;
     // Pending geometry work first, or a new window still has its first size.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 #include "toolkit/pix_cache.h"
 #include "misc/translate_filename.h"
 
@@ -167,7 +168,7 @@ bool cvt_xpmfile_to_pixmap(OI_connection* conn, const char* name, std::string* i
         std::fprintf(stderr, "\"%s\": the toolkit has no connection to a display\n", name);
         return false;
     }
-    Tcl_Interp* interp = conn->interp();
+    Tcl_Interp* interp = OI_tk::interp(conn);
     std::string file(OI_translate_filename(listring(name)).c_str());
     std::string cached = cache->image_for(file);
     if (!cached.empty()) {
@@ -203,7 +204,7 @@ bool cvt_xpmfile_to_pixmap(OI_connection* conn, const char* name, std::string* i
 std::string OI_image_for_file(const std::string& file)
 {
     std::string image;
-    if (!cvt_xpmfile_to_pixmap(OI_current_connection(), file.c_str(), &image)) {
+    if (!cvt_xpmfile_to_pixmap(OI_uib_conn, file.c_str(), &image)) {
         std::fprintf(stderr, "couldn't convert file to xpm class\n");
         return "";
     }
@@ -212,6 +213,6 @@ std::string OI_image_for_file(const std::string& file)
 
 std::string OI_file_for_image(const std::string& image)
 {
-    PixCache* cache = PixCache::of(OI_current_connection());
+    PixCache* cache = PixCache::of(OI_uib_conn);
     return cache == nullptr ? "" : cache->file_for(image);
 }

@@ -6,17 +6,17 @@
 #include "toolkit/cvt_xpmfile.h"
 #include "toolkit/oi_class_registry.h"
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 // The picture is a label filling the bevelled frame, so the clicker's frame
 // keeps the bevel, the focus ring and any size given by set_size.
 void KOI_button::create_widget(const std::string& path)
 {
     KOI_clicker::create_widget(path);
-    OI_connection* conn = connection();
-    conn->eval("label " + path + ".picture -borderwidth 0 -highlightthickness 0 -compound top");
-    conn->eval("grid " + path + ".picture -row 0 -column 0 -sticky nsew");
-    conn->eval("grid rowconfigure " + path + " 0 -weight 1");
-    conn->eval("grid columnconfigure " + path + " 0 -weight 1");
+    OI_tk::eval("label " + path + ".picture -borderwidth 0 -highlightthickness 0 -compound top");
+    OI_tk::eval("grid " + path + ".picture -row 0 -column 0 -sticky nsew");
+    OI_tk::eval("grid rowconfigure " + path + " 0 -weight 1");
+    OI_tk::eval("grid columnconfigure " + path + " 0 -weight 1");
 }
 
 void KOI_button::widget_built()
@@ -59,31 +59,31 @@ void KOI_button::apply_resources()
 // a frame neither a foreground nor a font.
 void KOI_button::show_picture() const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return;
     std::string background;
-    if (conn->eval(widget() + " cget -background", &background))
-        conn->eval(picture() + " configure -background " + quoted(background));
+    if (OI_tk::eval(widget() + " cget -background", &background))
+        OI_tk::eval(picture() + " configure -background " + quoted(background));
     std::string foreground = resource("foreground", "Foreground");
     if (!foreground.empty())
-        conn->eval(picture() + " configure -foreground " + quoted(foreground));
+        OI_tk::eval(picture() + " configure -foreground " + quoted(foreground));
     std::string font = resource("font", "Font");
     if (!font.empty())
-        conn->eval(picture() + " configure -font " + quoted(font));
+        OI_tk::eval(picture() + " configure -font " + quoted(font));
     std::string text = label();
-    conn->eval(picture() + " configure -image " + quoted(image_) + " -text " + quoted(text) +
+    OI_tk::eval(picture() + " configure -image " + quoted(image_) + " -text " + quoted(text) +
                " -compound " + (text.empty() || image_.empty() ? "none" : "top") + " -padx " +
                std::to_string(margin_x_) + " -pady " + std::to_string(margin_y_));
-    conn->eval(picture() + " configure -wraplength [expr {" + std::to_string(spacing_) +
+    OI_tk::eval(picture() + " configure -wraplength [expr {" + std::to_string(spacing_) +
                " * [font measure [" + picture() + " cget -font] 0]}]");
 }
 
 void KOI_button::show_enabled(bool enabled)
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn != nullptr && realized())
-        conn->eval(picture() + " configure -state " + (enabled ? "normal" : "disabled"));
+        OI_tk::eval(picture() + " configure -state " + (enabled ? "normal" : "disabled"));
     KOI_clicker::show_enabled(enabled);
 }
 
@@ -99,13 +99,13 @@ void KOI_button::image_size(int* width, int* height) const
 {
     *width = 0;
     *height = 0;
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || image_.empty())
         return;
     std::string w;
     std::string h;
-    if (conn->eval("image width " + quoted(image_), &w) &&
-        conn->eval("image height " + quoted(image_), &h)) {
+    if (OI_tk::eval("image width " + quoted(image_), &w) &&
+        OI_tk::eval("image height " + quoted(image_), &h)) {
         *width = std::atoi(w.c_str());
         *height = std::atoi(h.c_str());
     }
@@ -140,7 +140,7 @@ KOI_button* create_koi_button(const char* name, const char* file, int width, int
                               int spacing)
 {
     KOI_button* button = new KOI_button(name == nullptr ? "" : name);
-    if (name == nullptr || OI_current_connection() == nullptr) {
+    if (name == nullptr || OI_uib_conn == nullptr) {
         std::fprintf(stderr, "create_koi_button: %s\n",
                      name == nullptr ? "no name given" : "the toolkit is not started");
         delete button;
@@ -157,4 +157,10 @@ void OI_reg_derived_classes()
 {
     OI_register_class("ImageButton", OI_make_object<KOI_button>);
     OI_register_class("Clicker", OI_make_object<KOI_clicker>);
+}
+
+OI_set_result KOI_button::set_value_text(const std::string& text, OI_set_by, std::string*)
+{
+    pixmap(text);
+    return OI_set_result::set;
 }

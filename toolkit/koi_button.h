@@ -18,6 +18,8 @@ public:
     bool pixmap(const std::string& file);
     // The Tk image shown, or "" when the button has no picture.
     const std::string& image_name() const { return image_; }
+    // Shows the image of the file text names, as pixmap does.
+    OI_set_result set_value_text(const std::string& text, OI_set_by by, std::string* reason) override;
     // The picture's size in pixels; 0 by 0 without one.
     void image_size(int* width, int* height) const;
 

@@ -4,10 +4,11 @@
 #include <cstdlib>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 void KOI_clicker::create_widget(const std::string& path)
 {
-    connection()->eval("frame " + path +
+    OI_tk::eval("frame " + path +
                        " -relief raised -borderwidth 2 -takefocus 1 -highlightthickness 2");
 }
 
@@ -32,7 +33,7 @@ void KOI_clicker::apply_resources()
         return;
     std::string action = resource("action", "Action");
     if (!action.empty())
-        click_ = connection()->callback_from_resource(action, name());
+        click_ = OI_uib_conn->callback_from_resource(action, name());
 }
 
 void KOI_clicker::set_click(const OI_callback& callback)
@@ -50,14 +51,13 @@ void KOI_clicker::widget_built()
 // clicker is judged against the clicker's whole window.
 void KOI_clicker::bind_clicks(const std::string& path) const
 {
-    OI_connection* conn = connection();
-    conn->eval("bind " + path + " <ButtonPress-1> " + quoted(event_script("down") + " %X %Y"));
-    conn->eval("bind " + path + " <B1-Motion> " + quoted(event_script("motion") + " %X %Y"));
-    conn->eval("bind " + path + " <ButtonRelease-1> " + quoted(event_script("up") + " %X %Y"));
+    OI_tk::eval("bind " + path + " <ButtonPress-1> " + quoted(event_script("down") + " %X %Y"));
+    OI_tk::eval("bind " + path + " <B1-Motion> " + quoted(event_script("motion") + " %X %Y"));
+    OI_tk::eval("bind " + path + " <ButtonRelease-1> " + quoted(event_script("up") + " %X %Y"));
     // The focused clicker takes Space and Return for itself, so a dialog's
     // own Return binding does not fire its default button as well.
-    conn->eval("bind " + path + " <KeyPress-space> " + quoted(event_script("key") + "; break"));
-    conn->eval("bind " + path + " <KeyPress-Return> " + quoted(event_script("key") + "; break"));
+    OI_tk::eval("bind " + path + " <KeyPress-space> " + quoted(event_script("key") + "; break"));
+    OI_tk::eval("bind " + path + " <KeyPress-Return> " + quoted(event_script("key") + "; break"));
 }
 
 void KOI_clicker::show_enabled(bool enabled)
@@ -84,11 +84,11 @@ void KOI_clicker::appear_pushed_out()
 
 bool KOI_clicker::holds_point(int x, int y) const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return false;
     std::string geometry;
-    if (!conn->eval("list [winfo rootx " + widget() + "] [winfo rooty " + widget() + "] [winfo width " +
+    if (!OI_tk::eval("list [winfo rootx " + widget() + "] [winfo rooty " + widget() + "] [winfo width " +
                         widget() + "] [winfo height " + widget() + "]",
                     &geometry))
         return false;

@@ -13,7 +13,7 @@ int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** object
     listring file = OI_translate_filename(listring(path));
     if (access(file.c_str(), F_OK) != 0)
         return -1;
-    OI_connection* conn = OI_current_connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || conn->add_resources(file.c_str(), 0) == 0)
         return 0;
     *objects = OI_make_top_level();

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 #include "toolkit/oi_help_menu.h"
 #include "toolkit/oi_root.h"
 
@@ -31,30 +32,28 @@ bool OI_app_window::is_top_level() const
 // A help menu is right-aligned when the option "useMotifHelp" is on.
 void OI_app_window::create_widget(const std::string& path)
 {
-    OI_connection* conn = connection();
-    conn->eval("option add *Menu.useMotifHelp true widgetDefault");
-    conn->eval("frame " + path + " -borderwidth 0");
-    conn->eval("menu " + menu_bar_path() + " -type menubar -tearoff 0 -relief raised -borderwidth 2");
-    conn->eval("frame " + child_container() + " -borderwidth 0");
-    conn->eval("pack " + child_container() + " -fill both -expand 1");
+    OI_tk::eval("option add *Menu.useMotifHelp true widgetDefault");
+    OI_tk::eval("frame " + path + " -borderwidth 0");
+    OI_tk::eval("menu " + menu_bar_path() + " -type menubar -tearoff 0 -relief raised -borderwidth 2");
+    OI_tk::eval("frame " + child_container() + " -borderwidth 0");
+    OI_tk::eval("pack " + child_container() + " -fill both -expand 1");
     if (is_top_level())
-        conn->eval("[winfo toplevel " + path + "] configure -menu " + menu_bar_path());
+        OI_tk::eval("[winfo toplevel " + path + "] configure -menu " + menu_bar_path());
 }
 
 void OI_app_window::apply_resources()
 {
     OI_d_tech::apply_resources();
-    OI_connection* conn = connection();
     for (const char* option : {"font", "foreground", "background"}) {
         std::string cls = option;
         cls[0] = static_cast<char>(cls[0] - 'a' + 'A');
         std::string value = resource(option, cls);
         if (!value.empty())
-            conn->eval(menu_bar_path() + " configure -" + option + " " + quoted(value));
+            OI_tk::eval(menu_bar_path() + " configure -" + option + " " + quoted(value));
     }
     std::string background = resource("background", "Background");
     if (!background.empty())
-        conn->eval(child_container() + " configure -background " + quoted(background));
+        OI_tk::eval(child_container() + " configure -background " + quoted(background));
 }
 
 void OI_app_window::widget_built()
@@ -95,9 +94,9 @@ OI_d_tech* OI_app_window::hyper_help() const
 
 bool OI_app_window::icon(const std::string& image)
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     std::string type;
-    if (conn == nullptr || !conn->eval("image type " + quoted(image), &type) || type != "photo") {
+    if (conn == nullptr || !OI_tk::eval("image type " + quoted(image), &type) || type != "photo") {
         std::fprintf(stderr, "%s: there is no photo image \"%s\" for the icon\n", name().c_str(),
                      image.c_str());
         return false;
@@ -109,7 +108,7 @@ bool OI_app_window::icon(const std::string& image)
 
 void OI_app_window::show_icon() const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn != nullptr && realized() && is_top_level() && !icon_.empty())
-        conn->eval("wm iconphoto [winfo toplevel " + widget() + "] " + quoted(icon_));
+        OI_tk::eval("wm iconphoto [winfo toplevel " + widget() + "] " + quoted(icon_));
 }

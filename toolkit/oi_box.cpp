@@ -1,8 +1,9 @@
 #include "toolkit/oi_box.h"
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 void OI_box::create_widget(const std::string& path)
 {
-    connection()->eval("frame " + path + " -borderwidth 0");
+    OI_tk::eval("frame " + path + " -borderwidth 0");
 }

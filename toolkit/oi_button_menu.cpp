@@ -1,6 +1,7 @@
 #include "toolkit/oi_button_menu.h"
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 bool OI_button_menu::horizontal() const
 {
@@ -21,7 +22,7 @@ void OI_button_menu::set_horizontal(bool horizontal)
 
 void OI_button_menu::create_widget(const std::string& path)
 {
-    connection()->eval("frame " + path + " -borderwidth 0");
+    OI_tk::eval("frame " + path + " -borderwidth 0");
     laid_out_horizontally_ = horizontal();
 }
 

@@ -1,4 +1,5 @@
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
@@ -18,9 +19,10 @@
 #include "toolkit/oi_flush.h"
 #include "toolkit/oi_root.h"
 
+OI_connection* OI_uib_conn = nullptr;
+
 namespace {
 
-OI_connection* current_connection = nullptr;
 bool interaction_ended = false;
 
 // The standard X toolkit options: those followed by a value, and the
@@ -55,6 +57,13 @@ const x_option* find_x_option(const char* argument)
     return nullptr;
 }
 
+// An option's resource line is relative to the application, as in the X
+// toolkit; "?" stands for its first component, whatever the program is called.
+std::string application_resource(const char* relative)
+{
+    return std::string("?") + relative;
+}
+
 // What OI_init takes out of the argument vector.
 struct toolkit_options {
     std::string display;
@@ -82,9 +91,9 @@ toolkit_options take_x_options(int* argc, char** argv)
         else if (std::strcmp(option->name, "-xrm") == 0)
             taken.resource_lines.push_back(value);
         else if (option->takes_value)
-            taken.resource_lines.push_back(std::string(option->resource) + ": " + value);
+            taken.resource_lines.push_back(application_resource(option->resource) + ": " + value);
         else
-            taken.resource_lines.push_back(option->resource);
+            taken.resource_lines.push_back(application_resource(option->resource));
     }
     argv[kept] = nullptr;
     *argc = kept;
@@ -132,7 +141,7 @@ int refit_command(ClientData, Tcl_Interp*, int argc, const char** argv)
 // here with the message Xlib would give.
 int display_lost(Display*)
 {
-    const char* name = current_connection == nullptr ? "kitsetup" : current_connection->app_name().c_str();
+    const char* name = OI_uib_conn == nullptr ? "kitsetup" : OI_uib_conn->app_name().c_str();
     std::fprintf(stderr, "%s: the connection to the X display was lost.\n", name);
     std::fflush(stderr);
     _exit(1);
@@ -162,7 +171,8 @@ std::string split_resource_line(const std::string& line, std::string* pattern, s
     *value = trimmed(line.substr(colon + 1));
     if (pattern->empty())
         return "the resource name is missing before the colon";
-    char previous = '.';
+    // A leading binding is Xrm syntax too: ".name" is "name" bound tightly.
+    char previous = '\0';
     for (char c : *pattern) {
         bool binding = c == '.' || c == '*';
         if (!binding && !is_name_character(c))
@@ -216,6 +226,38 @@ bool OI_connection::eval(const std::string& script, std::string* result) const
     if (result != nullptr)
         *result = Tcl_GetStringResult(interp_);
     return status == TCL_OK;
+}
+
+namespace {
+
+// Runs the OI_command in data with the words after the command's name.
+int run_command(ClientData data, Tcl_Interp* interp, int argc, const char** argv)
+{
+    std::vector<std::string> words(argv + 1, argv + argc);
+    std::string result;
+    bool done = (*static_cast<OI_command*>(data))(words, &result);
+    Tcl_SetObjResult(interp, Tcl_NewStringObj(result.c_str(), -1));
+    return done ? TCL_OK : TCL_ERROR;
+}
+
+void delete_command(ClientData data)
+{
+    delete static_cast<OI_command*>(data);
+}
+
+}  // namespace
+
+void OI_connection::add_command(const std::string& name, OI_command command)
+{
+    Tcl_CreateCommand(interp_, name.c_str(), run_command, new OI_command(std::move(command)),
+                      delete_command);
+}
+
+std::string OI_connection::accept_send(const std::string& name)
+{
+    std::string taken;
+    eval("tk appname " + OI_list({name}), &taken);
+    return taken;
 }
 
 std::string OI_connection::new_widget_path(const std::string& parent_path)
@@ -323,23 +365,19 @@ std::vector<std::pair<int, std::string>> logical_lines(std::istream& in)
 
 }  // namespace
 
-// Every line is checked before any is merged, so a bad file changes nothing.
-int OI_connection::add_resources(const char* file, int)
+// The one routine behind add_resources and merge_resources. Every line is
+// checked (and every bad one reported) before any is merged, so a text with
+// a bad line changes nothing.
+int OI_connection::merge_text(std::istream& in, const std::string& origin)
 {
-    std::ifstream in(file);
-    if (!in) {
-        std::fprintf(stderr, "%s: cannot be read\n", file);
-        return 0;
-    }
-    std::vector<std::pair<int, std::string>> lines = logical_lines(in);
     std::vector<OI_declaration> before = declarations_;
     std::vector<std::string> good;
     int status = 1;
-    for (const auto& [number, text] : lines) {
+    for (const auto& [number, text] : logical_lines(in)) {
         std::string content = trimmed(text);
         if (content.empty() || content[0] == '!' || content[0] == '#')
             continue;
-        if (merge_line(content, file, number) == 0)
+        if (merge_line(content, origin, number) == 0)
             status = 0;
         else
             good.push_back(content);
@@ -353,25 +391,20 @@ int OI_connection::add_resources(const char* file, int)
     return 1;
 }
 
+int OI_connection::add_resources(const char* file, int)
+{
+    std::ifstream in(file);
+    if (!in) {
+        std::fprintf(stderr, "%s: cannot be read\n", file);
+        return 0;
+    }
+    return merge_text(in, file);
+}
+
 int OI_connection::merge_resources(const char* lines)
 {
-    std::string text(lines == nullptr ? "" : lines);
-    std::istringstream in(text);
-    std::vector<OI_declaration> before = declarations_;
-    std::vector<std::string> good;
-    for (const auto& [number, line] : logical_lines(in)) {
-        std::string content = trimmed(line);
-        if (content.empty() || content[0] == '!')
-            continue;
-        if (merge_line(content, "resources", number) == 0) {
-            declarations_ = before;
-            return 0;
-        }
-        good.push_back(content);
-    }
-    for (const std::string& line : good)
-        XrmPutLineResource(&database_, line.c_str());
-    return 1;
+    std::istringstream in(lines == nullptr ? "" : lines);
+    return merge_text(in, "resources");
 }
 
 bool OI_connection::get_resource(const std::vector<std::string>& names,
@@ -445,8 +478,8 @@ std::vector<OI_declaration> OI_connection::take_declarations()
 
 OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
 {
-    if (current_connection != nullptr)
-        return current_connection;
+    if (OI_uib_conn != nullptr)
+        return OI_uib_conn;
     toolkit_options options = take_x_options(argc, argv);
     const char* program = *argc > 0 ? argv[0] : "kitsetup";
     const char* slash = std::strrchr(program, '/');
@@ -456,18 +489,20 @@ OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
     Tcl_Interp* interp = Tcl_CreateInterp();
     Tcl_Init(interp);
     // Tk reads argv as a Tcl list: a name with blanks or braces must stay one word.
-    std::vector<const char*> tk_words = {"-name", app_name.c_str()};
+    std::vector<std::string> tk_words = {"-name", app_name};
     if (!options.display.empty()) {
         tk_words.push_back("-display");
-        tk_words.push_back(options.display.c_str());
+        tk_words.push_back(options.display);
     }
-    char* tk_arguments = Tcl_Merge(static_cast<int>(tk_words.size()), tk_words.data());
-    Tcl_SetVar(interp, "argv", tk_arguments, TCL_GLOBAL_ONLY);
-    Tcl_Free(tk_arguments);
+    Tcl_SetVar(interp, "argv", OI_list(tk_words).c_str(), TCL_GLOBAL_ONLY);
     if (Tk_Init(interp) != TCL_OK) {
         Tcl_DeleteInterp(interp);
         return nullptr;
     }
+    // Any X client could run Tcl here through send. Deleting the command
+    // also takes the application out of the display's registry; only
+    // accept_send brings both back.
+    Tcl_DeleteCommand(interp, "send");
     Tcl_SetVar(interp, "argv", "", TCL_GLOBAL_ONLY);
     XSetIOErrorHandler(display_lost);
     Tcl_Eval(interp, "wm withdraw .");
@@ -478,32 +513,66 @@ OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
     std::string class_name = app_class == nullptr ? "Kitsetup" : app_class;
     if (!class_name.empty())
         class_name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(class_name[0])));
-    current_connection = new OI_connection(interp, app_name, class_name);
+    OI_uib_conn = new OI_connection(interp, app_name, class_name);
     OI_register_standard_classes();
     for (const std::string& line : options.resource_lines)
-        current_connection->merge_resources(line.c_str());
-    return current_connection;
+        OI_uib_conn->merge_resources(line.c_str());
+    return OI_uib_conn;
 }
 
-OI_connection* OI_current_connection()
+Tcl_Interp* OI_tk::interp(const OI_connection* conn)
 {
-    return current_connection;
+    return conn == nullptr ? nullptr : conn->interp();
+}
+
+bool OI_tk::eval(const std::string& script, std::string* result)
+{
+    return OI_uib_conn != nullptr && OI_uib_conn->eval(script, result);
+}
+
+const std::string& OI_tk::widget(const OI_d_tech* object)
+{
+    return object->widget_;
+}
+
+std::string OI_list(const std::vector<std::string>& elements)
+{
+    std::vector<const char*> words;
+    for (const std::string& element : elements)
+        words.push_back(element.c_str());
+    char* merged = Tcl_Merge(static_cast<int>(words.size()), words.data());
+    std::string list(merged);
+    Tcl_Free(merged);
+    return list;
+}
+
+bool OI_integer_expression(const std::string& expression, long* value, std::string* reason)
+{
+    Tcl_Interp* interp = OI_tk::interp(OI_uib_conn);
+    if (interp == nullptr) {
+        *reason = "the toolkit is not started";
+        return false;
+    }
+    if (Tcl_ExprLong(interp, expression.c_str(), value) == TCL_OK)
+        return true;
+    *reason = Tcl_GetStringResult(interp);
+    return false;
 }
 
 void OI_fini()
 {
-    if (current_connection == nullptr)
+    if (OI_uib_conn == nullptr)
         return;
-    Tcl_Interp* interp = current_connection->interp();
-    delete current_connection;
-    current_connection = nullptr;
+    Tcl_Interp* interp = OI_tk::interp(OI_uib_conn);
+    delete OI_uib_conn;
+    OI_uib_conn = nullptr;
     Tcl_DeleteInterp(interp);
 }
 
 void OI_add_actions(const OI_actions_rec* records, int count)
 {
-    if (current_connection != nullptr)
-        current_connection->add_actions(records, count);
+    if (OI_uib_conn != nullptr)
+        OI_uib_conn->add_actions(records, count);
 }
 
 // ---- Creating declared objects -------------------------------------------------
@@ -569,11 +638,11 @@ void attach_declared(OI_d_tech* object, OI_d_tech* parent)
 // the root (or elsewhere) and chooses their state.
 OI_d_tech** OI_make_top_level()
 {
-    if (current_connection == nullptr)
+    if (OI_uib_conn == nullptr)
         return nullptr;
-    OI_d_tech* root = current_connection->root();
+    OI_d_tech* root = OI_uib_conn->root();
     std::vector<OI_d_tech*> made_top;
-    for (const OI_declaration& declaration : current_connection->take_declarations()) {
+    for (const OI_declaration& declaration : OI_uib_conn->take_declarations()) {
         const std::string& name = declaration.path.back();
         OI_d_tech* parent = nullptr;
         if (declaration.path.size() > 1) {
@@ -628,6 +697,6 @@ bool OI_dispatch_one(bool wait)
 
 void OI_flush()
 {
-    if (current_connection != nullptr)
-        current_connection->eval("update idletasks");
+    if (OI_uib_conn != nullptr)
+        OI_tk::eval("update idletasks");
 }

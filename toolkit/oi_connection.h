@@ -7,6 +7,8 @@
 #ifndef KITSETUP_TOOLKIT_OI_CONNECTION_H
 #define KITSETUP_TOOLKIT_OI_CONNECTION_H
 
+#include <functional>
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <string>
@@ -22,6 +24,11 @@ typedef struct _XrmHashBucketRec* XrmDatabase;
 
 class OI_d_tech;
 class OI_root;
+
+// A command that Tcl code may run in the toolkit's interpreter, given the
+// words after its name: true with *result as its answer, or false with
+// *result saying what failed.
+using OI_command = std::function<bool(const std::vector<std::string>& words, std::string* result)>;
 
 // One object declared by a resource file ("path.class: ClassName"), waiting
 // for OI_make_top_level to create it.
@@ -39,7 +46,6 @@ public:
     OI_connection(const OI_connection&) = delete;
     OI_connection& operator=(const OI_connection&) = delete;
 
-    Tcl_Interp* interp() const { return interp_; }
     Display* display() const;
     const std::string& app_name() const { return app_name_; }
     const std::string& app_class() const { return app_class_; }
@@ -54,9 +60,11 @@ public:
 
     // Merges the resources and object declarations of file: 1, or 0 after
     // reporting the file and line on standard error when the file cannot be
-    // read or holds a line that is not a resource.
+    // read or holds a line that is not a resource. Blank lines and lines
+    // starting with "!" or "#" are comments; a bad line merges nothing.
     int add_resources(const char* file, int flags);
-    // Merges resource lines given as text, one per line: 1, or 0 on a bad line.
+    // Merges resource lines given as text by the same rules, reported as
+    // lines of "resources".
     int merge_resources(const char* lines);
 
     // The value of the resource named by names/classes (full paths, the
@@ -76,9 +84,11 @@ public:
     // OI_make_top_level.
     std::vector<OI_declaration> take_declarations();
 
-    // Runs a Tcl script in the toolkit's interpreter: true on success, with
-    // the interpreter's result in *result when given.
-    bool eval(const std::string& script, std::string* result = nullptr) const;
+    // Makes command known to the toolkit's interpreter as name.
+    void add_command(const std::string& name, OI_command command);
+    // Lets other X clients reach the program through Tk's send under name;
+    // until this call none can. Returns the name taken (Tk makes it unique).
+    std::string accept_send(const std::string& name);
 
     // A fresh Tk path name under parent_path ("." for a top level).
     std::string new_widget_path(const std::string& parent_path);
@@ -91,6 +101,9 @@ public:
     void forget_shown(const OI_d_tech* object);
 
 private:
+    Tcl_Interp* interp() const { return interp_; }
+    bool eval(const std::string& script, std::string* result = nullptr) const;
+    int merge_text(std::istream& in, const std::string& origin);
     int merge_line(const std::string& line, const std::string& file, int line_number);
 
     Tcl_Interp* interp_;
@@ -103,15 +116,24 @@ private:
     std::vector<OI_declaration> declarations_;
     std::vector<unsigned long> shown_order_;
     unsigned long widget_count_ = 0;
+
+    friend struct OI_tk;
 };
 
+// The one connection: set by OI_init, null before it and after OI_fini.
+extern OI_connection* OI_uib_conn;
+
 // Opens the display named by the X toolkit options in argv (or DISPLAY),
-// takes those options out of argv, and starts Tk. Null when the display
-// cannot be opened.
+// takes those options out of argv, and starts Tk; the result is also kept
+// in OI_uib_conn. Null when the display cannot be opened.
 OI_connection* OI_init(int* argc, char** argv, const char* app_class, void* options);
-// The connection OI_init made, or null.
-OI_connection* OI_current_connection();
 void OI_fini();
+
+// elements as one Tcl list, each staying one element whatever it holds.
+std::string OI_list(const std::vector<std::string>& elements);
+// The value of expression as an integer expression of the toolkit's
+// interpreter: true, or false with *reason saying why it is not one.
+bool OI_integer_expression(const std::string& expression, long* value, std::string* reason);
 
 // Creates the objects declared since the last call. Returns a malloc'ed,
 // null-terminated array of the new top-level objects (the caller frees it),

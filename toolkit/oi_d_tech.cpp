@@ -8,6 +8,7 @@
 #include <map>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 #include "toolkit/oi_root.h"
 #include "toolkit/oi_translations.h"
 
@@ -50,7 +51,7 @@ void OI_d_tech::handle_event(const std::string& kind, const std::vector<std::str
 OI_d_tech::~OI_d_tech()
 {
     objects_by_id().erase(id_);
-    if (OI_connection* conn = connection())
+    if (OI_connection* conn = OI_uib_conn)
         conn->forget_shown(this);
     if (fit_pending_)
         Tcl_CancelIdleCall(fit_when_idle, this);
@@ -65,26 +66,17 @@ OI_d_tech::~OI_d_tech()
     }
 }
 
-OI_connection* OI_d_tech::connection()
-{
-    return OI_current_connection();
-}
-
 std::string OI_d_tech::quoted(const std::string& text)
 {
-    const char* words[] = {text.c_str()};
-    char* merged = Tcl_Merge(1, words);
-    std::string result(merged);
-    Tcl_Free(merged);
-    return result;
+    return OI_list({text});
 }
 
 bool OI_d_tech::configure(const std::string& option, const std::string& value) const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || widget_.empty())
         return false;
-    return conn->eval(widget_ + " configure " + option + " " + quoted(value));
+    return OI_tk::eval(widget_ + " configure " + option + " " + quoted(value));
 }
 
 // ---- Tree ------------------------------------------------------------------
@@ -245,20 +237,20 @@ OI_d_tech* OI_d_tech::top_level()
 
 void OI_d_tech::realize()
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || realized() || parent_ == nullptr)
         return;
     if (dynamic_cast<OI_root*>(parent_) != nullptr) {
         shell_ = conn->new_widget_path(".");
-        conn->eval("toplevel " + shell_ + " -class " + quoted(conn->app_class()));
-        conn->eval("wm withdraw " + shell_);
-        conn->eval("wm title " + shell_ + " " + quoted(resource("title", "Title", name_)));
-        conn->eval("bind " + shell_ + " <Configure> {if {\"%W\" eq \"" + shell_ + "\"} {" +
+        OI_tk::eval("toplevel " + shell_ + " -class " + quoted(conn->app_class()));
+        OI_tk::eval("wm withdraw " + shell_);
+        OI_tk::eval("wm title " + shell_ + " " + quoted(resource("title", "Title", name_)));
+        OI_tk::eval("bind " + shell_ + " <Configure> {if {\"%W\" eq \"" + shell_ + "\"} {" +
                    event_script("resize") + "}}");
         if (!resizable_)
-            conn->eval("wm resizable " + shell_ + " 0 0");
+            OI_tk::eval("wm resizable " + shell_ + " 0 0");
         if (delete_window_action_)
-            conn->eval("wm protocol " + shell_ + " WM_DELETE_WINDOW " +
+            OI_tk::eval("wm protocol " + shell_ + " WM_DELETE_WINDOW " +
                        quoted(event_script("delete_window")));
         widget_ = shell_ + ".w";
     } else {
@@ -268,7 +260,7 @@ void OI_d_tech::realize()
     }
     create_widget(widget_);
     if (!shell_.empty())
-        conn->eval("pack " + widget_ + " -fill both -expand 1");
+        OI_tk::eval("pack " + widget_ + " -fill both -expand 1");
     apply_resources();
     widget_built();
     bind_translations();
@@ -279,11 +271,11 @@ void OI_d_tech::realize()
 
 void OI_d_tech::unrealize()
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (!realized())
         return;
     if (conn != nullptr)
-        conn->eval("destroy " + (shell_.empty() ? widget_ : shell_));
+        OI_tk::eval("destroy " + (shell_.empty() ? widget_ : shell_));
     // Tk destroyed the whole subtree; forget the paths below as well.
     std::vector<OI_d_tech*> pending = {this};
     while (!pending.empty()) {
@@ -298,12 +290,12 @@ void OI_d_tech::unrealize()
 
 void OI_d_tech::show_or_hide()
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return;
     bool visible = state_ == ACTIVE || state_ == INACTIVE;
     if (!shell_.empty()) {
-        conn->eval(std::string(visible ? "wm deiconify " : "wm withdraw ") + shell_);
+        OI_tk::eval(std::string(visible ? "wm deiconify " : "wm withdraw ") + shell_);
         if (visible)
             conn->note_shown(this);
     } else if (!laid_out()) {
@@ -311,8 +303,8 @@ void OI_d_tech::show_or_hide()
     } else if (visible) {
         manage_in_parent();
     } else {
-        conn->eval("place forget " + widget_);
-        conn->eval("grid remove " + widget_);
+        OI_tk::eval("place forget " + widget_);
+        OI_tk::eval("grid remove " + widget_);
         refit_parent();
     }
     if (visible)
@@ -323,24 +315,23 @@ void OI_d_tech::manage_in_parent()
 {
     if (!laid_out())
         return;
-    OI_connection* conn = connection();
-    conn->eval("place forget " + widget_);
-    conn->eval("grid forget " + widget_);
+    OI_tk::eval("place forget " + widget_);
+    OI_tk::eval("grid forget " + widget_);
     switch (placement_) {
     case placement::pixel: {
         std::string command = "place " + widget_ + " -x " + std::to_string(place_a_) + " -y " +
                               std::to_string(place_b_);
         if (width_ > 0 && height_ > 0)
             command += " -width " + std::to_string(width_) + " -height " + std::to_string(height_);
-        conn->eval(command);
+        OI_tk::eval(command);
         // A placed child that grows or shrinks must resize its parent too.
-        conn->eval("bind " + widget_ + " <Configure> {::oi::refit " + std::to_string(parent_->id()) +
+        OI_tk::eval("bind " + widget_ + " <Configure> {::oi::refit " + std::to_string(parent_->id()) +
                    "}");
         refit_parent();
         break;
     }
     case placement::grid:
-        conn->eval("grid " + widget_ + " -column " + std::to_string(place_a_) + " -row " +
+        OI_tk::eval("grid " + widget_ + " -column " + std::to_string(place_a_) + " -row " +
                    std::to_string(place_b_) + " -sticky nsew -padx 2 -pady 2");
         break;
     case placement::none: {
@@ -349,7 +340,7 @@ void OI_d_tech::manage_in_parent()
         int column = 0;
         int row = 0;
         parent_->default_grid_cell(this, static_cast<int>(index), &column, &row);
-        conn->eval("grid " + widget_ + " -column " + std::to_string(column) + " -row " +
+        OI_tk::eval("grid " + widget_ + " -column " + std::to_string(column) + " -row " +
                    std::to_string(row) + " -sticky nsew -padx 2 -pady 2");
         break;
     }
@@ -411,7 +402,7 @@ void OI_d_tech::fit_when_idle(void* object)
 // left and top, inside its own border.
 void OI_d_tech::fit_to_children()
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized() || (width_ > 0 && height_ > 0))
         return;
     int right = 0;
@@ -434,19 +425,19 @@ void OI_d_tech::fit_to_children()
         return;
     std::string container = child_container();
     std::string border;
-    conn->eval(container + " cget -borderwidth", &border);
+    OI_tk::eval(container + " cget -borderwidth", &border);
     int frame = 2 * std::atoi(border.c_str());
     right += std::max(0, left_margin) + frame;
     bottom += std::max(0, top_margin) + frame;
     std::string grid_size;
-    conn->eval("grid bbox " + container, &grid_size);
+    OI_tk::eval("grid bbox " + container, &grid_size);
     int gx = 0, gy = 0, gw = 0, gh = 0;
     if (std::sscanf(grid_size.c_str(), "%d %d %d %d", &gx, &gy, &gw, &gh) == 4) {
         right = std::max(right, gx + gw);
         bottom = std::max(bottom, gy + gh);
     }
-    conn->eval("grid propagate " + container + " 0");
-    conn->eval(container + " configure -width " + std::to_string(right) + " -height " +
+    OI_tk::eval("grid propagate " + container + " 0");
+    OI_tk::eval(container + " configure -width " + std::to_string(right) + " -height " +
                std::to_string(bottom));
     refit_parent();
 }
@@ -463,19 +454,19 @@ void OI_d_tech::show_enabled(bool enabled)
 
 void OI_d_tech::size(int* width, int* height) const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     *width = width_;
     *height = height_;
     if (conn == nullptr || !realized())
         return;
     std::string path = shell_.empty() ? widget_ : shell_;
     std::string mapped;
-    conn->eval("winfo ismapped " + path, &mapped);
+    OI_tk::eval("winfo ismapped " + path, &mapped);
     std::string which = mapped == "1" ? "winfo " : "winfo req";
     std::string w;
     std::string h;
-    conn->eval(which + "width " + path, &w);
-    conn->eval(which + "height " + path, &h);
+    OI_tk::eval(which + "width " + path, &w);
+    OI_tk::eval(which + "height " + path, &h);
     *width = std::atoi(w.c_str());
     *height = std::atoi(h.c_str());
 }
@@ -498,23 +489,23 @@ void OI_d_tech::set_size(int width, int height)
 {
     width_ = width;
     height_ = height;
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return;
     if (!shell_.empty()) {
         // The window manager's size, and the size the window asks for while
         // it is still hidden (centring measures that).
-        conn->eval("wm geometry " + shell_ + " " + std::to_string(width) + "x" + std::to_string(height));
-        conn->eval("grid propagate " + widget_ + " 0");
-        conn->eval("pack propagate " + widget_ + " 0");
+        OI_tk::eval("wm geometry " + shell_ + " " + std::to_string(width) + "x" + std::to_string(height));
+        OI_tk::eval("grid propagate " + widget_ + " 0");
+        OI_tk::eval("pack propagate " + widget_ + " 0");
         configure("-width", std::to_string(width));
         configure("-height", std::to_string(height));
     } else if (placement_ == placement::pixel) {
-        conn->eval("place configure " + widget_ + " -width " + std::to_string(width) +
+        OI_tk::eval("place configure " + widget_ + " -width " + std::to_string(width) +
                    " -height " + std::to_string(height));
         refit_parent();
     } else {
-        conn->eval("grid propagate " + widget_ + " 0");
+        OI_tk::eval("grid propagate " + widget_ + " 0");
         configure("-width", std::to_string(width));
         configure("-height", std::to_string(height));
     }
@@ -522,23 +513,37 @@ void OI_d_tech::set_size(int width, int height)
 
 void OI_d_tech::set_root_loc(int x, int y)
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn != nullptr && !shell_.empty())
-        conn->eval("wm geometry " + shell_ + " +" + std::to_string(x) + "+" + std::to_string(y));
+        OI_tk::eval("wm geometry " + shell_ + " +" + std::to_string(x) + "+" + std::to_string(y));
+}
+
+int OI_d_tech::requested_height() const
+{
+    std::string height;
+    if (!realized() || !OI_tk::eval("winfo reqheight " + widget_, &height))
+        return 0;
+    return std::atoi(height.c_str());
+}
+
+void OI_d_tech::raise() const
+{
+    if (realized())
+        OI_tk::eval("raise [winfo toplevel " + widget_ + "]");
 }
 
 void OI_d_tech::location(int* x, int* y) const
 {
     *x = place_a_ == OI_DEFAULT_LOC ? 0 : place_a_;
     *y = place_b_ == OI_DEFAULT_LOC ? 0 : place_b_;
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return;
     std::string path = shell_.empty() ? widget_ : shell_;
     std::string prefix = shell_.empty() ? "winfo " : "winfo root";
     std::string text_x, text_y;
-    conn->eval(prefix + "x " + path, &text_x);
-    conn->eval(prefix + "y " + path, &text_y);
+    OI_tk::eval(prefix + "x " + path, &text_x);
+    OI_tk::eval(prefix + "y " + path, &text_y);
     *x = std::atoi(text_x.c_str());
     *y = std::atoi(text_y.c_str());
 }
@@ -546,9 +551,9 @@ void OI_d_tech::location(int* x, int* y) const
 void OI_d_tech::disallow_resize()
 {
     resizable_ = false;
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn != nullptr && !shell_.empty())
-        conn->eval("wm resizable " + shell_ + " 0 0");
+        OI_tk::eval("wm resizable " + shell_ + " 0 0");
 }
 
 // ---- Look ------------------------------------------------------------------------
@@ -579,10 +584,10 @@ void OI_d_tech::set_bdr_width(int width)
 
 std::string OI_d_tech::bkg_color() const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     std::string colour = background_;
     if (conn != nullptr && realized())
-        conn->eval(widget_ + " cget -background", &colour);
+        OI_tk::eval(widget_ + " cget -background", &colour);
     return colour;
 }
 
@@ -590,9 +595,9 @@ std::string OI_d_tech::bkg_color() const
 
 void OI_d_tech::set_focus()
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn != nullptr && realized())
-        conn->eval("focus " + widget_);
+        OI_tk::eval("focus " + widget_);
 }
 
 namespace {
@@ -635,33 +640,33 @@ void OI_d_tech::set_cursor(int shape)
 void OI_d_tech::set_working()
 {
     working_ = true;
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn != nullptr && realized())
-        conn->eval("tk busy hold " + (shell_.empty() ? widget_ : shell_));
+        OI_tk::eval("tk busy hold " + (shell_.empty() ? widget_ : shell_));
 }
 
 void OI_d_tech::clear_working()
 {
     working_ = false;
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn != nullptr && realized())
-        conn->eval("tk busy forget " + (shell_.empty() ? widget_ : shell_));
+        OI_tk::eval("tk busy forget " + (shell_.empty() ? widget_ : shell_));
 }
 
 void OI_d_tech::set_delete_window_action(const OI_callback& action)
 {
     delete_window_action_ = action;
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn != nullptr && !shell_.empty())
-        conn->eval("wm protocol " + shell_ + " WM_DELETE_WINDOW " +
+        OI_tk::eval("wm protocol " + shell_ + " WM_DELETE_WINDOW " +
                    quoted(event_script("delete_window")));
 }
 
 void OI_d_tech::set_transient_for(const OI_d_tech* main)
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn != nullptr && !shell_.empty() && main != nullptr && !main->shell_.empty())
-        conn->eval("wm transient " + shell_ + " " + main->shell_);
+        OI_tk::eval("wm transient " + shell_ + " " + main->shell_);
 }
 
 // ---- Resources -------------------------------------------------------------------
@@ -675,7 +680,7 @@ void OI_d_tech::resource_path(std::vector<std::string>* names,
             break;
         chain.push_back(object);
     }
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     names->push_back(conn != nullptr ? conn->app_name() : "kitsetup");
     classes->push_back(conn != nullptr ? conn->app_class() : "Kitsetup");
     for (auto object = chain.rbegin(); object != chain.rend(); ++object) {
@@ -687,7 +692,7 @@ void OI_d_tech::resource_path(std::vector<std::string>* names,
 std::string OI_d_tech::resource(const std::string& name, const std::string& cls,
                                 const std::string& def) const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr)
         return def;
     std::vector<std::string> names;
@@ -774,12 +779,12 @@ bool OI_d_tech::substitute_translations(const std::string& text)
 // shares, or on the widget, after unbinding the sequences bound before.
 bool OI_d_tech::bind_translations()
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return true;
     std::string target = shell_.empty() ? widget_ : shell_;
     for (const std::string& sequence : bound_sequences_)
-        conn->eval("bind " + target + " " + quoted(sequence) + " {}");
+        OI_tk::eval("bind " + target + " " + quoted(sequence) + " {}");
     bound_sequences_.clear();
     std::string text = translations_set_ ? translations_ : resource("translations", "Translations");
     std::vector<OI_translation> table;
@@ -794,7 +799,7 @@ bool OI_d_tech::bind_translations()
         for (const std::string& action : translation.actions)
             script += "::oi::action " + std::to_string(id_) + " " + quoted(action) + " %W\n";
         std::string error;
-        if (conn->eval("bind " + target + " " + quoted(translation.sequence) + " " + quoted(script),
+        if (OI_tk::eval("bind " + target + " " + quoted(translation.sequence) + " " + quoted(script),
                        &error)) {
             bound_sequences_.push_back(translation.sequence);
         } else {
@@ -843,7 +848,7 @@ bool OI_d_tech::run_action(const std::string& name, const std::string& path)
             }
         }
     }
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (record == nullptr && conn != nullptr)
         record = conn->action(name);
     OI_callback callback;

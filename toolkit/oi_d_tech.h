@@ -76,14 +76,34 @@ public:
     // cannot be pressed.
     virtual bool press() { return false; }
 
+    // ---- Value ---------------------------------------------------------------
+    // The value as text, as product scripts read it: a gauge's or slider's
+    // number, a field's text, a text's lines as a list, the selected cell
+    // names of a menu, a cell's "1" or "0". False for a class without one.
+    virtual bool get_value_text(std::string*) const { return false; }
+    // What someone looking at the object reads off it: its value, a label's
+    // text, or a scrolling list's cells as {name label selected} triples.
+    virtual bool get_shown_text(std::string* text) const { return get_value_text(text); }
+    // Sets the value from text; a number is an integer expression, a cell
+    // takes 1 or Y (on) and 0 or N (off). *reason says why a text is refused.
+    virtual OI_set_result set_value_text(const std::string&, OI_set_by, std::string*)
+    {
+        return OI_set_result::no_value;
+    }
+
     // ---- Geometry --------------------------------------------------------------
     // The object's current size in pixels (its requested size while hidden).
     virtual void size(int* width, int* height) const;
     int size_x() const;
     int size_y() const;
     void set_size(int width, int height);
+    // The height Tk asks for the object's window now (0 without one): more
+    // than size() gives when the content grew since it was sized.
+    int requested_height() const;
     // Places a top-level object at x, y of the screen.
     void set_root_loc(int x, int y);
+    // Puts the object's top-level window above the others.
+    void raise() const;
     // Position on the screen (top-level) or in the parent.
     void location(int* x, int* y) const;
     void set_resize(const OI_callback& callback) { resize_callback_ = callback; }
@@ -142,8 +162,6 @@ public:
 
     // ---- Widget (for the toolkit's own classes) --------------------------------
     bool realized() const { return !widget_.empty(); }
-    const std::string& widget() const { return widget_; }
-    static OI_connection* connection();
 
     // Events from Tk bindings reach objects by number, so a binding that
     // outlives its object finds nothing instead of a dangling pointer.
@@ -157,6 +175,7 @@ public:
     virtual void handle_event(const std::string& kind, const std::vector<std::string>& args);
 
 protected:
+    const std::string& widget() const { return widget_; }
     // Creates the Tk widget of this object at path, configured from the
     // object's resources.
     virtual void create_widget(const std::string& path) = 0;
@@ -245,6 +264,7 @@ private:
     int last_height_ = 0;
 
     friend class OI_root;
+    friend struct OI_tk;
 };
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "toolkit/oi_button_box.h"
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 #include "toolkit/oi_menu_cell.h"
 #include "toolkit/oi_root.h"
 
@@ -30,7 +31,7 @@ void OI_dialog_box::set_title(const std::string& text)
     title_set_ = true;
     title_ = text;
     if (realized() && dynamic_cast<OI_root*>(parent()) != nullptr)
-        connection()->eval("wm title [winfo toplevel " + widget() + "] " + quoted(text));
+        OI_tk::eval("wm title [winfo toplevel " + widget() + "] " + quoted(text));
 }
 
 void OI_dialog_box::set_term_action(bool take_down, const OI_callback& action)
@@ -89,16 +90,16 @@ void OI_dialog_box::button_pressed(OI_menu_cell* cell)
 std::vector<unsigned long> OI_dialog_box::hold_other_windows() const
 {
     std::vector<unsigned long> held;
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     for (OI_d_tech* object : conn->shown_objects()) {
         if (object == this || !object->realized() || !object->is_displayed())
             continue;
         std::string top;
         std::string busy;
-        if (!conn->eval("winfo toplevel " + object->widget(), &top) ||
-            !conn->eval("tk busy status " + top, &busy) || busy == "1")
+        if (!OI_tk::eval("winfo toplevel " + OI_tk::widget(object), &top) ||
+            !OI_tk::eval("tk busy status " + top, &busy) || busy == "1")
             continue;
-        if (conn->eval("tk busy hold " + top + " -cursor left_ptr"))
+        if (OI_tk::eval("tk busy hold " + top + " -cursor left_ptr"))
             held.push_back(object->id());
     }
     return held;
@@ -107,14 +108,14 @@ std::vector<unsigned long> OI_dialog_box::hold_other_windows() const
 // A window the program itself made busy meanwhile (set_working) stays busy.
 void OI_dialog_box::release_windows(const std::vector<unsigned long>& held)
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     for (unsigned long id : held) {
         OI_d_tech* object = by_id(id);
         if (conn == nullptr || object == nullptr || !object->realized() || object->is_working())
             continue;
         std::string top;
-        if (conn->eval("winfo toplevel " + object->widget(), &top))
-            conn->eval("tk busy forget " + top);
+        if (OI_tk::eval("winfo toplevel " + OI_tk::widget(object), &top))
+            OI_tk::eval("tk busy forget " + top);
     }
 }
 
@@ -133,7 +134,7 @@ OI_menu_cell* OI_dialog_box::wait_button(bool modal, const OI_callback& accept)
     std::vector<unsigned long> held;
     if (modal && is_displayed()) {
         held = hold_other_windows();
-        connection()->eval("focus " + widget());
+        OI_tk::eval("focus " + widget());
     }
     while (!wait.dialog_gone && by_id(self) != nullptr && !wait.ended && is_displayed())
         OI_dispatch_one(true);
@@ -159,12 +160,11 @@ void OI_dialog_box::handle_event(const std::string& kind, const std::vector<std:
 
 void OI_dialog_box::create_widget(const std::string& path)
 {
-    OI_connection* conn = connection();
-    conn->eval("frame " + path + " -borderwidth 0");
-    conn->eval("frame " + path + ".content -borderwidth 0");
-    conn->eval("grid " + path + ".content -row 0 -column 0 -sticky nsew -padx 4 -pady 4");
-    conn->eval("grid rowconfigure " + path + " 0 -weight 1");
-    conn->eval("grid columnconfigure " + path + " 0 -weight 1");
+    OI_tk::eval("frame " + path + " -borderwidth 0");
+    OI_tk::eval("frame " + path + ".content -borderwidth 0");
+    OI_tk::eval("grid " + path + ".content -row 0 -column 0 -sticky nsew -padx 4 -pady 4");
+    OI_tk::eval("grid rowconfigure " + path + " 0 -weight 1");
+    OI_tk::eval("grid columnconfigure " + path + " 0 -weight 1");
 }
 
 // The window manager's close button reaches the dialog as "unpin".
@@ -172,7 +172,7 @@ void OI_dialog_box::widget_built()
 {
     if (dynamic_cast<OI_root*>(parent()) == nullptr)
         return;
-    connection()->eval("wm protocol [winfo toplevel " + widget() + "] WM_DELETE_WINDOW " +
+    OI_tk::eval("wm protocol [winfo toplevel " + widget() + "] WM_DELETE_WINDOW " +
                        quoted(event_script("unpin")));
 }
 
@@ -190,9 +190,9 @@ OI_d_tech* OI_dialog_box::copy_self() const
 void OI_dialog_box::apply_resources()
 {
     OI_d_tech::apply_resources();
-    connection()->eval(child_container() + " configure -background " + quoted(bkg_color()));
+    OI_tk::eval(child_container() + " configure -background " + quoted(bkg_color()));
     if (dynamic_cast<OI_root*>(parent()) != nullptr)
-        connection()->eval("wm title [winfo toplevel " + widget() + "] " + quoted(title()));
+        OI_tk::eval("wm title [winfo toplevel " + widget() + "] " + quoted(title()));
 }
 
 std::string OI_dialog_box::child_container() const

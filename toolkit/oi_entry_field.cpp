@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 #include "toolkit/oi_utf8.h"
 
 namespace {
@@ -38,17 +39,17 @@ void ensure_check_command(Tcl_Interp* interp)
 
 void OI_entry_field::create_widget(const std::string& path)
 {
-    OI_connection* conn = connection();
-    ensure_check_command(conn->interp());
-    conn->eval("frame " + path + " -borderwidth 0");
-    conn->eval("label " + label_path() + " -anchor e");
-    conn->eval("entry " + entry_path() + " -relief sunken -borderwidth 2 -width " +
+    OI_connection* conn = OI_uib_conn;
+    ensure_check_command(OI_tk::interp(conn));
+    OI_tk::eval("frame " + path + " -borderwidth 0");
+    OI_tk::eval("label " + label_path() + " -anchor e");
+    OI_tk::eval("entry " + entry_path() + " -relief sunken -borderwidth 2 -width " +
                std::to_string(columns()) + " -validate key -validatecommand {::oi::entry_check " +
                std::to_string(id()) + " %d %S %V %P}");
-    conn->eval("grid " + entry_path() + " -row 0 -column 1 -sticky ew");
-    conn->eval("grid columnconfigure " + path + " 1 -weight 1");
+    OI_tk::eval("grid " + entry_path() + " -row 0 -column 1 -sticky ew");
+    OI_tk::eval("grid columnconfigure " + path + " 1 -weight 1");
     for (const char* key : {"<Return>", "<KP_Enter>"})
-        conn->eval("bind " + entry_path() + " " + key + " {" + event_script("enter") + "}");
+        OI_tk::eval("bind " + entry_path() + " " + key + " {" + event_script("enter") + "}");
     show_label();
     show_text();
 }
@@ -85,19 +86,19 @@ OI_d_tech* OI_seq_entry_field::copy_self() const
 void OI_entry_field::apply_resources()
 {
     OI_d_tech::apply_resources();
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     std::string font = resource("font", "Font");
     std::string foreground = resource("foreground", "Foreground");
     std::string background = resource("background", "Background");
     for (const std::string& part : {label_path(), entry_path()}) {
         if (!font.empty())
-            conn->eval(part + " configure -font " + quoted(font));
+            OI_tk::eval(part + " configure -font " + quoted(font));
         if (!foreground.empty())
-            conn->eval(part + " configure -foreground " + quoted(foreground));
+            OI_tk::eval(part + " configure -foreground " + quoted(foreground));
     }
     if (!background.empty())
-        conn->eval(label_path() + " configure -background " + quoted(background));
-    conn->eval(entry_path() + " configure -width " + std::to_string(columns()));
+        OI_tk::eval(label_path() + " configure -background " + quoted(background));
+    OI_tk::eval(entry_path() + " configure -width " + std::to_string(columns()));
     if (!char_check_set_)
         char_check_ = conn->callback_from_resource(resource("charCheck", "CharCheck"), name());
     if (!entry_callback_set_)
@@ -109,40 +110,39 @@ void OI_entry_field::apply_resources()
 
 void OI_entry_field::show_enabled(bool enabled)
 {
-    OI_connection* conn = connection();
     std::string state = enabled ? "normal" : "disabled";
-    conn->eval(entry_path() + " configure -state " + state);
-    conn->eval(label_path() + " configure -state " + state);
+    OI_tk::eval(entry_path() + " configure -state " + state);
+    OI_tk::eval(label_path() + " configure -state " + state);
 }
 
 // Puts text() into the widget; the toolkit's own change is no typing, so
 // accept_edit lets it through unchecked.
 void OI_entry_field::show_text()
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return;
     std::string state;
-    conn->eval(entry_path() + " cget -state", &state);
+    OI_tk::eval(entry_path() + " cget -state", &state);
     showing_text_ = true;
-    conn->eval(entry_path() + " configure -state normal");
-    conn->eval(entry_path() + " delete 0 end");
-    conn->eval(entry_path() + " insert 0 " + quoted(text()));
-    conn->eval(entry_path() + " configure -state " + (state.empty() ? "normal" : state));
+    OI_tk::eval(entry_path() + " configure -state normal");
+    OI_tk::eval(entry_path() + " delete 0 end");
+    OI_tk::eval(entry_path() + " insert 0 " + quoted(text()));
+    OI_tk::eval(entry_path() + " configure -state " + (state.empty() ? "normal" : state));
     showing_text_ = false;
 }
 
 void OI_entry_field::show_label() const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return;
     std::string text = label();
-    conn->eval(label_path() + " configure -text " + quoted(text));
+    OI_tk::eval(label_path() + " configure -text " + quoted(text));
     if (text.empty())
-        conn->eval("grid remove " + label_path());
+        OI_tk::eval("grid remove " + label_path());
     else
-        conn->eval("grid " + label_path() + " -row 0 -column 0 -sticky e -padx {0 4}");
+        OI_tk::eval("grid " + label_path() + " -row 0 -column 0 -sticky e -padx {0 4}");
 }
 
 std::string OI_entry_field::text() const
@@ -214,7 +214,7 @@ void OI_entry_field::set_columns(int columns)
 {
     columns_ = columns;
     if (realized())
-        connection()->eval(entry_path() + " configure -width " + std::to_string(this->columns()));
+        OI_tk::eval(entry_path() + " configure -width " + std::to_string(this->columns()));
 }
 
 // True when the check accepts every character of characters (or there is
@@ -248,4 +248,19 @@ void OI_entry_field::handle_event(const std::string& kind, const std::vector<std
         entry_callback_.call(this, 0);
     else
         OI_d_tech::handle_event(kind, args);
+}
+
+bool OI_entry_field::get_value_text(std::string* text) const
+{
+    *text = this->text();
+    return true;
+}
+
+OI_set_result OI_entry_field::set_value_text(const std::string& text, OI_set_by by, std::string*)
+{
+    if (by == OI_set_by::user)
+        set_value_as_typed(text);
+    else
+        set_text(text);
+    return OI_set_result::set;
 }

@@ -24,6 +24,9 @@ public:
     // check), then runs the entry callback as Return does: its result, or
     // 0 when there is none.
     long set_value_as_typed(const std::string& text);
+    // The text; setting it by the user is set_value_as_typed.
+    bool get_value_text(std::string* text) const override;
+    OI_set_result set_value_text(const std::string& text, OI_set_by by, std::string* reason) override;
 
     // The label on the left; before set_label, the "label" resource.
     std::string label() const;

@@ -11,6 +11,8 @@ public:
     const char* class_name() const override { return "ExclusiveMenu"; }
 
     OI_cell_type kind_of(const OI_menu_cell&) const override { return OI_EXCLUSIVE_CELL; }
+    // The selected cell's name, or "" when none is selected.
+    bool get_value_text(std::string* text) const override;
 
 protected:
     OI_d_tech* copy_self() const override

@@ -6,6 +6,7 @@
 #include <tk.h>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ int ignore_error(ClientData, XErrorEvent*)
 
 void OI_hand_back_focus(unsigned long window)
 {
-    OI_connection* conn = OI_current_connection();
+    OI_connection* conn = OI_uib_conn;
     Display* display = conn == nullptr ? nullptr : conn->display();
     if (display == nullptr)
         return;

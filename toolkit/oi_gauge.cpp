@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 namespace {
 
@@ -18,12 +19,11 @@ int clamped(int value)
 
 void OI_gauge::create_widget(const std::string& path)
 {
-    OI_connection* conn = connection();
-    conn->eval("canvas " + path + " -width 200 -height 20 -relief sunken -borderwidth 2" +
+    OI_tk::eval("canvas " + path + " -width 200 -height 20 -relief sunken -borderwidth 2" +
                " -highlightthickness 0");
-    conn->eval(path + " create rectangle 0 0 0 0 -tags bar -width 0");
-    conn->eval(path + " create text 0 0 -tags percent -anchor center");
-    conn->eval("bind " + path + " <Configure> {" + event_script("redraw") + "}");
+    OI_tk::eval(path + " create rectangle 0 0 0 0 -tags bar -width 0");
+    OI_tk::eval(path + " create text 0 0 -tags percent -anchor center");
+    OI_tk::eval("bind " + path + " <Configure> {" + event_script("redraw") + "}");
 }
 
 OI_d_tech* OI_gauge::copy_self() const
@@ -38,39 +38,38 @@ OI_d_tech* OI_gauge::copy_self() const
 void OI_gauge::apply_resources()
 {
     OI_d_tech::apply_resources();
-    OI_connection* conn = connection();
     std::string font = resource("font", "Font");
     if (!font.empty())
-        conn->eval(widget() + " itemconfigure percent -font " + quoted(font));
+        OI_tk::eval(widget() + " itemconfigure percent -font " + quoted(font));
     std::string foreground = resource("foreground", "Foreground", "black");
-    conn->eval(widget() + " itemconfigure percent -fill " + quoted(foreground));
+    OI_tk::eval(widget() + " itemconfigure percent -fill " + quoted(foreground));
     std::string fill = resource("fillColor", "FillColor", "SteelBlue");
-    conn->eval(widget() + " itemconfigure bar -fill " + quoted(fill));
+    OI_tk::eval(widget() + " itemconfigure bar -fill " + quoted(fill));
     redraw();
 }
 
 // The bar covers value percent of the inside of the trough.
 void OI_gauge::redraw() const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return;
     std::string text;
-    conn->eval("winfo ismapped " + widget(), &text);
+    OI_tk::eval("winfo ismapped " + widget(), &text);
     std::string which = text == "1" ? "winfo " : "winfo req";
-    conn->eval(which + "width " + widget(), &text);
+    OI_tk::eval(which + "width " + widget(), &text);
     int width = std::atoi(text.c_str());
-    conn->eval(which + "height " + widget(), &text);
+    OI_tk::eval(which + "height " + widget(), &text);
     int height = std::atoi(text.c_str());
-    conn->eval(widget() + " cget -borderwidth", &text);
+    OI_tk::eval(widget() + " cget -borderwidth", &text);
     int inset = std::atoi(text.c_str());
     int inner = std::max(width - 2 * inset, 0);
     int right = inset + inner * value() / maximum;
-    conn->eval(widget() + " coords bar " + std::to_string(inset) + " " + std::to_string(inset) +
+    OI_tk::eval(widget() + " coords bar " + std::to_string(inset) + " " + std::to_string(inset) +
                " " + std::to_string(right) + " " + std::to_string(height - inset));
-    conn->eval(widget() + " coords percent " + std::to_string(width / 2) + " " +
+    OI_tk::eval(widget() + " coords percent " + std::to_string(width / 2) + " " +
                std::to_string(height / 2));
-    conn->eval(widget() + " itemconfigure percent -text " + std::to_string(value()) + "%");
+    OI_tk::eval(widget() + " itemconfigure percent -text " + std::to_string(value()) + "%");
 }
 
 void OI_gauge::set_value(int value)
@@ -93,4 +92,20 @@ void OI_gauge::handle_event(const std::string& kind, const std::vector<std::stri
         redraw();
     else
         OI_d_tech::handle_event(kind, args);
+}
+
+bool OI_gauge::get_value_text(std::string* text) const
+{
+    *text = std::to_string(value());
+    return true;
+}
+
+OI_set_result OI_gauge::set_value_text(const std::string& text, OI_set_by, std::string* reason)
+{
+    long number = 0;
+    if (!OI_integer_expression(text, &number, reason))
+        return OI_set_result::refused;
+    set_value(static_cast<int>(number));
+    update_resources();
+    return OI_set_result::set;
 }

@@ -14,6 +14,8 @@ public:
     void set_value(int value);
     // The value; before set_value, the "value" resource (0 when none).
     int value() const;
+    bool get_value_text(std::string* text) const override;
+    OI_set_result set_value_text(const std::string& text, OI_set_by by, std::string* reason) override;
 
     void handle_event(const std::string& kind, const std::vector<std::string>& args) override;
 

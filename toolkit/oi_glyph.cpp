@@ -3,10 +3,11 @@
 #include <cstdio>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 void OI_glyph::create_widget(const std::string& path)
 {
-    connection()->eval("label " + path + " -borderwidth 0");
+    OI_tk::eval("label " + path + " -borderwidth 0");
 }
 
 OI_d_tech* OI_glyph::copy_self() const
@@ -25,9 +26,9 @@ void OI_glyph::apply_resources()
 
 bool OI_glyph::set_pixmap(const std::string& image)
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     std::string type;
-    if (conn == nullptr || !conn->eval("image type " + quoted(image), &type)) {
+    if (conn == nullptr || !OI_tk::eval("image type " + quoted(image), &type)) {
         std::fprintf(stderr, "%s: there is no image \"%s\"\n", name().c_str(), image.c_str());
         return false;
     }

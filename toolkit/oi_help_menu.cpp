@@ -3,16 +3,16 @@
 #include <cstdlib>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 // ---- The menu ------------------------------------------------------------------
 
 void OI_help_menu::create_widget(const std::string& path)
 {
-    OI_connection* conn = connection();
-    conn->eval("menu " + path + " -tearoff 0 -postcommand {" + event_script("post") + "}");
+    OI_tk::eval("menu " + path + " -tearoff 0 -postcommand {" + event_script("post") + "}");
     std::string bar = menu_bar();
     if (!bar.empty() && cascade_index(bar) < 0)
-        conn->eval(bar + " add cascade -label " + quoted(label()) + " -menu " + path);
+        OI_tk::eval(bar + " add cascade -label " + quoted(label()) + " -menu " + path);
 }
 
 OI_d_tech* OI_help_menu::copy_self() const
@@ -38,26 +38,25 @@ void OI_help_menu::show_enabled(bool enabled)
 
 std::string OI_help_menu::menu_bar() const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     std::string bar;
     std::string bar_class;
-    if (conn == nullptr || !realized() || !conn->eval("winfo parent " + widget(), &bar) ||
-        !conn->eval("winfo class " + bar, &bar_class) || bar_class != "Menu")
+    if (conn == nullptr || !realized() || !OI_tk::eval("winfo parent " + widget(), &bar) ||
+        !OI_tk::eval("winfo class " + bar, &bar_class) || bar_class != "Menu")
         return "";
     return bar;
 }
 
 int OI_help_menu::cascade_index(const std::string& bar) const
 {
-    OI_connection* conn = connection();
     std::string last;
-    if (!conn->eval(bar + " index end", &last) || last == "none")
+    if (!OI_tk::eval(bar + " index end", &last) || last == "none")
         return -1;
     for (int i = 0; i <= std::atoi(last.c_str()); ++i) {
         std::string type;
         std::string menu;
-        conn->eval(bar + " type " + std::to_string(i), &type);
-        if (type == "cascade" && conn->eval(bar + " entrycget " + std::to_string(i) + " -menu", &menu) &&
+        OI_tk::eval(bar + " type " + std::to_string(i), &type);
+        if (type == "cascade" && OI_tk::eval(bar + " entrycget " + std::to_string(i) + " -menu", &menu) &&
             menu == widget())
             return i;
     }
@@ -69,7 +68,7 @@ void OI_help_menu::configure_cascade(const std::string& option, const std::strin
     std::string bar = menu_bar();
     int index = bar.empty() ? -1 : cascade_index(bar);
     if (index >= 0)
-        connection()->eval(bar + " entryconfigure " + std::to_string(index) + " " + option + " " +
+        OI_tk::eval(bar + " entryconfigure " + std::to_string(index) + " " + option + " " +
                            quoted(value));
 }
 
@@ -118,15 +117,15 @@ void OI_help_menu::set_label(const std::string& label)
 
 void OI_help_menu::refill() const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return;
-    conn->eval(widget() + " delete 0 end");
+    OI_tk::eval(widget() + " delete 0 end");
     for (int i = 0; i < num_cells(); ++i) {
         OI_help_menu_entry* entry = numbered_cell(i);
         if (entry->state() != ACTIVE && entry->state() != INACTIVE)
             continue;
-        conn->eval(widget() + " add command -label " + quoted(entry->label()) + " -command {" +
+        OI_tk::eval(widget() + " add command -label " + quoted(entry->label()) + " -command {" +
                    entry->event_script("chosen") + "} -state " +
                    (entry->state() == ACTIVE ? "normal" : "disabled"));
     }
@@ -166,7 +165,7 @@ OI_d_tech* OI_help_menu_entry::copy_self() const
 void OI_help_menu_entry::apply_resources()
 {
     if (!action_set_)
-        action_ = connection()->callback_from_resource(resource("action", "Action"), name());
+        action_ = OI_uib_conn->callback_from_resource(resource("action", "Action"), name());
     if (OI_help_menu* owner = menu())
         owner->refill();
 }

@@ -2,13 +2,14 @@
 
 #include "toolkit/oi_button_box.h"
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 #include "toolkit/oi_dialog_box.h"
 #include "toolkit/oi_menu.h"
 
 OI_menu_cell::~OI_menu_cell()
 {
-    if (OI_connection* conn = connection())
-        conn->eval("unset -nocomplain " + state_variable());
+    if (OI_uib_conn != nullptr)
+        OI_tk::eval("unset -nocomplain " + state_variable());
 }
 
 std::string OI_menu_cell::state_variable() const
@@ -67,7 +68,7 @@ void OI_menu_cell::set_selected_state(bool on)
 {
     selected_ = on;
     if (realized())
-        connection()->eval("set " + state_variable() + (on ? " 1" : " 0"));
+        OI_tk::eval("set " + state_variable() + (on ? " 1" : " 0"));
 }
 
 void OI_menu_cell::select(bool on)
@@ -137,10 +138,9 @@ void OI_menu_cell::handle_event(const std::string& kind, const std::vector<std::
 // truth, so press() writes it back after Tk's click handling changed it.
 void OI_menu_cell::create_widget(const std::string& path)
 {
-    OI_connection* conn = connection();
     std::string variable = state_variable();
-    conn->eval("namespace eval ::oi {}");
-    conn->eval("set " + variable + (selected_ ? " 1" : " 0"));
+    OI_tk::eval("namespace eval ::oi {}");
+    OI_tk::eval("set " + variable + (selected_ ? " 1" : " 0"));
     std::string command = " -command " + quoted(event_script("press"));
     bool list_line = menu() != nullptr && menu()->lists_cells();
     // A line of a scrolling list, unless the cell is a toggle of its own,
@@ -148,17 +148,17 @@ void OI_menu_cell::create_widget(const std::string& path)
     bool highlighted_line = list_line && (kind() == OI_EXCLUSIVE_CELL ||
                                           (kind() == OI_TOGGLE_CELL && type() != OI_TOGGLE_CELL));
     if (kind() == OI_PUSH_CELL) {
-        conn->eval("button " + path + " -relief raised -borderwidth 2 -default " +
+        OI_tk::eval("button " + path + " -relief raised -borderwidth 2 -default " +
                    (default_ ? "active" : "normal") + command);
     } else if (highlighted_line) {
-        conn->eval("checkbutton " + path + " -indicatoron 0 -relief flat -offrelief flat" +
+        OI_tk::eval("checkbutton " + path + " -indicatoron 0 -relief flat -offrelief flat" +
                    " -anchor w -justify left -variable " + variable +
                    " -onvalue 1 -offvalue 0" + command);
     } else if (kind() == OI_TOGGLE_CELL) {
-        conn->eval("checkbutton " + path + " -anchor w -justify left -variable " + variable +
+        OI_tk::eval("checkbutton " + path + " -anchor w -justify left -variable " + variable +
                    " -onvalue 1 -offvalue 0" + command);
     } else {
-        conn->eval("radiobutton " + path + " -anchor w -justify left -variable " + variable +
+        OI_tk::eval("radiobutton " + path + " -anchor w -justify left -variable " + variable +
                    " -value 1" + command);
     }
     if (list_line)
@@ -187,11 +187,27 @@ void OI_menu_cell::apply_resources()
     if (!action_set_) {
         std::string named = resource("action", "Action");
         if (!named.empty())
-            action_ = connection()->callback_from_resource(named, name());
+            action_ = OI_uib_conn->callback_from_resource(named, name());
     }
 }
 
 void OI_menu_cell::show_enabled(bool enabled)
 {
     configure("-state", enabled ? "normal" : "disabled");
+}
+
+bool OI_menu_cell::get_value_text(std::string* text) const
+{
+    *text = selected_ ? "1" : "0";
+    return true;
+}
+
+// A flag word is any part of "01YN"; the parts of "1Y" mean on.
+OI_set_result OI_menu_cell::set_value_text(const std::string& text, OI_set_by, std::string*)
+{
+    const std::string flag_words = "01YN";
+    const std::string on_words = "1Y";
+    bool valid = !text.empty() && flag_words.find(text) != std::string::npos;
+    select(valid && on_words.find(text) != std::string::npos);
+    return valid ? OI_set_result::set : OI_set_result::defaulted;
 }

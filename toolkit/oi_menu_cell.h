@@ -42,6 +42,10 @@ public:
     // choice deselects the other exclusive choices of its menu.
     void select(bool on);
     bool is_selected() const { return selected_; }
+    // "1" or "0"; set takes a flag word (1 or Y on, 0 or N off), anything
+    // else turns the cell off and is reported as defaulted.
+    bool get_value_text(std::string* text) const override;
+    OI_set_result set_value_text(const std::string& text, OI_set_by by, std::string* reason) override;
 
     // The default button of its dialog or menu (Tk -default active).
     void set_default(bool on);

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 #include "toolkit/oi_utf8.h"
 
 namespace {
@@ -47,27 +48,25 @@ void OI_multi_text::create_widget(const std::string& path)
 
 void OI_multi_text::create_text_widget(const std::string& path)
 {
-    OI_connection* conn = connection();
-    conn->eval("text " + path + " -wrap word -relief sunken -borderwidth 2 -highlightthickness 1" +
+    OI_tk::eval("text " + path + " -wrap word -relief sunken -borderwidth 2 -highlightthickness 1" +
                " -undo 0 -width " + std::to_string(view_columns()) + " -height " +
                std::to_string(view_rows()));
-    conn->eval("bind " + path + " <<Modified>> {" + event_script("modified") + "}");
+    OI_tk::eval("bind " + path + " <<Modified>> {" + event_script("modified") + "}");
     show_text();
 }
 
 void OI_scroll_text::create_widget(const std::string& path)
 {
-    OI_connection* conn = connection();
     std::string text = text_path();
     std::string bar = path + ".sb";
-    conn->eval("frame " + path + " -borderwidth 0");
+    OI_tk::eval("frame " + path + " -borderwidth 0");
     create_text_widget(text);
-    conn->eval("scrollbar " + bar + " -orient vertical -borderwidth 2 -command {" + text + " yview}");
-    conn->eval(text + " configure -yscrollcommand {" + bar + " set}");
-    conn->eval("grid " + text + " -row 0 -column 0 -sticky nsew");
-    conn->eval("grid " + bar + " -row 0 -column 1 -sticky ns");
-    conn->eval("grid rowconfigure " + path + " 0 -weight 1");
-    conn->eval("grid columnconfigure " + path + " 0 -weight 1");
+    OI_tk::eval("scrollbar " + bar + " -orient vertical -borderwidth 2 -command {" + text + " yview}");
+    OI_tk::eval(text + " configure -yscrollcommand {" + bar + " set}");
+    OI_tk::eval("grid " + text + " -row 0 -column 0 -sticky nsew");
+    OI_tk::eval("grid " + bar + " -row 0 -column 1 -sticky ns");
+    OI_tk::eval("grid rowconfigure " + path + " 0 -weight 1");
+    OI_tk::eval("grid columnconfigure " + path + " 0 -weight 1");
 }
 
 void OI_multi_text::copy_settings_to(OI_multi_text* copy) const
@@ -99,7 +98,6 @@ OI_d_tech* OI_scroll_text::copy_self() const
 void OI_multi_text::apply_resources()
 {
     OI_d_tech::apply_resources();
-    OI_connection* conn = connection();
     std::string path = text_path();
     if (path != widget()) {
         for (const char* option : {"font", "foreground", "background"}) {
@@ -107,10 +105,10 @@ void OI_multi_text::apply_resources()
             cls[0] = static_cast<char>(cls[0] - 'a' + 'A');
             std::string value = resource(option, cls);
             if (!value.empty())
-                conn->eval(path + " configure -" + option + " " + quoted(value));
+                OI_tk::eval(path + " configure -" + option + " " + quoted(value));
         }
     }
-    conn->eval(path + " configure -width " + std::to_string(view_columns()) + " -height " +
+    OI_tk::eval(path + " configure -width " + std::to_string(view_columns()) + " -height " +
                std::to_string(view_rows()));
     if (!text_set_)
         show_text();
@@ -127,46 +125,45 @@ void OI_multi_text::show_enabled(bool enabled)
 // loses the Text class bindings, which select, set the cursor and focus.
 void OI_multi_text::apply_input_rules() const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return;
     std::string path = text_path();
     bool editable = kb_input_ && enabled_;
-    conn->eval(path + " configure -state " + (editable ? "normal" : "disabled"));
+    OI_tk::eval(path + " configure -state " + (editable ? "normal" : "disabled"));
     std::string classes = click_select_ ? " Text" : "";
-    conn->eval("bindtags " + path + " [list " + path + classes + " [winfo toplevel " + path +
+    OI_tk::eval("bindtags " + path + " [list " + path + classes + " [winfo toplevel " + path +
                "] all]");
     if (!click_select_) {
-        conn->eval(path + " tag remove sel 1.0 end");
+        OI_tk::eval(path + " tag remove sel 1.0 end");
         // Nothing to select or type: it reads as a label, not a field.
-        conn->eval(path + " configure -exportselection 0 -cursor left_ptr -takefocus 0" +
+        OI_tk::eval(path + " configure -exportselection 0 -cursor left_ptr -takefocus 0" +
                    " -relief flat -highlightthickness 0");
     }
     if (cursor_line_ >= 0) {
-        conn->eval(path + " mark set insert " + text_index(cursor_line_, cursor_column_));
-        conn->eval(path + " see insert");
+        OI_tk::eval(path + " mark set insert " + text_index(cursor_line_, cursor_column_));
+        OI_tk::eval(path + " see insert");
     }
 }
 
 void OI_multi_text::edit_text(const std::string& script) const
 {
-    OI_connection* conn = connection();
     std::string path = text_path();
     std::string state;
-    conn->eval(path + " cget -state", &state);
-    conn->eval(path + " configure -state normal");
-    conn->eval(script);
-    conn->eval(path + " configure -state " + (state.empty() ? "normal" : state));
+    OI_tk::eval(path + " cget -state", &state);
+    OI_tk::eval(path + " configure -state normal");
+    OI_tk::eval(script);
+    OI_tk::eval(path + " configure -state " + (state.empty() ? "normal" : state));
 }
 
 void OI_multi_text::show_text()
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return;
     std::string path = text_path();
     edit_text(path + " delete 1.0 end\n" + path + " insert end " + quoted(text_set_ ? text_ : resource("text", "Text")));
-    conn->eval(path + " edit modified 0");
+    OI_tk::eval(path + " edit modified 0");
 }
 
 // Keeps text_ equal to what the user typed, for a rebuilt widget.
@@ -176,24 +173,23 @@ void OI_multi_text::handle_event(const std::string& kind, const std::vector<std:
         OI_d_tech::handle_event(kind, args);
         return;
     }
-    OI_connection* conn = connection();
     std::string modified;
-    conn->eval(text_path() + " edit modified", &modified);
+    OI_tk::eval(text_path() + " edit modified", &modified);
     if (modified != "1")
         return;
     text_set_ = true;
     text_ = text();
-    conn->eval(text_path() + " edit modified 0");
+    OI_tk::eval(text_path() + " edit modified 0");
 }
 
 // ---- Text --------------------------------------------------------------------
 
 std::string OI_multi_text::text() const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn != nullptr && realized()) {
         std::string shown;
-        if (conn->eval(text_path() + " get 1.0 end-1c", &shown))
+        if (OI_tk::eval(text_path() + " get 1.0 end-1c", &shown))
             return shown;
     }
     return text_set_ ? text_ : resource("text", "Text");
@@ -219,14 +215,14 @@ void OI_multi_text::append_line(const std::string& line, bool scroll)
     }
     std::string added = text_.empty() ? line : "\n" + line;
     text_ += added;
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     if (conn == nullptr || !realized())
         return;
     std::string path = text_path();
     edit_text(path + " insert end-1c " + quoted(added));
-    conn->eval(path + " edit modified 0");
+    OI_tk::eval(path + " edit modified 0");
     if (scroll)
-        conn->eval(path + " see end");
+        OI_tk::eval(path + " see end");
 }
 
 // ---- View and measures -----------------------------------------------------------
@@ -256,7 +252,7 @@ void OI_multi_text::set_view_size(int columns, int rows)
     columns_ = columns;
     rows_ = rows;
     if (realized())
-        connection()->eval(text_path() + " configure -width " + std::to_string(view_columns()) +
+        OI_tk::eval(text_path() + " configure -width " + std::to_string(view_columns()) +
                            " -height " + std::to_string(view_rows()));
 }
 
@@ -280,9 +276,9 @@ int OI_multi_text::view_rows() const
 // Tk's default font of texts.
 std::string OI_multi_text::font() const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     std::string font;
-    if (conn != nullptr && realized() && conn->eval(text_path() + " cget -font", &font) &&
+    if (conn != nullptr && realized() && OI_tk::eval(text_path() + " cget -font", &font) &&
         !font.empty())
         return font;
     font = resource("font", "Font");
@@ -291,9 +287,9 @@ std::string OI_multi_text::font() const
 
 int OI_multi_text::measure(const std::string& font, const std::string& text) const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     std::string width;
-    if (conn == nullptr || !conn->eval("font measure " + quoted(font) + " " + quoted(text), &width))
+    if (conn == nullptr || !OI_tk::eval("font measure " + quoted(font) + " " + quoted(text), &width))
         return 0;
     return std::atoi(width.c_str());
 }
@@ -353,21 +349,21 @@ int OI_multi_text::view_n_lines() const
 // from the inner edge of the widget, where Tk starts drawing it.
 int OI_multi_text::line_width(int line) const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     std::vector<std::string> text_lines = lines();
     if (conn == nullptr || line < 0 || line >= static_cast<int>(text_lines.size()))
         return 0;
     std::string path = text_path();
     std::string info;
     int x = 0, y = 0, w = 0, h = 0, baseline = 0;
-    if (realized() && conn->eval(path + " dlineinfo " + text_index(line, 0), &info) &&
+    if (realized() && OI_tk::eval(path + " dlineinfo " + text_index(line, 0), &info) &&
         std::sscanf(info.c_str(), "%d %d %d %d %d", &x, &y, &w, &h, &baseline) == 5)
         return x + w;
     int inset = 0;
     if (realized()) {
         for (const char* option : {"-borderwidth", "-highlightthickness", "-padx"}) {
             std::string value;
-            conn->eval(path + " cget " + option, &value);
+            OI_tk::eval(path + " cget " + option, &value);
             inset += std::atoi(value.c_str());
         }
     }
@@ -391,4 +387,16 @@ void OI_multi_text::disallow_click_select()
 {
     click_select_ = false;
     apply_input_rules();
+}
+
+bool OI_multi_text::get_value_text(std::string* text) const
+{
+    *text = OI_list(lines());
+    return true;
+}
+
+OI_set_result OI_multi_text::set_value_text(const std::string& text, OI_set_by, std::string*)
+{
+    set_text_to_string(text);
+    return OI_set_result::set;
 }

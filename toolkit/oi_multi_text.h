@@ -20,6 +20,9 @@ public:
     std::vector<std::string> lines() const;
     // Adds line as the new last line; with scroll, brings it into view.
     void append_line(const std::string& line, bool scroll);
+    // The lines as a list; set replaces the whole text.
+    bool get_value_text(std::string* text) const override;
+    OI_set_result set_value_text(const std::string& text, OI_set_by by, std::string* reason) override;
 
     // The view size in characters of char_width() and in lines; before
     // set_view_size, the "columns" and "rows" resources (40 by 4).

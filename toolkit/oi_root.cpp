@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 // The root stands for Tk's main window ".", which stays withdrawn: only the
 // top levels under it are seen.
@@ -19,12 +20,12 @@ OI_root::~OI_root()
 
 void OI_root::size(int* width, int* height) const
 {
-    OI_connection* conn = connection();
+    OI_connection* conn = OI_uib_conn;
     std::string w = "0";
     std::string h = "0";
     if (conn != nullptr) {
-        conn->eval("winfo screenwidth .", &w);
-        conn->eval("winfo screenheight .", &h);
+        OI_tk::eval("winfo screenwidth .", &w);
+        OI_tk::eval("winfo screenheight .", &h);
     }
     *width = std::atoi(w.c_str());
     *height = std::atoi(h.c_str());

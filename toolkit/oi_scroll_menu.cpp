@@ -5,14 +5,15 @@
 #include <cstdlib>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 namespace {
 
 int int_result(const std::string& script)
 {
     std::string result;
-    OI_connection* conn = OI_current_connection();
-    if (conn == nullptr || !conn->eval(script, &result))
+    OI_connection* conn = OI_uib_conn;
+    if (conn == nullptr || !OI_tk::eval(script, &result))
         return 0;
     return std::atoi(result.c_str());
 }
@@ -84,17 +85,16 @@ std::string OI_scroll_menu::child_container() const
 std::vector<std::pair<int, int>> OI_scroll_menu::row_extents() const
 {
     std::vector<std::pair<int, int>> rows;
-    OI_connection* conn = connection();
     std::string size;
     int columns = 0;
     int count = 0;
-    if (!realized() || !conn->eval("grid size " + child_container(), &size) ||
+    if (!realized() || !OI_tk::eval("grid size " + child_container(), &size) ||
         std::sscanf(size.c_str(), "%d %d", &columns, &count) != 2)
         return rows;
     for (int r = 0; r < count; ++r) {
         std::string box;
         int x = 0, y = 0, w = 0, h = 0;
-        conn->eval("grid bbox " + child_container() + " 0 " + std::to_string(r), &box);
+        OI_tk::eval("grid bbox " + child_container() + " 0 " + std::to_string(r), &box);
         std::sscanf(box.c_str(), "%d %d %d %d", &x, &y, &w, &h);
         rows.emplace_back(y, h);
     }
@@ -106,10 +106,9 @@ std::vector<std::pair<int, int>> OI_scroll_menu::row_extents() const
 void OI_scroll_menu::fit_view()
 {
     fit_pending_ = false;
-    OI_connection* conn = connection();
     if (!realized())
         return;
-    conn->eval("update idletasks");
+    OI_tk::eval("update idletasks");
     std::string cells = child_container();
     int width = int_result("winfo reqwidth " + cells);
     int height = int_result("winfo reqheight " + cells);
@@ -125,7 +124,7 @@ void OI_scroll_menu::fit_view()
                                 : int_result("font metrics TkDefaultFont -linespace") + 10;
     int characters = min_width_ > 0 ? min_width_ : std::atoi(resource("width", "Width", "12").c_str());
     int narrowest = characters * int_result("font measure TkDefaultFont 0");
-    conn->eval(canvas() + " configure -width " + std::to_string(std::max(width, narrowest)) +
+    OI_tk::eval(canvas() + " configure -width " + std::to_string(std::max(width, narrowest)) +
                " -height " + std::to_string(view_size_y() * row_height) + " -yscrollincrement " +
                std::to_string(row_height) + " -scrollregion {0 0 " + std::to_string(width) + " " +
                std::to_string(height) + "}");
@@ -136,14 +135,14 @@ void OI_scroll_menu::schedule_fit()
     if (!realized() || fit_pending_)
         return;
     fit_pending_ = true;
-    connection()->eval("after idle " + quoted(event_script("fit")));
+    OI_tk::eval("after idle " + quoted(event_script("fit")));
 }
 
 int OI_scroll_menu::handle_loc_y() const
 {
     if (!realized())
         return 0;
-    connection()->eval("update idletasks");
+    OI_tk::eval("update idletasks");
     int top = int_result("expr {int([" + canvas() + " canvasy 0])}");
     std::vector<std::pair<int, int>> rows = row_extents();
     for (size_t r = 0; r < rows.size(); ++r) {
@@ -167,7 +166,7 @@ void OI_scroll_menu::set_handle_loc_y(int row)
     row = std::clamp(row, 0, static_cast<int>(rows.size()) - 1);
     char fraction[32];
     std::snprintf(fraction, sizeof fraction, "%.6f", static_cast<double>(rows[row].first) / total);
-    connection()->eval(canvas() + " yview moveto " + fraction);
+    OI_tk::eval(canvas() + " yview moveto " + fraction);
 }
 
 void OI_scroll_menu::handle_event(const std::string& kind, const std::vector<std::string>& args)
@@ -180,25 +179,24 @@ void OI_scroll_menu::handle_event(const std::string& kind, const std::vector<std
 
 void OI_scroll_menu::create_widget(const std::string& path)
 {
-    OI_connection* conn = connection();
     std::string list = path + ".list";
     std::string bar = list + ".bar";
-    conn->eval("frame " + path + " -borderwidth 0");
-    conn->eval("label " + path + ".title -anchor w");
-    conn->eval("frame " + list + " -relief sunken -borderwidth 2");
-    conn->eval("canvas " + canvas() + " -highlightthickness 0 -borderwidth 0 -width 10 -height 10" +
+    OI_tk::eval("frame " + path + " -borderwidth 0");
+    OI_tk::eval("label " + path + ".title -anchor w");
+    OI_tk::eval("frame " + list + " -relief sunken -borderwidth 2");
+    OI_tk::eval("canvas " + canvas() + " -highlightthickness 0 -borderwidth 0 -width 10 -height 10" +
                " -yscrollcommand " + quoted(bar + " set"));
-    conn->eval("scrollbar " + bar + " -orient vertical -command " + quoted(canvas() + " yview"));
-    conn->eval("frame " + child_container() + " -borderwidth 0");
-    conn->eval(canvas() + " create window 0 0 -anchor nw -window " + child_container());
-    conn->eval("grid " + canvas() + " -row 0 -column 0 -sticky nsew");
-    conn->eval("grid " + bar + " -row 0 -column 1 -sticky ns");
-    conn->eval("grid rowconfigure " + list + " 0 -weight 1");
-    conn->eval("grid columnconfigure " + list + " 0 -weight 1");
-    conn->eval("grid " + list + " -row 1 -column 0 -sticky nsew");
-    conn->eval("grid rowconfigure " + path + " 1 -weight 1");
-    conn->eval("grid columnconfigure " + path + " 0 -weight 1");
-    conn->eval("bind " + child_container() + " <Configure> " + quoted(event_script("fit")));
+    OI_tk::eval("scrollbar " + bar + " -orient vertical -command " + quoted(canvas() + " yview"));
+    OI_tk::eval("frame " + child_container() + " -borderwidth 0");
+    OI_tk::eval(canvas() + " create window 0 0 -anchor nw -window " + child_container());
+    OI_tk::eval("grid " + canvas() + " -row 0 -column 0 -sticky nsew");
+    OI_tk::eval("grid " + bar + " -row 0 -column 1 -sticky ns");
+    OI_tk::eval("grid rowconfigure " + list + " 0 -weight 1");
+    OI_tk::eval("grid columnconfigure " + list + " 0 -weight 1");
+    OI_tk::eval("grid " + list + " -row 1 -column 0 -sticky nsew");
+    OI_tk::eval("grid rowconfigure " + path + " 1 -weight 1");
+    OI_tk::eval("grid columnconfigure " + path + " 0 -weight 1");
+    OI_tk::eval("bind " + child_container() + " <Configure> " + quoted(event_script("fit")));
 }
 
 void OI_scroll_menu::widget_built()
@@ -223,15 +221,23 @@ OI_d_tech* OI_scroll_menu::copy_self() const
 void OI_scroll_menu::apply_resources()
 {
     OI_menu::apply_resources();
-    OI_connection* conn = connection();
     std::string colour = quoted(bkg_color());
     for (const std::string& inner : {widget() + ".title", widget() + ".list", canvas(), child_container()})
-        conn->eval(inner + " configure -background " + colour);
+        OI_tk::eval(inner + " configure -background " + colour);
     std::string text = title();
-    conn->eval(widget() + ".title configure -text " + quoted(text));
+    OI_tk::eval(widget() + ".title configure -text " + quoted(text));
     if (text.empty())
-        conn->eval("grid remove " + widget() + ".title");
+        OI_tk::eval("grid remove " + widget() + ".title");
     else
-        conn->eval("grid " + widget() + ".title -row 0 -column 0 -sticky w");
+        OI_tk::eval("grid " + widget() + ".title -row 0 -column 0 -sticky w");
     schedule_fit();
+}
+
+bool OI_scroll_menu::get_shown_text(std::string* text) const
+{
+    std::vector<std::string> triples;
+    for (OI_menu_cell* cell : cells())
+        triples.push_back(OI_list({cell->name(), cell->label(), cell->is_selected() ? "1" : "0"}));
+    *text = OI_list(triples);
+    return true;
 }

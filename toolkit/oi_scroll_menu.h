@@ -37,6 +37,9 @@ public:
     std::string title() const;
     void set_title(const std::string& text);
 
+    // Every cell as {name label selected}.
+    bool get_shown_text(std::string* text) const override;
+
     void handle_event(const std::string& kind, const std::vector<std::string>& args) override;
 
 protected:

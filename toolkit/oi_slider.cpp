@@ -4,12 +4,13 @@
 #include <cstdlib>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 // The scale reports every change of its value, by the user or by the
 // toolkit, to "moved" (when idle).
 void OI_slider::create_widget(const std::string& path)
 {
-    connection()->eval("scale " + path + " -orient horizontal -resolution 1 -showvalue 1" +
+    OI_tk::eval("scale " + path + " -orient horizontal -resolution 1 -showvalue 1" +
                        " -borderwidth 2 -sliderrelief raised -command {" +
                        event_script("moved") + "}");
 }
@@ -27,7 +28,7 @@ void OI_slider::apply_resources()
     OI_d_tech::apply_resources();
     configure("-from", std::to_string(minimum()));
     configure("-to", std::to_string(maximum()));
-    connection()->eval(widget() + " set " + std::to_string(value()));
+    OI_tk::eval(widget() + " set " + std::to_string(value()));
 }
 
 void OI_slider::show_enabled(bool enabled)
@@ -57,7 +58,7 @@ void OI_slider::set_value(int value)
     value_set_ = true;
     value_ = clamped(value);
     if (realized())
-        connection()->eval(widget() + " set " + std::to_string(value_));
+        OI_tk::eval(widget() + " set " + std::to_string(value_));
 }
 
 int OI_slider::value() const
@@ -80,4 +81,20 @@ void OI_slider::handle_event(const std::string& kind, const std::vector<std::str
         return;
     value_set_ = true;
     value_ = reported;
+}
+
+bool OI_slider::get_value_text(std::string* text) const
+{
+    *text = std::to_string(value());
+    return true;
+}
+
+OI_set_result OI_slider::set_value_text(const std::string& text, OI_set_by, std::string* reason)
+{
+    long number = 0;
+    if (!OI_integer_expression(text, &number, reason))
+        return OI_set_result::refused;
+    set_value(static_cast<int>(number));
+    update_resources();
+    return OI_set_result::set;
 }

@@ -16,6 +16,8 @@ public:
     int value() const;
     int minimum() const;
     int maximum() const;
+    bool get_value_text(std::string* text) const override;
+    OI_set_result set_value_text(const std::string& text, OI_set_by by, std::string* reason) override;
 
     void handle_event(const std::string& kind, const std::vector<std::string>& args) override;
 

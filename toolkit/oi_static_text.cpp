@@ -1,10 +1,11 @@
 #include "toolkit/oi_static_text.h"
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 void OI_static_text::create_widget(const std::string& path)
 {
-    connection()->eval("label " + path + " -anchor w -justify left");
+    OI_tk::eval("label " + path + " -anchor w -justify left");
 }
 
 OI_d_tech* OI_static_text::copy_self() const
@@ -31,4 +32,16 @@ void OI_static_text::set_text(const std::string& text)
     text_set_ = true;
     text_ = text;
     configure("-text", text);
+}
+
+bool OI_static_text::get_shown_text(std::string* text) const
+{
+    *text = this->text();
+    return true;
+}
+
+OI_set_result OI_static_text::set_value_text(const std::string& text, OI_set_by, std::string*)
+{
+    set_text(text);
+    return OI_set_result::set;
 }

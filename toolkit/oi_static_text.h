@@ -12,6 +12,9 @@ public:
     // The text shown; before set_text, the "text" resource.
     std::string text() const;
     void set_text(const std::string& text);
+    // A label shows its text but holds no value a script reads; set sets the text.
+    bool get_shown_text(std::string* text) const override;
+    OI_set_result set_value_text(const std::string& text, OI_set_by by, std::string* reason) override;
 
 protected:
     void create_widget(const std::string& path) override;

@@ -23,4 +23,16 @@ const int OI_DEFAULT_LOC = -16384;
 // Condition of OI_io_dispatch_insert: the descriptor is readable.
 const int OI_READABLE = 1;
 
+// Who sets an object's value (set_value_text): the program, or the user, for
+// whom an entry field then runs its entry callback as Return does.
+enum class OI_set_by { program, user };
+
+// What set_value_text made of a text.
+enum class OI_set_result {
+    set,        // the value is set
+    defaulted,  // the text is not a value of the class: the default (off) is set
+    refused,    // the text is not a value: nothing changed, the reason says why
+    no_value    // the class takes no value
+};
+
 #endif

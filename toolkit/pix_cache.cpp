@@ -3,6 +3,7 @@
 #include <tcl.h>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_tk.h"
 
 namespace {
 
@@ -51,9 +52,9 @@ void PixCache::forget_image(const std::string& image)
 // is stopped and started again never sees image names of a dead interpreter.
 PixCache* PixCache::of(const OI_connection* conn)
 {
-    if (conn == nullptr || conn->interp() == nullptr)
+    if (conn == nullptr || OI_tk::interp(conn) == nullptr)
         return nullptr;
-    Tcl_Interp* interp = conn->interp();
+    Tcl_Interp* interp = OI_tk::interp(conn);
     auto* cache = static_cast<PixCache*>(Tcl_GetAssocData(interp, cache_key, nullptr));
     if (cache == nullptr) {
         cache = new PixCache;

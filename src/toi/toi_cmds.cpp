@@ -20,12 +20,12 @@
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_dialog_box.h"
 #include "toolkit/oi_entry_field.h"
+#include "toolkit/oi_lookup.h"
 #include "toolkit/oi_menu_cell.h"
 #include "toolkit/oi_multi_text.h"
 #include "misc/translate_filename.h"
 #include "lib/msgs.h"
 #include "lib/reporter.h"
-#include "ui/object_values.h"
 
 namespace {
 
@@ -62,11 +62,17 @@ int succeed(Tcl_Interp* interp, const std::string& result = "")
 // The toolkit's root object, or null after setting the error result.
 OI_d_tech* toolkit_root(Tcl_Interp* interp)
 {
-    OI_connection* conn = OI_current_connection();
-    OI_d_tech* root = conn == nullptr ? nullptr : conn->root();
+    OI_d_tech* root = OI_uib_conn == nullptr ? nullptr : OI_uib_conn->root();
     if (root == nullptr)
         fail(interp, catalogue_text(DEF_ROOT_WIDGET_NOT_FOUND));
     return root;
+}
+
+// A look-up whose failure becomes the command's error result, message.
+OI_lookup_policy failing_with(Tcl_Interp* interp, const listring& message)
+{
+    return OI_lookup_policy::reporting(
+        [interp, message](OI_lookup_failure) { fail(interp, message.c_str()); });
 }
 
 // The object named id, inside ancestor when that is given, else anywhere
@@ -76,21 +82,13 @@ OI_d_tech* find_object(Tcl_Interp* interp, const char* ancestor, const char* id)
     OI_d_tech* root = toolkit_root(interp);
     if (root == nullptr)
         return nullptr;
-    if (ancestor == nullptr) {
-        OI_d_tech* found = root->descendant(id);
-        if (found == nullptr)
-            fail(interp, format_message(DEF_BAD_INTERFACE, id).c_str());
-        return found;
-    }
-    OI_d_tech* outer = root->descendant(ancestor);
-    if (outer == nullptr) {
-        fail(interp, format_message(DEF_DIALOG_NOT_FOUND, ancestor).c_str());
+    if (ancestor == nullptr)
+        return OI_find(root, id, failing_with(interp, format_message(DEF_BAD_INTERFACE, id)));
+    OI_d_tech* outer =
+        OI_find(root, ancestor, failing_with(interp, format_message(DEF_DIALOG_NOT_FOUND, ancestor)));
+    if (outer == nullptr)
         return nullptr;
-    }
-    OI_d_tech* found = outer->descendant(id);
-    if (found == nullptr)
-        fail(interp, format_message(DEF_WIDGET_NOT_FOUND, id, ancestor).c_str());
-    return found;
+    return OI_find(outer, id, failing_with(interp, format_message(DEF_WIDGET_NOT_FOUND, id, ancestor)));
 }
 
 // The object of a command taking "[ancestorObjectId] objectId" followed by
@@ -125,11 +123,9 @@ OI_d_tech* find_dialog(Tcl_Interp* interp, const char* id, bool must_be_dialog)
     OI_d_tech* root = toolkit_root(interp);
     if (root == nullptr)
         return nullptr;
-    OI_d_tech* found = root->descendant(id);
-    if (found == nullptr) {
-        fail(interp, format_message(DEF_DIALOG_NOT_FOUND, id).c_str());
+    OI_d_tech* found = OI_find(root, id, failing_with(interp, format_message(DEF_DIALOG_NOT_FOUND, id)));
+    if (found == nullptr)
         return nullptr;
-    }
     if (must_be_dialog && !is_dialog(found)) {
         fail(interp, format_message(DEF_BAD_DIALOG, id).c_str());
         return nullptr;
@@ -221,9 +217,7 @@ void fit_dialog_width(OI_d_tech* dialog, const OI_d_tech* object)
     object->size(&object_width, &object_height);
     int width = 0, height = 0;
     dialog->size(&width, &height);
-    std::string needed;
-    if (dialog->realized() && OI_d_tech::connection()->eval("winfo reqheight " + dialog->widget(), &needed))
-        height = std::max(height, std::atoi(needed.c_str()));
+    height = std::max(height, dialog->requested_height());
     dialog->set_size(object_width + 10, height);
 }
 
@@ -255,8 +249,8 @@ int cmd_popup_dialog(ClientData name, Tcl_Interp* interp, int argc, const char**
     bool no_wait = argc == 3 && std::strcmp(argv[2], NO_WAIT.c_str()) == 0;
     if (no_wait || box == nullptr) {
         dialog->set_state(ACTIVE);
-        if (no_wait && dialog->realized() && dialog->top_level() == dialog)
-            OI_d_tech::connection()->eval("raise [winfo toplevel " + dialog->widget() + "]");
+        if (no_wait && dialog->top_level() == dialog)
+            dialog->raise();
         return succeed(interp);
     }
     box->set_state(ACTIVE_NOT_DISPLAYED);
@@ -339,13 +333,20 @@ int cmd_set_value(ClientData name, Tcl_Interp* interp, int argc, const char** ar
     if (dialog == nullptr)
         return fail(interp, format_message(DEF_DIALOG_NOT_FOUND, argv[argc - 2]).c_str());
     dialog->update_resources();
-    std::string message;
-    int status = set_object_value(object, argv[argc - 1], &message, interp);
-    if (status < 0)
-        return fail(interp, message.c_str());
-    // A cell given a word that is no flag is still set (deselected): the
-    // message is the result, not an error.
-    return succeed(interp, status == 0 ? "" : message);
+    std::string reason;
+    switch (object->set_value_text(argv[argc - 1], OI_set_by::program, &reason)) {
+    case OI_set_result::set:
+        return succeed(interp);
+    case OI_set_result::defaulted:
+        // A cell given a word that is no flag is still set (deselected): the
+        // message is the result, not an error.
+        return succeed(interp, format_message(DEF_BAD_FLAG_STRING, argv[argc - 1]).c_str());
+    case OI_set_result::refused:
+        return fail(interp, reason.c_str());
+    case OI_set_result::no_value:
+        break;
+    }
+    return fail(interp, format_message(DEF_CANT_SET_VALUE, object->name().c_str()).c_str());
 }
 
 int cmd_set_resource(ClientData, Tcl_Interp* interp, int, const char**)
@@ -353,10 +354,11 @@ int cmd_set_resource(ClientData, Tcl_Interp* interp, int, const char**)
     OI_d_tech* root = toolkit_root(interp);
     if (root == nullptr)
         return TCL_ERROR;
-    OI_d_tech* main = root->descendant(MAIN_WINDOW.c_str());
+    listring missing = format_message(DEF_DIALOG_NOT_FOUND, MAIN_WINDOW.c_str());
+    OI_d_tech* main = OI_find(root, MAIN_WINDOW.c_str(), failing_with(interp, missing));
     if (main == nullptr)
-        return fail(interp, format_message(DEF_DIALOG_NOT_FOUND, MAIN_WINDOW.c_str()).c_str());
-    OI_d_tech::connection()->merge_resources("*main_win.*background: red");
+        return TCL_ERROR;
+    OI_uib_conn->merge_resources("*main_win.*background: red");
     main->update_resources();
     return succeed(interp);
 }
@@ -369,7 +371,7 @@ int cmd_get_value(ClientData name, Tcl_Interp* interp, int argc, const char** ar
     if (object == nullptr)
         return TCL_ERROR;
     std::string value;
-    if (!get_object_value(object, &value))
+    if (!object->get_value_text(&value))
         return fail(interp, format_message(DEF_CANT_GET_VALUE, argv[argc - 1]).c_str());
     return succeed(interp, value);
 }

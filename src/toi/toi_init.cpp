@@ -8,6 +8,7 @@
 #include "toi/toi_cmds.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_d_tech.h"
+#include "toolkit/oi_lookup.h"
 #include "lib/msgs.h"
 #include "lib/reporter.h"
 
@@ -52,16 +53,15 @@ const dialog_command dialog_commands[] = {
 // there is nothing to tidy, and the user is told so.
 void tidy_after_failed_script()
 {
-    OI_connection* connection = OI_current_connection();
-    OI_d_tech* root = connection != nullptr ? connection->root() : nullptr;
+    OI_d_tech* root = OI_uib_conn != nullptr ? OI_uib_conn->root() : nullptr;
     if (root == nullptr) {
         error(format_message(DEF_ROOT_WIDGET_NOT_FOUND), true);
         return;
     }
-    OI_d_tech* main_window = root->descendant(MAIN_WINDOW.c_str());
+    OI_d_tech* main_window = OI_find(root, MAIN_WINDOW.c_str(), OI_lookup_policy::silent());
     if (main_window != nullptr && main_window->is_working())
         main_window->clear_working();
-    OI_d_tech* working = root->descendant(WORKING.c_str());
+    OI_d_tech* working = OI_find(root, WORKING.c_str(), OI_lookup_policy::silent());
     if (working != nullptr)
         working->set_state(NOT_DISPLAYED);
 }

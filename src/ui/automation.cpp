@@ -1,21 +1,16 @@
 #include "ui/automation.h"
 
-#include <tcl.h>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_d_tech.h"
-#include "toolkit/oi_entry_field.h"
-#include "toolkit/oi_menu_cell.h"
-#include "toolkit/oi_scroll_menu.h"
-#include "toolkit/oi_static_text.h"
+#include "toolkit/oi_lookup.h"
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
 #include "ui/log_ui.h"
-#include "ui/object_values.h"
+#include "lib/msgs.h"
 
 namespace {
 
@@ -68,43 +63,11 @@ OI_d_tech* find_object(const std::string& top, const std::string& obj, std::stri
         *reason = "no displayed object \"" + top + "\"";
         return nullptr;
     }
-    OI_d_tech* object = obj == top ? found_top : found_top->descendant(obj);
-    if (object == nullptr)
-        *reason = "no object \"" + obj + "\" in \"" + top + "\"";
-    return object;
-}
-
-// A scrolling menu's cells as {name label selected} triples.
-std::string scroll_menu_value(const OI_scroll_menu* menu)
-{
-    std::vector<std::string> cells;
-    for (OI_menu_cell* cell : menu->cells())
-        cells.push_back(tcl_list({cell->name(), cell->label(), cell->is_selected() ? "1" : "0"}));
-    return tcl_list(cells);
-}
-
-bool get_value(OI_d_tech* object, std::string* value)
-{
-    if (auto* label = dynamic_cast<OI_static_text*>(object)) {
-        *value = label->text();
-        return true;
-    }
-    if (auto* menu = dynamic_cast<OI_scroll_menu*>(object)) {
-        *value = scroll_menu_value(menu);
-        return true;
-    }
-    return get_object_value(object, value);
-}
-
-// An entry field takes the text as if typed and then its entry callback
-// runs; everything else as a script's set_value.
-bool set_value(OI_d_tech* object, const std::string& value, std::string* reason)
-{
-    if (auto* field = dynamic_cast<OI_entry_field*>(object)) {
-        field->set_value_as_typed(value);
-        return true;
-    }
-    return set_object_value(object, value, reason) == 0;
+    if (obj == top)
+        return found_top;
+    return OI_find(found_top, obj, OI_lookup_policy::reporting([&](OI_lookup_failure) {
+                       *reason = "no object \"" + obj + "\" in \"" + top + "\"";
+                   }));
 }
 
 // Presses the object from the event loop, after the reply has gone: an
@@ -121,76 +84,84 @@ void press_later(const OI_d_tech* object)
         id));
 }
 
-int fail(Tcl_Interp* interp, const std::string& reason)
+bool fail(std::string* result, const std::string& reason)
 {
-    Tcl_SetResult(interp, const_cast<char*>(reason.c_str()), TCL_VOLATILE);
-    return TCL_ERROR;
+    *result = reason;
+    return false;
 }
 
-int answer(Tcl_Interp* interp, const std::string& text)
+bool answer(std::string* result, const std::string& text)
 {
-    Tcl_SetResult(interp, const_cast<char*>(text.c_str()), TCL_VOLATILE);
-    return TCL_OK;
+    *result = text;
+    return true;
 }
 
-int automation_command(ClientData, Tcl_Interp* interp, int argc, const char** argv)
+// The automation command: args are the words after "automation".
+bool automation_command(const std::vector<std::string>& args, std::string* result)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
     std::string verb = args.empty() ? "" : args[0];
     std::string reason;
     if (verb == "shown" && args.size() == 1) {
         std::vector<std::string> names;
         for (OI_d_tech* object : displayed_tops())
             names.push_back(object->name());
-        return answer(interp, tcl_list(names));
+        return answer(result, OI_list(names));
     }
     if ((verb == "state" || verb == "get" || verb == "press") && args.size() == 3) {
         OI_d_tech* object = find_object(args[1], args[2], &reason);
         if (object == nullptr)
-            return fail(interp, reason);
+            return fail(result, reason);
         if (verb == "state")
-            return answer(interp, state_name(object->state()));
+            return answer(result, state_name(object->state()));
         if (verb == "press") {
             press_later(object);
-            return answer(interp, "");
+            return answer(result, "");
         }
         std::string value;
-        if (!get_value(object, &value))
-            return fail(interp, "\"" + args[2] + "\" has no value");
-        return answer(interp, value);
+        if (!object->get_shown_text(&value))
+            return fail(result, "\"" + args[2] + "\" has no value");
+        return answer(result, value);
     }
     if (verb == "set" && args.size() == 4) {
         OI_d_tech* object = find_object(args[1], args[2], &reason);
         if (object == nullptr)
-            return fail(interp, reason);
-        if (!set_value(object, args[3], &reason))
-            return fail(interp, reason.empty() ? "\"" + args[2] + "\" takes no value" : reason);
-        return answer(interp, "");
+            return fail(result, reason);
+        switch (object->set_value_text(args[3], OI_set_by::user, &reason)) {
+        case OI_set_result::set:
+            return answer(result, "");
+        case OI_set_result::defaulted:
+            return fail(result, format_message(DEF_BAD_FLAG_STRING, args[3].c_str()).c_str());
+        case OI_set_result::refused:
+            return fail(result, reason);
+        case OI_set_result::no_value:
+            break;
+        }
+        return fail(result, "\"" + args[2] + "\" takes no value");
     }
     message_kind kind;
     listring text;
     OI_d_tech* box = nullptr;
     if (verb == "message" && args.size() == 1) {
         if (!current_message_box(&kind, &text, &box))
-            return answer(interp, "");
-        return answer(interp, tcl_list({kind_name(kind), text.c_str()}));
+            return answer(result, "");
+        return answer(result, OI_list({kind_name(kind), text.c_str()}));
     }
     if (verb == "answer" && args.size() == 2) {
         if (!current_message_box(&kind, &text, &box))
-            return fail(interp, "no message box is displayed");
-        OI_d_tech* button = box->descendant(args[1]);
+            return fail(result, "no message box is displayed");
+        OI_d_tech* button = OI_find(box, args[1], OI_lookup_policy::silent());
         if (button == nullptr)
-            return fail(interp, "the message box has no button \"" + args[1] + "\"");
+            return fail(result, "the message box has no button \"" + args[1] + "\"");
         press_later(button);
-        return answer(interp, "");
+        return answer(result, "");
     }
     if (verb == "log" && args.size() == 1)
-        return answer(interp, the_log_dialog_ui == nullptr ? "" : the_log_dialog_ui->contents().c_str());
+        return answer(result, the_log_dialog_ui == nullptr ? "" : the_log_dialog_ui->contents().c_str());
     if (verb == "quit" && args.size() == 1) {
         OI_add_timeout(0, OI_callback([](OI_d_tech*, void*, long) -> long { shutdown(0); }, nullptr));
-        return answer(interp, "");
+        return answer(result, "");
     }
-    return fail(interp, "usage: automation shown | state TOP OBJ | get TOP OBJ | set TOP OBJ VALUE"
+    return fail(result, "usage: automation shown | state TOP OBJ | get TOP OBJ | set TOP OBJ VALUE"
                         " | press TOP OBJ | message | answer BUTTON | log | quit");
 }
 
@@ -201,7 +172,6 @@ void install_automation()
     const char* name = std::getenv(AUTOMATION_VAR);
     if (name == nullptr || *name == '\0' || OI_uib_conn == nullptr)
         return;
-    Tcl_Interp* interp = OI_uib_conn->interp();
-    OI_uib_conn->eval("tk appname " + tcl_list({name}));
-    Tcl_CreateCommand(interp, "automation", automation_command, nullptr, nullptr);
+    OI_uib_conn->add_command("automation", automation_command);
+    OI_uib_conn->accept_send(name);
 }

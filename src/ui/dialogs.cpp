@@ -20,6 +20,7 @@
 #include "ui/transfer_status.h"
 #include "ui/kitsetup.h"
 #include "lib/msgs.h"
+#include "ui/ui_lookup.h"
 #include "ui/warning_ui.h"
 
 namespace {
@@ -36,29 +37,20 @@ std::vector<waiting_box>& waiting_boxes()
     return boxes;
 }
 
-// The object named name below the root, or null after the error box naming
-// it (the root itself missing, or the dialog).
-OI_d_tech* find_below_root(const listring& name)
+// The object named name below the root, of class T, or null after the
+// error box naming it (the root itself missing, or the dialog).
+template <class T = OI_d_tech>
+T* find_below_root(const listring& name)
 {
     OI_d_tech* root = OI_uib_conn == nullptr ? nullptr : OI_uib_conn->root();
-    if (root == nullptr) {
-        error(catalogue_text(DEF_ROOT_WIDGET_NOT_FOUND), true);
-        return nullptr;
-    }
-    OI_d_tech* found = root->descendant(name.c_str());
-    if (found == nullptr)
-        error(format_message(DEF_DIALOG_NOT_FOUND, name.c_str()), true);
-    return found;
+    return OI_find<T>(root, name.c_str(), missing_dialog(name, false));
 }
 
 // The part named part of dialog, of class T, or null after the error box.
 template <class T>
 T* find_part_or_report(OI_d_tech* dialog, const listring& part)
 {
-    T* found = dynamic_cast<T*>(dialog->descendant(part.c_str()));
-    if (found == nullptr)
-        error(format_message(DEF_WIDGET_NOT_FOUND, part.c_str(), dialog->name().c_str()), true);
-    return found;
+    return OI_find<T>(dialog, part.c_str(), missing_part(dialog, part, false));
 }
 
 // The directory prompt's acceptance check: an existing directory must be
@@ -155,7 +147,7 @@ int get_dir(listring& dir, const listring& prompt)
 {
     if (OI_uib_conn == nullptr)
         return 0;
-    auto* dialog = dynamic_cast<OI_dialog_box*>(find_below_root(DIR_DIALOG));
+    auto* dialog = find_below_root<OI_dialog_box>(DIR_DIALOG);
     if (dialog == nullptr)
         return 0;
     auto* field = find_part_or_report<OI_entry_field>(dialog, DIR_FIELD);

@@ -9,6 +9,7 @@
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_dialog_box.h"
+#include "toolkit/oi_lookup.h"
 #include "toolkit/oi_menu_cell.h"
 #include "toolkit/oi_multi_text.h"
 #include "ui/dialogs.h"
@@ -63,11 +64,12 @@ void dialogs_ui::build(KOI_button* icon, const listring& failure_prefix, build_f
         shutdown(-1);
     };
     OI_d_tech* root = OI_uib_conn == nullptr ? nullptr : OI_uib_conn->root();
-    if (root == nullptr)
-        fail(catalogue_text(DEF_ROOT_WIDGET_NOT_FOUND));
-    auto* template_box = dynamic_cast<OI_dialog_box*>(root->descendant(dialog_name_.c_str()));
-    if (template_box == nullptr)
-        fail(format_message(DEF_DIALOG_NOT_FOUND, dialog_name_.c_str()));
+    auto* template_box = OI_find<OI_dialog_box>(
+        root, dialog_name_.c_str(), OI_lookup_policy::reporting([&](OI_lookup_failure failure) {
+            fail(failure == OI_lookup_failure::no_start
+                     ? listring(catalogue_text(DEF_ROOT_WIDGET_NOT_FOUND))
+                     : format_message(DEF_DIALOG_NOT_FOUND, dialog_name_.c_str()));
+        }));
     dialog_ = dynamic_cast<OI_dialog_box*>(template_box->clone());
     if (dialog_ == nullptr)
         fail(catalogue_text(DEF_BAD_CONFIRM_DIALOG_CREATE));
@@ -76,14 +78,13 @@ void dialogs_ui::build(KOI_button* icon, const listring& failure_prefix, build_f
     if (icon_ != nullptr)
         icon_->set_associated_object(dialog_, 0, 0, ACTIVE);
 
-    text_ = dynamic_cast<OI_multi_text*>(dialog_->descendant(MESSAGE.c_str()));
-    if (text_ == nullptr)
-        missing_part(MESSAGE);
-    default_button_ = dynamic_cast<OI_menu_cell*>(dialog_->descendant(OK_BTN.c_str()));
+    auto missing = [this](const listring& part) {
+        return OI_lookup_policy::reporting([this, part](OI_lookup_failure) { missing_part(part); });
+    };
+    text_ = OI_find<OI_multi_text>(dialog_, MESSAGE.c_str(), missing(MESSAGE));
+    default_button_ = OI_find<OI_menu_cell>(dialog_, OK_BTN.c_str(), OI_lookup_policy::silent());
     if (default_button_ == nullptr)
-        default_button_ = dynamic_cast<OI_menu_cell*>(dialog_->descendant(YES_BTN.c_str()));
-    if (default_button_ == nullptr)
-        missing_part(OK_BTN);
+        default_button_ = OI_find<OI_menu_cell>(dialog_, YES_BTN.c_str(), missing(OK_BTN));
 }
 
 // The view is first sized by characters so that Tk lays the lines out, then

@@ -34,7 +34,6 @@
 #include "ui/dialogs.h"
 #include "lib/msgs.h"
 
-OI_connection* OI_uib_conn = nullptr;
 KOI_button* CONFIRM_ICON = nullptr;
 KOI_button* ERROR_ICON = nullptr;
 KOI_button* INFO_ICON = nullptr;
@@ -275,7 +274,6 @@ void take_splash_down_later(const OI_d_tech* splash)
         take_splash_down_later(splash);
     OI_begin_interaction();
     OI_fini();
-    OI_uib_conn = nullptr;
     main_ui* interface = the_interface;
     the_interface = nullptr;
     delete interface;
@@ -331,8 +329,7 @@ int kitsetup_main(int argc, char** argv)
     // The catalogue is open, so the crash text is in its language.
     handle_signals();
 
-    OI_uib_conn = OI_init(&argc, argv, APP_NAME, nullptr);
-    if (OI_uib_conn == nullptr)
+    if (OI_init(&argc, argv, APP_NAME, nullptr) == nullptr)
         shutdown(0);
     if (signal_read_end.valid()) {
         OI_io_dispatch_insert(signal_read_end.get(), OI_READABLE, OI_callback(signal_pipe_ready, nullptr));
@@ -424,7 +421,6 @@ OI_d_tech** load_resource_files(const listring& font_file)
     if (OI_uib_conn->add_resources(OI_translate_filename(main_path).c_str(), 0) == 0) {
         error(format_message(DEF_BAD_RESOURCE_FILE, main_path.c_str()), true);
         OI_fini();
-        OI_uib_conn = nullptr;
         shutdown(0);
     }
     OI_d_tech** main_objects = OI_make_top_level();

@@ -9,8 +9,6 @@ class KOI_button;
 class OI_connection;
 class OI_d_tech;
 
-// The toolkit's connection once it is up, else null.
-extern OI_connection* OI_uib_conn;
 // The icons every message box of a kind shows, lent to each box in turn.
 extern KOI_button* CONFIRM_ICON;
 extern KOI_button* ERROR_ICON;

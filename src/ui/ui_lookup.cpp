@@ -5,10 +5,31 @@
 #include "ui/kitsetup.h"
 #include "lib/msgs.h"
 
+OI_lookup_policy missing_dialog(const listring& name, bool ending)
+{
+    return OI_lookup_policy::reporting([name, ending](OI_lookup_failure failure) {
+        if (failure == OI_lookup_failure::no_start)
+            error(catalogue_text(DEF_ROOT_WIDGET_NOT_FOUND), true);
+        else
+            error(format_message(DEF_DIALOG_NOT_FOUND, name.c_str()), true);
+        if (ending)
+            shutdown(-1);
+    });
+}
+
+OI_lookup_policy missing_part(const OI_d_tech* dialog, const listring& part, bool ending)
+{
+    listring dialog_name(dialog == nullptr ? "" : dialog->name().c_str());
+    return OI_lookup_policy::reporting([dialog_name, part, ending](OI_lookup_failure) {
+        error(format_message(DEF_WIDGET_NOT_FOUND, part.c_str(), dialog_name.c_str()), true);
+        if (ending)
+            shutdown(-1);
+    });
+}
+
 OI_d_tech* root_object()
 {
-    OI_connection* conn = OI_current_connection();
-    OI_d_tech* root = conn == nullptr ? nullptr : conn->root();
+    OI_d_tech* root = OI_uib_conn == nullptr ? nullptr : OI_uib_conn->root();
     if (root == nullptr) {
         error(catalogue_text(DEF_ROOT_WIDGET_NOT_FOUND), true);
         shutdown(-1);
@@ -18,16 +39,5 @@ OI_d_tech* root_object()
 
 OI_d_tech* find_dialog(const listring& name)
 {
-    OI_d_tech* dialog = root_object()->descendant(name.c_str());
-    if (dialog == nullptr) {
-        error(format_message(DEF_DIALOG_NOT_FOUND, name.c_str()), true);
-        shutdown(-1);
-    }
-    return dialog;
-}
-
-void part_not_found(const OI_d_tech* dialog, const listring& part)
-{
-    error(format_message(DEF_WIDGET_NOT_FOUND, part.c_str(), dialog->name().c_str()), true);
-    shutdown(-1);
+    return OI_find(root_object(), name.c_str(), missing_dialog(name, true));
 }

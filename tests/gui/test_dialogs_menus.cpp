@@ -124,7 +124,7 @@ public:
 
     std::string busy(OI_d_tech* object)
     {
-        return tcl("tk busy status [winfo toplevel " + object->widget() + "]");
+        return tcl("tk busy status [winfo toplevel " + OI_tk::widget(object) + "]");
     }
 
     OI_dialog_box* dialog_ = nullptr;
@@ -145,11 +145,11 @@ TEST_F(dialogs_menus, CellsAndTheButtonBoxAreFoundByName)
     EXPECT_EQ(cell("cd")->label(), "CD-ROM");
     EXPECT_EQ(cell("tape")->label(), "tape") << "the label defaults to the name";
     cell("tape")->set_label("Tape drive");
-    EXPECT_EQ(tcl(cell("tape")->widget() + " cget -text"), "Tape drive");
+    EXPECT_EQ(tcl(OI_tk::widget(cell("tape")) + " cget -text"), "Tape drive");
     EXPECT_EQ(dialog_->title(), "Question");
     OI_d_tech* message = dialog_->descendant("message");
-    EXPECT_GT(std::stoi(tcl("winfo rooty " + ok_->widget())),
-              std::stoi(tcl("winfo rooty " + message->widget())))
+    EXPECT_GT(std::stoi(tcl("winfo rooty " + OI_tk::widget(ok_))),
+              std::stoi(tcl("winfo rooty " + OI_tk::widget(message))))
         << "the button box lies below the content";
 }
 
@@ -162,10 +162,10 @@ TEST_F(dialogs_menus, SelectSetsStateSilentlyWhilePressRunsTheAction)
     EXPECT_TRUE(calls.empty()) << "select must not run the action";
     EXPECT_TRUE(verbose->press());
     EXPECT_FALSE(verbose->is_selected());
-    EXPECT_EQ(tcl("set [" + verbose->widget() + " cget -variable]"), "0");
-    tcl(verbose->widget() + " invoke");  // a click
+    EXPECT_EQ(tcl("set [" + OI_tk::widget(verbose) + " cget -variable]"), "0");
+    tcl(OI_tk::widget(verbose) + " invoke");  // a click
     EXPECT_TRUE(verbose->is_selected());
-    EXPECT_EQ(tcl("set [" + verbose->widget() + " cget -variable]"), "1");
+    EXPECT_EQ(tcl("set [" + OI_tk::widget(verbose) + " cget -variable]"), "1");
     EXPECT_EQ(calls, (std::vector<std::pair<std::string, long>>{{"verbose", 0}, {"verbose", 1}}));
 }
 
@@ -179,13 +179,13 @@ TEST_F(dialogs_menus, ExclusiveMenuHoldsAtMostOneChoice)
     EXPECT_EQ(media->selected(), nullptr);
     tape->select(true);
     EXPECT_EQ(media->selected(), tape);
-    EXPECT_EQ(tcl("set [" + tape->widget() + " cget -variable]"), "1") << "select shows the state";
+    EXPECT_EQ(tcl("set [" + OI_tk::widget(tape) + " cget -variable]"), "1") << "select shows the state";
     EXPECT_TRUE(calls.empty());
-    tcl(cd->widget() + " invoke");
+    tcl(OI_tk::widget(cd) + " invoke");
     EXPECT_EQ(media->selected(), cd);
     EXPECT_FALSE(tape->is_selected());
-    EXPECT_EQ(tcl("set [" + tape->widget() + " cget -variable]"), "0") << "the old choice looks off";
-    tcl(cd->widget() + " invoke");
+    EXPECT_EQ(tcl("set [" + OI_tk::widget(tape) + " cget -variable]"), "0") << "the old choice looks off";
+    tcl(OI_tk::widget(cd) + " invoke");
     EXPECT_TRUE(cd->is_selected()) << "choosing the chosen cell keeps it chosen";
     EXPECT_EQ(calls, (std::vector<std::pair<std::string, long>>{{"cd", 1}, {"cd", 1}}));
     media->deselect_all();
@@ -213,12 +213,12 @@ TEST_F(dialogs_menus, GreyedCellsCannotBePressed)
     ok_->change_action(OI_callback(record_call, nullptr));
     ok_->set_state(INACTIVE);
     settle();
-    EXPECT_EQ(tcl(ok_->widget() + " cget -state"), "disabled");
+    EXPECT_EQ(tcl(OI_tk::widget(ok_) + " cget -state"), "disabled");
     EXPECT_FALSE(ok_->press());
     ok_->set_state(ACTIVE);
-    EXPECT_EQ(tcl(ok_->widget() + " cget -state"), "normal");
+    EXPECT_EQ(tcl(OI_tk::widget(ok_) + " cget -state"), "normal");
     dialog_->descendant("media")->set_state(INACTIVE);
-    EXPECT_EQ(tcl(cell("cd")->widget() + " cget -state"), "disabled") << "a greyed menu greys its cells";
+    EXPECT_EQ(tcl(OI_tk::widget(cell("cd")) + " cget -state"), "disabled") << "a greyed menu greys its cells";
     EXPECT_FALSE(cell("cd")->press());
     EXPECT_FALSE(cell("cd")->is_selected());
     EXPECT_TRUE(calls.empty());
@@ -342,13 +342,11 @@ TEST_F(dialogs_menus, WaitEndsWithoutAButtonOnTakeDownOrWindowClose)
 {
     later(30, OI_callback(take_down_dialog, dialog_));
     EXPECT_EQ(wait(dialog_, false), nullptr);
-    std::string close = "eval [wm protocol [winfo toplevel " + dialog_->widget() + "] WM_DELETE_WINDOW]";
+    std::string close = "eval [wm protocol [winfo toplevel " + OI_tk::widget(dialog_) + "] WM_DELETE_WINDOW]";
     static std::string close_script;
     close_script = close;
-    static OI_connection* conn;
-    conn = conn_;
     OI_callback close_window([](OI_d_tech*, void*, long) -> long {
-        return conn->eval(close_script) ? 1 : 0;
+        return OI_tk::eval(close_script) ? 1 : 0;
     }, nullptr);
     later(30, close_window);
     EXPECT_EQ(wait(dialog_, false), nullptr);
@@ -386,7 +384,7 @@ TEST_F(dialogs_menus, ScrollMenuSelectsLinesAndScrollsByRows)
     EXPECT_EQ(list->numbered_cell(4)->label(), "Line 4");
     EXPECT_EQ(list->selected(), nullptr);
     list->numbered_cell(2)->press();
-    tcl(list->numbered_cell(5)->widget() + " invoke");
+    tcl(OI_tk::widget(list->numbered_cell(5)) + " invoke");
     EXPECT_EQ(list->selected(), list->numbered_cell(5));
     EXPECT_EQ(list->selected_cells().size(), 1u) << "lines are exclusive by default";
     EXPECT_EQ(list->view_size_y(), 3);
@@ -399,8 +397,8 @@ TEST_F(dialogs_menus, ScrollMenuSelectsLinesAndScrollsByRows)
     list->numbered_cell(3)->delete_all();
     list->add_cell(oi_create_menu_cell("extra", "Extra", {}));
     settle();
-    EXPECT_EQ(tcl("dict get [grid info " + list->cell("line4")->widget() + "] -row"), "3");
-    EXPECT_EQ(tcl("dict get [grid info " + list->cell("extra")->widget() + "] -row"), "9");
+    EXPECT_EQ(tcl("dict get [grid info " + OI_tk::widget(list->cell("line4")) + "] -row"), "3");
+    EXPECT_EQ(tcl("dict get [grid info " + OI_tk::widget(list->cell("extra")) + "] -row"), "9");
 
     list->set_multiple(true);
     list->cell("line0")->press();

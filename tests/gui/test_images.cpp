@@ -143,7 +143,7 @@ TEST_F(images, ResourceButtonShowsItsImageAndSurvivesCloning)
     auto* button = dynamic_cast<KOI_button*>(box->descendant("pic"));
     ASSERT_NE(button, nullptr);
     settle();
-    std::string picture = tcl("lindex [winfo children " + button->widget() + "] 0");
+    std::string picture = tcl("lindex [winfo children " + OI_tk::widget(button) + "] 0");
     EXPECT_EQ(button->image_name(), OI_image_for_file(dir_ / "small"));
     EXPECT_EQ(tcl(picture + " cget -image"), button->image_name());
     EXPECT_EQ(tcl(picture + " cget -text"), "Small");
@@ -176,7 +176,7 @@ TEST_F(images, PressAndClickRunTheCallbackOnce)
     EXPECT_EQ(clicks, 2);
     EXPECT_FALSE(button->pushed_in());
 
-    std::string picture = tcl("lindex [winfo children " + button->widget() + "] 0");
+    std::string picture = tcl("lindex [winfo children " + OI_tk::widget(button) + "] 0");
     tcl("event generate " + picture + " <ButtonPress-1> -x 5 -y 5");
     EXPECT_TRUE(button->pushed_in()) << "a held button looks pushed in";
     tcl("event generate " + picture + " <ButtonRelease-1> -x 6 -y 6");
@@ -189,8 +189,8 @@ TEST_F(images, PressAndClickRunTheCallbackOnce)
     settle();
     EXPECT_EQ(clicks, 3) << "released outside: no click";
 
-    tcl("focus -force " + button->widget());
-    tcl("event generate " + button->widget() + " <KeyPress-space>");
+    tcl("focus -force " + OI_tk::widget(button));
+    tcl("event generate " + OI_tk::widget(button) + " <KeyPress-space>");
     settle();
     EXPECT_EQ(clicks, 4) << "Space activates the focused button";
 

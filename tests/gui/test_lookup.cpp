@@ -16,16 +16,9 @@ protected:
         toolkit_test::SetUp();
         if (HasFatalFailure())
             return;
-        OI_uib_conn = conn_;
         dialog_ = make("*options_dialog.class: Box\n*options_dialog.source_field.class: StaticText\n");
         ASSERT_NE(dialog_, nullptr);
     }
-    void TearDown() override
-    {
-        OI_uib_conn = nullptr;
-        toolkit_test::TearDown();
-    }
-
     OI_d_tech* dialog_ = nullptr;
 };
 

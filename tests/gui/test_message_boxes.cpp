@@ -44,7 +44,6 @@ protected:
     {
         OI_delete_timeout(OI_callback(&message_boxes::play, this));
         set_reporter(nullptr);
-        OI_uib_conn = nullptr;
         toolkit_test::TearDown();
     }
 
@@ -124,16 +123,15 @@ TEST_F(message_boxes, LongMessagesShowOnLinesOfAtMostEightyCharacters)
     answer_with({{"error", "words", {}}});
     OI_add_timeout(300, OI_callback(
         [](OI_d_tech*, void* out, long) -> long {
-            OI_connection* conn = OI_current_connection();
             std::string shown;
-            conn->eval("automation get error_dialog message", &shown);
+            OI_tk::eval("automation get error_dialog message", &shown);
             int count = 0;
             const char** words = nullptr;
             Tcl_SplitList(nullptr, shown.c_str(), &count, &words);
             for (int i = 0; i < count; ++i)
                 static_cast<std::vector<std::string>*>(out)->push_back(words[i]);
             Tcl_Free(reinterpret_cast<char*>(words));
-            conn->eval("automation answer ok_btn");
+            OI_tk::eval("automation answer ok_btn");
             return 0;
         },
         &lines));

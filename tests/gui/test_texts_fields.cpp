@@ -102,12 +102,12 @@ protected:
     // Waits (a second at most) for the window to be on the screen.
     void map(OI_d_tech* top)
     {
-        for (int i = 0; i < 200 && tcl("winfo viewable " + top->widget()) != "1"; ++i) {
+        for (int i = 0; i < 200 && tcl("winfo viewable " + OI_tk::widget(top)) != "1"; ++i) {
             settle();
             usleep(5000);
         }
         tcl("update");
-        ASSERT_EQ(tcl("winfo viewable " + top->widget()), "1");
+        ASSERT_EQ(tcl("winfo viewable " + OI_tk::widget(top)), "1");
     }
 
     recorder calls_;
@@ -124,15 +124,15 @@ TEST_F(texts_fields, EntryFieldTextLabelAndPartsFollowSettersAndResources)
     ASSERT_NE(name, nullptr);
     ASSERT_NE(count, nullptr) << "a SeqEntryField is an entry field of its own class";
     EXPECT_EQ(count->text(), "1 2 3");
-    EXPECT_EQ(tcl(name->widget() + ".l cget -text"), "Name:");
-    EXPECT_EQ(tcl(name->widget() + ".e cget -width"), "12");
+    EXPECT_EQ(tcl(OI_tk::widget(name) + ".l cget -text"), "Name:");
+    EXPECT_EQ(tcl(OI_tk::widget(name) + ".e cget -width"), "12");
     name->set_text("h\xc3\xa9llo");
-    EXPECT_EQ(tcl(name->widget() + ".e get"), "h\xc3\xa9llo");
+    EXPECT_EQ(tcl(OI_tk::widget(name) + ".e get"), "h\xc3\xa9llo");
     EXPECT_EQ(name->part_text(1, 3), "\xc3\xa9ll") << "parts count characters, not bytes";
     EXPECT_EQ(name->part_text(3, 10), "lo");
     EXPECT_EQ(name->part_text(9, 2), "");
     name->set_label("");
-    EXPECT_EQ(tcl("winfo manager " + name->widget() + ".l"), "") << "an empty label takes no room";
+    EXPECT_EQ(tcl("winfo manager " + OI_tk::widget(name) + ".l"), "") << "an empty label takes no room";
     OI_d_tech* copy = top->clone();
     EXPECT_EQ(part<OI_entry_field>(copy, "name")->text(), "h\xc3\xa9llo");
     copy->delete_all();
@@ -144,19 +144,19 @@ TEST_F(texts_fields, CharacterCheckRefusesTypedDigitsOnly)
     ASSERT_NE(top, nullptr);
     auto* name = part<OI_entry_field>(top, "name");
     map(top);
-    type(name->widget() + ".e", {"a", "5", "b", "BackSpace"});
+    type(OI_tk::widget(name) + ".e", {"a", "5", "b", "BackSpace"});
     EXPECT_EQ(name->text(), "a") << "the digit is refused, a deletion is never checked";
     name->set_text("route 66");
     EXPECT_EQ(name->text(), "route 66") << "set_text is not typing";
     name->set_char_chk(OI_callback(&calls_, &recorder::record, nullptr));
     calls_.answer = 0;
-    type(name->widget() + ".e", {"x"});
+    type(OI_tk::widget(name) + ".e", {"x"});
     ASSERT_EQ(calls_.calls.size(), 1u);
     EXPECT_EQ(calls_.calls[0].value, 'x') << "the check gets the typed character";
     EXPECT_EQ(name->text(), "route 66");
     calls_.answer = 1;
     name->set_state(INACTIVE);
-    type(name->widget() + ".e", {"y"});
+    type(OI_tk::widget(name) + ".e", {"y"});
     EXPECT_EQ(name->text(), "route 66") << "a greyed field takes no typing";
 }
 
@@ -167,14 +167,14 @@ TEST_F(texts_fields, ReturnAndSetValueAsTypedRunTheEntryCallbackOnce)
     auto* name = part<OI_entry_field>(top, "name");
     name->set_entry_callback(OI_callback(&calls_, &recorder::record, nullptr));
     map(top);
-    type(name->widget() + ".e", {"o", "k", "Return"});
+    type(OI_tk::widget(name) + ".e", {"o", "k", "Return"});
     ASSERT_EQ(calls_.calls.size(), 1u);
     EXPECT_EQ(calls_.calls[0].origin, "name");
     EXPECT_EQ(name->text(), "ok");
     name->set_value_as_typed("a1b2");
     EXPECT_EQ(calls_.calls.size(), 2u);
     EXPECT_EQ(name->text(), "ab") << "typed text goes through the character check";
-    EXPECT_EQ(tcl(name->widget() + ".e get"), "ab");
+    EXPECT_EQ(tcl(OI_tk::widget(name) + ".e get"), "ab");
 }
 
 // ---- Multi-line texts ---------------------------------------------------------------
@@ -206,7 +206,7 @@ TEST_F(texts_fields, MultiTextLinesAndMeasures)
         note->set_view_size(columns, 1);
         int counted = note->view_n_lines();
         map(note);
-        EXPECT_EQ(counted, std::stoi(tcl(note->widget() + " count -displaylines 1.0 end")))
+        EXPECT_EQ(counted, std::stoi(tcl(OI_tk::widget(note) + " count -displaylines 1.0 end")))
             << columns << " columns";
     }
 }
@@ -221,11 +221,11 @@ TEST_F(texts_fields, ReadOnlyMultiTextTakesNoTypingButStillTakesText)
     message->disallow_click_select();
     message->set_position(0, 5);
     map(top);
-    type(message->widget(), {"x"});
+    type(OI_tk::widget(message), {"x"});
     EXPECT_EQ(message->text(), "fixed");
     message->set_text_to_string("replaced");
     EXPECT_EQ(message->text(), "replaced");
-    EXPECT_EQ(tcl("lsearch [bindtags " + message->widget() + "] Text"), "-1")
+    EXPECT_EQ(tcl("lsearch [bindtags " + OI_tk::widget(message) + "] Text"), "-1")
         << "no click selection";
 
     auto* log = part<OI_scroll_text>(top, "log");
@@ -254,9 +254,9 @@ TEST_F(texts_fields, GaugeKeepsItsValueWithinZeroAndHundred)
     gauge->set_value(-3);
     EXPECT_EQ(gauge->value(), 0);
     gauge->set_value(50);
-    EXPECT_EQ(tcl(gauge->widget() + " itemcget percent -text"), "50%");
+    EXPECT_EQ(tcl(OI_tk::widget(gauge) + " itemcget percent -text"), "50%");
     int width = gauge->size_x();
-    double bar_right = std::stod(tcl("lindex [" + gauge->widget() + " coords bar] 2"));
+    double bar_right = std::stod(tcl("lindex [" + OI_tk::widget(gauge) + " coords bar] 2"));
     EXPECT_NEAR(bar_right, width / 2.0, 3.0) << "half the trough is filled";
 }
 
@@ -270,7 +270,7 @@ TEST_F(texts_fields, SliderKeepsItsValueInItsRangeAndFollowsTheUser)
     EXPECT_EQ(slider->value(), 10) << "the minimum when nothing set it";
     slider->set_value(25);
     EXPECT_EQ(slider->value(), 20);
-    tcl(slider->widget() + " set 13");
+    tcl(OI_tk::widget(slider) + " set 13");
     settle();
     EXPECT_EQ(slider->value(), 13) << "moved by the user";
 }
@@ -286,7 +286,7 @@ TEST_F(texts_fields, GlyphShowsAGivenImageOnly)
     testing::internal::CaptureStderr();
     EXPECT_FALSE(glyph->set_pixmap("no_such_image"));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("no_such_image"), std::string::npos);
-    EXPECT_EQ(tcl(glyph->widget() + " cget -image"), "dot");
+    EXPECT_EQ(tcl(OI_tk::widget(glyph) + " cget -image"), "dot");
 }
 
 // ---- The main window --------------------------------------------------------------
@@ -304,7 +304,7 @@ TEST_F(texts_fields, HelpMenuIsRefilledAndItsCellsPressLikeClicks)
     EXPECT_EQ(menu->numbered_cell(2)->label(), "Extra");
     EXPECT_TRUE(menu->numbered_cell(2)->press());
     EXPECT_EQ(global_presses, 1) << "an entry declared in a resource file runs its action";
-    EXPECT_EQ(tcl(window->widget() + ".mb entrycget 0 -label"), "Assistance");
+    EXPECT_EQ(tcl(OI_tk::widget(window) + ".mb entrycget 0 -label"), "Assistance");
     window->help_obj()->delete_all();
     window->hyper_help()->delete_all();
     menu->numbered_cell(0)->delete_all();
@@ -316,12 +316,12 @@ TEST_F(texts_fields, HelpMenuIsRefilledAndItsCellsPressLikeClicks)
         menu->add_cell("main_help_choice" + std::to_string(i + 1), labels[i],
                        OI_callback(&calls_, &recorder::record, nullptr));
     menu->set_name("main_help_menu");
-    EXPECT_EQ(tcl(menu->widget() + " index end"), "3");
-    EXPECT_EQ(tcl(menu->widget() + " entrycget 3 -label"), "About...");
+    EXPECT_EQ(tcl(OI_tk::widget(menu) + " index end"), "3");
+    EXPECT_EQ(tcl(OI_tk::widget(menu) + " entrycget 3 -label"), "About...");
     EXPECT_EQ(window->descendant("main_help_choice3"), menu->numbered_cell(2));
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(menu->numbered_cell(i)->press());
-    tcl(menu->widget() + " invoke 1");
+    tcl(OI_tk::widget(menu) + " invoke 1");
     ASSERT_EQ(calls_.calls.size(), 5u);
     EXPECT_EQ(calls_.calls[3].origin, "main_help_choice4");
     EXPECT_EQ(calls_.calls[4].origin, "main_help_choice2") << "a click does what press does";
@@ -329,7 +329,7 @@ TEST_F(texts_fields, HelpMenuIsRefilledAndItsCellsPressLikeClicks)
 
     menu->numbered_cell(0)->set_state(INACTIVE);
     EXPECT_FALSE(menu->numbered_cell(0)->press());
-    EXPECT_EQ(tcl(menu->widget() + " entrycget 0 -state"), "disabled");
+    EXPECT_EQ(tcl(OI_tk::widget(menu) + " entrycget 0 -state"), "disabled");
     EXPECT_EQ(calls_.calls.size(), 5u);
 
     tcl("image create photo kit_icon -width 8 -height 8");
@@ -346,7 +346,7 @@ TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
     ASSERT_NE(window, nullptr);
     window->help_menu()->add_cell("about", "About...", OI_callback(&calls_, &recorder::record, nullptr));
     map(window);
-    std::string shell = tcl("winfo toplevel " + window->widget());
+    std::string shell = tcl("winfo toplevel " + OI_tk::widget(window));
     // Tk draws the menu bar through a clone of it, a child of the shell.
     std::string bar = tcl("set bar {}; foreach w [winfo children " + shell +
                           "] {if {[winfo class $w] eq {Menu} && [winfo ismapped $w]} {set bar $w}};"
@@ -388,11 +388,11 @@ TEST_F(texts_fields, KeyTranslationsRunNamedActionsForTheObjectWithTheFocus)
     window->push_actions(&help, 1);
     EXPECT_TRUE(window->substitute_translations("<KeyPress>F1: activate_help()"));
     map(window);
-    std::string entry = window->descendant("name")->widget() + ".e";
+    std::string entry = OI_tk::widget(window->descendant("name")) + ".e";
     type(entry, {"F1"});
     ASSERT_EQ(calls_.calls.size(), 1u);
     EXPECT_EQ(calls_.calls[0].origin, "name") << "the action runs for the focused object";
-    std::string shell = tcl("winfo toplevel " + window->widget());
+    std::string shell = tcl("winfo toplevel " + OI_tk::widget(window));
     type(shell, {"F1"});
     ASSERT_EQ(calls_.calls.size(), 2u);
     EXPECT_EQ(calls_.calls[1].origin, "main_win");
@@ -410,7 +410,7 @@ TEST_F(texts_fields, KeyTranslationsRunNamedActionsForTheObjectWithTheFocus)
     OI_d_tech* copy = window->clone();
     copy->set_associated_object(conn_->root(), 0, 0, ACTIVE);
     map(copy);
-    type(copy->descendant("name")->widget() + ".e", {"F2"});
+    type(OI_tk::widget(copy->descendant("name")) + ".e", {"F2"});
     EXPECT_EQ(global_presses, 6) << "a copy keeps the translations";
     copy->delete_all();
 }

@@ -18,6 +18,7 @@
 #include "toolkit/oi_gauge.h"
 #include "toolkit/oi_menu_cell.h"
 #include "toolkit/oi_multi_text.h"
+#include "ui/automation.h"
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
 #include "toolkit_fixture.h"
@@ -31,6 +32,7 @@ const char* const test_dialogs =
     "*dlg.choice.two.class: MenuCell\n*dlg.extras.class: PolyMenu\n*dlg.extras.a.class: MenuCell\n"
     "*dlg.extras.b.class: MenuCell\n*dlg.btn_box.class: ButtonBox\n"
     "*dlg.btn_box.ok_btn.class: MenuCell\n*dlg.btn_box.cancel_btn.class: MenuCell\n"
+    "*dlg.list.class: ScrollMenu\n*dlg.list.l1.class: MenuCell\n*dlg.list.l1.label: First line\n"
     "*panel.class: Box\n*panel.inner.class: StaticText\n";
 
 // Presses the object named by the argument's id, if it still exists.
@@ -49,7 +51,6 @@ protected:
         if (HasFatalFailure())
             return;
         OI_reg_derived_classes();
-        OI_uib_conn = conn_;
         interp_ = Tcl_CreateInterp();
         initialise_interpreter(interp_);
         dialog_ = dynamic_cast<OI_dialog_box*>(make(test_dialogs, NOT_DISPLAYED));
@@ -58,7 +59,6 @@ protected:
     void TearDown() override
     {
         Tcl_DeleteInterp(interp_);
-        OI_uib_conn = nullptr;
         toolkit_test::TearDown();
     }
 
@@ -148,6 +148,33 @@ TEST_F(toi_cmds, ValuesAreReadAndWrittenByClass)
     EXPECT_EQ(ok("get_value a"), "0");
 }
 
+long count_call(OI_d_tech*, void* counter, long)
+{
+    return ++*static_cast<int*>(counter);
+}
+
+// The automation reads what is shown where scripts see no value, and sets
+// an entry field as the user would, confirming it.
+TEST_F(toi_cmds, AutomationReadsWhatIsShownAndSetsAsTheUser)
+{
+    setenv("KITSETUP_AUTOMATION", ("toi_cmds_" + std::to_string(getpid())).c_str(), 1);
+    install_automation();
+    unsetenv("KITSETUP_AUTOMATION");
+    dialog_->set_state(ACTIVE);
+    ok("set_value caption Hello; set_value dlg l1 1");
+    EXPECT_EQ(tcl("automation get dlg caption"), "Hello");
+    EXPECT_EQ(failure("get_value caption"), "Illegal attempt to get data for object caption. Invalid class.");
+    EXPECT_EQ(tcl("automation get dlg list"), "{l1 {First line} 1}");
+    int confirmed = 0;
+    dynamic_cast<OI_entry_field*>(find("field"))->set_entry_callback(OI_callback(count_call, &confirmed));
+    ok("set_value field typed");
+    EXPECT_EQ(confirmed, 0) << "a script's set_value does not confirm the entry";
+    EXPECT_EQ(tcl("automation set dlg field abc; automation get dlg field"), "abc");
+    EXPECT_EQ(confirmed, 1);
+    EXPECT_EQ(tcl("automation set dlg a maybe"), "Unable to convert string \"maybe\" to boolean. Defaulting to False.");
+    EXPECT_EQ(tcl("automation set dlg level 5+"), tcl("catch {expr {5+}} m; set m"));
+}
+
 TEST_F(toi_cmds, PopupWaitsForAButtonWhileTimersRun)
 {
     int ticks = 0;
@@ -170,7 +197,7 @@ TEST_F(toi_cmds, PopupWaitsForAButtonWhileTimersRun)
     press_after(50, "ok_btn");
     EXPECT_EQ(ok("popup dlg"), "NULL");
     Tcl_CreateCommand(interp_, "delete_dialog", [](ClientData, Tcl_Interp*, int, const char**) -> int {
-        OI_current_connection()->root()->descendant("dlg")->delete_all();
+        OI_uib_conn->root()->descendant("dlg")->delete_all();
         return TCL_OK;
     }, nullptr, nullptr);
     ok("set_cb dlg cancel_btn {delete_dialog; set ::after_delete 1}");
@@ -269,7 +296,7 @@ TEST_F(toi_cmds, StatesCursorsCloneAndResources)
     EXPECT_EQ(ok("get_cursor dlg"), "-1");
     EXPECT_EQ(ok("popup dlg dont_wait; set_cursor dlg 2*75; get_cursor dlg"),
               std::to_string(XC_watch));
-    EXPECT_EQ(tcl(dialog_->widget() + " cget -cursor"), "watch");
+    EXPECT_EQ(tcl(OI_tk::widget(dialog_) + " cget -cursor"), "watch");
     EXPECT_EQ(ok("set_cursor dlg field " + std::to_string(XC_xterm) + "; get_cursor field"),
               std::to_string(XC_xterm));
     EXPECT_FALSE(failure("set_cursor dlg watch").empty());
@@ -288,7 +315,7 @@ TEST_F(toi_cmds, StatesCursorsCloneAndResources)
     ASSERT_NE(find("main_win"), nullptr);
     EXPECT_EQ(find("main_win")->state(), NOT_DISPLAYED);
     ok("popup main_win; set_resource");
-    EXPECT_EQ(tcl(find("status")->widget() + " cget -background"), "red");
+    EXPECT_EQ(tcl(OI_tk::widget(find("status")) + " cget -background"), "red");
 }
 
 TEST_F(toi_cmds, MessageCommandsEventFlushAndRecursion)
@@ -324,11 +351,11 @@ TEST_F(toi_cmds, SampleProductDialogScript)
 {
     dialog_->delete_all();
     OI_add_timeout(100, OI_callback([](OI_d_tech*, void*, long) -> long {
-        OI_current_connection()->root()->descendant("ok_btn")->press();
+        OI_uib_conn->root()->descendant("ok_btn")->press();
         return 0;
     }, nullptr));
     OI_add_timeout(300, OI_callback([](OI_d_tech*, void*, long) -> long {
-        OI_d_tech* root = OI_current_connection()->root();
+        OI_d_tech* root = OI_uib_conn->root();
         dynamic_cast<OI_entry_field*>(root->descendant("data_dir"))->set_value_as_typed("/opt/sample");
         root->descendant("ok_btn")->press();
         return 0;

@@ -70,7 +70,7 @@ TEST_F(toolkit_objects, StatesShowAndHideTheWindowAndItsParts)
     ASSERT_NE(sample, nullptr);
     settle();
     EXPECT_FALSE(sample->is_displayed());
-    EXPECT_EQ(tcl("wm state " + sample->widget().substr(0, sample->widget().rfind('.'))), "withdrawn");
+    EXPECT_EQ(tcl("wm state " + OI_tk::widget(sample).substr(0, OI_tk::widget(sample).rfind('.'))), "withdrawn");
     sample->set_state(ACTIVE);
     settle();
     EXPECT_TRUE(sample->is_displayed());
@@ -78,10 +78,10 @@ TEST_F(toolkit_objects, StatesShowAndHideTheWindowAndItsParts)
     inner->set_state(NOT_DISPLAYED);
     settle();
     EXPECT_FALSE(sample->descendant("Working")->is_displayed());
-    EXPECT_EQ(tcl("winfo ismapped " + inner->widget()), "0");
+    EXPECT_EQ(tcl("winfo ismapped " + OI_tk::widget(inner)), "0");
     inner->set_state(ACTIVE);
     settle();
-    EXPECT_EQ(tcl("winfo ismapped " + inner->widget()), "1");
+    EXPECT_EQ(tcl("winfo ismapped " + OI_tk::widget(inner)), "1");
 }
 
 TEST_F(toolkit_objects, PlacedChildrenSizeTheirBox)
@@ -107,7 +107,7 @@ TEST_F(toolkit_objects, MergedResourcesApplyOnUpdate)
     EXPECT_EQ(title->bkg_color(), "red");
     EXPECT_EQ(conn_->merge_resources("*sample.title.text: Again"), 1);
     sample->update_resources();
-    EXPECT_EQ(tcl(title->widget() + " cget -text"), "Again");
+    EXPECT_EQ(tcl(OI_tk::widget(title) + " cget -text"), "Again");
 }
 
 TEST_F(toolkit_objects, BadLinesAreReportedWithFileAndLineAndChangeNothing)
@@ -200,7 +200,7 @@ TEST(toolkit_start, NameWithBlanksAndBracesStaysOneWord)
     OI_connection* conn = OI_init(&argc, argv, "kitsetup", nullptr);
     ASSERT_NE(conn, nullptr);
     std::string appname;
-    conn->eval("tk appname", &appname);
+    OI_tk::eval("tk appname", &appname);
     OI_fini();
     EXPECT_EQ(appname.rfind(name, 0), 0u) << appname;
     EXPECT_EQ(argc, 1);

@@ -12,6 +12,7 @@
 #include "toolkit/oi_connection.h"
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_d_tech.h"
+#include "toolkit/oi_tk.h"
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
 
@@ -25,7 +26,10 @@ protected:
         conn_ = OI_init(&argc, argv, "kitsetup", nullptr);
         ASSERT_NE(conn_, nullptr) << "no display";
     }
-    void TearDown() override { OI_fini(); }
+    void TearDown() override
+    {
+        OI_fini();
+    }
 
     // Writes text as a resource file and merges it: add_resources's result.
     int load(const std::string& text)
@@ -57,7 +61,6 @@ protected:
     {
         setenv("ICONS_DIR", KITSETUP_DEMO_DIR "/icons", 1);
         OI_reg_derived_classes();
-        OI_uib_conn = conn_;
         std::free(load_cf(nullptr, KITSETUP_DEMO_DIR "/config/fonts.cf"));
         OI_d_tech** dialogs = load_cf(nullptr, KITSETUP_DEMO_DIR "/config/cmndlgs.cf");
         ASSERT_NE(dialogs, nullptr);
@@ -77,7 +80,7 @@ protected:
     std::string tcl(const std::string& script)
     {
         std::string result;
-        conn_->eval(script, &result);
+        OI_tk::eval(script, &result);
         return result;
     }
 

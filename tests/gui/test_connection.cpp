@@ -1,0 +1,150 @@
+// The connection: resource text merged from files and from strings by one
+// rule, X toolkit options turned into resources, and other X clients kept
+// out until the program lets them in.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <regex>
+
+#include "toolkit_fixture.h"
+
+namespace {
+
+class connection : public toolkit_test {
+protected:
+    // Runs script in a wish of its own on the test's display while this
+    // process serves its own events (a send to it must be answered): what
+    // the script printed, with a failure when it did not end within 30 s.
+    std::string run_other_client(const std::string& script)
+    {
+        std::string path = dir_ / "client.tcl";
+        write_file(path, "wm withdraw .\n" + script + "\nexit\n");
+        int out[2];
+        if (pipe2(out, O_CLOEXEC) != 0) {
+            ADD_FAILURE() << "pipe: " << std::strerror(errno);
+            return "";
+        }
+        pid_t child = fork();
+        if (child == 0) {
+            dup2(out[1], 1);
+            execlp("wish", "wish", path.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        client_output_.clear();
+        client_done_ = false;
+        OI_io_dispatch_insert(out[0], OI_READABLE, OI_callback(&connection::read_client, this));
+        OI_add_timeout(30000, OI_callback(&connection::give_up, this));
+        while (!client_done_)
+            OI_dispatch_one(true);
+        OI_delete_timeout(OI_callback(&connection::give_up, this));
+        OI_io_dispatch_remove(out[0], OI_READABLE);
+        close(out[0]);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        return client_output_;
+    }
+
+private:
+    static long read_client(OI_d_tech*, void* fixture, long fd)
+    {
+        auto* self = static_cast<connection*>(fixture);
+        char buffer[256];
+        ssize_t got = read(static_cast<int>(fd), buffer, sizeof buffer);
+        if (got > 0)
+            self->client_output_.append(buffer, static_cast<size_t>(got));
+        else
+            self->client_done_ = true;
+        return 0;
+    }
+    static long give_up(OI_d_tech*, void* fixture, long)
+    {
+        ADD_FAILURE() << "waited 30 s for the other X client to end";
+        static_cast<connection*>(fixture)->client_done_ = true;
+        return 0;
+    }
+
+    std::string client_output_;
+    bool client_done_ = false;
+};
+
+}  // namespace
+
+// "!" and "#" lines and blank lines are comments; a bad line is reported with
+// its origin and line and merges nothing of its text, file or string alike.
+TEST_F(connection, FilesAndMergedTextFollowOneRule)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"# a comment\n\n   ! another\n*@.colour: red\n", 1},
+        {"*@.colour: red\n# a comment\nno colon here\n", 0},
+        {"*@.colour: red\n*@..colour: blue\n", 0},
+    };
+    int number = 0;
+    for (const auto& [text, status] : cases) {
+        ++number;
+        for (const std::string way : {"file", "text"}) {
+            std::string name = way + std::to_string(number);
+            std::string lines = std::regex_replace(text, std::regex("@"), name);
+            testing::internal::CaptureStderr();
+            int merged = way == "file" ? load(lines) : conn_->merge_resources(lines.c_str());
+            std::string err = testing::internal::GetCapturedStderr();
+            std::string value;
+            bool found = conn_->get_resource({"kitsetup", name, "colour"}, {"Kitsetup", "X", "Colour"}, &value);
+            EXPECT_EQ(merged, status) << way << ": " << lines;
+            EXPECT_EQ(found, status == 1) << way << ": " << lines;
+            EXPECT_EQ(err.find(":2: ") != std::string::npos || err.find(":3: ") != std::string::npos,
+                      status == 0)
+                << way << ": " << err;
+        }
+    }
+}
+
+TEST(connection_start, XToolkitOptionsBecomeResources)
+{
+    char program[] = "kitsetup";
+    char geometry[] = "-geometry", size[] = "600x400";
+    char title[] = "-title", title_text[] = "Kit";
+    char xrm[] = "-xrm", line[] = "*main_win.background: grey";
+    char other[] = "-nosplash";
+    char* argv[] = {program, geometry, size, title, title_text, xrm, line, other, nullptr};
+    int argc = 8;
+    testing::internal::CaptureStderr();
+    OI_connection* conn = OI_init(&argc, argv, "kitsetup", nullptr);
+    std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_NE(conn, nullptr);
+    std::string geometry_value, title_value, background;
+    EXPECT_TRUE(conn->get_resource({"kitsetup", "geometry"}, {"Kitsetup", "Geometry"}, &geometry_value));
+    EXPECT_TRUE(conn->get_resource({"kitsetup", "title"}, {"Kitsetup", "Title"}, &title_value));
+    EXPECT_TRUE(conn->get_resource({"kitsetup", "main_win", "background"},
+                                   {"Kitsetup", "AppWindow", "Background"}, &background));
+    OI_fini();
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(geometry_value, "600x400");
+    EXPECT_EQ(title_value, "Kit");
+    EXPECT_EQ(background, "grey");
+    ASSERT_EQ(argc, 2) << "only the program's own options stay";
+    EXPECT_STREQ(argv[1], "-nosplash");
+}
+
+// The program runs as root: no X client may run Tcl in it through send
+// until it accepts send, and then only under the name it chose.
+TEST_F(connection, SendReachesTheProgramOnlyOnceAccepted)
+{
+    const std::string probe =
+        "puts [lsearch -exact [winfo interps] kitsetup]\n"
+        "puts [catch {send kitsetup {set ::reached 1}} message]\n"
+        "puts $message\n";
+    std::string answer = run_other_client(probe);
+    EXPECT_EQ(answer.substr(0, 5), "-1\n1\n") << "listed, or send answered: " << answer;
+    EXPECT_EQ(tcl("info exists ::reached"), "0");
+
+    std::string name = conn_->accept_send("kitsetup_probe");
+    EXPECT_EQ(name, "kitsetup_probe");
+    answer = run_other_client("puts [catch {send kitsetup_probe {set ::reached 1}} message]\n");
+    EXPECT_EQ(answer, "0\n");
+    EXPECT_EQ(tcl("set ::reached"), "1");
+}
