@@ -8,9 +8,10 @@ set -e
 cd "$(dirname "$0")/.."
 tools/build.sh
 
-# The demo tree ships the "C" catalogues only, and its own printer defaults.
+# The demo tree ships the "C" catalogues only, which any other language falls
+# back to, and its own printer defaults.
 KARCH=${KARCH:-linux}
-LANG=C
+LANG=${LANG:-C}
 XPPATH=${XPPATH:-$PWD/build/demo/xp}
 export KARCH LANG XPPATH
 
