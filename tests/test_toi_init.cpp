@@ -7,7 +7,6 @@
 
 #include "message_recorder.h"
 #include "run_program.h"
-#include "toi/toi_cmds.h"
 #include "toi/toi_init.h"
 
 namespace {
@@ -160,34 +159,6 @@ TEST_F(toi_init, TclxCommandsAreThere)
               1);
     EXPECT_EQ(run("return [fmtclock [getclock] %Y]\n"), 0);
     EXPECT_EQ(std::string(Tcl_GetStringResult(interp_)).size(), 4u) << "a four-digit year";
-}
-
-TEST_F(toi_init, DialogCommandsAreRegisteredWithTheirHandlers)
-{
-    const struct {
-        const char* name;
-        Tcl_CmdProc* handler;
-    } commands[] = {
-        {"load_resources", cmd_load_resources}, {"popup", cmd_popup_dialog},
-        {"popdown", cmd_popdown_dialog}, {"takedown", cmd_takedown_dialog},
-        {"text_format", cmd_format_text}, {"center", cmd_center_dialog},
-        {"set_value", cmd_set_value}, {"set_resource", cmd_set_resource},
-        {"get_value", cmd_get_value}, {"enable", cmd_enable_object},
-        {"disable", cmd_disable_object}, {"set_busy", cmd_set_busy},
-        {"clear_busy", cmd_clear_busy}, {"get_cursor", cmd_get_cursor},
-        {"set_cursor", cmd_set_cursor}, {"set_cb", cmd_set_cb},
-        {"confirm", cmd_confirm}, {"error", cmd_error},
-        {"information", cmd_information}, {"warning", cmd_warning},
-        {"clone", cmd_clone}, {"update_resources", cmd_update_resources},
-        {"event_flush", cmd_event_flush}};
-    for (const auto& command : commands) {
-        Tcl_CmdInfo info;
-        ASSERT_TRUE(Tcl_GetCommandInfo(interp_, command.name, &info)) << command.name;
-        EXPECT_FALSE(info.isNativeObjectProc) << command.name << " is still Tcl's";
-        EXPECT_EQ(info.proc, command.handler) << "handler of " << command.name;
-        EXPECT_STREQ(static_cast<const char*>(info.clientData), command.name)
-            << "client data of " << command.name;
-    }
 }
 
 TEST_F(toi_init, ErrorCommandIsTheInstallers)

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "misc/lidefs.h"
+#include "toolkit/cvt_xpmfile.h"
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_connection.h"
 #include "ui/automation.h"
@@ -49,15 +50,24 @@ protected:
     }
 
     // Plays steps, one per box as it shows, from a timer; what the boxes
-    // showed is kept in seen_.
+    // showed is kept in seen_, their icons and buttons in looks_.
     void answer_with(std::vector<user_step> steps)
     {
         steps_.assign(steps.begin(), steps.end());
+        watch_next_step();
         if (!playing_)
             OI_add_timeout(20, OI_callback(&message_boxes::play, this));
         playing_ = true;
     }
 
+    void watch_next_step()
+    {
+        if (!steps_.empty())
+            watch("a " + steps_.front().kind + " box saying \"" + steps_.front().text + "\"");
+    }
+
+    // An answer takes effect from the event loop, so a box stays up for a
+    // moment after it: a step waits for a box it has not answered yet.
     static long play(OI_d_tech*, void* fixture, long)
     {
         auto* self = static_cast<message_boxes*>(fixture);
@@ -65,20 +75,39 @@ protected:
             self->playing_ = false;
             return 0;
         }
-        std::string message = self->tcl("automation message");
+        message_kind kind;
+        listring text;
+        OI_d_tech* box = nullptr;
+        std::string message = folded(self->tcl("automation message"));
         const user_step& step = self->steps_.front();
-        if (message.rfind("{" + step.kind, 0) == 0 || message.rfind(step.kind + " ", 0) == 0) {
-            if (message.find(step.text) != std::string::npos) {
-                self->seen_.push_back(message);
-                if (!self->screenshot_name_.empty())
-                    self->screenshot(self->screenshot_name_);
-                for (const std::string& command : step.commands)
-                    self->tcl("automation " + command);
-                self->steps_.pop_front();
-            }
+        if (current_message_box(&kind, &text, &box) && box->id() != self->answered_ &&
+            message.rfind(step.kind + " ", 0) == 0 && message.find(step.text) != std::string::npos) {
+            self->seen_.push_back(message);
+            self->looks_.push_back(look(box));
+            if (!self->screenshot_name_.empty())
+                self->screenshot(self->screenshot_name_);
+            for (const std::string& command : step.commands)
+                self->tcl("automation " + command);
+            self->answered_ = box->id();
+            self->steps_.pop_front();
+            self->watch_next_step();
         }
         OI_add_timeout(20, OI_callback(&message_boxes::play, self));
         return 0;
+    }
+
+    // The file name of the box's icon and the buttons it offers.
+    static std::string look(OI_d_tech* box)
+    {
+        auto* icon = dynamic_cast<KOI_button*>(box->descendant(PIC.c_str()));
+        std::string file = icon == nullptr ? "" : OI_file_for_image(icon->image_name());
+        std::string result = icon == nullptr || !icon->is_displayed() ? "no icon"
+                                                                      : file.substr(file.rfind('/') + 1);
+        for (const char* button : {"ok_btn", "cancel_btn", "yes_btn", "no_btn"}) {
+            if (box->descendant(button) != nullptr)
+                result += std::string(" ") + button;
+        }
+        return result;
     }
 
     void screenshot(const std::string& name)
@@ -93,6 +122,8 @@ protected:
     std::deque<user_step> steps_;
     bool playing_ = false;
     std::vector<std::string> seen_;
+    std::vector<std::string> looks_;
+    unsigned long answered_ = 0;
     std::string screenshot_name_;
 };
 
@@ -143,21 +174,28 @@ TEST_F(message_boxes, LongMessagesShowOnLinesOfAtMostEightyCharacters)
         EXPECT_LE(line.size(), 80u) << line;
 }
 
-TEST_F(message_boxes, EachKindShowsItsOwnIconAndButtonsForScreenshots)
+TEST_F(message_boxes, EachKindShowsItsOwnIconAndButtons)
 {
-    screenshot_name_ = "error_dialog";
-    answer_with({{"error", "could not", {"answer ok_btn"}}});
-    error("The file /opt/tarnu/kps30/lib/x.so could not be removed. Permission denied.", true);
-    screenshot_name_ = "warning_dialog";
-    answer_with({{"warning", "space", {"answer ok_btn"}}});
-    warning("There appears to be insufficient space on the target file system.", true);
-    screenshot_name_ = "confirm_dialog";
-    answer_with({{"confirm", "reinstall", {"answer yes_btn"}}});
-    confirm("This option was previously installed. Do you wish to reinstall it?", true);
-    screenshot_name_ = "information_dialog";
-    answer_with({{"information", "complete", {"answer ok_btn"}}});
-    information("Installation of Sample Product 3.0 is now complete.", true);
-    EXPECT_EQ(seen_.size(), 4u);
+    const struct {
+        std::string kind, look;
+        void (*show)();
+    } rows[] = {
+        {"error", "error ok_btn",
+         [] { error("The file /opt/tarnu/kps30/lib/x.so could not be removed. Permission denied.", true); }},
+        {"warning", "warning ok_btn cancel_btn",
+         [] { warning("There appears to be insufficient space on the target file system.", true); }},
+        {"confirm", "confirm yes_btn no_btn",
+         [] { confirm("This option was previously installed. Do you wish to reinstall it?", true); }},
+        {"information", "info ok_btn",
+         [] { information("Installation of Sample Product 3.0 is now complete.", true); }},
+    };
+    for (const auto& row : rows) {
+        screenshot_name_ = row.kind + "_dialog";
+        looks_.clear();
+        answer_with({{row.kind, "", {"answer " + row.look.substr(row.look.rfind(' ') + 1)}}});
+        row.show();
+        EXPECT_EQ(looks_, std::vector<std::string>{row.look}) << row.kind;
+    }
 }
 
 TEST_F(message_boxes, BusyBoxShowsWithoutWaitingAndGoes)
@@ -205,6 +243,7 @@ TEST_F(message_boxes, DirectoryPromptRefusesReadOnlyAndCreatesMissingOnYes)
 TEST_F(message_boxes, RepeatedBoxesLeaveNothingBehind)
 {
     auto census = [this] {
+        settle();
         return tcl("llength [image names]") + " images, " + tcl("llength [winfo children .]") +
                " windows, " + tcl("array size ::oi::cell_state") + " cell variables";
     };

@@ -72,10 +72,12 @@ protected:
     std::string failure(const std::string& script) { return expect(TCL_ERROR, script); }
 
     OI_d_tech* find(const std::string& name) const { return conn_->root()->descendant(name); }
-    // Presses the button called name of the test dialog after ms.
+    // Presses the button called name of the test dialog after ms, and bounds
+    // the popup's wait that follows.
     void press_after(unsigned long ms, const std::string& name)
     {
         OI_add_timeout(ms, OI_callback(press_by_id, reinterpret_cast<void*>(dialog_->descendant(name)->id())));
+        watch("the popup to end with " + name);
     }
 
     Tcl_Interp* interp_ = nullptr;
@@ -83,10 +85,14 @@ protected:
     message_recorder messages_;
 };
 
-long count_tick(OI_d_tech*, void* counter, long)
+int ticks = 0;
+
+// A repeating timer that presses the test dialog's ok_btn on its sixth run.
+long press_on_sixth_tick(OI_d_tech*, void* ok_btn, long)
 {
-    if (++*static_cast<int*>(counter) < 1000)
-        OI_add_timeout(10, OI_callback(count_tick, counter));
+    if (++ticks == 6)
+        return press_by_id(nullptr, ok_btn, 0);
+    OI_add_timeout(10, OI_callback(press_on_sixth_tick, ok_btn));
     return 0;
 }
 
@@ -150,13 +156,13 @@ TEST_F(toi_cmds, ValuesAreReadAndWrittenByClass)
 
 TEST_F(toi_cmds, PopupWaitsForAButtonWhileTimersRun)
 {
-    int ticks = 0;
-    OI_add_timeout(10, OI_callback(count_tick, &ticks));
-    press_after(300, "ok_btn");
+    ticks = 0;
+    auto* ok_id = reinterpret_cast<void*>(find("ok_btn")->id());
+    OI_add_timeout(10, OI_callback(press_on_sixth_tick, ok_id));
+    watch("a repeating timer to press ok_btn during the popup");
     EXPECT_EQ(ok("popup dlg"), "ok_btn");
-    EXPECT_GT(ticks, 5) << "timers must keep firing during the wait";
+    EXPECT_EQ(ticks, 6);
     EXPECT_FALSE(dialog_->is_displayed());
-    OI_delete_timeout(OI_callback(count_tick, &ticks));
     EXPECT_EQ(ok("popup dlg dont_wait"), "");
     settle();
     EXPECT_TRUE(dialog_->is_displayed());
@@ -303,11 +309,11 @@ TEST_F(toi_cmds, MessageCommandsEventFlushAndRecursion)
     EXPECT_EQ(messages_.messages()[4].text, "done");
     // Pending timers run; recursion, direct or from a callback, ends as a Tcl
     // error or an error box, not a crash.
-    int ticks = 0;
-    OI_add_timeout(0, OI_callback(count_tick, &ticks));
+    ticks = 0;
+    OI_add_timeout(0, OI_callback(press_on_sixth_tick, nullptr));
     ok("event_flush");
     EXPECT_GE(ticks, 1);
-    OI_delete_timeout(OI_callback(count_tick, &ticks));
+    OI_delete_timeout(OI_callback(press_on_sixth_tick, nullptr));
     std::string deep = failure("proc deeper {} { get_value field; deeper }; deeper");
     EXPECT_NE(deep.find("too many nested evaluations"), std::string::npos);
     messages_.clear();

@@ -3,12 +3,18 @@
 #ifndef KITSETUP_TESTS_GUI_XVFB_DISPLAY_H
 #define KITSETUP_TESTS_GUI_XVFB_DISPLAY_H
 
+#include <chrono>
 #include <string>
 
 #include <gtest/gtest.h>
 
+// Reads one byte from fd into *c, waiting at most until deadline: false at
+// end of file, on failure or after the deadline.
+bool read_byte(int fd, char* c, std::chrono::steady_clock::time_point deadline);
+
 // Starts Xvfb on a free display with screen ("WxHxD"): its pid, and the
-// display's name in *display; -1 when it did not start.
+// display's name in *display; -1 when it did not start within wait_limit.
+// Xvfb ends with the test program, however that ends.
 int start_xvfb(const std::string& screen, std::string* display);
 
 class xvfb_display : public ::testing::Environment {
