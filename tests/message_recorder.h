@@ -1,5 +1,5 @@
 // Test helper: while alive, catches every message the installer shows,
-// records its kind and text, and answers warnings and confirmations from a
+// records its kind and text (line breaks folded), and answers warnings and confirmations from a
 // queue (true when the queue is empty); errors and information take none.
 #ifndef KITSETUP_TESTS_MESSAGE_RECORDER_H
 #define KITSETUP_TESTS_MESSAGE_RECORDER_H
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "run_program.h"
 #include "ui/dialogs.h"
 
 struct recorded_message {
@@ -24,7 +25,7 @@ public:
 
     liboolean catch_message(message_kind kind, const listring& text) override
     {
-        messages_.push_back({kind, text.c_str()});
+        messages_.push_back({kind, folded(text.c_str())});
         bool asks = kind == message_kind::warning || kind == message_kind::confirm;
         if (!asks || answers_.empty())
             return true;

@@ -90,7 +90,7 @@ TEST(CommandLine, DirToAMissingDirectoryEndsWith255)
 {
     program_result result = run({"-dir", "/no/such/dir"});
     EXPECT_EQ(result.status, 255);
-    EXPECT_EQ(result.err, "kitsetup Error: Directory \"/no/such/dir\" does not exist.\n");
+    EXPECT_EQ(folded(result.err), folded("kitsetup Error: Directory \"/no/such/dir\" does not exist.\n"));
     EXPECT_EQ(result.out, "");
 }
 
@@ -119,9 +119,9 @@ TEST(Environment, MissingKarchEndsWithStatusZeroEvenWithAValidDir)
     program_result result = run({"-dir", demo_dir}, environment);
     EXPECT_EQ(result.status, 0);
     // The catalogue path names the architecture, so it cannot be found.
-    EXPECT_EQ(result.err,
-              "kitsetup Warning: Unable to open kitsetup Message Catalogue.\n"
-              "kitsetup Error: The KARCH environment variable must be set.\n");
+    EXPECT_EQ(folded(result.err),
+              folded("kitsetup Warning: Unable to open kitsetup Message Catalogue.\n"
+              "kitsetup Error: The KARCH environment variable must be set.\n"));
 }
 
 TEST(Environment, MissingDisplayEndsWithStatusZero)
@@ -130,7 +130,7 @@ TEST(Environment, MissingDisplayEndsWithStatusZero)
     environment.set("DISPLAY", nullptr);
     program_result result = run({"-dir", demo_dir}, environment);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "kitsetup Error: The DISPLAY environment variable must be set.\n");
+    EXPECT_EQ(folded(result.err), folded("kitsetup Error: The DISPLAY environment variable must be set.\n"));
 }
 
 TEST(Environment, WithoutDirTheCatalogueIsOpenedOnlyAfterTheChecks)
@@ -140,12 +140,12 @@ TEST(Environment, WithoutDirTheCatalogueIsOpenedOnlyAfterTheChecks)
     environment.set("DISPLAY", nullptr);
     program_result result = run({}, environment, empty_install.path());
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "kitsetup Error: The DISPLAY environment variable must be set.\n")
+    EXPECT_EQ(folded(result.err), folded("kitsetup Error: The DISPLAY environment variable must be set.\n"))
         << "no catalogue warning may come before the environment checks";
 
     program_result started = run({}, good_environment(), empty_install.path());
     EXPECT_EQ(started.status, 0);
-    EXPECT_EQ(started.err, "kitsetup Warning: Unable to open kitsetup Message Catalogue.\n");
+    EXPECT_EQ(folded(started.err), folded("kitsetup Warning: Unable to open kitsetup Message Catalogue.\n"));
 }
 
 TEST(Catalogue, ChangedMessagesAndPrefixesReplaceTheDefaults)
@@ -157,7 +157,7 @@ TEST(Catalogue, ChangedMessagesAndPrefixesReplaceTheDefaults)
     environment.set("DISPLAY", nullptr);
     program_result result = run({"-dir", install.path()}, environment);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "kitsetup Fehler: Die Variable DISPLAY fehlt.\n");
+    EXPECT_EQ(folded(result.err), folded("kitsetup Fehler: Die Variable DISPLAY fehlt.\n"));
 }
 
 TEST(Catalogue, UsageTextComesFromTheCatalogueOnceItIsOpen)
@@ -176,9 +176,9 @@ TEST(Catalogue, MissingCatalogueWarnsOnceAndUsesDefaults)
     environment.set("DISPLAY", nullptr);
     program_result result = run({"-dir", install.path(), "-dir", install.path()}, environment);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err,
-              "kitsetup Warning: Unable to open kitsetup Message Catalogue.\n"
-              "kitsetup Error: The DISPLAY environment variable must be set.\n");
+    EXPECT_EQ(folded(result.err),
+              folded("kitsetup Warning: Unable to open kitsetup Message Catalogue.\n"
+              "kitsetup Error: The DISPLAY environment variable must be set.\n"));
 }
 
 TEST(Catalogue, UninstalledLanguageFallsBackToTheCCatalogue)
@@ -189,10 +189,10 @@ TEST(Catalogue, UninstalledLanguageFallsBackToTheCCatalogue)
     environment.set("DISPLAY", nullptr).set("LANG", "xx_XX.UTF-8");
     program_result result = run({"-dir", install.path()}, environment);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err,
-              "kitsetup Warning: Native Language Interface Libraries (LANG=xx_XX.UTF-8) have not "
+    EXPECT_EQ(folded(result.err),
+              folded("kitsetup Warning: Native Language Interface Libraries (LANG=xx_XX.UTF-8) have not "
               "been found on\nyour system. This will result in default language \"C\" being used.\n"
-              "kitsetup Error: DISPLAY from the C catalogue.\n");
+              "kitsetup Error: DISPLAY from the C catalogue.\n"));
 }
 
 TEST(ProgramName, ALinkedNameNamesTheVersionAndTheCatalogue)
@@ -208,10 +208,10 @@ TEST(ProgramName, ALinkedNameNamesTheVersionAndTheCatalogue)
     test_environment environment = good_environment();
     environment.set("DISPLAY", nullptr);
     program_result result = run_program(link, {link, "-dir", install.path()}, environment);
-    EXPECT_EQ(result.err, "kitsetup Error: kitinst has its own catalogue.\n");
+    EXPECT_EQ(folded(result.err), folded("kitsetup Error: kitinst has its own catalogue.\n"));
 
     program_result other = run_program(link, {link, "-dir", demo_dir}, environment);
-    EXPECT_EQ(other.err,
-              "kitsetup Warning: Unable to open kitinst Message Catalogue.\n"
-              "kitsetup Error: The DISPLAY environment variable must be set.\n");
+    EXPECT_EQ(folded(other.err),
+              folded("kitsetup Warning: Unable to open kitinst Message Catalogue.\n"
+              "kitsetup Error: The DISPLAY environment variable must be set.\n"));
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "lib/listring.h"
+#include "run_program.h"
 
 namespace {
 
@@ -169,7 +170,7 @@ TEST(ListringIndexDeathTest, index_past_the_nul_ends_the_program)
     listring text("abcd");
     EXPECT_EQ(text.elem(text.length()), '\0');
     EXPECT_EXIT(text.elem(text.length() + 1), testing::ExitedWithCode(255),
-                "listring: index 5 is out of range\\.");
+                folded_pattern("listring: index 5 is out of range."));
 }
 
 TEST(ListringFormat, long_sentence_is_wrapped_to_80_columns_by_turning_spaces)

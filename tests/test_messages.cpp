@@ -43,7 +43,7 @@ TEST(TextMessages, InformationWritesTheBareText)
 TEST(TextMessagesDeathTest, ConfirmCannotBeAnsweredAndEndsTheProgram)
 {
     EXPECT_EXIT(confirm("Continue?", true), testing::ExitedWithCode(255),
-                "^Unable to popup a dialog, interface has not yet been initialised\\.\n$");
+                "^" + folded_pattern("Unable to popup a dialog, interface has not yet been initialised.") + "\n$");
 }
 
 TEST(TextMessages, LongMessagesAreWrappedAtEightyColumns)
