@@ -50,66 +50,30 @@ void install_catalogue(const temp_dir& dir, const std::string& name, const std::
 
 }  // namespace
 
-TEST(CommandLine, VersionInAnyCasePrintsTheVersionLine)
+// Options in any case; -v stops before later options are read; an option
+// without its value gives the usage; a display that cannot be opened (no X
+// server has screen 9 of :97) ends quietly with 0; odd and very long words
+// (the kernel takes at most 128 KiB a word) are skipped.
+TEST(CommandLine, OptionsGiveTheirOutputAndStatus)
 {
-    for (const char* option : {"-v", "-V"}) {
-        program_result result = run({option});
-        EXPECT_EQ(result.status, 0) << option;
-        EXPECT_EQ(result.out, "kitsetup: Release 1.0.8.\n") << option;
-        EXPECT_EQ(result.err, "") << option;
+    const std::string version = "kitsetup: Release 1.0.8.\n";
+    const std::string missing_dir = "kitsetup Error: Directory \"/no/such/dir\" does not exist.\n";
+    const struct { std::vector<std::string> args; int status; std::string out, err; } rows[] = {
+        {{"-v"}, 0, version, ""}, {{"-V"}, 0, version, ""},
+        {{"-help"}, 0, usage_text, ""}, {{"-HELP"}, 0, usage_text, ""},
+        {{"-nosplash", "-dir"}, 0, usage_text, ""}, {{"-nosplash", "-setup"}, 0, usage_text, ""},
+        {{"-nosplash", "-Dir"}, 0, usage_text, ""}, {{"-v", "-dir", "/no/such/dir"}, 0, version, ""},
+        {{"-dir", "/no/such/dir"}, 255, "", missing_dir},
+        {{"-dir", demo_dir, "-nosplash", "-display", ":97.9"}, 0, "", ""},
+        {{"", "-", "--", std::string(100000, 'x'), "-dir", demo_dir, "\t\n", "-xrm", "*x: y"}, 0, "", ""},
+    };
+    for (const auto& row : rows) {
+        program_result result = run(row.args);
+        std::string args = row.args[0] + " " + (row.args.size() > 1 ? row.args[1] : "");
+        EXPECT_EQ(result.status, row.status) << args;
+        EXPECT_EQ(result.out, row.out) << args;
+        EXPECT_EQ(folded(result.err), folded(row.err)) << args;
     }
-}
-
-TEST(CommandLine, HelpPrintsTheUsageOnStandardOutput)
-{
-    for (const char* option : {"-help", "-HELP"}) {
-        program_result result = run({option});
-        EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.out, usage_text);
-        EXPECT_EQ(result.err, "");
-    }
-}
-
-TEST(CommandLine, OptionWithoutItsValuePrintsTheUsage)
-{
-    for (const char* option : {"-dir", "-setup", "-Dir"}) {
-        program_result result = run({"-nosplash", option});
-        EXPECT_EQ(result.status, 0) << option;
-        EXPECT_EQ(result.out, usage_text) << option;
-    }
-}
-
-TEST(CommandLine, VersionStopsBeforeLaterOptionsAreRead)
-{
-    program_result result = run({"-v", "-dir", "/no/such/dir"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "kitsetup: Release 1.0.8.\n");
-}
-
-TEST(CommandLine, DirToAMissingDirectoryEndsWith255)
-{
-    program_result result = run({"-dir", "/no/such/dir"});
-    EXPECT_EQ(result.status, 255);
-    EXPECT_EQ(folded(result.err), folded("kitsetup Error: Directory \"/no/such/dir\" does not exist.\n"));
-    EXPECT_EQ(result.out, "");
-}
-
-// No X server has screen 9 of display :97: the toolkit cannot start, and the program ends
-// with 0 and no message of its own.
-TEST(CommandLine, DisplayThatCannotBeOpenedEndsQuietlyWithZero)
-{
-    program_result result = run({"-dir", demo_dir, "-nosplash", "-display", ":97.9"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out, "");
-}
-
-TEST(CommandLine, OddAndVeryLongWordsAreSkipped)
-{
-    std::string long_word(100000, 'x');  // the kernel takes at most 128 KiB a word
-    program_result result = run({"", "-", "--", long_word, "-dir", demo_dir, "\t\n", "-xrm", "*x: y"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "");
 }
 
 TEST(Environment, MissingKarchEndsWithStatusZeroEvenWithAValidDir)
