@@ -76,52 +76,49 @@ TEST(CommandLine, OptionsGiveTheirOutputAndStatus)
     }
 }
 
-TEST(Environment, MissingKarchEndsWithStatusZeroEvenWithAValidDir)
+// A missing KARCH or DISPLAY ends with 0 and says so; the catalogue is
+// opened only after those checks (its path names the architecture), its
+// texts and prefixes replace the defaults, a missing one is reported once,
+// and an uninstalled language falls back to the C catalogue.
+TEST(Environment, MissingVariablesAndCataloguesAreReportedInOrder)
 {
-    test_environment environment = good_environment();
-    environment.set("KARCH", nullptr);
-    program_result result = run({"-dir", demo_dir}, environment);
-    EXPECT_EQ(result.status, 0);
-    // The catalogue path names the architecture, so it cannot be found.
-    EXPECT_EQ(folded(result.err),
-              folded("kitsetup Warning: Unable to open kitsetup Message Catalogue.\n"
-              "kitsetup Error: The KARCH environment variable must be set.\n"));
-}
-
-TEST(Environment, MissingDisplayEndsWithStatusZero)
-{
-    test_environment environment = good_environment();
-    environment.set("DISPLAY", nullptr);
-    program_result result = run({"-dir", demo_dir}, environment);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(folded(result.err), folded("kitsetup Error: The DISPLAY environment variable must be set.\n"));
-}
-
-TEST(Environment, WithoutDirTheCatalogueIsOpenedOnlyAfterTheChecks)
-{
-    temp_dir empty_install;  // no catalogue at all
-    test_environment environment = good_environment();
-    environment.set("DISPLAY", nullptr);
-    program_result result = run({}, environment, empty_install.path());
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(folded(result.err), folded("kitsetup Error: The DISPLAY environment variable must be set.\n"))
-        << "no catalogue warning may come before the environment checks";
-
-    program_result started = run({}, good_environment(), empty_install.path());
-    EXPECT_EQ(started.status, 0);
-    EXPECT_EQ(folded(started.err), folded("kitsetup Warning: Unable to open kitsetup Message Catalogue.\n"));
-}
-
-TEST(Catalogue, ChangedMessagesAndPrefixesReplaceTheDefaults)
-{
-    temp_dir install;
-    install_catalogue(install, "kitsetup",
-                      "133 \"kitsetup Fehler: \"\n216 \"Die Variable DISPLAY fehlt.\"\n");
-    test_environment environment = good_environment();
-    environment.set("DISPLAY", nullptr);
-    program_result result = run({"-dir", install.path()}, environment);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(folded(result.err), folded("kitsetup Fehler: Die Variable DISPLAY fehlt.\n"));
+    const std::string no_catalogue = "kitsetup Warning: Unable to open kitsetup Message Catalogue.\n";
+    const std::string no_display = "kitsetup Error: The DISPLAY environment variable must be set.\n";
+    const struct {
+        const char* unset;
+        const char* lang;
+        bool dir_given;  // else run in the install directory
+        const char* catalogue;
+        std::string err;
+    } rows[] = {
+        {"KARCH", "C", true, "demo", no_catalogue + "kitsetup Error: The KARCH environment variable must be set.\n"},
+        {"DISPLAY", "C", true, "demo", no_display},
+        {"DISPLAY", "C", false, nullptr, no_display},
+        {nullptr, "C", false, nullptr, no_catalogue},
+        {"DISPLAY", "C", true, nullptr, no_catalogue + no_display},
+        {"DISPLAY", "C", true, "133 \"kitsetup Fehler: \"\n216 \"Die Variable DISPLAY fehlt.\"\n",
+         "kitsetup Fehler: Die Variable DISPLAY fehlt.\n"},
+        {"DISPLAY", "xx_XX.UTF-8", true, "216 \"DISPLAY from the C catalogue.\"\n",
+         "kitsetup Warning: Native Language Interface Libraries (LANG=xx_XX.UTF-8) have not been found "
+         "on your system. This will result in default language \"C\" being used.\n"
+         "kitsetup Error: DISPLAY from the C catalogue.\n"},
+    };
+    for (const auto& row : rows) {
+        temp_dir install;
+        std::string dir = install.path();
+        if (row.catalogue != nullptr && std::string(row.catalogue) == "demo")
+            dir = demo_dir;
+        else if (row.catalogue != nullptr)
+            install_catalogue(install, "kitsetup", row.catalogue);
+        test_environment environment = good_environment();
+        environment.set("LANG", row.lang);
+        if (row.unset != nullptr)
+            environment.set(row.unset, nullptr);
+        program_result result = row.dir_given ? run({"-dir", dir, "-dir", dir}, environment)
+                                              : run({}, environment, dir);
+        EXPECT_EQ(result.status, 0) << row.err;
+        EXPECT_EQ(folded(result.err), folded(row.err));
+    }
 }
 
 TEST(Catalogue, UsageTextComesFromTheCatalogueOnceItIsOpen)
@@ -131,32 +128,6 @@ TEST(Catalogue, UsageTextComesFromTheCatalogueOnceItIsOpen)
     program_result result = run({"-dir", install.path(), "-help"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, "eins zwei\n");
-}
-
-TEST(Catalogue, MissingCatalogueWarnsOnceAndUsesDefaults)
-{
-    temp_dir install;
-    test_environment environment = good_environment();
-    environment.set("DISPLAY", nullptr);
-    program_result result = run({"-dir", install.path(), "-dir", install.path()}, environment);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(folded(result.err),
-              folded("kitsetup Warning: Unable to open kitsetup Message Catalogue.\n"
-              "kitsetup Error: The DISPLAY environment variable must be set.\n"));
-}
-
-TEST(Catalogue, UninstalledLanguageFallsBackToTheCCatalogue)
-{
-    temp_dir install;
-    install_catalogue(install, "kitsetup", "216 \"DISPLAY from the C catalogue.\"\n");
-    test_environment environment = good_environment();
-    environment.set("DISPLAY", nullptr).set("LANG", "xx_XX.UTF-8");
-    program_result result = run({"-dir", install.path()}, environment);
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(folded(result.err),
-              folded("kitsetup Warning: Native Language Interface Libraries (LANG=xx_XX.UTF-8) have not "
-              "been found on\nyour system. This will result in default language \"C\" being used.\n"
-              "kitsetup Error: DISPLAY from the C catalogue.\n"));
 }
 
 TEST(ProgramName, ALinkedNameNamesTheVersionAndTheCatalogue)
