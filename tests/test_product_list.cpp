@@ -13,6 +13,7 @@
 #include "cmds/l_cmd.h"
 #include "lib/l_listring.h"
 #include "message_recorder.h"
+#include "utilities_test_support.h"
 #include "product_sandbox.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
@@ -34,12 +35,7 @@ protected:
     {
         l_listring ids;
         l_product::collect_ids(ids);
-        strings found;
-        for (unsigned i = 0; i < ids.entries(); ++i) {
-            found.push_back(ids.elem(i)->c_str());
-            delete ids.elem(i);
-        }
-        return found;
+        return utilities_test::take_strings(ids);
     }
 
     // Fills list with the demo's products, the way the main window does.
