@@ -194,13 +194,6 @@ void kitsetup_session::stop_display()
     }
 }
 
-bool kitsetup_session::screenshot(const std::string& png_path) const
-{
-    std::string command = "xwd -root -silent -display " + display_ +
-                          " | xwdtopnm 2>/dev/null | pnmtopng > '" + png_path + "'";
-    return std::system(command.c_str()) == 0;
-}
-
 std::string kitsetup_session::standard_output() const
 {
     return read_file(files_ / "stdout");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "run_program.h"
+#include "xvfb_display.h"
 
 class kitsetup_session {
 public:
@@ -34,8 +35,8 @@ public:
     const std::string& display() const { return display_; }
     // Ends the session's private Xvfb, as a display going away.
     void stop_display();
-    // Saves a screenshot of the whole screen as a PNG file.
-    bool screenshot(const std::string& png_path) const;
+    // Saves a screenshot of the display as build/screenshots/NAME.png.
+    bool screenshot(const std::string& name) const { return take_screenshot(display_, name); }
     std::string standard_output() const;
     std::string standard_error() const;
 

@@ -20,6 +20,7 @@
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
 #include "toolkit_fixture.h"
+#include "xvfb_display.h"
 
 namespace {
 
@@ -114,10 +115,7 @@ protected:
     void screenshot(const std::string& name)
     {
         settle();
-        std::string dir = std::string(KITSETUP_BUILD_DIR) + "/screenshots";
-        std::string command = "mkdir -p '" + dir + "' && xwd -root -silent | xwdtopnm 2>/dev/null | "
-                              "pnmtopng > '" + dir + "/" + name + ".png'";
-        EXPECT_EQ(std::system(command.c_str()), 0) << "screenshot " << name;
+        EXPECT_TRUE(take_screenshot(std::getenv("DISPLAY"), name));
     }
 
     std::deque<user_step> steps_;

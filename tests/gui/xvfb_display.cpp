@@ -50,6 +50,17 @@ int start_xvfb(const std::string& screen, std::string* display)
     return pid;
 }
 
+bool take_screenshot(const std::string& display, const std::string& name)
+{
+    std::string dir = std::string(KITSETUP_BUILD_DIR) + "/screenshots";
+    std::string xwd = dir + "/" + name + ".xwd";
+    std::string command = "mkdir -p '" + dir + "' && xwd -root -silent -display '" + display +
+                          "' -out '" + xwd + "' 2>/dev/null && xwdtopnm '" + xwd +
+                          "' 2>/dev/null | pnmtopng > '" + dir + "/" + name + ".png' && rm -f '" + xwd + "'";
+    return wait_until("a screenshot " + name + " of " + display,
+                      [&] { return std::system(command.c_str()) == 0; });
+}
+
 void xvfb_display::SetUp()
 {
     std::string display;

@@ -17,6 +17,11 @@ bool read_byte(int fd, char* c, std::chrono::steady_clock::time_point deadline);
 // Xvfb ends with the test program, however that ends.
 int start_xvfb(const std::string& screen, std::string* display);
 
+// Saves the whole screen of display as build/screenshots/NAME.png, for people
+// to look at. xwd fails when a window goes while it walks the tree, so it
+// is tried until a shot succeeds: false after wait_limit.
+bool take_screenshot(const std::string& display, const std::string& name);
+
 class xvfb_display : public ::testing::Environment {
 public:
     // screen is Xvfb's "WIDTHxHEIGHTxDEPTH".
