@@ -335,6 +335,7 @@ TEST_F(toi_cmds, SampleProductDialogScript)
         root->descendant("ok_btn")->press();
         return 0;
     }, nullptr));
+    watch("the sample dialog to be answered");
     ASSERT_EQ(Tcl_EvalFile(interp_, KITSETUP_SOURCE_DIR "/demo/config/sample_dialog.tcl"), TCL_OK) << Tcl_GetStringResult(interp_);
     EXPECT_EQ(std::string(Tcl_GetStringResult(interp_)), "continue");
     EXPECT_EQ(ok("set SAMPLE_DIR") + " " + ok("set SAMPLE_BACKUP"), "/opt/sample 1");
