@@ -1,6 +1,7 @@
 // Test helper: while alive, receives every message the installer shows,
-// records its kind and text, and answers warnings and confirmations from a
-// queue (true when the queue is empty); errors and information take none.
+// records its kind and text (line breaks folded), and answers warnings and
+// confirmations from a queue (true when the queue is empty); errors and
+// information take none.
 #ifndef KITSETUP_TESTS_MESSAGE_RECORDER_H
 #define KITSETUP_TESTS_MESSAGE_RECORDER_H
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "lib/reporter.h"
+#include "run_program.h"
 
 struct recorded_message {
     message_kind kind;
@@ -24,7 +26,7 @@ public:
 
     liboolean show(message_kind kind, const listring& text, liboolean) override
     {
-        messages_.push_back({kind, text.c_str()});
+        messages_.push_back({kind, folded(text.c_str())});
         bool asks = kind == message_kind::warning || kind == message_kind::confirm;
         if (!asks || answers_.empty())
             return true;

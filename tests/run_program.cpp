@@ -12,6 +12,9 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
+
+#include <gtest/gtest.h>
 
 extern char** environ;
 
@@ -155,4 +158,44 @@ void make_catalogue(const std::string& cat_path, const std::string& source)
     std::string command = "gencat '" + cat_path + "' '" + source_path + "'";
     if (std::system(command.c_str()) != 0)
         throw std::runtime_error("gencat failed for " + cat_path);
+}
+
+bool wait_until(const std::string& what, const std::function<bool()>& done,
+                const std::function<void()>& between)
+{
+    auto deadline = std::chrono::steady_clock::now() + wait_limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ADD_FAILURE() << "waited " << wait_limit.count() << " s for " << what;
+            return false;
+        }
+        if (between)
+            between();
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+std::string folded(std::string text)
+{
+    for (char& c : text) {
+        if (c == '\n')
+            c = ' ';
+    }
+    return text;
+}
+
+std::string folded_pattern(const std::string& text)
+{
+    std::string pattern;
+    for (char c : folded(text)) {
+        if (c == ' ')
+            pattern += "[ \n]";
+        else if (std::strchr("\\^$.|?*+()[]{}", c) != nullptr)
+            pattern += std::string("\\") + c;
+        else
+            pattern += c;
+    }
+    return pattern;
 }

@@ -4,6 +4,8 @@
 #ifndef KITSETUP_TESTS_RUN_PROGRAM_H
 #define KITSETUP_TESTS_RUN_PROGRAM_H
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -47,6 +49,22 @@ private:
 // Writes text to path, creating missing directories above it.
 void write_file(const std::string& path, const std::string& text);
 std::string read_file(const std::string& path);
+
+// The longest any wait in the tests may last before it fails.
+constexpr std::chrono::seconds wait_limit{30};
+
+// Checks done until it holds, running between (the event loop, say; else a
+// short pause) between checks: true, or false with a test failure naming
+// what after wait_limit, so a fault fails a test instead of hanging it.
+bool wait_until(const std::string& what, const std::function<bool()>& done,
+                const std::function<void()>& between = nullptr);
+
+// A message text with the line breaks of its 80-column wrap folded back into
+// blanks: what tests compare, since a long path moves the breaks.
+std::string folded(std::string text);
+// A death-test pattern matching text literally, with a line break allowed
+// wherever text has a blank.
+std::string folded_pattern(const std::string& text);
 
 // Compiles gencat source text into a catalogue at cat_path.
 void make_catalogue(const std::string& cat_path, const std::string& source);

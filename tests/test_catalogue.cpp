@@ -8,6 +8,7 @@
 #include <string>
 
 #include "message_recorder.h"
+#include "product_sandbox.h"
 #include "run_program.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
@@ -26,19 +27,6 @@ const table_entry table[] = {
 #define KIT_MSG(number, name, text) {number, #name, &name},
 #include "lib/msgs.def"
 #undef KIT_MSG
-};
-
-// Points MESSAGES_DIR at dir for one test.
-class messages_dir_override {
-public:
-    explicit messages_dir_override(const std::string& dir) : saved_(MESSAGES_DIR)
-    {
-        MESSAGES_DIR = dir.c_str();
-    }
-    ~messages_dir_override() { MESSAGES_DIR = saved_; }
-
-private:
-    listring saved_;
 };
 
 }  // namespace
@@ -66,9 +54,7 @@ TEST(UnixCatopen, OpensTheLanguageAndArchitectureCatalogue)
 {
     temp_dir dir;
     make_catalogue(dir / "C/" KITSETUP_KARCH "/product.cat", "$quote \"\n$set 1\n12 \"Twelve\"\n");
-    messages_dir_override messages(dir.path());
-    setenv("LANG", "C", 1);
-    setenv("KARCH", KITSETUP_KARCH, 1);
+    product_sandbox sandbox("", dir.path());
     message_recorder recorder;
     nl_catd handle = unix_catopen("product", 0);
     ASSERT_NE(handle, CATALOGUE_FAILED);

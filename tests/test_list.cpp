@@ -79,7 +79,7 @@ TEST(ListDeathTest, ElemOutOfRangeEndsWithTheRangeMessage)
     List list;
     list.add("a");
     EXPECT_EXIT(list.elem(3), testing::ExitedWithCode(255),
-                "List: operator \\[\\] range error on element 3");
+                folded_pattern("List: operator [] range error on element 3"));
 }
 
 TEST(LListring, NeverFreesItsStringsAndCopiesOnAddByValue)
@@ -105,7 +105,7 @@ TEST(LListringDeathTest, SubscriptOutOfBoundsShowsTheLabelAndEnds)
 {
     l_listring list;
     EXPECT_EXIT(list.elem(2), testing::ExitedWithCode(255),
-                "kitsetup Error: String error, subscript 2 is out of bounds\\.");
+                folded_pattern("kitsetup Error: String error, subscript 2 is out of bounds."));
 }
 
 TEST(TypedList, LookupByNameIsExactEvenWhileTheProgramIgnoresCase)

@@ -186,7 +186,7 @@ TEST_F(subsetsDeathTest, record_without_its_own_name_ends_the_program)
             parse("Name=a.\nDesc=second; Siz=3.\n");
         },
         ::testing::ExitedWithCode(255),
-                "Option error, subscript 1 is out of bounds.");
+                folded_pattern("Option error, subscript 1 is out of bounds."));
 }
 
 // Only the product's option set can answer for the product.
@@ -198,7 +198,7 @@ TEST_F(subsetsDeathTest, a_set_without_a_root_ends_the_program)
             set_reporter(nullptr);
             loose.current_prod();
         },
-        ::testing::ExitedWithCode(255), "Unable to determine the root option.");
+        ::testing::ExitedWithCode(255), folded_pattern("Unable to determine the root option."));
 }
 
 // The demo-like tree: the installer subset, base (mandatory), docs with

@@ -6,27 +6,11 @@
 #include <tcl.h>
 
 #include "message_recorder.h"
+#include "product_sandbox.h"
 #include "run_program.h"
-#include "toi/toi_cmds.h"
 #include "toi/toi_init.h"
 
 namespace {
-
-// Keeps the program's case setting as the test found it.
-class case_setting_guard {
-public:
-    case_setting_guard() : saved_(listring::is_case_sensitive()) {}
-    ~case_setting_guard()
-    {
-        if (saved_)
-            listring::case_sensitive_on();
-        else
-            listring::case_sensitive_off();
-    }
-
-private:
-    liboolean saved_;
-};
 
 class toi_init : public ::testing::Test {
 protected:
@@ -50,7 +34,7 @@ protected:
         return value != nullptr ? value : "<unset>";
     }
 
-    case_setting_guard case_guard_;
+    product_sandbox sandbox_;  // puts the case setting back
     message_recorder recorder_;
     temp_dir dir_;
     std::string script_;
@@ -58,31 +42,20 @@ protected:
     Tcl_Interp* interp_ = nullptr;
 };
 
-TEST_F(toi_init, ResultWordsIgnoreCase)
+// Any case of stop or bypass, or 1 or 2, decides; the comparison leaves
+// the program's case setting as it was, but a new interpreter turns it off.
+TEST_F(toi_init, ResultWordsIgnoreCaseAndLeaveTheCaseSettingAlone)
 {
-    EXPECT_EQ(run("return STOP\n"), 1);
-    EXPECT_EQ(run("set answer 1\n"), 1);
-    EXPECT_EQ(run("return Bypass\n"), 2);
-    EXPECT_EQ(run("return 2\n"), 2);
-    EXPECT_EQ(run("return 3\n"), 0);
-    EXPECT_EQ(run(""), 0) << "an empty result";
-    EXPECT_EQ(run("return stopped\n"), 0) << "a word that only begins with stop";
-    EXPECT_EQ(run("return 12\n"), 0);
+    const struct { const char* script; int result; } rows[] = {
+        {"return STOP", 1}, {"set answer 1", 1}, {"return Bypass", 2}, {"return 2", 2},
+        {"return 3", 0}, {"", 0}, {"return stopped", 0}, {"return 12", 0}};
+    for (bool sensitive : {true, false}) {
+        sensitive ? listring::case_sensitive_on() : listring::case_sensitive_off();
+        for (const auto& row : rows)
+            EXPECT_EQ(run(std::string(row.script) + "\n"), row.result) << row.script;
+        EXPECT_EQ(listring::is_case_sensitive(), sensitive);
+    }
     EXPECT_TRUE(recorder_.messages().empty());
-}
-
-TEST_F(toi_init, ResultComparisonLeavesCaseSettingAlone)
-{
-    listring::case_sensitive_on();
-    EXPECT_EQ(run("return STOP\n"), 1);
-    EXPECT_TRUE(listring::is_case_sensitive());
-    listring::case_sensitive_off();
-    EXPECT_EQ(run("return Bypass\n"), 2);
-    EXPECT_FALSE(listring::is_case_sensitive());
-}
-
-TEST_F(toi_init, InitialisingTurnsCaseSensitivityOff)
-{
     listring::case_sensitive_on();
     Tcl_Interp* other = Tcl_CreateInterp();
     initialise_interpreter(other);
@@ -90,7 +63,9 @@ TEST_F(toi_init, InitialisingTurnsCaseSensitivityOff)
     Tcl_DeleteInterp(other);
 }
 
-TEST_F(toi_init, SyntaxErrorReportsLineAndTclTextThenFails)
+// A failed script is reported with its line and Tcl's text; the interpreter
+// keeps what it defined before the error.
+TEST_F(toi_init, FailedScriptsReportTheLineAndTclText)
 {
     EXPECT_EQ(run("set a 1\nset b 2\n\n# a comment\nset broken \"unterminated\n"), -1);
     ASSERT_EQ(recorder_.messages().size(), 2u);
@@ -103,21 +78,15 @@ TEST_F(toi_init, SyntaxErrorReportsLineAndTclTextThenFails)
     // Without a toolkit there is no interface to tidy, and the user is told.
     EXPECT_EQ(recorder_.messages()[1].text, "Unable to locate the top level interface object.");
     EXPECT_EQ(global("a"), "1") << "commands before the error ran";
-}
 
-TEST_F(toi_init, RuntimeErrorReportsTheFailingLine)
-{
+    recorder_.clear();
     EXPECT_EQ(run("proc keep {} {return kept}\nset x 1\nno_such_command\n"), -1);
     ASSERT_FALSE(recorder_.messages().empty());
     EXPECT_NE(recorder_.messages()[0].text.find(". Line 3: invalid command name \"no_such_command\"."),
-              std::string::npos)
-        << recorder_.messages()[0].text;
-    // The interpreter keeps what the failed script defined.
+              std::string::npos) << recorder_.messages()[0].text;
     EXPECT_EQ(run("if {[keep] eq \"kept\"} {return stop}\n"), 1);
-}
 
-TEST_F(toi_init, MissingFileFails)
-{
+    recorder_.clear();
     EXPECT_EQ(evaluate_file(interp_, (dir_ / "absent.tcl").c_str()), -1);
     ASSERT_FALSE(recorder_.messages().empty());
     EXPECT_NE(recorder_.messages()[0].text.find("absent.tcl"), std::string::npos);
@@ -135,18 +104,12 @@ TEST_F(toi_init, VariablesLastPerInterpreter)
     EXPECT_EQ(global("shared"), "from_pre_install");
 }
 
-TEST_F(toi_init, SetVariableSetsAGlobal)
+TEST_F(toi_init, SetVariableSetsAGlobalOrReportsTclRefusal)
 {
     EXPECT_EQ(set_variable(interp_, "PRODUCT", "Demo Kit 2.0"), TCL_OK);
     EXPECT_EQ(run("proc product {} {global PRODUCT; return $PRODUCT}\n"
                   "if {[product] eq \"Demo Kit 2.0\"} {return stop}\n"),
               1);
-    EXPECT_EQ(set_variable(interp_, "PRODUCT", ""), TCL_OK);
-    EXPECT_EQ(global("PRODUCT"), "");
-}
-
-TEST_F(toi_init, SetVariableReportsTclRefusal)
-{
     EXPECT_EQ(run("array set options {}\n"), 0);
     EXPECT_EQ(set_variable(interp_, "options", "x"), TCL_ERROR) << "an array takes no value";
 }
@@ -160,34 +123,6 @@ TEST_F(toi_init, TclxCommandsAreThere)
               1);
     EXPECT_EQ(run("return [fmtclock [getclock] %Y]\n"), 0);
     EXPECT_EQ(std::string(Tcl_GetStringResult(interp_)).size(), 4u) << "a four-digit year";
-}
-
-TEST_F(toi_init, DialogCommandsAreRegisteredWithTheirHandlers)
-{
-    const struct {
-        const char* name;
-        Tcl_CmdProc* handler;
-    } commands[] = {
-        {"load_resources", cmd_load_resources}, {"popup", cmd_popup_dialog},
-        {"popdown", cmd_popdown_dialog}, {"takedown", cmd_takedown_dialog},
-        {"text_format", cmd_format_text}, {"center", cmd_center_dialog},
-        {"set_value", cmd_set_value}, {"set_resource", cmd_set_resource},
-        {"get_value", cmd_get_value}, {"enable", cmd_enable_object},
-        {"disable", cmd_disable_object}, {"set_busy", cmd_set_busy},
-        {"clear_busy", cmd_clear_busy}, {"get_cursor", cmd_get_cursor},
-        {"set_cursor", cmd_set_cursor}, {"set_cb", cmd_set_cb},
-        {"confirm", cmd_confirm}, {"error", cmd_error},
-        {"information", cmd_information}, {"warning", cmd_warning},
-        {"clone", cmd_clone}, {"update_resources", cmd_update_resources},
-        {"event_flush", cmd_event_flush}};
-    for (const auto& command : commands) {
-        Tcl_CmdInfo info;
-        ASSERT_TRUE(Tcl_GetCommandInfo(interp_, command.name, &info)) << command.name;
-        EXPECT_FALSE(info.isNativeObjectProc) << command.name << " is still Tcl's";
-        EXPECT_EQ(info.proc, command.handler) << "handler of " << command.name;
-        EXPECT_STREQ(static_cast<const char*>(info.clientData), command.name)
-            << "client data of " << command.name;
-    }
 }
 
 TEST_F(toi_init, ErrorCommandIsTheInstallers)

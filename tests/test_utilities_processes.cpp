@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "message_recorder.h"
@@ -67,9 +66,7 @@ protected:
         std::string out = drain(fileno(proc->out), &out_ended);
         std::string err = drain(fileno(proc->err), &err_ended);
         EXPECT_TRUE(out_ended && err_ended) << "the pipes never reached their end";
-        for (int i = 0; i < 2000 && !child_died_g; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        EXPECT_TRUE(child_died_g) << "the SIGCHLD handler never saw the child end";
+        wait_until("the SIGCHLD handler to see the child end", [] { return child_died_g != 0; });
         return {out, err};
     }
 
@@ -111,9 +108,8 @@ TEST_F(child_processes, silent_pipeline_never_blocks_and_kill_takes_all_of_it)
 {
     proc_desc_t* proc = start("sleep 60 | sleep 60");
     ASSERT_NE(proc, nullptr);
-    for (int i = 0; i < 500 && sleeps_in_group(proc->pid) < 2; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_EQ(sleeps_in_group(proc->pid), 2) << "the pipeline never started";
+    ASSERT_TRUE(wait_until("both sleeps of the pipeline to start",
+                           [&] { return sleeps_in_group(proc->pid) == 2; }));
     char buffer[16];
     int waiting = -1;
     for (FILE* stream : {proc->out, proc->err}) {
@@ -163,7 +159,6 @@ TEST(valid_cmd, knows_exactly_the_template_commands)
     for (const char* name : {"ls", "ta", "", "TAR"})
         EXPECT_FALSE(valid_cmd(name)) << name << " (exact even while the program ignores case)";
     EXPECT_FALSE(listring::is_case_sensitive());
-    EXPECT_EQ(VALID_CMDS.entries(), 13u) << "filled more than once";
 }
 
 TEST(extract_file_info, reads_tar_and_cpio_listing_lines)

@@ -4,25 +4,17 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <tcl.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 namespace {
 
 int next_session = 0;
-
-using clock_type = std::chrono::steady_clock;
-
-clock_type::time_point deadline_after(double seconds)
-{
-    return clock_type::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
-}
 
 }  // namespace
 
@@ -30,6 +22,7 @@ kitsetup_session::kitsetup_session(const std::string& program, const std::vector
                                    test_environment environment, const std::string& screen)
     : name_("kitsetup_test_" + std::to_string(getpid()) + "_" + std::to_string(++next_session))
 {
+    signal(SIGPIPE, SIG_IGN);  // a client that died is reported, not fatal
     const char* display = std::getenv("DISPLAY");
     display_ = display == nullptr ? "" : display;
     if (!screen.empty())
@@ -50,6 +43,7 @@ kitsetup_session::kitsetup_session(const std::string& program, const std::vector
     std::string err_path = files_ / "stderr";
     pid_ = fork();
     if (pid_ == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
@@ -85,6 +79,7 @@ void kitsetup_session::start_client()
         return;
     client_pid_ = fork();
     if (client_pid_ == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(to_client[0], 0);
         dup2(from_client[1], 1);
         close(to_client[1]);
@@ -101,7 +96,7 @@ void kitsetup_session::start_client()
 
 kitsetup_session::~kitsetup_session()
 {
-    if (wait_exit(0) < 0 && pid_ > 0) {
+    if (!ended() && pid_ > 0) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
@@ -125,78 +120,74 @@ std::string kitsetup_session::automation(const std::string& words)
     if (to_client_ < 0 || write(to_client_, request.data(), request.size()) !=
                               static_cast<ssize_t>(request.size()))
         return "ERROR: the automation client is not running";
+    auto deadline = std::chrono::steady_clock::now() + wait_limit;
     std::string header;
-    char c;
-    while (read(from_client_, &c, 1) == 1 && c != '\n')
+    char c = 0;
+    while (read_byte(from_client_, &c, deadline) && c != '\n')
         header += c;
     int code = 1;
     size_t length = 0;
-    if (std::sscanf(header.c_str(), "%d %zu", &code, &length) != 2)
-        return "ERROR: the automation client stopped";
-    std::string result(length, '\0');
-    size_t got = 0;
-    while (got < length) {
-        ssize_t n = read(from_client_, &result[got], length - got);
-        if (n <= 0)
-            break;
-        got += static_cast<size_t>(n);
+    std::string result;
+    if (c == '\n' && std::sscanf(header.c_str(), "%d %zu", &code, &length) == 2) {
+        while (result.size() < length && read_byte(from_client_, &c, deadline))
+            result += c;
+        if (result.size() == length)
+            return code == 0 ? result : "ERROR: " + result;
     }
-    return code == 0 ? result : "ERROR: " + result;
+    // A late answer would be taken for the next request's: no more requests.
+    close(to_client_);
+    to_client_ = -1;
+    return "ERROR: no answer to \"" + words + "\" within " + std::to_string(wait_limit.count()) +
+           " s (or the client ended)";
 }
 
-bool kitsetup_session::wait_for_shown(const std::string& top, double seconds)
+bool kitsetup_session::wait_for_shown(const std::string& top)
 {
-    auto deadline = deadline_after(seconds);
-    do {
+    bool found = false;
+    wait_until("\"" + top + "\" to be shown", [&] {
         std::string shown = automation("shown");
-        if (shown.rfind("ERROR: ", 0) != 0) {
-            int count = 0;
-            const char** words = nullptr;
-            if (Tcl_SplitList(nullptr, shown.c_str(), &count, &words) == TCL_OK) {
-                bool found = false;
-                for (int i = 0; i < count; ++i)
-                    found = found || words[i] == top;
-                Tcl_Free(reinterpret_cast<char*>(words));
-                if (found)
-                    return true;
-            }
+        int count = 0;
+        const char** words = nullptr;
+        if (shown.rfind("ERROR: ", 0) != 0 &&
+            Tcl_SplitList(nullptr, shown.c_str(), &count, &words) == TCL_OK) {
+            for (int i = 0; i < count; ++i)
+                found = found || words[i] == top;
+            Tcl_Free(reinterpret_cast<char*>(words));
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } while (clock_type::now() < deadline && wait_exit(0) < 0);
-    return false;
+        return found || ended();
+    });
+    return found;
 }
 
-std::string kitsetup_session::wait_for_message(double seconds)
+std::string kitsetup_session::wait_for_message()
 {
-    auto deadline = deadline_after(seconds);
-    do {
-        std::string message = automation("message");
-        if (!message.empty() && message.rfind("ERROR: ", 0) != 0)
-            return message;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } while (clock_type::now() < deadline && wait_exit(0) < 0);
-    return "";
+    std::string message;
+    wait_until("a message box", [&] {
+        message = automation("message");
+        if (message.rfind("ERROR: ", 0) == 0)
+            message.clear();
+        return !message.empty() || ended();
+    });
+    return message;
 }
 
-int kitsetup_session::wait_exit(double seconds)
+bool kitsetup_session::ended()
 {
-    if (status_ >= 0 || pid_ <= 0)
-        return status_;
-    auto deadline = deadline_after(seconds);
-    do {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            return status_;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    } while (clock_type::now() < deadline);
-    return -1;
+    int status = 0;
+    if (status_ < 0 && pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_)
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return status_ >= 0;
+}
+
+int kitsetup_session::wait_exit()
+{
+    wait_until("the program to end", [this] { return ended(); });
+    return status_;
 }
 
 bool kitsetup_session::send_signal(int signal_number)
 {
-    return wait_exit(0) < 0 && kill(pid_, signal_number) == 0;
+    return !ended() && kill(pid_, signal_number) == 0;
 }
 
 void kitsetup_session::stop_display()
@@ -206,13 +197,6 @@ void kitsetup_session::stop_display()
         waitpid(xvfb_pid_, nullptr, 0);
         xvfb_pid_ = -1;
     }
-}
-
-bool kitsetup_session::screenshot(const std::string& png_path) const
-{
-    std::string command = "xwd -root -silent -display " + display_ +
-                          " | xwdtopnm 2>/dev/null | pnmtopng > '" + png_path + "'";
-    return std::system(command.c_str()) == 0;
 }
 
 std::string kitsetup_session::standard_output() const

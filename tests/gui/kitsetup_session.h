@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "run_program.h"
+#include "xvfb_display.h"
 
 class kitsetup_session {
 public:
@@ -20,28 +21,31 @@ public:
     kitsetup_session(const kitsetup_session&) = delete;
     kitsetup_session& operator=(const kitsetup_session&) = delete;
 
-    // Runs "automation words" in the program: its result, or "ERROR: text".
+    // Runs "automation words" in the program: its result, or "ERROR: text"
+    // (also when no answer came within wait_limit).
     std::string automation(const std::string& words);
-    // Waits until a top-level object named top is displayed: false after
-    // seconds, or when the program ended first.
-    bool wait_for_shown(const std::string& top, double seconds = 10);
-    // Waits until a message box is displayed; its {kind text}, or "".
-    std::string wait_for_message(double seconds = 10);
-    // Waits for the program to end: its exit status, or -1 after seconds.
-    int wait_exit(double seconds = 10);
+    // Waits until a top-level object named top is displayed: false when the
+    // program ended first or after wait_limit.
+    bool wait_for_shown(const std::string& top);
+    // Waits until a message box is displayed: its {kind text}, or "".
+    std::string wait_for_message();
+    // Waits for the program to end: its exit status, or -1 after wait_limit.
+    int wait_exit();
     // Sends signal_number to the program: false when it has ended.
     bool send_signal(int signal_number);
     // The display the program runs on.
     const std::string& display() const { return display_; }
     // Ends the session's private Xvfb, as a display going away.
     void stop_display();
-    // Saves a screenshot of the whole screen as a PNG file.
-    bool screenshot(const std::string& png_path) const;
+    // Saves a screenshot of the display as build/screenshots/NAME.png.
+    bool screenshot(const std::string& name) const { return take_screenshot(display_, name); }
     std::string standard_output() const;
     std::string standard_error() const;
 
 private:
     void start_client();
+    // Whether the program has ended, without waiting; its status in status_.
+    bool ended();
 
     std::string name_;
     std::string display_;

@@ -33,13 +33,13 @@ TEST_F(lookup, NamedDialogsAndPartsAreFound)
 TEST_F(lookup, AMissingDialogIsReportedAndEndsTheProgram)
 {
     EXPECT_EXIT(find_dialog("main_win"), testing::ExitedWithCode(255),
-                "kitsetup Error: Unable to locate the dialog \"main_win\"\\.");
+                folded_pattern("kitsetup Error: Unable to locate the dialog \"main_win\"."));
 }
 
 TEST_F(lookup, AMissingPartOrOneOfAnotherClassIsReported)
 {
     EXPECT_EXIT(find_part<OI_static_text>(dialog_, "target_field"), testing::ExitedWithCode(255),
-                "Unable to locate the interface object \"target_field\" in dialog \"options_dialog\"\\.");
+                folded_pattern("Unable to locate the interface object \"target_field\" in dialog \"options_dialog\"."));
     EXPECT_EXIT(find_part<OI_box>(dialog_, "source_field"), testing::ExitedWithCode(255),
-                "Unable to locate the interface object \"source_field\" in dialog \"options_dialog\"\\.");
+                folded_pattern("Unable to locate the interface object \"source_field\" in dialog \"options_dialog\"."));
 }

@@ -7,17 +7,20 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <sstream>
 
 #include "misc/lidefs.h"
+#include "toolkit/cvt_xpmfile.h"
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_connection.h"
 #include "ui/automation.h"
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
 #include "toolkit_fixture.h"
+#include "xvfb_display.h"
 
 namespace {
 
@@ -48,15 +51,24 @@ protected:
     }
 
     // Plays steps, one per box as it shows, from a timer; what the boxes
-    // showed is kept in seen_.
+    // showed is kept in seen_, their icons and buttons in looks_.
     void answer_with(std::vector<user_step> steps)
     {
         steps_.assign(steps.begin(), steps.end());
+        watch_next_step();
         if (!playing_)
             OI_add_timeout(20, OI_callback(&message_boxes::play, this));
         playing_ = true;
     }
 
+    void watch_next_step()
+    {
+        if (!steps_.empty())
+            watch("a " + steps_.front().kind + " box saying \"" + steps_.front().text + "\"");
+    }
+
+    // An answer takes effect from the event loop, so a box stays up for a
+    // moment after it: a step waits for a box it has not answered yet.
     static long play(OI_d_tech*, void* fixture, long)
     {
         auto* self = static_cast<message_boxes*>(fixture);
@@ -64,98 +76,103 @@ protected:
             self->playing_ = false;
             return 0;
         }
-        std::string message = self->tcl("automation message");
+        message_kind kind;
+        listring text;
+        OI_d_tech* box = nullptr;
+        std::string message = folded(self->tcl("automation message"));
         const user_step& step = self->steps_.front();
-        if (message.rfind("{" + step.kind, 0) == 0 || message.rfind(step.kind + " ", 0) == 0) {
-            if (message.find(step.text) != std::string::npos) {
-                self->seen_.push_back(message);
-                if (!self->screenshot_name_.empty())
-                    self->screenshot(self->screenshot_name_);
-                for (const std::string& command : step.commands)
-                    self->tcl("automation " + command);
-                self->steps_.pop_front();
-            }
+        if (current_message_box(&kind, &text, &box) && box->id() != self->answered_ &&
+            message.rfind(step.kind + " ", 0) == 0 && message.find(step.text) != std::string::npos) {
+            self->seen_.push_back(message);
+            self->looks_.push_back(look(box));
+            if (!self->screenshot_name_.empty())
+                self->screenshot(self->screenshot_name_);
+            for (const std::string& command : step.commands)
+                self->results_.push_back(self->tcl("automation " + command));
+            self->answered_ = box->id();
+            self->steps_.pop_front();
+            self->watch_next_step();
         }
         OI_add_timeout(20, OI_callback(&message_boxes::play, self));
         return 0;
     }
 
+    // The file name of the box's icon and the buttons it offers.
+    static std::string look(OI_d_tech* box)
+    {
+        auto* icon = dynamic_cast<KOI_button*>(box->descendant(PIC.c_str()));
+        std::string file = icon == nullptr ? "" : OI_file_for_image(icon->image_name());
+        std::string result = icon == nullptr || !icon->is_displayed() ? "no icon"
+                                                                      : file.substr(file.rfind('/') + 1);
+        for (const char* button : {"ok_btn", "cancel_btn", "yes_btn", "no_btn"}) {
+            if (box->descendant(button) != nullptr)
+                result += std::string(" ") + button;
+        }
+        return result;
+    }
+
     void screenshot(const std::string& name)
     {
         settle();
-        std::string dir = std::string(KITSETUP_BUILD_DIR) + "/screenshots";
-        std::string command = "mkdir -p '" + dir + "' && xwd -root -silent | xwdtopnm 2>/dev/null | "
-                              "pnmtopng > '" + dir + "/" + name + ".png'";
-        EXPECT_EQ(std::system(command.c_str()), 0) << "screenshot " << name;
+        EXPECT_TRUE(take_screenshot(std::getenv("DISPLAY"), name));
     }
 
     std::deque<user_step> steps_;
     bool playing_ = false;
     std::vector<std::string> seen_;
+    std::vector<std::string> looks_;
+    std::vector<std::string> results_;  // of the steps' commands
+    unsigned long answered_ = 0;
     std::string screenshot_name_;
 };
 
 }  // namespace
-
-TEST_F(message_boxes, WarningClosedWithCancelAnswersFalseAndOkTrue)
-{
-    answer_with({{"warning", "Disk nearly full", {"answer cancel_btn"}},
-                 {"warning", "Disk nearly full", {"answer ok_btn"}}});
-    EXPECT_FALSE(warning("Disk nearly full.", true));
-    EXPECT_TRUE(warning("Disk nearly full.", true));
-    EXPECT_EQ(tcl("automation message"), "") << "the box must be gone";
-}
-
-TEST_F(message_boxes, ConfirmationAnsweredYesIsTrueAndNoIsFalse)
-{
-    answer_with({{"confirm", "Continue?", {"answer yes_btn"}},
-                 {"confirm", "Continue?", {"answer no_btn"}}});
-    EXPECT_TRUE(confirm("Continue?", true));
-    EXPECT_FALSE(confirm("Continue?", true));
-}
 
 TEST_F(message_boxes, LongMessagesShowOnLinesOfAtMostEightyCharacters)
 {
     std::string sentence;
     while (sentence.size() < 200)
         sentence += "words to wrap ";
-    std::vector<std::string> lines;
-    answer_with({{"error", "words", {}}});
-    OI_add_timeout(300, OI_callback(
-        [](OI_d_tech*, void* out, long) -> long {
-            std::string shown;
-            OI_tk::eval("automation get error_dialog message", &shown);
-            int count = 0;
-            const char** words = nullptr;
-            Tcl_SplitList(nullptr, shown.c_str(), &count, &words);
-            for (int i = 0; i < count; ++i)
-                static_cast<std::vector<std::string>*>(out)->push_back(words[i]);
-            Tcl_Free(reinterpret_cast<char*>(words));
-            OI_tk::eval("automation answer ok_btn");
-            return 0;
-        },
-        &lines));
+    answer_with({{"error", "words", {"get error_dialog message", "answer ok_btn"}}});
     error(sentence.c_str(), true);
-    ASSERT_GE(lines.size(), 3u);
-    for (const std::string& line : lines)
-        EXPECT_LE(line.size(), 80u) << line;
+    ASSERT_EQ(results_.size(), 2u);
+    int count = 0;
+    const char** lines = nullptr;
+    ASSERT_EQ(Tcl_SplitList(nullptr, results_[0].c_str(), &count, &lines), TCL_OK);
+    EXPECT_GE(count, 3);
+    for (int i = 0; i < count; ++i)
+        EXPECT_LE(std::strlen(lines[i]), 80u) << lines[i];
+    Tcl_Free(reinterpret_cast<char*>(lines));
 }
 
-TEST_F(message_boxes, EachKindShowsItsOwnIconAndButtonsForScreenshots)
+// Each kind shows its own icon and buttons; each button gives its answer
+// (ok and yes true, cancel and no false) and takes the box away.
+TEST_F(message_boxes, EachKindShowsItsOwnIconAndButtonsAndEachButtonAnswers)
 {
-    screenshot_name_ = "error_dialog";
-    answer_with({{"error", "could not", {"answer ok_btn"}}});
-    error("The file /opt/tarnu/kps30/lib/x.so could not be removed. Permission denied.", true);
-    screenshot_name_ = "warning_dialog";
-    answer_with({{"warning", "space", {"answer ok_btn"}}});
-    warning("There appears to be insufficient space on the target file system.", true);
-    screenshot_name_ = "confirm_dialog";
-    answer_with({{"confirm", "reinstall", {"answer yes_btn"}}});
-    confirm("This option was previously installed. Do you wish to reinstall it?", true);
-    screenshot_name_ = "information_dialog";
-    answer_with({{"information", "complete", {"answer ok_btn"}}});
-    information("Installation of Sample Product 3.0 is now complete.", true);
-    EXPECT_EQ(seen_.size(), 4u);
+    const struct {
+        std::string kind, look;
+        bool (*show)();
+    } rows[] = {
+        {"error", "error ok_btn",
+         [] { return error("The file /opt/tarnu/kps30/lib/x.so could not be removed.", true), true; }},
+        {"warning", "warning ok_btn cancel_btn",
+         [] { return warning("There appears to be insufficient space on the target file system.", true) != 0; }},
+        {"confirm", "confirm yes_btn no_btn",
+         [] { return confirm("This option was previously installed. Do you wish to reinstall it?", true) != 0; }},
+        {"information", "info ok_btn",
+         [] { return information("Installation of Sample Product 3.0 is now complete.", true), true; }},
+    };
+    for (const auto& row : rows) {
+        std::istringstream buttons(row.look.substr(row.look.find(' ') + 1));
+        for (std::string button; buttons >> button;) {
+            screenshot_name_ = row.kind + "_dialog";
+            looks_.clear();
+            answer_with({{row.kind, "", {"answer " + button}}});
+            EXPECT_EQ(row.show(), button == "ok_btn" || button == "yes_btn") << button;
+            EXPECT_EQ(looks_, std::vector<std::string>{row.look}) << row.kind;
+            EXPECT_EQ(tcl("automation message"), "") << "the box must be gone";
+        }
+    }
 }
 
 TEST_F(message_boxes, BusyBoxShowsWithoutWaitingAndGoes)
@@ -203,6 +220,7 @@ TEST_F(message_boxes, DirectoryPromptRefusesReadOnlyAndCreatesMissingOnYes)
 TEST_F(message_boxes, RepeatedBoxesLeaveNothingBehind)
 {
     auto census = [this] {
+        settle();
         return tcl("llength [image names]") + " images, " + tcl("llength [winfo children .]") +
                " windows, " + tcl("array size ::oi::cell_state") + " cell variables";
     };

@@ -2,8 +2,6 @@
 // check and entry callback, multi-line texts and their measures, the gauge
 // and the slider, the glyph, the main window's help menu (also while the
 // window is busy) and key translations running named actions.
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
@@ -99,15 +97,12 @@ protected:
         settle();
     }
 
-    // Waits (a second at most) for the window to be on the screen.
+    // Waits for the window to be on the screen.
     void map(OI_d_tech* top)
     {
-        for (int i = 0; i < 200 && tcl("winfo viewable " + OI_tk::widget(top)) != "1"; ++i) {
-            settle();
-            usleep(5000);
-        }
+        ASSERT_TRUE(run_until("\"" + top->name() + "\" to be on the screen",
+                              [&] { return tcl("winfo viewable " + OI_tk::widget(top)) == "1"; }));
         tcl("update");
-        ASSERT_EQ(tcl("winfo viewable " + OI_tk::widget(top)), "1");
     }
 
     recorder calls_;

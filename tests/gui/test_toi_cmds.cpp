@@ -72,10 +72,12 @@ protected:
     std::string failure(const std::string& script) { return expect(TCL_ERROR, script); }
 
     OI_d_tech* find(const std::string& name) const { return conn_->root()->descendant(name); }
-    // Presses the button called name of the test dialog after ms.
+    // Presses the button called name of the test dialog after ms, and bounds
+    // the popup's wait that follows.
     void press_after(unsigned long ms, const std::string& name)
     {
         OI_add_timeout(ms, OI_callback(press_by_id, reinterpret_cast<void*>(dialog_->descendant(name)->id())));
+        watch("the popup to end with " + name);
     }
 
     Tcl_Interp* interp_ = nullptr;
@@ -83,10 +85,14 @@ protected:
     message_recorder messages_;
 };
 
-long count_tick(OI_d_tech*, void* counter, long)
+int ticks = 0;
+
+// A repeating timer that presses the test dialog's ok_btn on its sixth run.
+long press_on_sixth_tick(OI_d_tech*, void* ok_btn, long)
 {
-    if (++*static_cast<int*>(counter) < 1000)
-        OI_add_timeout(10, OI_callback(count_tick, counter));
+    if (++ticks == 6)
+        return press_by_id(nullptr, ok_btn, 0);
+    OI_add_timeout(10, OI_callback(press_on_sixth_tick, ok_btn));
     return 0;
 }
 
@@ -94,18 +100,14 @@ long count_tick(OI_d_tech*, void* counter, long)
 // root and inside an ancestor report each miss.
 TEST_F(toi_cmds, UsageAndLookUpErrors)
 {
+    // One command of each argument rule: fixed, optional ancestor, message.
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"load_resources", "load_resources fileName"}, {"popup a b c", "popup dialogId"},
-        {"popdown", "popdown dialogId"}, {"takedown a b", "takedown dialogId"}, {"center", "center dialogId"},
+        {"popup a b c", "popup dialogId"}, {"takedown a b", "takedown dialogId"},
         {"text_format a b c", "text_format [ancestorObjectId] objectId functionName"},
-        {"set_value a", "set_value [ancestorObjectId] objectId"},
         {"get_value a b c", "get_value [ancestorObjectId] objectId"},
-        {"update_resources", "update_resources [ancestorObjectId] objectId"},
-        {"enable a b", "enable objectId"}, {"disable", "disable objectId"}, {"set_busy", "set_busy dialogId"},
-        {"clear_busy a b", "clear_busy dialogId"}, {"set_cursor a", "set_cursor [ancestorObjectId] objectId"},
-        {"get_cursor", "get_cursor dialogId"}, {"set_cb a", "set_cb [ancestorObjectId] objectId functionName"},
-        {"clone a", "clone objectId"}, {"confirm", "confirm msg"}, {"warning a b", "warning msg"},
-        {"error", "error msg"}, {"information a b", "information msg"},
+        {"set_value a", "set_value [ancestorObjectId] objectId"},
+        {"set_cb a", "set_cb [ancestorObjectId] objectId functionName"},
+        {"confirm", "confirm msg"}, {"warning a b", "warning msg"},
     };
     for (const auto& [script, usage] : cases)
         EXPECT_EQ(failure(script), "wrong number of arguments: should be \"" + usage + "\"");
@@ -177,13 +179,13 @@ TEST_F(toi_cmds, AutomationReadsWhatIsShownAndSetsAsTheUser)
 
 TEST_F(toi_cmds, PopupWaitsForAButtonWhileTimersRun)
 {
-    int ticks = 0;
-    OI_add_timeout(10, OI_callback(count_tick, &ticks));
-    press_after(300, "ok_btn");
+    ticks = 0;
+    auto* ok_id = reinterpret_cast<void*>(find("ok_btn")->id());
+    OI_add_timeout(10, OI_callback(press_on_sixth_tick, ok_id));
+    watch("a repeating timer to press ok_btn during the popup");
     EXPECT_EQ(ok("popup dlg"), "ok_btn");
-    EXPECT_GT(ticks, 5) << "timers must keep firing during the wait";
+    EXPECT_EQ(ticks, 6);
     EXPECT_FALSE(dialog_->is_displayed());
-    OI_delete_timeout(OI_callback(count_tick, &ticks));
     EXPECT_EQ(ok("popup dlg dont_wait"), "");
     settle();
     EXPECT_TRUE(dialog_->is_displayed());
@@ -330,11 +332,11 @@ TEST_F(toi_cmds, MessageCommandsEventFlushAndRecursion)
     EXPECT_EQ(messages_.messages()[4].text, "done");
     // Pending timers run; recursion, direct or from a callback, ends as a Tcl
     // error or an error box, not a crash.
-    int ticks = 0;
-    OI_add_timeout(0, OI_callback(count_tick, &ticks));
+    ticks = 0;
+    OI_add_timeout(0, OI_callback(press_on_sixth_tick, nullptr));
     ok("event_flush");
     EXPECT_GE(ticks, 1);
-    OI_delete_timeout(OI_callback(count_tick, &ticks));
+    OI_delete_timeout(OI_callback(press_on_sixth_tick, nullptr));
     std::string deep = failure("proc deeper {} { get_value field; deeper }; deeper");
     EXPECT_NE(deep.find("too many nested evaluations"), std::string::npos);
     messages_.clear();
@@ -360,6 +362,7 @@ TEST_F(toi_cmds, SampleProductDialogScript)
         root->descendant("ok_btn")->press();
         return 0;
     }, nullptr));
+    watch("the sample dialog to be answered");
     ASSERT_EQ(Tcl_EvalFile(interp_, KITSETUP_SOURCE_DIR "/demo/config/sample_dialog.tcl"), TCL_OK) << Tcl_GetStringResult(interp_);
     EXPECT_EQ(std::string(Tcl_GetStringResult(interp_)), "continue");
     EXPECT_EQ(ok("set SAMPLE_DIR") + " " + ok("set SAMPLE_BACKUP"), "/opt/sample 1");

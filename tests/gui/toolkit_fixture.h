@@ -1,10 +1,15 @@
 // Test fixture: a toolkit connection on the test's Xvfb, resource files
-// written on the fly, and a way to run the event loop for a while.
+// written on the fly, and ways to run the event loop until something happens.
 #ifndef KITSETUP_TESTS_GUI_TOOLKIT_FIXTURE_H
 #define KITSETUP_TESTS_GUI_TOOLKIT_FIXTURE_H
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -28,7 +33,18 @@ protected:
     }
     void TearDown() override
     {
+        OI_delete_timeout(OI_callback(give_up, nullptr));
         OI_fini();
+    }
+
+    // Bounds the modal wait about to begin, which nothing outside its nested
+    // event loop can end: unless called again first, after wait_limit the test
+    // fails naming what it waited for, and the program ends.
+    static void watch(const std::string& what)
+    {
+        awaited() = what;
+        OI_delete_timeout(OI_callback(give_up, nullptr));
+        OI_add_timeout(wait_limit.count() * 1000, OI_callback(give_up, nullptr));
     }
 
     // Writes text as a resource file and merges it: add_resources's result.
@@ -77,11 +93,32 @@ protected:
         }
     }
 
+    // Runs the event loop until done holds: false after wait_limit.
+    static bool run_until(const std::string& what, const std::function<bool()>& done)
+    {
+        return wait_until(what, done, [] {
+            if (!OI_dispatch_one(false))
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        });
+    }
+
     std::string tcl(const std::string& script)
     {
         std::string result;
         OI_tk::eval(script, &result);
         return result;
+    }
+
+    static std::string& awaited()
+    {
+        static std::string what;
+        return what;
+    }
+    static long give_up(OI_d_tech*, void*, long)
+    {
+        ADD_FAILURE() << "waited " << wait_limit.count() << " s for " << awaited();
+        std::fflush(stdout);
+        std::_Exit(1);
     }
 
     OI_connection* conn_ = nullptr;
