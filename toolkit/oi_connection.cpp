@@ -546,17 +546,21 @@ std::string OI_list(const std::vector<std::string>& elements)
     return list;
 }
 
-bool OI_integer_expression(const std::string& expression, long* value, std::string* reason)
+OI_set_result OI_set_integer_text(const std::string& text, const std::function<void(int)>& set,
+                                  std::string* reason)
 {
     Tcl_Interp* interp = OI_tk::interp(OI_uib_conn);
     if (interp == nullptr) {
         *reason = "the toolkit is not started";
-        return false;
+        return OI_set_result::refused;
     }
-    if (Tcl_ExprLong(interp, expression.c_str(), value) == TCL_OK)
-        return true;
-    *reason = Tcl_GetStringResult(interp);
-    return false;
+    long value = 0;
+    if (Tcl_ExprLong(interp, text.c_str(), &value) != TCL_OK) {
+        *reason = Tcl_GetStringResult(interp);
+        return OI_set_result::refused;
+    }
+    set(static_cast<int>(value));
+    return OI_set_result::set;
 }
 
 void OI_fini()

@@ -131,9 +131,11 @@ void OI_fini();
 
 // elements as one Tcl list, each staying one element whatever it holds.
 std::string OI_list(const std::vector<std::string>& elements);
-// The value of expression as an integer expression of the toolkit's
-// interpreter: true, or false with *reason saying why it is not one.
-bool OI_integer_expression(const std::string& expression, long* value, std::string* reason);
+// What an object holding one integer (gauge, slider) makes of text, an
+// integer expression of the toolkit's interpreter: set, after set has been
+// given its value, or refused with *reason saying why it is not one.
+OI_set_result OI_set_integer_text(const std::string& text, const std::function<void(int)>& set,
+                                  std::string* reason);
 
 // Creates the objects declared since the last call. Returns a malloc'ed,
 // null-terminated array of the new top-level objects (the caller frees it),

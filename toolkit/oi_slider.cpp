@@ -91,10 +91,8 @@ bool OI_slider::get_value_text(std::string* text) const
 
 OI_set_result OI_slider::set_value_text(const std::string& text, OI_set_by, std::string* reason)
 {
-    long number = 0;
-    if (!OI_integer_expression(text, &number, reason))
-        return OI_set_result::refused;
-    set_value(static_cast<int>(number));
-    update_resources();
-    return OI_set_result::set;
+    return OI_set_integer_text(text, [this](int value) {
+        set_value(value);
+        update_resources();
+    }, reason);
 }
