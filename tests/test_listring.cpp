@@ -173,19 +173,6 @@ TEST(ListringIndexDeathTest, index_past_the_nul_ends_the_program)
                 folded_pattern("listring: index 5 is out of range."));
 }
 
-TEST(ListringFormat, long_sentence_is_wrapped_to_80_columns_by_turning_spaces)
-{
-    std::string sentence = repeat("copy the files ", 14).substr(0, 200);
-    std::string result = formatted(sentence);
-    ASSERT_EQ(result.size(), 200u);
-    unsigned line_length = 0;
-    for (unsigned i = 0; i < 200; ++i) {
-        EXPECT_TRUE(result[i] == sentence[i] || (sentence[i] == ' ' && result[i] == '\n')) << i;
-        line_length = result[i] == '\n' ? 0 : line_length + 1;
-        EXPECT_LE(line_length, 80u) << "at " << i << " in\n" << result;
-    }
-}
-
 TEST(ListringFormat, breaks_at_the_last_space_of_each_window)
 {
     const std::string first = "ab " + std::string(76, 'a');  // 79, with an early space
