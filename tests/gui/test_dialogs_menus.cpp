@@ -18,27 +18,13 @@
 namespace {
 
 const char* const question_dialog =
-    "*ask.class: DialogBox\n"
-    "*ask.title: Question\n"
-    "*ask.message.class: StaticText\n"
-    "*ask.message.text: Go on?\n"
-    "*ask.media.class: ExclusiveMenu\n"
-    "*ask.media.tape.class: MenuCell\n"
-    "*ask.media.cd.class: MenuCell\n"
-    "*ask.media.cd.label: CD-ROM\n"
-    "*ask.extras.class: PolyMenu\n"
-    "*ask.extras.docs.class: MenuCell\n"
-    "*ask.extras.src.class: MenuCell\n"
-    "*ask.extras.man.class: MenuCell\n"
-    "*ask.flags.class: ButtonMenu\n"
-    "*ask.flags.verbose.class: MenuCell\n"
-    "*ask.flags.verbose.type: toggle\n"
-    "*ask.btn_box.class: ButtonBox\n"
-    "*ask.btn_box.ok_btn.class: MenuCell\n"
-    "*ask.btn_box.apply_btn.class: MenuCell\n"
-    "*ask.btn_box.cancel_btn.class: MenuCell\n"
-    "*main_win.class: Box\n"
-    "*main_win.hello.class: StaticText\n";
+    "*ask.class: DialogBox\n*ask.title: Question\n*ask.message.class: StaticText\n*ask.message.text: Go on?\n"
+    "*ask.media.class: ExclusiveMenu\n*ask.media.tape.class: MenuCell\n*ask.media.cd.class: MenuCell\n"
+    "*ask.media.cd.label: CD-ROM\n*ask.extras.class: PolyMenu\n*ask.extras.docs.class: MenuCell\n"
+    "*ask.extras.src.class: MenuCell\n*ask.extras.man.class: MenuCell\n*ask.flags.class: ButtonMenu\n"
+    "*ask.flags.verbose.class: MenuCell\n*ask.flags.verbose.type: toggle\n*ask.btn_box.class: ButtonBox\n"
+    "*ask.btn_box.ok_btn.class: MenuCell\n*ask.btn_box.apply_btn.class: MenuCell\n"
+    "*ask.btn_box.cancel_btn.class: MenuCell\n*main_win.class: Box\n*main_win.hello.class: StaticText\n";
 
 // What the callbacks saw: the origin's name and the value.
 std::vector<std::pair<std::string, long>> calls;

@@ -39,27 +39,14 @@ long refuse_digits(OI_d_tech*, void*, long character)
 }
 
 const char* const form =
-    "*form.class: Box\n"
-    "*form.name.class: EntryField\n"
-    "*form.name.label: Name:\n"
-    "*form.name.columns: 12\n"
-    "*form.name.charCheck: refuse_digits\n"
-    "*form.count.class: SeqEntryField\n"
-    "*form.count.text: 1 2 3\n"
-    "*form.message.class: MultiText\n"
-    "*form.log.class: ScrollText\n"
-    "*form.gauge.class: Gauge\n"
-    "*form.slider.class: Slider\n"
-    "*form.slider.minimum: 10\n"
-    "*form.slider.maximum: 20\n"
-    "*form.glyph.class: Glyph\n";
+    "*form.class: Box\n*form.name.class: EntryField\n*form.name.label: Name:\n*form.name.columns: 12\n"
+    "*form.name.charCheck: refuse_digits\n*form.count.class: SeqEntryField\n*form.count.text: 1 2 3\n"
+    "*form.message.class: MultiText\n*form.log.class: ScrollText\n*form.gauge.class: Gauge\n"
+    "*form.slider.class: Slider\n*form.slider.minimum: 10\n*form.slider.maximum: 20\n*form.glyph.class: Glyph\n";
 
 const char* const main_window =
-    "*main_win.class: AppWindow\n"
-    "*main_win.name.class: EntryField\n"
-    "*main_win.help_menu.label: Assistance\n"
-    "*main_win.help_menu.extra.class: HelpMenuEntry\n"
-    "*main_win.help_menu.extra.label: Extra\n"
+    "*main_win.class: AppWindow\n*main_win.name.class: EntryField\n*main_win.help_menu.label: Assistance\n"
+    "*main_win.help_menu.extra.class: HelpMenuEntry\n*main_win.help_menu.extra.label: Extra\n"
     "*main_win.help_menu.extra.action: global_action\n";
 
 int global_presses;
@@ -336,8 +323,7 @@ TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
     std::string shell = tcl("winfo toplevel " + OI_tk::widget(window));
     // Tk draws the menu bar through a clone of it, a child of the shell.
     std::string bar = tcl("set bar {}; foreach w [winfo children " + shell +
-                          "] {if {[winfo class $w] eq {Menu} && [winfo ismapped $w]} {set bar $w}};"
-                          " set bar");
+                          "] {if {[winfo class $w] eq {Menu} && [winfo ismapped $w]} {set bar $w}}; set bar");
     ASSERT_FALSE(bar.empty());
     int help_x = std::stoi(tcl(bar + " xposition 0")) + 5;
     EXPECT_GT(help_x, window->size_x() / 2) << "Help sits on the right";
@@ -407,8 +393,7 @@ TEST_F(texts_fields, TranslationTablesBecomeTkSequences)
     std::vector<OI_translation> table;
     std::string reason;
     ASSERT_TRUE(OI_parse_translations(
-        "#override\\n<KeyPress>F1: activate_help()\\nShift Ctrl<Key>Tab: prev(1) next()\n"
-        "<Btn1Down>: press()",
+        "#override\\n<KeyPress>F1: activate_help()\\nShift Ctrl<Key>Tab: prev(1) next()\n<Btn1Down>: press()",
         &table, &reason))
         << reason;
     ASSERT_EQ(table.size(), 3u);
