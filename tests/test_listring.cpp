@@ -42,7 +42,6 @@ std::string formatted(const std::string& text)
 
 }  // namespace
 
-// Growing past a block boundary keeps the text, even when appending itself.
 TEST(ListringAppend, growing_keeps_the_text_even_when_appending_itself)
 {
     listring text(std::string(30, 'a').c_str());

