@@ -123,11 +123,8 @@ TEST(FormatMessage, TranslationsWithOtherConversionsFallBackToTheBuiltInText)
     temp_dir dir;
     std::string path = dir / "kitsetup.cat";
     make_catalogue(path, "$quote \"\n$set 1\n"
-                         "84 \"Verzeichnis %s fehlt.\"\n"
-                         "120 \"%s: %s %s\"\n"
-                         "121 \"%s Fehler, Index %s.\"\n"
-                         "122 \"Zeile %ld in %s.\"\n"
-                         "183 \"Kann %s nicht öffnen \"\n");
+                         "84 \"Verzeichnis %s fehlt.\"\n120 \"%s: %s %s\"\n121 \"%s Fehler, Index %s.\"\n"
+                         "122 \"Zeile %ld in %s.\"\n183 \"Kann %s nicht öffnen \"\n");
     nl_catd saved = msg_file;
     msg_file = catopen(path.c_str(), 0);
     ASSERT_NE(msg_file, CATALOGUE_FAILED);

@@ -42,7 +42,6 @@ std::string formatted(const std::string& text)
 
 }  // namespace
 
-// Growing past a block boundary keeps the text, even when appending itself.
 TEST(ListringAppend, growing_keeps_the_text_even_when_appending_itself)
 {
     listring text(std::string(30, 'a').c_str());
@@ -171,19 +170,6 @@ TEST(ListringIndexDeathTest, index_past_the_nul_ends_the_program)
     EXPECT_EQ(text.elem(text.length()), '\0');
     EXPECT_EXIT(text.elem(text.length() + 1), testing::ExitedWithCode(255),
                 folded_pattern("listring: index 5 is out of range."));
-}
-
-TEST(ListringFormat, long_sentence_is_wrapped_to_80_columns_by_turning_spaces)
-{
-    std::string sentence = repeat("copy the files ", 14).substr(0, 200);
-    std::string result = formatted(sentence);
-    ASSERT_EQ(result.size(), 200u);
-    unsigned line_length = 0;
-    for (unsigned i = 0; i < 200; ++i) {
-        EXPECT_TRUE(result[i] == sentence[i] || (sentence[i] == ' ' && result[i] == '\n')) << i;
-        line_length = result[i] == '\n' ? 0 : line_length + 1;
-        EXPECT_LE(line_length, 80u) << "at " << i << " in\n" << result;
-    }
 }
 
 TEST(ListringFormat, breaks_at_the_last_space_of_each_window)

@@ -92,35 +92,24 @@ TEST_F(ProductList, DemoProductsAndTheirCommandFilesLoadWithoutAMessageInScanOrd
     EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
 }
 
+// An unknown identifier, a prefix of one included, is reported and gives null.
 TEST_F(ProductList, LookUpIsExactWhateverTheCaseSettingAndRestoresIt)
 {
     l_product list(nullptr);
+    EXPECT_EQ(list.elem(listring("kps30")), nullptr) << "empty list";
+    EXPECT_EQ(recorder_.texts(), strings{"Product \"kps30\" does not exist."});
     fill_from_config(list);
     for (liboolean sensitive : {false, true}) {
-        if (sensitive)
-            listring::case_sensitive_on();
-        else
-            listring::case_sensitive_off();
+        sensitive ? listring::case_sensitive_on() : listring::case_sensitive_off();
         recorder_.clear();
         EXPECT_EQ(list.elem(listring("KPS30")), nullptr) << "sensitive " << sensitive;
-        EXPECT_EQ(recorder_.texts(), strings{"Product \"KPS30\" does not exist."});
+        EXPECT_EQ(list.elem(listring("kps3")), nullptr) << "a prefix is not the identifier";
+        EXPECT_EQ(recorder_.texts(), (strings{"Product \"KPS30\" does not exist.", "Product \"kps3\" does not exist."}));
         EXPECT_EQ(listring::is_case_sensitive(), sensitive);
         ASSERT_NE(list.elem(listring("kdb12")), nullptr);
         EXPECT_STREQ(list.elem(listring("kdb12"))->id(), "kdb12");
         EXPECT_EQ(listring::is_case_sensitive(), sensitive);
     }
-}
-
-TEST_F(ProductList, UnknownIdentifierIsReportedAndGivesNull)
-{
-    l_product list(nullptr);
-    EXPECT_EQ(list.elem(listring("kps30")), nullptr) << "empty list";
-    fill_from_config(list);
-    EXPECT_EQ(list.elem(listring("kps3")), nullptr) << "a prefix is not the identifier";
-    EXPECT_EQ(list.elem(listring("zzz99")), nullptr);
-    EXPECT_EQ(recorder_.texts(),
-              (strings{"Product \"kps30\" does not exist.", "Product \"kps3\" does not exist.",
-                       "Product \"zzz99\" does not exist."}));
 }
 
 TEST_F(ProductList, AddingByProductRereadsItsDescriptionFile)
@@ -157,12 +146,8 @@ TEST_F(ProductListDeathTest, IndexBeyondTheEndStopsTheProgram)
 {
     l_product list(nullptr);
     fill_from_config(list);
-    EXPECT_EXIT(
-        {
-            set_reporter(nullptr);
-            list.elem(2u);
-        },
-        testing::ExitedWithCode(255), folded_pattern("Product error, subscript 2 is out of bounds"));
+    EXPECT_EXIT((set_reporter(nullptr), list.elem(2u)), testing::ExitedWithCode(255),
+                folded_pattern("Product error, subscript 2 is out of bounds"));
 }
 
 TEST_F(ProductListDeathTest, EmptyConfigurationDirectoryStopsTheProgram)
@@ -170,14 +155,9 @@ TEST_F(ProductListDeathTest, EmptyConfigurationDirectoryStopsTheProgram)
     temp_dir dir;
     write_file(dir / "kitsetup.cf", "not a product\n");
     CONFIG_FILE_DIR = dir.path().c_str();
-    EXPECT_EXIT(
-        {
-            set_reporter(nullptr);
-            collected_ids();
-        },
-        testing::ExitedWithCode(255),
-        folded_pattern("Unable to locate any product description files in the configuration file "
-                       "directory " + dir.path() + "."));
+    EXPECT_EXIT((set_reporter(nullptr), collected_ids()), testing::ExitedWithCode(255),
+                folded_pattern("Unable to locate any product description files in the configuration file "
+                               "directory " + dir.path() + "."));
 }
 
 TEST_F(ProductListDeathTest, NoReadableDirectoryStopsTheProgram)
@@ -186,13 +166,8 @@ TEST_F(ProductListDeathTest, NoReadableDirectoryStopsTheProgram)
         GTEST_SKIP() << TARNU_CONFIG_DIR.c_str() << " exists here";
     temp_dir dir;
     CONFIG_FILE_DIR = (dir / "missing").c_str();
-    EXPECT_EXIT(
-        {
-            set_reporter(nullptr);
-            collected_ids();
-        },
-        testing::ExitedWithCode(255),
-        folded_pattern("Could not determine if there are products available for installation."));
+    EXPECT_EXIT((set_reporter(nullptr), collected_ids()), testing::ExitedWithCode(255),
+                folded_pattern("Could not determine if there are products available for installation."));
 }
 
 TEST_F(ProductListDeathTest, HiddenDescriptionFileIsFoundButCannotBeRead)
@@ -200,11 +175,6 @@ TEST_F(ProductListDeathTest, HiddenDescriptionFileIsFoundButCannotBeRead)
     temp_dir dir;
     write_file(dir / ".kps30.prd", "Code: kps\nVersion: 30\n");
     CONFIG_FILE_DIR = dir.path().c_str();
-    EXPECT_EXIT(
-        {
-            set_reporter(nullptr);
-            l_product list(nullptr);
-            fill_from_config(list);
-        },
-        testing::ExitedWithCode(255), folded_pattern("Unable to parse file") + ".*/kps30\\.prd");
+    EXPECT_EXIT({ set_reporter(nullptr); l_product list(nullptr); fill_from_config(list); },
+                testing::ExitedWithCode(255), folded_pattern("Unable to parse file") + ".*/kps30\\.prd");
 }

@@ -91,12 +91,7 @@ TEST(SetupDirectories, MissingDirectoryIsReportedAndLeavesTheLayout)
 TEST(SignalsDeathTest, InterruptOrTerminationBeforeTheEventLoopEndsWithTheSignalNumber)
 {
     for (int signal_number : {SIGINT, SIGTERM}) {
-        EXPECT_EXIT(
-            {
-                handle_signals();
-                raise(signal_number);
-            },
-            testing::ExitedWithCode(signal_number), "")
+        EXPECT_EXIT((handle_signals(), raise(signal_number)), testing::ExitedWithCode(signal_number), "")
             << "signal " << signal_number;
     }
 }
@@ -104,12 +99,8 @@ TEST(SignalsDeathTest, InterruptOrTerminationBeforeTheEventLoopEndsWithTheSignal
 TEST(SignalsDeathTest, CrashesEndWithTheInternalErrorAnd255)
 {
     for (int signal_number : {SIGSEGV, SIGBUS, SIGABRT}) {
-        EXPECT_EXIT(
-            {
-                handle_signals();
-                raise(signal_number);
-            },
-            testing::ExitedWithCode(255), "^" + folded_pattern("kitsetup Error: unrecoverable internal error.") + "\n$")
+        EXPECT_EXIT((handle_signals(), raise(signal_number)), testing::ExitedWithCode(255),
+                    "^" + folded_pattern("kitsetup Error: unrecoverable internal error.") + "\n$")
             << "signal " << signal_number;
     }
 }

@@ -180,12 +180,7 @@ using subsetsDeathTest = subsets;
 // A record without a name of its own acts on a subset that does not exist.
 TEST_F(subsetsDeathTest, record_without_its_own_name_ends_the_program)
 {
-    EXPECT_EXIT(
-        {
-            set_reporter(nullptr);
-            parse("Name=a.\nDesc=second; Siz=3.\n");
-        },
-        ::testing::ExitedWithCode(255),
+    EXPECT_EXIT((set_reporter(nullptr), parse("Name=a.\nDesc=second; Siz=3.\n")), ::testing::ExitedWithCode(255),
                 folded_pattern("Option error, subscript 1 is out of bounds."));
 }
 
@@ -193,12 +188,8 @@ TEST_F(subsetsDeathTest, record_without_its_own_name_ends_the_program)
 TEST_F(subsetsDeathTest, a_set_without_a_root_ends_the_program)
 {
     t_subset loose(nullptr, nullptr, "loose");
-    EXPECT_EXIT(
-        {
-            set_reporter(nullptr);
-            loose.current_prod();
-        },
-        ::testing::ExitedWithCode(255), folded_pattern("Unable to determine the root option."));
+    EXPECT_EXIT((set_reporter(nullptr), loose.current_prod()), ::testing::ExitedWithCode(255),
+                folded_pattern("Unable to determine the root option."));
 }
 
 // The demo-like tree: the installer subset, base (mandatory), docs with

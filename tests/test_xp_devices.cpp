@@ -20,8 +20,7 @@ using xp_test::report_recorder;
 namespace {
 
 const char* const TWO_PRINTERS =
-    "[windows]\ndevice=M2,PostScript,FILE:\n\n"
-    "[devices]\nFirst=M1 PCL5,lp0\nSecond=M2 PostScript,FILE:\n\n"
+    "[windows]\ndevice=M2,PostScript,FILE:\n\n[devices]\nFirst=M1 PCL5,lp0\nSecond=M2 PostScript,FILE:\n\n"
     "[ports]\nlp0=lp -o x=y\nlp1\nlp2=\nFILE:=\n\n"
     "[M1,PCL5,lp0]\nScale = 0.50\nCopies=2\nOrientation=landscape\nPageSize=A4\nPaperTray=Lower\nDPI=600\n";
 

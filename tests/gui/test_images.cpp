@@ -13,20 +13,13 @@ namespace {
 
 // 4 by 3: a transparent column, named and numeric colours.
 const char* const small_xpm =
-    "/* XPM */\n"
-    "static char *small[] = {\n"
-    "\"4 3 3 1\",\n"
-    "\". c None\",\n"
-    "\"r c red\",\n"
-    "\"b c #0000FF\",\n"
-    "\".rrb\",\n"
-    "\".rbb\",\n"
-    "\".bbb\"};\n";
+    "/* XPM */\nstatic char *small[] = {\n\"4 3 3 1\",\n"
+    "\". c None\",\n\"r c red\",\n\"b c #0000FF\",\n"
+    "\".rrb\",\n\".rbb\",\n\".bbb\"};\n";
 
 // 3 by 2 bitmap: bits 1,0,1 then 0,1,0 (least significant bit first).
 const char* const small_xbm =
-    "#define small_width 3\n#define small_height 2\n"
-    "static unsigned char small_bits[] = {\n   0x05, 0x02};\n";
+    "#define small_width 3\n#define small_height 2\nstatic unsigned char small_bits[] = {\n   0x05, 0x02};\n";
 
 int clicks;
 
@@ -60,7 +53,7 @@ protected:
     }
 };
 
-TEST_F(images, XpmKeepsSizeColoursAndTransparency)
+TEST_F(images, XpmKeepsSizeColoursAndTransparencyAndIsMadeOncePerFile)
 {
     write_file(dir_ / "small.xpm", small_xpm);
     std::string image = OI_image_for_file(dir_ / "small");
@@ -69,12 +62,7 @@ TEST_F(images, XpmKeepsSizeColoursAndTransparency)
     EXPECT_EQ(pixel(image, 0, 1), "0 0 0 1") << "None must be transparent";
     EXPECT_EQ(pixel(image, 1, 0), "255 0 0 0") << "a colour name";
     EXPECT_EQ(pixel(image, 3, 0), "0 0 255 0") << "a numeric colour";
-}
-
-TEST_F(images, SameFileGivesSameImageAndImageGivesFile)
-{
-    write_file(dir_ / "small.xpm", small_xpm);
-    std::string image = OI_image_for_file(dir_ / "small");
+    // The same file gives the same image, and the image its file.
     setenv("KIT_TEST_ICONS", dir_.path().c_str(), 1);
     EXPECT_EQ(OI_image_for_file("$KIT_TEST_ICONS/small"), image) << "expanded names share an image";
     EXPECT_EQ(OI_file_for_image(image), dir_ / "small");
@@ -160,8 +148,7 @@ TEST_F(images, ResourceButtonShowsItsImageAndSurvivesCloning)
 TEST_F(images, PressAndClickRunTheCallbackOnce)
 {
     OI_d_tech* box = make("*win.class: Box\n*win.pic.class: ImageButton\n"
-                          "*win.pic.action: count_click\n"
-                          "*win.bare.class: Clicker\n");
+                          "*win.pic.action: count_click\n*win.bare.class: Clicker\n");
     ASSERT_NE(box, nullptr);
     auto* button = dynamic_cast<KOI_button*>(box->descendant("pic"));
     auto* clicker = dynamic_cast<KOI_clicker*>(box->descendant("bare"));

@@ -65,16 +65,6 @@ TEST(Program, ShowsTheSplashThenTheMainWindowAndQuitsLeavingNoLogOfNothing)
     EXPECT_EQ(session.standard_error(), "");
 }
 
-TEST(Program, NoSplashStartsStraightWithTheMainWindow)
-{
-    kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"},
-                             session_environment());
-    ASSERT_TRUE(session.wait_for_shown("main_win"));
-    EXPECT_EQ(session.automation("shown"), "main_win");
-    session.automation("quit");
-    EXPECT_EQ(session.wait_exit(), 0);
-}
-
 TEST(Program, ScreenSizeChoosesTheFontFile)
 {
     temp_dir dir;
@@ -103,20 +93,6 @@ TEST(Program, MissingCommonDialogsEndWith255)
     ASSERT_EQ(std::remove((install + "/config/cmndlgs.cf").c_str()), 0);
     kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
     EXPECT_EQ(session.wait_exit(), 255);
-}
-
-TEST(Program, AutomationReportsWhatItCannotFind)
-{
-    kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"},
-                             session_environment());
-    ASSERT_TRUE(session.wait_for_shown("main_win"));
-    EXPECT_EQ(session.automation("state no_such_dialog x"), "ERROR: no displayed object \"no_such_dialog\"");
-    EXPECT_EQ(session.automation("get main_win no_such_object"),
-              "ERROR: no object \"no_such_object\" in \"main_win\"");
-    EXPECT_EQ(session.automation("message"), "");
-    EXPECT_EQ(session.automation("answer ok_btn"), "ERROR: no message box is displayed");
-    session.automation("quit");
-    EXPECT_EQ(session.wait_exit(), 0);
 }
 
 // An interrupt or a termination ends the program through shutdown, from the
@@ -149,7 +125,8 @@ TEST(Program, SignalsEndTheProgramThroughShutdownOrTheCrashText)
 }
 
 // The locales a Debian user has find the shipped "C" texts and resource
-// copies without a word.
+// copies without a word, and -nosplash starts straight with the main window;
+// the automation reports what it cannot find.
 TEST(Program, UsualLocalesStartWithoutAMessage)
 {
     for (const char* lang : {"en_US.UTF-8", "C.UTF-8"}) {
@@ -158,6 +135,11 @@ TEST(Program, UsualLocalesStartWithoutAMessage)
         kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"}, environment);
         EXPECT_TRUE(session.wait_for_shown("main_win")) << lang << ": " << session.automation("message");
         EXPECT_EQ(session.automation("shown"), "main_win") << lang;
+        EXPECT_EQ(session.automation("state no_such_dialog x"), "ERROR: no displayed object \"no_such_dialog\"");
+        EXPECT_EQ(session.automation("get main_win no_such_object"),
+                  "ERROR: no object \"no_such_object\" in \"main_win\"");
+        EXPECT_EQ(session.automation("message") + session.automation("answer ok_btn"),
+                  "ERROR: no message box is displayed");
         session.automation("quit");
         EXPECT_EQ(session.wait_exit(), 0) << lang;
         EXPECT_EQ(session.standard_error(), "") << lang;

@@ -96,11 +96,8 @@ long press_on_sixth_tick(OI_d_tech*, void* ok_btn, long)
     return 0;
 }
 
-// Wrong argument counts give each command's own usage; look-ups from the
-// root and inside an ancestor report each miss.
 TEST_F(toi_cmds, UsageAndLookUpErrors)
 {
-    // One command of each argument rule: fixed, optional ancestor, message.
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"popup a b c", "popup dialogId"}, {"takedown a b", "takedown dialogId"},
         {"text_format a b c", "text_format [ancestorObjectId] objectId functionName"},

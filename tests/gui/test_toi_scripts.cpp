@@ -12,12 +12,8 @@
 namespace {
 
 const char* const busy_interface =
-    "*main_win.class: Box\n"
-    "*main_win.width: 200\n"
-    "*main_win.height: 100\n"
-    "*Working.class: Box\n"
-    "*Working.width: 100\n"
-    "*Working.height: 50\n";
+    "*main_win.class: Box\n*main_win.width: 200\n*main_win.height: 100\n*Working.class: Box\n"
+    "*Working.width: 100\n*Working.height: 50\n";
 
 class toi_scripts : public toolkit_test {
 protected:

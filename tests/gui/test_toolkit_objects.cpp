@@ -15,16 +15,9 @@
 namespace {
 
 const char* const sample_dialog =
-    "! a box with a title line and an inner box\n"
-    "*sample.class: Box\n"
-    "*sample.title.class: StaticText\n"
-    "*sample.title.text: Hello\n"
-    "*sample.inner.class: Box\n"
-    "*sample.inner.x: 10\n"
-    "*sample.inner.y: 40\n"
-    "*sample.inner.Working.class: StaticText\n"
-    "*sample.inner.Working.text: busy \\\n"
-    "and still busy\n";
+    "! a box with a title line and an inner box\n*sample.class: Box\n*sample.title.class: StaticText\n"
+    "*sample.title.text: Hello\n*sample.inner.class: Box\n*sample.inner.x: 10\n*sample.inner.y: 40\n"
+    "*sample.inner.Working.class: StaticText\n*sample.inner.Working.text: busy \\\nand still busy\n";
 
 }  // namespace
 
