@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -44,8 +45,6 @@ std::vector<std::string> test_environment::entries() const
     return result;
 }
 
-namespace {
-
 std::vector<char*> c_vector(std::vector<std::string>& strings)
 {
     std::vector<char*> result;
@@ -54,6 +53,8 @@ std::vector<char*> c_vector(std::vector<std::string>& strings)
     result.push_back(nullptr);
     return result;
 }
+
+namespace {
 
 // Reads both pipes until both close, so a child that fills one cannot block.
 void collect(int out_fd, int err_fd, program_result& result)
@@ -179,10 +180,7 @@ bool wait_until(const std::string& what, const std::function<bool()>& done,
 
 std::string folded(std::string text)
 {
-    for (char& c : text) {
-        if (c == '\n')
-            c = ' ';
-    }
+    std::replace(text.begin(), text.end(), '\n', ' ');
     return text;
 }
 

@@ -28,6 +28,9 @@ private:
     std::map<std::string, std::string> variables_;
 };
 
+// Pointers to the texts of strings, ending in nullptr, as execve takes them.
+std::vector<char*> c_vector(std::vector<std::string>& strings);
+
 program_result run_program(const std::string& path, const std::vector<std::string>& argv,
                            const test_environment& environment, const std::string& cwd = "");
 

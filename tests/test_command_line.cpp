@@ -4,7 +4,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -28,10 +27,8 @@ const std::string usage_text =
 // An environment in which start-up can succeed: KARCH, DISPLAY and LANG set.
 test_environment good_environment()
 {
-    test_environment environment;
-    environment.set("KARCH", KITSETUP_KARCH).set("DISPLAY", ":97.9").set("LANG", "C");
-    environment.set("LC_ALL", nullptr).set("NLSPATH", nullptr);
-    return environment;
+    return test_environment().set("KARCH", KITSETUP_KARCH).set("DISPLAY", ":97.9").set("LANG", "C")
+        .set("LC_ALL", nullptr).set("NLSPATH", nullptr);
 }
 
 program_result run(const std::vector<std::string>& args,
@@ -163,9 +160,7 @@ TEST(Catalogue, UninstalledLanguageWithoutAnyCatalogueSaysSo)
     environment.set("DISPLAY", nullptr).set("LANG", "xx_XX.UTF-8");
     program_result result = run({"-dir", install.path()}, environment);
     EXPECT_EQ(result.status, 0);
-    std::string err = result.err;
-    std::replace(err.begin(), err.end(), '\n', ' ');
-    EXPECT_EQ(err,
+    EXPECT_EQ(folded(result.err),
               "kitsetup Warning: Native Language Interface Libraries (LANG=xx_XX.UTF-8) have not "
               "been found on your system. This will result in default language \"C\" being used. "
               "kitsetup Warning: Unable to open kitsetup Message Catalogue. "

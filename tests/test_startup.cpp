@@ -51,12 +51,11 @@ TEST(SetupDirectories, LaysOutEveryDirectoryAndExportsThemForChildren)
     ASSERT_EQ(setup_directories((dir.path() + "/").c_str()), 0);
     const std::string root = dir.path();
     EXPECT_EQ(text(INSTALL_DIR), root) << "the trailing slash must go";
-    EXPECT_EQ(text(CONFIG_FILE_DIR), root + "/config");
-    EXPECT_EQ(text(ICONS_DIR), root + "/icons");
-    EXPECT_EQ(text(MESSAGES_DIR), root + "/nls");
-    EXPECT_EQ(text(HELP_DIR), root + "/hh");
-    EXPECT_EQ(text(MAP_DIR), root + "/map");
-    EXPECT_EQ(text(BIN_DIR), root + "/bin/i86pc");
+    const std::pair<listring*, const char*> below[] = {
+        {&CONFIG_FILE_DIR, "/config"}, {&ICONS_DIR, "/icons"}, {&MESSAGES_DIR, "/nls"},
+        {&HELP_DIR, "/hh"},            {&MAP_DIR, "/map"},     {&BIN_DIR, "/bin/i86pc"}};
+    for (const auto& [variable, path] : below)
+        EXPECT_EQ(text(*variable), root + path);
 
     setup_environment();
     EXPECT_EQ(std::string(std::getenv("HHPATH")), root + "/bin/i86pc");
@@ -65,7 +64,9 @@ TEST(SetupDirectories, LaysOutEveryDirectoryAndExportsThemForChildren)
     EXPECT_EQ(std::string(std::getenv("ICONS_DIR")), root + "/icons");
 }
 
-TEST(SetupDirectories, DotIsTheAbsoluteCurrentDirectory)
+// "." is the absolute current directory; a missing directory is reported and
+// leaves the layout as it was.
+TEST(SetupDirectories, DotIsTheCurrentDirectoryAndAMissingOneLeavesTheLayout)
 {
     layout_guard guard;
     temp_dir dir;
@@ -74,11 +75,6 @@ TEST(SetupDirectories, DotIsTheAbsoluteCurrentDirectory)
     char* resolved = realpath(dir.path().c_str(), nullptr);
     EXPECT_EQ(text(INSTALL_DIR), resolved);
     std::free(resolved);
-}
-
-TEST(SetupDirectories, MissingDirectoryIsReportedAndLeavesTheLayout)
-{
-    layout_guard guard;
     listring before = CONFIG_FILE_DIR;
     message_recorder recorder;
     EXPECT_EQ(setup_directories("/no/such/place"), -1);
@@ -86,21 +82,18 @@ TEST(SetupDirectories, MissingDirectoryIsReportedAndLeavesTheLayout)
     EXPECT_EQ(text(CONFIG_FILE_DIR), text(before));
 }
 
-// Before the event loop runs there is nothing to save: the program ends at
-// once, with the signal's number as its status.
-TEST(SignalsDeathTest, InterruptOrTerminationBeforeTheEventLoopEndsWithTheSignalNumber)
+// Before the event loop runs there is nothing to save: an interrupt or a
+// termination ends the program at once, with the signal's number as its
+// status; a crash ends it with the internal error and 255.
+TEST(SignalsDeathTest, InterruptsEndWithTheSignalNumberAndCrashesWithTheInternalError)
 {
-    for (int signal_number : {SIGINT, SIGTERM}) {
-        EXPECT_EXIT((handle_signals(), raise(signal_number)), testing::ExitedWithCode(signal_number), "")
-            << "signal " << signal_number;
-    }
-}
-
-TEST(SignalsDeathTest, CrashesEndWithTheInternalErrorAnd255)
-{
-    for (int signal_number : {SIGSEGV, SIGBUS, SIGABRT}) {
-        EXPECT_EXIT((handle_signals(), raise(signal_number)), testing::ExitedWithCode(255),
-                    "^" + folded_pattern("kitsetup Error: unrecoverable internal error.") + "\n$")
-            << "signal " << signal_number;
-    }
+    const std::string crash =
+        "^" + folded_pattern("kitsetup Error: unrecoverable internal error.") + "\n$";
+    const struct { int signal_number, status; std::string err; } rows[] = {
+        {SIGINT, SIGINT, ""}, {SIGTERM, SIGTERM, ""}, {SIGSEGV, 255, crash}, {SIGBUS, 255, crash},
+        {SIGABRT, 255, crash}};
+    for (const auto& row : rows)
+        EXPECT_EXIT((handle_signals(), raise(row.signal_number)), testing::ExitedWithCode(row.status),
+                    row.err)
+            << "signal " << row.signal_number;
 }

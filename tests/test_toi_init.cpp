@@ -92,7 +92,9 @@ TEST_F(toi_init, FailedScriptsReportTheLineAndTclText)
     EXPECT_NE(recorder_.messages()[0].text.find("absent.tcl"), std::string::npos);
 }
 
-TEST_F(toi_init, VariablesLastPerInterpreter)
+// Variables last per interpreter; set_variable sets a global or reports
+// Tcl's refusal.
+TEST_F(toi_init, VariablesLastPerInterpreterAndSetVariableReportsRefusal)
 {
     Tcl_Interp* other = create_interpreter();
     ASSERT_NE(other, nullptr);
@@ -102,10 +104,6 @@ TEST_F(toi_init, VariablesLastPerInterpreter)
     EXPECT_EQ(run(check, other), 0) << "another product's script must not";
     EXPECT_EQ(run("set shared other\n", other), 0);
     EXPECT_EQ(global("shared"), "from_pre_install");
-}
-
-TEST_F(toi_init, SetVariableSetsAGlobalOrReportsTclRefusal)
-{
     EXPECT_EQ(set_variable(interp_, "PRODUCT", "Demo Kit 2.0"), TCL_OK);
     EXPECT_EQ(run("proc product {} {global PRODUCT; return $PRODUCT}\n"
                   "if {[product] eq \"Demo Kit 2.0\"} {return stop}\n"),
@@ -114,7 +112,8 @@ TEST_F(toi_init, SetVariableSetsAGlobalOrReportsTclRefusal)
     EXPECT_EQ(set_variable(interp_, "options", "x"), TCL_ERROR) << "an array takes no value";
 }
 
-TEST_F(toi_init, TclxCommandsAreThere)
+// TclX's commands are there, and error is the installer's own.
+TEST_F(toi_init, TclxCommandsAndTheInstallersErrorCommandAreThere)
 {
     EXPECT_EQ(run("keylset product name demo size 12\n"
                   "if {[keylget product size] == 12 && [intersect {a b c} {b c d}] eq {b c}} {\n"
@@ -123,10 +122,6 @@ TEST_F(toi_init, TclxCommandsAreThere)
               1);
     EXPECT_EQ(run("return [fmtclock [getclock] %Y]\n"), 0);
     EXPECT_EQ(std::string(Tcl_GetStringResult(interp_)).size(), 4u) << "a four-digit year";
-}
-
-TEST_F(toi_init, ErrorCommandIsTheInstallers)
-{
     EXPECT_EQ(run("catch {error} message\nreturn $message\n"), 0);
     EXPECT_STREQ(Tcl_GetStringResult(interp_), "wrong number of arguments: should be \"error msg\"");
 }

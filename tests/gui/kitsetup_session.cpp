@@ -31,14 +31,7 @@ kitsetup_session::kitsetup_session(const std::string& program, const std::vector
     std::vector<std::string> argv = {program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> env = environment.entries();
-    std::vector<char*> c_args;
-    for (std::string& arg : argv)
-        c_args.push_back(arg.data());
-    c_args.push_back(nullptr);
-    std::vector<char*> c_env;
-    for (std::string& entry : env)
-        c_env.push_back(entry.data());
-    c_env.push_back(nullptr);
+    std::vector<char*> c_args = c_vector(argv), c_env = c_vector(env);
     std::string out_path = files_ / "stdout";
     std::string err_path = files_ / "stderr";
     pid_ = fork();
@@ -96,22 +89,14 @@ void kitsetup_session::start_client()
 
 kitsetup_session::~kitsetup_session()
 {
-    if (!ended() && pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
+    if (!ended())
+        end_process(pid_, SIGKILL);
     if (to_client_ >= 0)
         close(to_client_);
     if (from_client_ >= 0)
         close(from_client_);
-    if (client_pid_ > 0) {
-        kill(client_pid_, SIGTERM);
-        waitpid(client_pid_, nullptr, 0);
-    }
-    if (xvfb_pid_ > 0) {
-        kill(xvfb_pid_, SIGTERM);
-        waitpid(xvfb_pid_, nullptr, 0);
-    }
+    end_process(client_pid_, SIGTERM);
+    end_process(xvfb_pid_, SIGTERM);
 }
 
 std::string kitsetup_session::automation(const std::string& words)
@@ -192,11 +177,8 @@ bool kitsetup_session::send_signal(int signal_number)
 
 void kitsetup_session::stop_display()
 {
-    if (xvfb_pid_ > 0) {
-        kill(xvfb_pid_, SIGKILL);
-        waitpid(xvfb_pid_, nullptr, 0);
-        xvfb_pid_ = -1;
-    }
+    end_process(xvfb_pid_, SIGKILL);
+    xvfb_pid_ = -1;
 }
 
 std::string kitsetup_session::standard_output() const

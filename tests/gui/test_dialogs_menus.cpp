@@ -152,12 +152,11 @@ TEST_F(dialogs_menus, SelectSetsStateSilentlyWhilePressRunsTheAction)
     EXPECT_EQ(calls, (std::vector<std::pair<std::string, long>>{{"verbose", 0}, {"verbose", 1}}));
 }
 
-TEST_F(dialogs_menus, ExclusiveMenuHoldsAtMostOneChoice)
+TEST_F(dialogs_menus, MenusKeepTheirChoicesAndGreyedCellsCannotBePressed)
 {
     auto* media = dynamic_cast<OI_excl_menu*>(dialog_->descendant("media"));
     ASSERT_NE(media, nullptr);
-    OI_menu_cell* tape = cell("tape");
-    OI_menu_cell* cd = cell("cd");
+    OI_menu_cell *tape = cell("tape"), *cd = cell("cd");
     cd->change_action(OI_callback(record_call, nullptr));
     EXPECT_EQ(media->selected(), nullptr);
     tape->select(true);
@@ -173,10 +172,8 @@ TEST_F(dialogs_menus, ExclusiveMenuHoldsAtMostOneChoice)
     EXPECT_EQ(calls, (std::vector<std::pair<std::string, long>>{{"cd", 1}, {"cd", 1}}));
     media->deselect_all();
     EXPECT_EQ(media->selected(), nullptr);
-}
 
-TEST_F(dialogs_menus, PolyMenuListsSelectedCellsInMenuOrder)
-{
+    // A poly menu lists its selected cells in menu order.
     auto* extras = dynamic_cast<OI_poly_menu*>(dialog_->descendant("extras"));
     ASSERT_NE(extras, nullptr);
     cell("man")->select(true);
@@ -188,10 +185,9 @@ TEST_F(dialogs_menus, PolyMenuListsSelectedCellsInMenuOrder)
     EXPECT_EQ(chosen, "docs src man ");
     cell("docs")->press();
     EXPECT_EQ(extras->selected(), cell("src"));
-}
 
-TEST_F(dialogs_menus, GreyedCellsCannotBePressed)
-{
+    // Greyed cells, or the cells of a greyed menu, cannot be pressed.
+    calls.clear();
     ok_->change_action(OI_callback(record_call, nullptr));
     ok_->set_state(INACTIVE);
     settle();
@@ -199,10 +195,10 @@ TEST_F(dialogs_menus, GreyedCellsCannotBePressed)
     EXPECT_FALSE(ok_->press());
     ok_->set_state(ACTIVE);
     EXPECT_EQ(tcl(OI_tk::widget(ok_) + " cget -state"), "normal");
-    dialog_->descendant("media")->set_state(INACTIVE);
-    EXPECT_EQ(tcl(OI_tk::widget(cell("cd")) + " cget -state"), "disabled") << "a greyed menu greys its cells";
-    EXPECT_FALSE(cell("cd")->press());
-    EXPECT_FALSE(cell("cd")->is_selected());
+    media->set_state(INACTIVE);
+    EXPECT_EQ(tcl(OI_tk::widget(cd) + " cget -state"), "disabled") << "a greyed menu greys its cells";
+    EXPECT_FALSE(cd->press());
+    EXPECT_FALSE(cd->is_selected());
     EXPECT_TRUE(calls.empty());
 }
 

@@ -152,8 +152,7 @@ TEST_F(images, PressAndClickRunTheCallbackOnce)
     ASSERT_NE(box, nullptr);
     auto* button = dynamic_cast<KOI_button*>(box->descendant("pic"));
     auto* clicker = dynamic_cast<KOI_clicker*>(box->descendant("bare"));
-    ASSERT_NE(button, nullptr);
-    ASSERT_NE(clicker, nullptr);
+    ASSERT_TRUE(button && clicker);
     button->pixmap(demo_icons() + "info");
     clicker->set_click(OI_callback(count_click, nullptr));
     settle();

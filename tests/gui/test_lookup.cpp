@@ -4,7 +4,6 @@
 #include "toolkit/oi_box.h"
 #include "toolkit/oi_static_text.h"
 #include "toolkit_fixture.h"
-#include "ui/kitsetup.h"
 #include "ui/ui_lookup.h"
 
 namespace {
@@ -30,14 +29,10 @@ TEST_F(lookup, NamedDialogsAndPartsAreFound)
     EXPECT_EQ(find_part<OI_static_text>(dialog_, "source_field"), dialog_->descendant("source_field"));
 }
 
-TEST_F(lookup, AMissingDialogIsReportedAndEndsTheProgram)
+TEST_F(lookup, AMissingDialogOrPartOrOneOfAnotherClassIsReportedAndEndsTheProgram)
 {
     EXPECT_EXIT(find_dialog("main_win"), testing::ExitedWithCode(255),
                 folded_pattern("kitsetup Error: Unable to locate the dialog \"main_win\"."));
-}
-
-TEST_F(lookup, AMissingPartOrOneOfAnotherClassIsReported)
-{
     EXPECT_EXIT(find_part<OI_static_text>(dialog_, "target_field"), testing::ExitedWithCode(255),
                 folded_pattern("Unable to locate the interface object \"target_field\" in dialog \"options_dialog\"."));
     EXPECT_EXIT(find_part<OI_box>(dialog_, "source_field"), testing::ExitedWithCode(255),

@@ -9,16 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <functional>
 #include <sstream>
 
 #include "misc/lidefs.h"
 #include "toolkit/cvt_xpmfile.h"
-#include "toolkit/koi_button.h"
-#include "toolkit/oi_connection.h"
 #include "ui/automation.h"
-#include "ui/dialogs.h"
-#include "ui/kitsetup.h"
 #include "toolkit_fixture.h"
 #include "xvfb_display.h"
 

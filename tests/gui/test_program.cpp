@@ -2,15 +2,12 @@
 // fonts by screen size, the orderly end with the log saved.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <unistd.h>
 #include <string>
 
 #include "kitsetup_session.h"
-#include "run_program.h"
 
 namespace {
 
@@ -18,10 +15,8 @@ const std::string program = KITSETUP_BIN;
 
 test_environment session_environment()
 {
-    test_environment environment;
-    environment.set("KARCH", KITSETUP_KARCH).set("LANG", "C").set("LC_ALL", nullptr);
-    environment.set("WINDOWID", nullptr);
-    return environment;
+    return test_environment().set("KARCH", KITSETUP_KARCH).set("LANG", "C").set("LC_ALL", nullptr)
+        .set("WINDOWID", nullptr);
 }
 
 // A private copy of the demo tree, so that a test may change it and find the
@@ -84,15 +79,6 @@ TEST(Program, ScreenSizeChoosesTheFontFile)
         session.automation("quit");
         EXPECT_EQ(session.wait_exit(), 0);
     }
-}
-
-TEST(Program, MissingCommonDialogsEndWith255)
-{
-    temp_dir dir;
-    std::string install = copy_of_demo(dir);
-    ASSERT_EQ(std::remove((install + "/config/cmndlgs.cf").c_str()), 0);
-    kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
-    EXPECT_EQ(session.wait_exit(), 255);
 }
 
 // An interrupt or a termination ends the program through shutdown, from the
@@ -179,6 +165,11 @@ TEST(Program, ResourceFileFailuresEndOrGoOnAsEachFileDeserves)
         session.automation("answer ok_btn");
         EXPECT_EQ(session.wait_exit(), 0) << "an unmergeable main file ends with 0";
         EXPECT_NE(session.standard_error().find("kitsetup.cf:2: "), std::string::npos);
+    }
+    ASSERT_EQ(std::remove((install + "/config/cmndlgs.cf").c_str()), 0);
+    {
+        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
+        EXPECT_EQ(session.wait_exit(), 255) << "missing common dialogs end with 255";
     }
     ASSERT_EQ(std::remove((install + "/config/fonts.cf").c_str()), 0);
     {

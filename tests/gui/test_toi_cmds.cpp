@@ -4,23 +4,17 @@
 #include <X11/cursorfont.h>
 #include <tcl.h>
 
-#include <cstdlib>
-#include <string>
 #include <utility>
 #include <vector>
 
 #include "message_recorder.h"
-#include "toi/toi_cmds.h"
 #include "toi/toi_init.h"
-#include "toolkit/koi_button.h"
 #include "toolkit/oi_dialog_box.h"
 #include "toolkit/oi_entry_field.h"
 #include "toolkit/oi_gauge.h"
 #include "toolkit/oi_menu_cell.h"
 #include "toolkit/oi_multi_text.h"
 #include "ui/automation.h"
-#include "ui/dialogs.h"
-#include "ui/kitsetup.h"
 #include "toolkit_fixture.h"
 
 namespace {
@@ -222,9 +216,7 @@ TEST_F(toi_cmds, TerminationCallbackAnswersDecideWhetherTheDialogEnds)
         ok(std::string("set answer ") + row.answer);
         ok_btn->press();
         EXPECT_EQ(dialog_->is_displayed(), row.shown) << "answer " << row.answer;
-        if (std::string(row.answer) == "0") {
-            EXPECT_EQ(ok("info exists popdown_btn"), "0");
-        }
+        EXPECT_TRUE(std::string(row.answer) != "0" || ok("info exists popdown_btn") == "0");
         EXPECT_EQ(messages_.texts(), row.texts) << "answer " << row.answer;
     }
     EXPECT_EQ(ok("set pressed"), "ok_btn ok_btn ok_btn");
@@ -272,9 +264,8 @@ TEST_F(toi_cmds, TextFormatWrapsAtEightyColumnsAndLeavesLongWordsWhole)
     for (size_t i = 0; i < lines.size(); ++i) {
         EXPECT_LE(lines[i].size(), 80u) << lines[i];
         // Broken at the last blank within 80 columns: the next word reaches past.
-        if (i + 1 < lines.size()) {
-            EXPECT_GE(lines[i].size() + 1 + lines[i + 1].find(' '), 80u) << lines[i];
-        }
+        EXPECT_TRUE(i + 1 == lines.size() || lines[i].size() + 1 + lines[i + 1].find(' ') >= 80)
+            << lines[i];
         joined += (joined.empty() ? "" : " ") + lines[i];
     }
     EXPECT_EQ(joined, sentence);
@@ -287,11 +278,9 @@ TEST_F(toi_cmds, TextFormatWrapsAtEightyColumnsAndLeavesLongWordsWhole)
 TEST_F(toi_cmds, StatesCursorsCloneAndResources)
 {
     ok("disable field; set_busy dlg");
-    EXPECT_EQ(find("field")->state(), INACTIVE);
-    EXPECT_TRUE(dialog_->is_working());
+    EXPECT_TRUE(find("field")->state() == INACTIVE && dialog_->is_working());
     ok("enable field; clear_busy dlg");
-    EXPECT_EQ(find("field")->state(), ACTIVE);
-    EXPECT_FALSE(dialog_->is_working());
+    EXPECT_TRUE(find("field")->state() == ACTIVE && !dialog_->is_working());
     EXPECT_EQ(ok("get_cursor dlg"), "-1");
     EXPECT_EQ(ok("popup dlg dont_wait; set_cursor dlg 2*75; get_cursor dlg"),
               std::to_string(XC_watch));

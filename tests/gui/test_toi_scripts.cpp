@@ -23,8 +23,7 @@ protected:
         ASSERT_NE(make(busy_interface), nullptr);
         main_win_ = conn_->root()->descendant("main_win");
         working_ = conn_->root()->descendant("Working");
-        ASSERT_NE(main_win_, nullptr);
-        ASSERT_NE(working_, nullptr);
+        ASSERT_TRUE(main_win_ && working_);
         main_win_->set_working();
         settle();
         interp_ = create_interpreter();

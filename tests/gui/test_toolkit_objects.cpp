@@ -23,7 +23,9 @@ const char* const sample_dialog =
 
 using toolkit_objects = toolkit_test;
 
-TEST_F(toolkit_objects, DeclaredObjectsAreFoundByNameInFileOrder)
+// Declared objects are found by name in file order, placed children size
+// their box, and merged resources apply on update.
+TEST_F(toolkit_objects, DeclaredObjectsAreFoundPlacedAndUpdatedByName)
 {
     OI_d_tech* sample = make(sample_dialog);
     ASSERT_NE(sample, nullptr);
@@ -37,6 +39,21 @@ TEST_F(toolkit_objects, DeclaredObjectsAreFoundByNameInFileOrder)
     EXPECT_EQ(working->ancestor_derived_from<OI_box>()->name(), "inner");
     EXPECT_EQ(conn_->root()->descendant("Working"), working);
     EXPECT_EQ(sample->descendant("missing"), nullptr);
+
+    settle();
+    OI_d_tech* inner = sample->descendant("inner");
+    int x = 0, y = 0;
+    inner->location(&x, &y);
+    EXPECT_EQ(std::to_string(x) + "," + std::to_string(y), "10,40");
+    EXPECT_GE(sample->size_y(), 40 + inner->size_y());
+
+    OI_d_tech* title = sample->descendant("title");
+    EXPECT_EQ(conn_->merge_resources("*sample.*background: red"), 1);
+    sample->update_resources();
+    EXPECT_EQ(title->bkg_color(), "red");
+    EXPECT_EQ(conn_->merge_resources("*sample.title.text: Again"), 1);
+    sample->update_resources();
+    EXPECT_EQ(tcl(OI_tk::widget(title) + " cget -text"), "Again");
 }
 
 TEST_F(toolkit_objects, CloneCopiesTheWholeTreeAndItsSettings)
@@ -74,32 +91,6 @@ TEST_F(toolkit_objects, StatesShowAndHideTheWindowAndItsParts)
     inner->set_state(ACTIVE);
     settle();
     EXPECT_EQ(tcl("winfo ismapped " + OI_tk::widget(inner)), "1");
-}
-
-TEST_F(toolkit_objects, PlacedChildrenSizeTheirBox)
-{
-    OI_d_tech* sample = make(sample_dialog);
-    ASSERT_NE(sample, nullptr);
-    settle();
-    OI_d_tech* inner = sample->descendant("inner");
-    int x = 0, y = 0;
-    inner->location(&x, &y);
-    EXPECT_EQ(x, 10);
-    EXPECT_EQ(y, 40);
-    EXPECT_GE(sample->size_y(), 40 + inner->size_y());
-}
-
-TEST_F(toolkit_objects, MergedResourcesApplyOnUpdate)
-{
-    OI_d_tech* sample = make(sample_dialog);
-    ASSERT_NE(sample, nullptr);
-    OI_d_tech* title = sample->descendant("title");
-    EXPECT_EQ(conn_->merge_resources("*sample.*background: red"), 1);
-    sample->update_resources();
-    EXPECT_EQ(title->bkg_color(), "red");
-    EXPECT_EQ(conn_->merge_resources("*sample.title.text: Again"), 1);
-    sample->update_resources();
-    EXPECT_EQ(tcl(OI_tk::widget(title) + " cget -text"), "Again");
 }
 
 TEST_F(toolkit_objects, BadLinesAreReportedWithFileAndLineAndChangeNothing)
@@ -170,13 +161,11 @@ TEST_F(toolkit_objects, DocumentedExampleDialogLoads)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     ASSERT_NE(dialog, nullptr);
     auto* question = dynamic_cast<OI_multi_text*>(dialog->descendant("question"));
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(question->lines().size(), 2u);
     auto* field = dynamic_cast<OI_entry_field*>(dialog->descendant("dir_field"));
-    ASSERT_NE(field, nullptr);
-    EXPECT_EQ(field->text(), "/usr/local/kps30/examples");
     auto* docs = dynamic_cast<OI_menu_cell*>(dialog->descendant("docs"));
-    ASSERT_NE(docs, nullptr);
+    ASSERT_TRUE(question && field && docs);
+    EXPECT_EQ(question->lines().size(), 2u);
+    EXPECT_EQ(field->text(), "/usr/local/kps30/examples");
     EXPECT_EQ(docs->type(), OI_TOGGLE_CELL);
     EXPECT_NE(dialog->descendant("cancel_btn"), nullptr);
 }
@@ -184,9 +173,7 @@ TEST_F(toolkit_objects, DocumentedExampleDialogLoads)
 // Tk reads its arguments as a Tcl list; a name must reach it as one word.
 TEST(toolkit_start, NameWithBlanksAndBracesStaysOneWord)
 {
-    char program[] = "kitsetup";
-    char option[] = "-name";
-    char name[] = "my {kit setup";
+    char program[] = "kitsetup", option[] = "-name", name[] = "my {kit setup";
     char* argv[] = {program, option, name, nullptr};
     int argc = 3;
     OI_connection* conn = OI_init(&argc, argv, "kitsetup", nullptr);

@@ -42,8 +42,7 @@ int start_xvfb(const std::string& screen, std::string* display)
         number += c;
     close(ends[0]);
     if (c != '\n' || number.empty()) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
+        end_process(pid, SIGKILL);
         return -1;
     }
     *display = ":" + number;
@@ -70,10 +69,13 @@ void xvfb_display::SetUp()
     setenv("DISPLAY", display.c_str(), 1);
 }
 
+void end_process(int pid, int signal_number)
+{
+    if (pid > 0 && kill(pid, signal_number) == 0)
+        waitpid(pid, nullptr, 0);
+}
+
 void xvfb_display::TearDown()
 {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
+    end_process(pid_, SIGTERM);
 }

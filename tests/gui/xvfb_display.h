@@ -22,6 +22,9 @@ int start_xvfb(const std::string& screen, std::string* display);
 // is tried until a shot succeeds: false after wait_limit.
 bool take_screenshot(const std::string& display, const std::string& name);
 
+// Sends signal_number to pid, when there is one, and waits for it to end.
+void end_process(int pid, int signal_number);
+
 class xvfb_display : public ::testing::Environment {
 public:
     // screen is Xvfb's "WIDTHxHEIGHTxDEPTH".
