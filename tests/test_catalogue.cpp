@@ -3,16 +3,13 @@
 // read from a catalogue of their own.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstdlib>
 #include <string>
 
 #include "message_recorder.h"
 #include "product_sandbox.h"
 #include "run_program.h"
-#include "misc/lidefs.h"
 #include "misc/unix_cat.h"
-#include "ui/kitsetup.h"
 #include "lib/msgs.h"
 
 namespace {
@@ -44,12 +41,6 @@ TEST(MessageTable, GeneratedCatalogueReadsBackEveryDefaultText)
     unix_catclose(handle);
 }
 
-TEST(UnixCatgets, FailedAndUnopenedHandlesGiveTheDefault)
-{
-    EXPECT_STREQ(unix_catgets(CATALOGUE_FAILED, 1, 84, DEF_BAD_DIR), DEF_BAD_DIR.c_str());
-    EXPECT_STREQ(unix_catgets(nullptr, 1, 84, DEF_BAD_DIR), DEF_BAD_DIR.c_str());
-}
-
 TEST(UnixCatopen, OpensTheLanguageAndArchitectureCatalogue)
 {
     temp_dir dir;
@@ -63,6 +54,8 @@ TEST(UnixCatopen, OpensTheLanguageAndArchitectureCatalogue)
     unix_catclose(handle);
     EXPECT_TRUE(recorder.texts().empty());
     EXPECT_EQ(unix_catopen("absent", 0), CATALOGUE_FAILED);
+    EXPECT_STREQ(unix_catgets(CATALOGUE_FAILED, 1, 84, DEF_BAD_DIR), DEF_BAD_DIR.c_str());
+    EXPECT_STREQ(unix_catgets(nullptr, 1, 84, DEF_BAD_DIR), DEF_BAD_DIR.c_str());
 }
 
 // The "C" catalogue serves an uninstalled language without a warning.
@@ -88,16 +81,14 @@ TEST(UnixCatopenDeathTest, UninstalledLanguageSwitchesTheProcessToC)
                           "/opt/tarnu/install/nls/C/" KITSETUP_KARCH "/%N.cat" &&
                       recorder.texts().empty();
             std::exit(ok ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "");
+        }, testing::ExitedWithCode(0), "");
 }
 
-TEST(FormatMessage, FillsThePlaceholdersOfTheCatalogueText)
+TEST(FormatMessage, FillsThePlaceholdersAndCutsAt1024Bytes)
 {
-    listring text = format_message(DEF_SUBSCRIPT_ERROR, "String", 7);
-    EXPECT_STREQ(text, "String error, subscript 7 is out of bounds.");
-    std::string huge(5000, 'a');
-    EXPECT_EQ(format_message(DEF_BAD_DIR, huge.c_str()).length(), 1023u) << "cut at 1024 bytes";
+    EXPECT_STREQ(format_message(DEF_SUBSCRIPT_ERROR, "String", 7),
+                 "String error, subscript 7 is out of bounds.");
+    EXPECT_EQ(format_message(DEF_BAD_DIR, std::string(5000, 'a').c_str()).length(), 1023u);
 }
 
 TEST(CatalogueReference, ProductTextsNameMessagesOfTheProductCatalogue)

@@ -11,8 +11,6 @@
 #include "message_recorder.h"
 #include "product_sandbox.h"
 #include "misc/lidefs.h"
-#include "misc/unix_cat.h"
-#include "ui/kitsetup.h"
 #include "run_program.h"
 
 namespace {
@@ -222,8 +220,7 @@ TEST_F(CommandConfig, KindsWithoutAFieldRefuseItAndNameTheCommand)
     EXPECT_EQ(rewind.set_output("/tmp"), -1);
     EXPECT_STREQ(rewind.output(), "");
     EXPECT_EQ(remote.set_input("/dev/nst0") + remote.set_assoc_file_ext(".Z") + extract.set_host("h") +
-                  extract.set_input_opt_id("-f"),
-              -4);
+                  extract.set_input_opt_id("-f"), -4);
     auto refused = [](const std::string& field, const std::string& name) {
         return "Cannot set the " + field + " field of a \"" + name + "\" command, no such field.";
     };
@@ -232,8 +229,7 @@ TEST_F(CommandConfig, KindsWithoutAFieldRefuseItAndNameTheCommand)
                                           refused("host", "tar"), refused("input option id", "tar")}));
     recorder_.clear();
     EXPECT_EQ(rewind.set_input_opt_id("-f ") + remote.set_host("  far  host ") +
-                  extract.set_output(" /opt/kps ") + dd.set_output_opt_id("of="),
-              0);
+                  extract.set_output(" /opt/kps ") + dd.set_output_opt_id("of="), 0);
     EXPECT_STREQ(rewind.input_opt_id(), "-f ");
     EXPECT_STREQ(remote.host(), "far host");
     EXPECT_STREQ(extract.output(), "/opt/kps");

@@ -56,12 +56,11 @@ TEST(Listream, words_and_nwords_stop_at_the_end_of_the_line)
         EXPECT_STREQ(text.c_str(), expected);
     }
     EXPECT_TRUE(file.is_end_of_line());
-    file.nwords(2, &text);
-    EXPECT_STREQ(text.c_str(), "a b");
-    file.nwords(5, &text);
-    EXPECT_STREQ(text.c_str(), "c d ");
-    file.nwords(5, &text);
-    EXPECT_STREQ(text.c_str(), "e f ");
+    for (const auto& [count, expected] :
+         {std::pair(2, "a b"), std::pair(5, "c d "), std::pair(5, "e f ")}) {
+        file.nwords(count, &text);
+        EXPECT_STREQ(text.c_str(), expected) << count << " words";
+    }
     EXPECT_TRUE(file.eof());
 }
 

@@ -7,23 +7,15 @@
 
 #include "lib/listring.h"
 #include "run_program.h"
+#include "utilities_test_support.h"
 
 namespace {
 
-// Sets the process-wide case switch for a test and puts it back as the test
-// found it, so that later tests are not affected.
-struct case_switch {
-    ~case_switch() { set(saved); }
-    static void set(bool sensitive)
-    {
-        if (sensitive)
-            listring::case_sensitive_on();
-        else
-            listring::case_sensitive_off();
-    }
-
-    const liboolean saved = listring::is_case_sensitive();
-};
+// Sets the process-wide case switch; a test's state_guard puts it back.
+void set_case(bool sensitive)
+{
+    sensitive ? listring::case_sensitive_on() : listring::case_sensitive_off();
+}
 
 std::string repeat(const std::string& text, int times)
 {
@@ -59,7 +51,7 @@ TEST(ListringAppend, growing_keeps_the_text_even_when_appending_itself)
 
 TEST(ListringCompare, orders_like_strcmp_and_ignores_case_when_switched_off)
 {
-    case_switch guard;
+    utilities_test::state_guard guard;
     const struct { bool sensitive; const char* left; const char* right; int sign; } rows[] = {
         {true, "install", "INSTALL", 1}, {true, "ab", "abc", -1}, {true, "abc", "abd", -1},
         {true, "", "", 0}, {false, "install", "InStAlL", 0}, {false, "abc", "ABD", -1},
@@ -67,7 +59,7 @@ TEST(ListringCompare, orders_like_strcmp_and_ignores_case_when_switched_off)
         {false, "kps", "KPS30", -1}, {false, "KPS30", "kps", 1},  // a prefix is not equal
     };
     for (const auto& row : rows) {
-        guard.set(row.sensitive);
+        set_case(row.sensitive);
         int result = listring(row.left).compare(row.right);
         EXPECT_EQ((result > 0) - (result < 0), row.sign) << row.left << " vs " << row.right;
     }
@@ -75,9 +67,9 @@ TEST(ListringCompare, orders_like_strcmp_and_ignores_case_when_switched_off)
 
 TEST(ListringCompare, sections_switch_case_for_their_life_and_restore_it)
 {
-    case_switch guard;
+    utilities_test::state_guard guard;
     for (bool sensitive : {true, false}) {
-        guard.set(sensitive);
+        set_case(sensitive);
         {
             case_sensitive_section exact;
             EXPECT_TRUE(listring::is_case_sensitive()) << "switch was " << sensitive;
@@ -93,7 +85,7 @@ TEST(ListringCompare, sections_switch_case_for_their_life_and_restore_it)
 
 TEST(ListringFind, finds_substrings_and_characters_following_the_case_switch)
 {
-    case_switch guard;
+    utilities_test::state_guard guard;
     listring path("/opt/tarnu/kps30.fs");
     const struct { const char* needle; int exact, any_case; } rows[] = {
         {"tarnu", 5, 5}, {"TARNU", -1, 5}, {".fs", 16, 16}, {"fs.", -1, -1},
@@ -101,7 +93,7 @@ TEST(ListringFind, finds_substrings_and_characters_following_the_case_switch)
     };
     for (const auto& row : rows) {
         for (bool sensitive : {true, false}) {
-            guard.set(sensitive);
+            set_case(sensitive);
             int expected = sensitive ? row.exact : row.any_case;
             EXPECT_EQ(path.find(listring(row.needle)), expected) << row.needle << sensitive;
             if (std::strlen(row.needle) == 1) {

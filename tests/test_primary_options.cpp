@@ -11,7 +11,6 @@
 #include "run_program.h"
 #include "misc/unix_cat.h"
 #include "prod/l_prim_opt.h"
-#include "ui/kitsetup.h"
 
 namespace {
 
@@ -82,7 +81,6 @@ TEST_F(primary_options, msg_values_come_from_the_product_catalogue)
     catclose(catalogue);
 }
 
-// Each bad line reports once and stops the read at that record.
 TEST_F(primary_options, first_error_is_reported_and_ends_the_read)
 {
     const struct { const char* name, *text; std::string message, last; } rows[] = {
@@ -147,7 +145,6 @@ TEST_F(primary_options, lookup_by_name_is_exact_while_the_program_ignores_case)
 
 using primary_options_DeathTest = primary_options;
 
-// Without a recorder, so that the message reaches standard error.
 TEST_F(primary_options_DeathTest, index_out_of_range_ends_the_program)
 {
     l_prim_opt list(nullptr, nullptr, "none", CATALOGUE_FAILED);

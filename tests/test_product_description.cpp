@@ -3,7 +3,6 @@
 // line reported before the failure, "msg_" texts from the product's own
 // catalogue, and damaged files read without harm.
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -15,9 +14,7 @@
 #include "product_sandbox.h"
 #include "run_program.h"
 #include "misc/lidefs.h"
-#include "misc/unix_cat.h"
 #include "prod/product.h"
-#include "ui/kitsetup.h"
 
 namespace {
 
@@ -106,15 +103,13 @@ TEST_F(product_description, lines_are_checked_and_bad_ones_reported_with_their_n
          -1, {line_error(7)}, "kps30"},
         {"bad code and version", "Code: kp\nVersion: 100\n", -1,
          {bad + "the product code \"kp\" specified on line 1 is not a valid product code.",
-          bad + "the version code \"100\" specified on line 2 is not in range."},
-         nullptr},
+          bad + "the version code \"100\" specified on line 2 is not in range."}, nullptr},
         {"flags", "Code: kps\nVersion: 30\nInstallation Script: maybe\nNode Installation: Yes\n", -1,
          {bad + "\"Installation Script\" must be followed by a valid flag.", line_error(4)}, "kps30"},
         {"version 00", "Version: 00\nCode: kps\n", 0, {}, "kps00"},
         {"version not a number", "Code: kps\n\nVersion: thirty\n", -1,
          {bad + "the version code \"thirty\" specified on line 3 is not an integer.",
-          "Unable to convert string \"thirty\" to integer. Defaulting to 0."},
-         nullptr},
+          "Unable to convert string \"thirty\" to integer. Defaulting to 0."}, nullptr},
         {"key without colon takes the next line, numbering one behind",
          "Code\nkps\nVersion: 30\nSomething else\n", -1, {line_error(3)}, "kps30"},
         {"binary", std::string(junk, sizeof junk - 1), -1,
@@ -147,8 +142,7 @@ TEST_F(product_description, flags_are_switched_on_only_by_true_values)
 {
     int status = 0;
     auto kps = reparse("Code: kps\nVersion: 30\nInstallation Script: maybe\n"
-                       "Deinstallation Script: N\nPre-Deinstallation Script: 0\n",
-                       &status);
+                       "Deinstallation Script: N\nPre-Deinstallation Script: 0\n", &status);
     EXPECT_FALSE(kps->needs_install() || kps->needs_deinstall() || kps->needs_predeinstall());
     recorder_.clear();
     EXPECT_EQ(kps->set_flag("1", PRODUCT_INSTALL_SCRIPT_STRING, "f"), 0);
@@ -190,7 +184,6 @@ TEST_F(product_description, empty_and_missing_files)
 
 using product_description_DeathTest = product_description;
 
-// Messages go to standard error once the recorder is taken away.
 TEST_F(product_description_DeathTest, bad_lines_are_all_shown_then_the_failure_and_the_stop)
 {
     write_prd("Code: kp\nColour: red\nVersion: 30\nSize: 3\n");

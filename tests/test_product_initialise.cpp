@@ -57,8 +57,7 @@ TEST(product_initialise, demo_products_initialise_without_a_message)
 {
     product_sandbox sandbox(DEMO_CONFIG, KITSETUP_DEMO_DIR "/nls");
     message_recorder recorder;
-    product kps(nullptr, "kps30");
-    product kdb(nullptr, "kdb12");
+    product kps(nullptr, "kps30"), kdb(nullptr, "kdb12");
     ASSERT_EQ(kps.initialise(), 0);
     ASSERT_EQ(kdb.initialise(), 0);
     EXPECT_TRUE(recorder.texts().empty()) << recorder.texts()[0];
@@ -86,28 +85,26 @@ protected:
 // messages and nothing after it is read.
 TEST_F(initialise_steps, each_file_is_read_in_order_and_the_first_failure_ends_it)
 {
-    EXPECT_EQ(kps_.initialise(), -1);
+    auto initialise = [this]() { return recorder_.clear(), kps_.initialise(); };
+    EXPECT_EQ(initialise(), -1);
     EXPECT_EQ(recorder_.texts().size(), 1u) << "one message for the missing command file";
     EXPECT_EQ(kps_.cmd_templates()->entries(), 0u);
     EXPECT_EQ(kps_.primary_opts(), nullptr);
 
     write_file(cfg(KITSETUP_KARCH "/kps30cmd.cfg"), read_file(DEMO_CONFIG + "/linux/kps30cmd.cfg"));
     write_file(cfg("kps30ins.cfg"), "Name=Full; Size=3\n\nName=Other\n");
-    recorder_.clear();
-    EXPECT_EQ(kps_.initialise(), -1);
+    EXPECT_EQ(initialise(), -1);
     EXPECT_EQ(recorder_.texts(), strings{"Error parsing " + cfg("kps30ins.cfg") +
                                          ", unrecognised keyword \"Size\" in option no. 1."});
     EXPECT_EQ(kps_.install_opts(), nullptr);
 
     std::remove(cfg("kps30ins.cfg").c_str());
-    recorder_.clear();
-    EXPECT_EQ(kps_.initialise(), -1) << "no subset definition file";
+    EXPECT_EQ(initialise(), -1) << "no subset definition file";
     EXPECT_EQ(recorder_.texts().size(), 1u);
     EXPECT_FALSE(kps_.initialised());
 
     write_file(cfg("kps30prd.cfg"), "Name=base; Man=Yes.\n");
-    recorder_.clear();
-    EXPECT_EQ(kps_.initialise(), 0);
+    EXPECT_EQ(initialise(), 0);
     EXPECT_TRUE(recorder_.texts().empty());
     EXPECT_FALSE(kps_.has_primary_options());
     EXPECT_EQ(choice(kps_), "base");

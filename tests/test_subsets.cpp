@@ -11,7 +11,6 @@
 #include "product_sandbox.h"
 #include "run_program.h"
 #include "opts/l_subset.h"
-#include "ui/dialogs.h"
 #include "opts/prod_opts.h"
 #include "prod/product.h"
 
@@ -121,15 +120,13 @@ TEST_F(subsets, mistakes_are_reported_and_the_first_failure_ends_the_read)
          {bad(f) + "\"Man\" must be followed by a valid flag."}, "a"},
         {"duplicate name, exact case", "Name=base.\nName=Base.\nName=base; Siz=1.\nName=c.\n", -1,
          {bad(f) + "option name \"base\" already exists.",
-          bad(f) + "an invalid option name \"base\" was specified for option no. 3."},
-         "base|Base"},
+          bad(f) + "an invalid option name \"base\" was specified for option no. 3."}, "base|Base"},
         {"name not first drops the record only", "Desc=Nameless; Siz=3.\nName=a; Siz=4.\n", 0,
          {"The option name is not specified first for option no. 1."}, "a"},
         {"a lone full stop ends the file", "Name=a.\n.\nName=b.\n", 0, {}, "a"},
         {"binary junk", std::string(junk, sizeof junk - 1), -1,
          {"The option name is not specified first for option no. 1.",
-          bad(f) + "insufficent number of options, 0 options specified."},
-         ""},
+          bad(f) + "insufficent number of options, 0 options specified."}, ""},
         {"long line, no last newline", "Name=a; Desc=" + long_line + ";\nSiz=5.\nName=b", 0, {}, "a|b"},
         {"CRLF line ends", "Name=a;\r\nSiz=5.\r\n\r\n# c\r\nName=b.\r\n", 0, {}, "a|b"},
     };
@@ -199,9 +196,7 @@ TEST_F(subsets, space_and_files_follow_media_selection_and_sub_options)
     write_file(cfg("docs.cfg"), "Name=man; Def=Yes; Siz=400; Fls=18.\nName=html; Siz=500; Fls=12.\n");
     prod_opts& tree = parse("Name=kps30ins; Siz=120; Fls=6.\nName=base; Siz=2048; Fls=24.\n"
                             "Name=docs; Opt=Yes; Siz=900; Fls=30.\nName=examples; Siz=150; Fls=10.\n");
-    subset& ins = *tree.elem(0u);
-    subset& base = *tree.elem(1u);
-    subset& docs = *tree.elem(2u);
+    subset &ins = *tree.elem(0u), &base = *tree.elem(1u), &docs = *tree.elem(2u);
     const struct { media_t media; bool dist; std::vector<subset*> chosen; int full; int own; } rows[] = {
         {MEDIA_CD, false, {}, 120, 120},
         {MEDIA_DISTRIBUTION, false, {}, 120, 120},

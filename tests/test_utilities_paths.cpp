@@ -68,22 +68,16 @@ TEST(flags_and_integers, convert_or_complain_once)
     state_guard restore;
     listring::case_sensitive_on();
     message_recorder recorder;
-    const struct {
-        const char* text;
-        bool valid;
-        bool value;
-    } flags[] = {{"yes", true, true}, {"Y", true, true}, {"1", true, true}, {" y ", true, true},
-                 {"No", true, false}, {"0", true, false}, {"n", true, false}, {"maybe", false, false}};
+    const struct { const char* text; bool valid, value; } flags[] = {
+        {"yes", true, true}, {"Y", true, true}, {"1", true, true}, {" y ", true, true},
+        {"No", true, false}, {"0", true, false}, {"n", true, false}, {"maybe", false, false}};
     for (const auto& row : flags) {
         EXPECT_EQ(valid_flag(row.text), row.valid) << row.text;
         EXPECT_EQ(string_to_boolean(row.text), row.value) << row.text;
     }
     EXPECT_TRUE(listring::is_case_sensitive()) << "the case switch was not restored";
-    const struct {
-        const char* text;
-        bool valid;
-        int value;
-    } integers[] = {{"007", true, 7}, {"0", true, 0}, {"12abc", true, 12}, {" -5 ", true, -5}, {"abc", false, 0}};
+    const struct { const char* text; bool valid; int value; } integers[] = {
+        {"007", true, 7}, {"0", true, 0}, {"12abc", true, 12}, {" -5 ", true, -5}, {"abc", false, 0}};
     for (const auto& row : integers) {
         EXPECT_EQ(valid_integer(row.text), row.valid) << row.text;
         EXPECT_EQ(string_to_integer(row.text), row.value) << row.text;

@@ -163,12 +163,7 @@ TEST(valid_cmd, knows_exactly_the_template_commands)
 
 TEST(extract_file_info, reads_tar_and_cpio_listing_lines)
 {
-    const struct {
-        const char *line, *command;
-        bool names_a_file;
-        const char* name;
-        int size;
-    } rows[] = {
+    const struct { const char *line, *command; bool names_a_file; const char* name; int size; } rows[] = {
         {"  x ./lib/a.so, 1234 bytes, 3 tape blocks", "tar", true, "./lib/a.so", 1234},
         {"x ./docs", "tar", true, "./docs", -1},
         {"tar: blocksize = 20", "tar", false, "", -1},

@@ -23,21 +23,18 @@ TEST(get_prod_ids_from_files, takes_codes_from_data_and_release_notes_files)
     for (const char* name : {".kps30.dat", "readme.txt", "kps30rel.hlp", ".abc12.dat", "toolong1.dat", "kps30.fls",
                              "ab.dat", "xyz99rel.dat", "xyz99bad.hlp", ".KPS31.DAT"})
         write_file(dir / name, "");
-    const struct {
-        bool case_sensitive;
-        const char* extension;
-        std::vector<std::string> codes;
-    } rows[] = {{true, ".dat", {"abc12", "kps30", "xyz99"}}, {true, ".hlp", {"kps30"}},
-                {false, ".dat", {"KPS31", "abc12", "kps30", "xyz99"}}};
+    const struct { bool sensitive; const char* extension; std::vector<std::string> codes; } rows[] = {
+        {true, ".dat", {"abc12", "kps30", "xyz99"}}, {true, ".hlp", {"kps30"}},
+        {false, ".dat", {"KPS31", "abc12", "kps30", "xyz99"}}};
     for (const auto& row : rows) {
-        row.case_sensitive ? listring::case_sensitive_on() : listring::case_sensitive_off();
+        row.sensitive ? listring::case_sensitive_on() : listring::case_sensitive_off();
         l_listring ids;
         listring stale("stale");
         ids.add(&stale);
         EXPECT_EQ(get_prod_ids_from_files(dir.path().c_str(), ids, row.extension), 0) << row.extension;
         std::vector<std::string> codes = take_strings(ids);
         std::sort(codes.begin(), codes.end());
-        EXPECT_EQ(codes, row.codes) << row.extension << (row.case_sensitive ? "" : " ignoring case");
+        EXPECT_EQ(codes, row.codes) << row.extension << (row.sensitive ? "" : " ignoring case");
     }
     l_listring ids;
     EXPECT_EQ(get_prod_ids_from_files((dir / "missing").c_str(), ids, ".dat"), -1);

@@ -181,11 +181,7 @@ TEST_F(xp_devices, settings_are_written_with_the_defaults_for_unset_fields)
     XpSetXpinfoDPI(&scaled, 150);
     XpSetXpinfoPageSize(&scaled, "A4");
     XpSetXpinfoOrientation(&scaled, 7);
-    struct settings_case {
-        const char* port;
-        const Xpinfo_t* info;
-        const char* section;
-    } cases[] = {
+    struct settings_case { const char* port; const Xpinfo_t* info; const char* section; } cases[] = {
         {"lp0", nullptr, "Scale=1.0\nCopies=1\nOrientation=Portrait\nPageSize=Letter\nDPI=300\n"},
         {"FILE:", nullptr, "Filename=quillet.out\nScale=1.0\nCopies=1\nOrientation=Portrait\nPageSize=Letter\nDPI=300\n"},
         {"lp0", &info, "Scale=1.0\nCopies=1\nOrientation=LandScape\nPageSize=Letter\nDPI=300\nPaperTray=Upper\n"},
@@ -310,15 +306,11 @@ TEST(xp_defaults_file, the_users_copy_is_made_on_the_first_lookup_and_then_kept)
     ASSERT_EQ(chmod(home.path().c_str(), 0755), 0);
     ASSERT_EQ(chmod(system.path().c_str(), 0755), 0);
     ASSERT_EQ(chmod((home / ".Xpdefaults").c_str(), 0222), 0);
-    int status = utilities_test::run_in_child(
-        [&]() {
-            return XpGetDefaultsFile(XP_USER_DEFAULTS) == nullptr && reports.reports().size() == 1 &&
-                           reports.reports()[0].text ==
-                               "eWriteFile: XpGetDefaultsFile:: Can not write to file " + home / ".Xpdefaults"
-                       ? 0
-                       : 1;
-        },
-        true);
+    int status = utilities_test::run_in_child([&]() {
+        std::string refused = "eWriteFile: XpGetDefaultsFile:: Can not write to file " + home / ".Xpdefaults";
+        bool failed = XpGetDefaultsFile(XP_USER_DEFAULTS) == nullptr;
+        return failed && reports.texts() == std::vector<std::string>{refused} ? 0 : 1;
+    }, true);
     EXPECT_CHILD_PASSED(status, "an unreadable user file");
     EXPECT_EQ(read_file(home / ".Xpdefaults"), "[windows]\ndevice=mine\n");
 

@@ -3,7 +3,6 @@
 // its message table and error reports.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -78,15 +77,7 @@ TEST_F(xp_profile, a_section_is_its_trimmed_non_empty_lines_and_the_header_may_b
 // Each write starts from before; key or value "null" stands for a null pointer.
 TEST_F(xp_profile, writes_deletes_and_appends_change_only_what_they_name)
 {
-    struct write_case {
-        const char* what;
-        const char* before;
-        const char* section;
-        const char* key;
-        const char* value;
-        bool append;
-        const char* after;
-    };
+    struct write_case { const char *what, *before, *section, *key, *value; bool append; const char* after; };
     const write_case cases[] = {
         {"new key before the next section", "[a]\nx=1\n\n\n[b]\ny=2\n", "a", "k", "v", false,
          "[a]\nx=1\nk=v\n\n[b]\ny=2\n"},
@@ -129,11 +120,8 @@ TEST_F(xp_profile, writes_deletes_and_appends_change_only_what_they_name)
 TEST_F(xp_profile, text_that_would_read_back_differently_is_refused)
 {
     const char* before = "[a]\nx=1\n";
-    struct refused {
-        const char* section;
-        const char* key;
-        const char* value;
-    } cases[] = {{"a", "k=2", "v"}, {"a", "k", "v\n[b]"}, {"a]", "k", "v"}, {"a", "[k", "v"}, {"a", " ", "v"}};
+    struct refused { const char *section, *key, *value; } cases[] = {
+        {"a", "k=2", "v"}, {"a", "k", "v\n[b]"}, {"a]", "k", "v"}, {"a", "[k", "v"}, {"a", " ", "v"}};
     for (const refused& c : cases) {
         std::string path = profile(before);
         EXPECT_EQ(_XpWritePrivateProfileString(c.section, c.key, c.value, path.c_str()), 0) << c.key;
@@ -203,14 +191,12 @@ TEST(xp_errors, reports_reach_the_installed_handler_and_the_text_is_kept)
     }
     // With the handler reset to null the default one runs: it prints, and an
     // error ends the program, a warning does not.
-    XpErrorHandler_t replaced = XpSetErrorHandler(nullptr);
-    EXPECT_EQ(replaced, nullptr) << "the recorder put the default back";
+    EXPECT_EQ(XpSetErrorHandler(nullptr), nullptr) << "the recorder put the default back";
     EXPECT_EXIT(
         {
             XpError(wNoDefault, "XpGetDevices", "/x");
             XpError(eOpenFile, "XpTest", "/y");
-        },
-        ::testing::ExitedWithCode(1),
+        }, ::testing::ExitedWithCode(1),
         folded_pattern("Warning: wNoDefault: XpGetDevices:: Default printer") + ".*" +
             folded_pattern("Error: eOpenFile: XpTest:: Can not open file /y"));
 }

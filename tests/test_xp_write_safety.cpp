@@ -74,12 +74,7 @@ protected:
 // rename (directory closed, owner not ours) is rewritten in place.
 TEST_F(xp_write_safety, permissions_of_file_and_directory_are_honoured)
 {
-    struct permission_case {
-        const char* what;
-        mode_t directory_mode;
-        mode_t file_mode;
-        bool succeeds;
-    } cases[] = {
+    struct permission_case { const char* what; mode_t directory_mode, file_mode; bool succeeds; } cases[] = {
         {"read-only file in an open directory", 0777, 0444, false},
         {"writable file in a closed directory", 0555, 0666, true},
         {"another user's writable file in an open directory", 0777, 0666, true},
@@ -90,18 +85,16 @@ TEST_F(xp_write_safety, permissions_of_file_and_directory_are_honoured)
         ASSERT_EQ(mkdir(directory.c_str(), 0755), 0);
         ASSERT_TRUE(put_original(directory, c.file_mode));
         ASSERT_EQ(chmod(directory.c_str(), c.directory_mode), 0);
-        int status = run_in_child(
-            [&]() {
-                if (!c.succeeds)
-                    return check_failed_write(directory, {"Xpdefaults"});
-                report_recorder reports;
-                if (_XpWritePrivateProfileString("ports", "lp1", "lp -d lp1", file.c_str()) != 1)
-                    return 20;
-                if (read_file(file).find("lp0=lp -d lp0\nlp1=lp -d lp1\n\n[other]\nx=1\n") == std::string::npos)
-                    return 21;
-                return reports.reports().empty() && files_in(directory).size() == 1 ? 0 : 22;
-            },
-            true);
+        int status = run_in_child([&]() {
+            if (!c.succeeds)
+                return check_failed_write(directory, {"Xpdefaults"});
+            report_recorder reports;
+            if (_XpWritePrivateProfileString("ports", "lp1", "lp -d lp1", file.c_str()) != 1)
+                return 20;
+            if (read_file(file).find("lp0=lp -d lp0\nlp1=lp -d lp1\n\n[other]\nx=1\n") == std::string::npos)
+                return 21;
+            return reports.reports().empty() && files_in(directory).size() == 1 ? 0 : 22;
+        }, true);
         EXPECT_CHILD_PASSED(status, c.what);
         struct stat after;
         ASSERT_EQ(stat(file.c_str(), &after), 0);
@@ -146,27 +139,25 @@ TEST_F(xp_write_safety, a_full_disk_leaves_the_file_as_it_was)
     for (bool in_place : {false, true}) {
         std::string mount_point = dir_ / (in_place ? "in_place" : "renamed");
         ASSERT_EQ(mkdir(mount_point.c_str(), 0755), 0);
-        int status = run_in_child(
-            [&]() {
-                if (mount("none", mount_point.c_str(), "tmpfs", 0, "size=64k,mode=0755") != 0)
-                    return utilities_test::SKIP_STATUS;
-                if (!put_original(mount_point, 0666))
-                    return 1;
-                std::system(("cat /dev/zero > '" + mount_point + "/filler' 2>/dev/null").c_str());
-                if (in_place && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                    return utilities_test::SKIP_STATUS;
-                if (int failed = check_failed_write(mount_point, {"Xpdefaults", "filler"}))
-                    return failed;
-                // A write that shrinks the file fails as safely when even
-                // the replacement's first block does not fit.
-                report_recorder reports;
-                std::string file = mount_point + "/Xpdefaults";
-                int result = XpDeleteSection("other", file.c_str());
-                if (in_place)
-                    return result == 1 && read_file(file).find("[other]") == std::string::npos ? 0 : 30;
-                return result == 0 && read_file(file) == ORIGINAL && reports.reports().size() == 1 ? 0 : 31;
-            },
-            false, true);
+        int status = run_in_child([&]() {
+            if (mount("none", mount_point.c_str(), "tmpfs", 0, "size=64k,mode=0755") != 0)
+                return utilities_test::SKIP_STATUS;
+            if (!put_original(mount_point, 0666))
+                return 1;
+            std::system(("cat /dev/zero > '" + mount_point + "/filler' 2>/dev/null").c_str());
+            if (in_place && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                return utilities_test::SKIP_STATUS;
+            if (int failed = check_failed_write(mount_point, {"Xpdefaults", "filler"}))
+                return failed;
+            // A write that shrinks the file fails as safely when even
+            // the replacement's first block does not fit.
+            report_recorder reports;
+            std::string file = mount_point + "/Xpdefaults";
+            int result = XpDeleteSection("other", file.c_str());
+            if (in_place)
+                return result == 1 && read_file(file).find("[other]") == std::string::npos ? 0 : 30;
+            return result == 0 && read_file(file) == ORIGINAL && reports.reports().size() == 1 ? 0 : 31;
+        }, false, true);
         EXPECT_CHILD_PASSED(status, in_place ? "rewriting in place on a full disk" : "renaming on a full disk");
     }
 }

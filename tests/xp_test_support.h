@@ -73,10 +73,9 @@ public:
     environment_guard& operator=(const environment_guard&) = delete;
     void set(const std::string& name, const std::string& value)
     {
-        if (saved_.count(name) == 0) {
-            const char* old = std::getenv(name.c_str());
+        const char* old = std::getenv(name.c_str());
+        if (saved_.count(name) == 0)
             saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
         setenv(name.c_str(), value.c_str(), 1);
     }
 
