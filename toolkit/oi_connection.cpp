@@ -638,6 +638,11 @@ void attach_declared(OI_d_tech* object, OI_d_tech* parent)
 
 }  // namespace
 
+OI_d_tech* OI_root_object()
+{
+    return OI_uib_conn == nullptr ? nullptr : OI_uib_conn->root();
+}
+
 // Top-level objects are made but left unattached: the caller attaches them to
 // the root (or elsewhere) and chooses their state.
 OI_d_tech** OI_make_top_level()

@@ -123,6 +123,9 @@ private:
 // The one connection: set by OI_init, null before it and after OI_fini.
 extern OI_connection* OI_uib_conn;
 
+// The root object of OI_uib_conn, or null while there is no connection.
+OI_d_tech* OI_root_object();
+
 // Opens the display named by the X toolkit options in argv (or DISPLAY),
 // takes those options out of argv, and starts Tk; the result is also kept
 // in OI_uib_conn. Null when the display cannot be opened.

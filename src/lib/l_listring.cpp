@@ -1,6 +1,5 @@
 #include "lib/l_listring.h"
 
-
 namespace {
 const list_labels string_labels = {"string", "String"};
 }

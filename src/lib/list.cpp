@@ -1,6 +1,7 @@
 #include "lib/list.h"
 
 #include <cstdio>
+#include <new>
 
 #include "lib/msgs.h"
 #include "lib/reporter.h"
@@ -12,7 +13,10 @@ List::~List()
 
 int List::add(const void* data)
 {
-    auto* entry = new ListEntry{nullptr, nullptr, data};
+    // A list that cannot grow says so itself and stays as it was.
+    auto* entry = new (std::nothrow) ListEntry{nullptr, nullptr, data};
+    if (entry == nullptr)
+        return -1;
     if (head_ == nullptr) {
         entry->next = entry;
         entry->previous = entry;

@@ -8,7 +8,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
-#include <new>
 #include <sys/ioctl.h>
 #include <sys/mtio.h>
 #include <sys/stat.h>
@@ -393,11 +392,7 @@ proc_desc_t* unix_proc_open(const listring& command)
         error(format_message(DEF_NO_PIPE, std::strerror(stream_errno)), true);
         return nullptr;
     }
-    std::unique_ptr<proc_desc_t> proc(new (std::nothrow) proc_desc_t{-1, nullptr, nullptr});
-    if (proc == nullptr) {
-        error(format_message(DEF_NO_MEMORY), true);
-        return nullptr;
-    }
+    auto proc = std::make_unique<proc_desc_t>(proc_desc_t{-1, nullptr, nullptr});
 
     pid_t pid = fork_watched_child();
     if (pid == -1)

@@ -62,7 +62,7 @@ int succeed(Tcl_Interp* interp, const std::string& result = "")
 // The toolkit's root object, or null after setting the error result.
 OI_d_tech* toolkit_root(Tcl_Interp* interp)
 {
-    OI_d_tech* root = OI_uib_conn == nullptr ? nullptr : OI_uib_conn->root();
+    OI_d_tech* root = OI_root_object();
     if (root == nullptr)
         fail(interp, catalogue_text(DEF_ROOT_WIDGET_NOT_FOUND));
     return root;

@@ -42,7 +42,7 @@ std::vector<waiting_box>& waiting_boxes()
 template <class T = OI_d_tech>
 T* find_below_root(const listring& name)
 {
-    OI_d_tech* root = OI_uib_conn == nullptr ? nullptr : OI_uib_conn->root();
+    OI_d_tech* root = OI_root_object();
     return OI_find<T>(root, name.c_str(), missing_dialog(name, false));
 }
 

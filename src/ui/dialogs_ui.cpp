@@ -63,7 +63,7 @@ void dialogs_ui::build(KOI_button* icon, const listring& failure_prefix, build_f
         std::fflush(stderr);
         shutdown(-1);
     };
-    OI_d_tech* root = OI_uib_conn == nullptr ? nullptr : OI_uib_conn->root();
+    OI_d_tech* root = OI_root_object();
     auto* template_box = OI_find<OI_dialog_box>(
         root, dialog_name_.c_str(), OI_lookup_policy::reporting([&](OI_lookup_failure failure) {
             fail(failure == OI_lookup_failure::no_start

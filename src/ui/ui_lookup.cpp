@@ -29,7 +29,7 @@ OI_lookup_policy missing_part(const OI_d_tech* dialog, const listring& part, boo
 
 OI_d_tech* root_object()
 {
-    OI_d_tech* root = OI_uib_conn == nullptr ? nullptr : OI_uib_conn->root();
+    OI_d_tech* root = OI_root_object();
     if (root == nullptr) {
         error(catalogue_text(DEF_ROOT_WIDGET_NOT_FOUND), true);
         shutdown(-1);
