@@ -58,11 +58,9 @@ std::vector<std::string> language_candidates(const std::string& lang)
 // KARCH/name.cat: a catalogue's place below its language directory.
 listring catalogue_file(const listring& name)
 {
-    listring file(architecture());
-    file += "/";
-    file += name;
+    listring file(name);
     file += STRING_FILE_EXTENSION;
-    return file;
+    return join_directory(architecture(), file);
 }
 
 // Switches the process to the "C" language for the rest of the run: its
@@ -87,11 +85,7 @@ liboolean fall_back_to_c_language()
 listring language_file(const listring& dir, const listring& file)
 {
     for (const std::string& language : language_candidates(environment_value(LANG_VAR))) {
-        listring path(dir);
-        path += "/";
-        path += language.c_str();
-        path += "/";
-        path += file;
+        listring path = join_directory(join_directory(dir, language.c_str()), file);
         if (valid_file(path, R_OK))
             return path;
     }

@@ -797,6 +797,15 @@ char* unix_getcwd()
     return cwd_buffer;
 }
 
+listring join_directory(const listring& dir, const listring& name)
+{
+    listring path(dir);
+    if (path.is_empty() || path[path.length() - 1] != '/')
+        path += "/";
+    path += name;
+    return path;
+}
+
 void expand_directory(listring& path)
 {
     path = OI_translate_filename(path);

@@ -120,6 +120,9 @@ void current_time(listring& out);
 char* unix_getcwd();
 
 
+// Directory dir joined with name, with one "/" between them.
+listring join_directory(const listring& dir, const listring& name);
+
 // Makes path absolute: environment references expanded, a trailing "/"
 // removed, a relative path resolved against the current directory.
 void expand_directory(listring& path);

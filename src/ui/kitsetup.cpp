@@ -196,16 +196,6 @@ void install_handler(int signal_number, void (*handler)(int), int flags)
     sigaction(signal_number, &action, nullptr);
 }
 
-// Directory dir joined with name, with one "/" between them.
-listring join_directory(const listring& dir, const listring& name)
-{
-    listring path(dir);
-    if (path.is_empty() || path[path.length() - 1] != '/')
-        path += "/";
-    path += name;
-    return path;
-}
-
 OI_d_tech** load_resource_files(const listring& font_file);
 
 // Large screens (more than 800 by 600) get the larger fonts.
