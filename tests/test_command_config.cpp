@@ -1,5 +1,7 @@
 // The command templates and the command configuration file: the fields each
 // kind has, copying a template, the owning list and every rule of the file.
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -188,8 +190,11 @@ TEST_F(CommandConfig, ValuesOddFilesAndThePath)
     parsed_file none(path_ + ".none", "", false);
     EXPECT_EQ(none.result, -1);
     EXPECT_EQ(none.list.entries(), 0u);
+    ASSERT_EQ(mkdir((path_ + ".dir").c_str(), 0755), 0);
+    EXPECT_EQ(parsed_file(path_ + ".dir", "", false).result, -1) << "a directory ends the read";
     EXPECT_EQ(recorder_.texts(),
-              strings{"Unable to open file " + path_ + ".none. No such file or directory"});
+              (strings{"Unable to open file " + path_ + ".none. No such file or directory",
+                       "Unable to open file " + path_ + ".dir. Is a directory"}));
     EXPECT_EQ(std::string(l_cmd::config_file_path("linux", "kps30")),
               std::string(CONFIG_FILE_DIR) + "/linux/kps30cmd.cfg");
     l_cmd list(nullptr, nullptr, "abc12");

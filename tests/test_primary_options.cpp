@@ -1,6 +1,9 @@
 // Primary option files: records and their keywords, "msg_" texts from the
 // product's catalogue, the first error ending the read, exact lookup by
 // name, and damaged files read without harm.
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -129,6 +132,18 @@ TEST_F(primary_options, record_layouts_and_damaged_files)
     EXPECT_TRUE(recorder_.texts().empty());
     l_prim_opt junk(nullptr, nullptr, path().c_str(), CATALOGUE_FAILED);
     EXPECT_EQ(parse(std::string("\x01\xff\0Name\0=\x7f;\n\xfe", 13), junk), -1);
+
+    // A NUL would cut the record short; a directory is no file to read.
+    recorder_.clear();
+    l_prim_opt cut(nullptr, nullptr, path().c_str(), CATALOGUE_FAILED);
+    EXPECT_EQ(parse(std::string("Name=A\0;\nDesc=x\n", 16), cut), -1);
+    std::remove(path().c_str());
+    ASSERT_EQ(mkdir(path().c_str(), 0755), 0);
+    l_prim_opt directory(nullptr, nullptr, path().c_str(), CATALOGUE_FAILED);
+    EXPECT_EQ(directory.parse_config(), -1);
+    EXPECT_EQ(recorder_.texts(), (std::vector<std::string>{
+                                     "Unable to parse line 1 in file \"" + path() + "\".",
+                                     "Unable to open file " + path() + ". Is a directory"}));
 }
 
 TEST_F(primary_options, lookup_by_name_is_exact_while_the_program_ignores_case)

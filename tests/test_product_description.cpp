@@ -2,6 +2,8 @@
 // comments, code, version and flag checks with their line numbers, every bad
 // line reported before the failure, "msg_" texts from the product's own
 // catalogue, and damaged files read without harm.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -113,7 +115,20 @@ TEST_F(product_description, lines_are_checked_and_bad_ones_reported_with_their_n
         {"key without colon takes the next line, numbering one behind",
          "Code\nkps\nVersion: 30\nSomething else\n", -1, {line_error(3)}, "kps30"},
         {"binary", std::string(junk, sizeof junk - 1), -1,
-         {line_error(1), line_error(2), line_error(3)}, nullptr},
+         {line_error(1), line_error(2), line_error(3), bad + "no product code is specified.",
+          bad + "no version code is specified."}, nullptr},
+        {"a NUL cuts a known line", std::string("Code: kps\nVersion: 30\nDescription: A\0B\n", 39),
+         -1, {line_error(3)}, "kps30"},
+        {"code and version that would name other files", "Code: ../\nVersion: 3x\n", -1,
+         {bad + "the product code \"../\" specified on line 1 is not a valid product code.",
+          bad + "the version code \"3x\" specified on line 2 is not in range."}, nullptr},
+        {"one digit", "Code: kps\nVersion: 7\n", -1,
+         {bad + "the version code \"7\" specified on line 2 is not in range."}, nullptr},
+        {"CR-only line ends", "Code: kps\rVersion: 30\r", -1,
+         {bad + "the product code \"kps Version: 30\" specified on line 1 is not a valid product code.",
+          bad + "no version code is specified."}, nullptr},
+        {"empty", "", -1, {bad + "no product code is specified.", bad + "no version code is specified."},
+         nullptr},
         {"long lines, last without newline",
          long_text + "\nDescription: " + long_text + "\nCode: kps\nVersion: 30", -1, {line_error(1)},
          "kps30"},
@@ -169,17 +184,19 @@ TEST_F(product_description, msg_texts_come_from_the_product_catalogue)
     EXPECT_TRUE(recorder_.texts().empty());
 }
 
-// An empty file has no bad line; a missing one gives the system's error.
-TEST_F(product_description, empty_and_missing_files)
+// A missing file or a directory in its place gives the system's error, and
+// the read ends instead of looping on a stream that cannot be read.
+TEST_F(product_description, missing_file_or_a_directory_in_its_place)
 {
-    write_prd("");
+    write_prd("Code: kps\nVersion: 30\n");
     product kps(nullptr, "kps30");
-    EXPECT_TRUE(recorder_.texts().empty());
-    EXPECT_STREQ(kps.id(), "");
     std::remove(prd_path().c_str());
     EXPECT_EQ(kps.parse_config(), 1);
+    ASSERT_EQ(mkdir(prd_path().c_str(), 0755), 0);
+    EXPECT_EQ(kps.parse_config(), 1);
     EXPECT_EQ(recorder_.texts(),
-              strings{"Unable to open file " + prd_path() + ". No such file or directory"});
+              (strings{"Unable to open file " + prd_path() + ". No such file or directory",
+                       "Unable to open file " + prd_path() + ". Is a directory"}));
 }
 
 using product_description_DeathTest = product_description;

@@ -229,6 +229,15 @@ TEST_F(initialise_steps, user_setup_runs_the_script_of_an_installed_product)
         recorder.clear();
         checks.expect(std::to_string(kps_.setup_user()), "-1");
         checks.expect(recorder.texts().at(0), "No record of  having been installed on this machine can be found.");
+        // A record that names no target is no record: the script would get
+        // an empty TARGET.
+        for (const char* data : {"", "Options:\tbase ;\n"}) {
+            write_file("/opt/tarnu/.kps30.dat", data);
+            recorder.clear();
+            checks.expect(std::to_string(kps_.setup_user()), "-1");
+            checks.expect(recorder.texts().empty() ? "" : recorder.texts().back(),
+                          "No record of  having been installed on this machine can be found.");
+        }
         write_file("/opt/tarnu/.kps30.dat", "Target:\t/opt/kps;\nOptions:\tbase ;\n");
         checks.expect(std::to_string(kps_.setup_user()), "1");
         checks.expect(read_file(dir_ / "seen"), " in /opt/kps");

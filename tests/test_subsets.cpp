@@ -2,6 +2,9 @@
 // comments inside records, every keyword kind and its messages, nested
 // option sets, unique names through the tree, damaged files read without
 // harm, and the space and file counts an installation needs.
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -63,6 +66,10 @@ protected:
     }
 
     std::string bad(const std::string& file) const { return "Error parsing " + cfg(file) + ", "; }
+    std::string line(const std::string& file, int number) const
+    {
+        return "Unable to parse line " + std::to_string(number) + " in file \"" + cfg(file) + "\".";
+    }
 
     temp_dir dir_;
     product_sandbox sandbox_{dir_ / "config", dir_ / "nls"};
@@ -124,9 +131,17 @@ TEST_F(subsets, mistakes_are_reported_and_the_first_failure_ends_the_read)
         {"name not first drops the record only", "Desc=Nameless; Siz=3.\nName=a; Siz=4.\n", 0,
          {"The option name is not specified first for option no. 1."}, "a"},
         {"a lone full stop ends the file", "Name=a.\n.\nName=b.\n", 0, {}, "a"},
-        {"binary junk", std::string(junk, sizeof junk - 1), -1,
-         {"The option name is not specified first for option no. 1.",
-          bad(f) + "insufficent number of options, 0 options specified."}, ""},
+        {"binary junk", std::string(junk, sizeof junk - 1), -1, {line(f, 1)}, ""},
+        {"a NUL would merge two records", std::string("Name=a\0x.\nName=b.\n", 17), -1, {line(f, 1)},
+         ""},
+        {"sizes beyond an int or below zero",
+         "Name=a; Siz=2147483647; Fls=2147483647.\nName=b; Fls=2147483648.\nName=c; Siz=-1.\n", -1,
+         {bad(f) + "keyword \"Fls\" in option no. 2 is not followed by a valid integer."}, "a|b"},
+        {"a name that leaves the directory", "Name=../../../../tmp/evil; Opt=Y; Ins=Y.\n", -1,
+         {bad(f) + "an invalid option name \"../../../../tmp/evil\" was specified for option no. 1."},
+         ""},
+        {"a hidden file name", "Name=a.\nName=.profile.\n", -1,
+         {bad(f) + "an invalid option name \".profile\" was specified for option no. 2."}, "a"},
         {"long line, no last newline", "Name=a; Desc=" + long_line + ";\nSiz=5.\nName=b", 0, {}, "a|b"},
         {"CRLF line ends", "Name=a;\r\nSiz=5.\r\n\r\n# c\r\nName=b.\r\n", 0, {}, "a|b"},
     };
@@ -162,6 +177,29 @@ TEST_F(subsets, nested_sets_report_their_own_failures_and_share_the_names)
                            "an invalid option name \"html\" was specified for option no. 2."}));
 }
 
+// A set whose file names its own subset again is refused by name, not read
+// again until the stack runs out; a set file that is a directory is
+// reported and ends its read.
+TEST_F(subsets, a_nested_set_that_names_itself_or_is_a_directory)
+{
+    write_file(cfg("a.cfg"), "Name=b; Opt=Y.\n");
+    write_file(cfg("b.cfg"), "Name=b; Opt=Y.\n");
+    ASSERT_EQ(mkdir(cfg("d.cfg").c_str(), 0755), 0);
+    int status = 0;
+    prod_opts& tree = parse("Name=a; Opt=Y.\nName=d; Opt=Y.\n", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(recorder_.texts(),
+              (strings{bad("b.cfg") + "option name \"b\" already exists.",
+                       bad("b.cfg") + "an invalid option name \"b\" was specified for option no. 1.",
+                       "Unable to open file " + cfg("d.cfg") + ". Is a directory"}));
+    EXPECT_EQ(names(*tree.elem("a")->suboptions()), "b");
+    EXPECT_EQ(names(*tree.elem("a")->suboptions()->elem(0u)->suboptions()), "");
+
+    // Sums of sizes an int holds are counted without wrapping round.
+    parse("Name=a; Def=Y; Siz=2147483647; Fls=2147483647.\nName=b; Man=Y; Fls=2147483647.\n");
+    EXPECT_EQ(tree_->total_files(), 2 * std::int64_t{2147483647});
+}
+
 TEST_F(subsets, lookup_by_name_is_exact_whatever_the_case_setting)
 {
     prod_opts& tree = parse("Name=base.\nName=docs.\n");
@@ -178,7 +216,8 @@ using subsetsDeathTest = subsets;
 TEST_F(subsetsDeathTest, record_without_its_own_name_ends_the_program)
 {
     EXPECT_EXIT((set_reporter(nullptr), parse("Name=a.\nDesc=second; Siz=3.\n")), ::testing::ExitedWithCode(255),
-                folded_pattern("Option error, subscript 1 is out of bounds."));
+                folded_pattern(bad("kps30prd.cfg") + "option no. 2 does not begin with the option name.") +
+                    ".*" + folded_pattern("Option error, subscript 1 is out of bounds."));
 }
 
 // Only the product's option set can answer for the product.

@@ -37,14 +37,14 @@ int List::remove(unsigned i)
     if (i >= count_)
         return -1;
     if (count_ == 1) {
+        cursor_ = nullptr;
         delete head_;
         head_ = nullptr;
         count_ = 0;
         return 0;
     }
-    ListEntry* entry = head_;
-    for (unsigned step = 0; step < i; ++step)
-        entry = entry->next;
+    ListEntry* entry = entry_at(i);
+    cursor_ = nullptr;
     entry->previous->next = entry->next;
     entry->next->previous = entry->previous;
     if (entry == head_)
@@ -67,10 +67,31 @@ void* List::elem(unsigned i) const
         std::fprintf(stderr, "%s%u\n", catalogue_text(DEF_RANGE_ERROR), i);
         end_program(-1);
     }
-    ListEntry* entry = head_;
-    for (unsigned step = 0; step < i; ++step)
-        entry = entry->next;
-    return const_cast<void*>(entry->data);
+    return const_cast<void*>(entry_at(i)->data);
+}
+
+// The i-th entry (i in range), reached from the head, the last entry or the
+// cursor, whichever is nearest, walking the ring in the shorter direction.
+ListEntry* List::entry_at(unsigned i) const
+{
+    ListEntry* from = head_;
+    unsigned from_index = 0;
+    if (count_ - 1 - i < i) {
+        from = head_->previous;
+        from_index = count_ - 1;
+    }
+    auto distance = [i](unsigned index) { return index > i ? index - i : i - index; };
+    if (cursor_ != nullptr && distance(cursor_index_) < distance(from_index)) {
+        from = cursor_;
+        from_index = cursor_index_;
+    }
+    for (; from_index < i; ++from_index)
+        from = from->next;
+    for (; from_index > i; --from_index)
+        from = from->previous;
+    cursor_ = from;
+    cursor_index_ = i;
+    return from;
 }
 
 void List::empty()

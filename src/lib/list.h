@@ -39,8 +39,14 @@ public:
     void empty();
 
 private:
+    ListEntry* entry_at(unsigned i) const;
+
     ListEntry* head_ = nullptr;
     std::uint32_t count_ = 0;
+    // The entry last reached by index, so that walking a list in order
+    // costs one step per element; null when a removal may have moved it.
+    mutable ListEntry* cursor_ = nullptr;
+    mutable std::uint32_t cursor_index_ = 0;
 };
 
 #endif

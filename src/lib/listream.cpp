@@ -1,5 +1,10 @@
 #include "lib/listream.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "lib/word_reading.h"
 
 namespace {
@@ -14,8 +19,9 @@ listream::listream() : delimiters_(DEFAULT_DELIMITERS), last_char_(0)
 }
 
 listream::listream(const char* file, std::ios::openmode mode)
-    : file_(file, mode), delimiters_(DEFAULT_DELIMITERS), last_char_(0)
+    : delimiters_(DEFAULT_DELIMITERS), last_char_(0)
 {
+    attach(file, mode);
 }
 
 listream::~listream()
@@ -27,9 +33,29 @@ liboolean listream::open(const char* file, std::ios::openmode mode)
 {
     close();
     file_.clear();
-    file_.open(file, mode);
     last_char_ = 0;
+    lines_ = 0;
+    nul_line_ = 0;
+    attach(file, mode);
     return file_.is_open();
+}
+
+void listream::attach(const char* file, std::ios::openmode mode)
+{
+    struct stat info;
+    if (stat(file, &info) == 0 && S_ISDIR(info.st_mode)) {
+        errno = EISDIR;
+        return;
+    }
+    file_.open(file, mode);
+}
+
+void listream::count(char c)
+{
+    if (c == '\n')
+        ++lines_;
+    else if (c == '\0')
+        nul_line_ = lines_ + 1;
 }
 
 void listream::close()
@@ -47,11 +73,19 @@ void listream::getline(listring* out)
     piece[0] = '\0';
     file_.getline(piece, sizeof piece);
     std::streamsize taken = file_.gcount();
+    // The newline is counted in taken but not stored; only a read that did
+    // not fail took one.
+    bool took_newline = taken > 0 && !file_.fail() && !file_.eof();
     if (file_.fail() && !file_.eof() && taken > 0)
         file_.clear(file_.rdstate() & ~std::ios::failbit);
+    std::size_t stored = static_cast<std::size_t>(taken) - (took_newline ? 1 : 0);
+    if (std::memchr(piece, '\0', stored) != nullptr)
+        count('\0');
     *out = piece;
+    if (took_newline)
+        count('\n');
     if (taken > 0)
-        last_char_ = static_cast<std::size_t>(taken) > out->length() ? '\n' : piece[taken - 1];
+        last_char_ = took_newline ? '\n' : piece[stored - 1];
 }
 
 void listream::rest_of_line(listring* out)
@@ -60,6 +94,7 @@ void listream::rest_of_line(listring* out)
     char c;
     while (file_.get(c)) {
         last_char_ = c;
+        count(c);
         if (c == '\n')
             return;
         *out += c;
@@ -68,8 +103,13 @@ void listream::rest_of_line(listring* out)
 
 void listream::word(listring* out)
 {
-    int ended_by = read_delimited_word(file_, delimiters_, out);
+    bool met_nul = false;
+    int ended_by = read_delimited_word(file_, delimiters_, out, &met_nul);
+    if (met_nul)
+        count('\0');
     last_char_ = ended_by == EOF ? '\0' : static_cast<char>(ended_by);
+    if (ended_by != EOF)
+        count(last_char_);
 }
 
 // Words are joined by one space each; a word that ends its line or the file
@@ -93,6 +133,7 @@ void listream::end_of_line()
     char c;
     while (file_.get(c)) {
         last_char_ = c;
+        count(c);
         if (c == '\n')
             return;
     }

@@ -21,6 +21,8 @@ public:
     listream& operator=(const listream&) = delete;
 
     // Opens file with mode, closing any file open before; returns is_open().
+    // A directory is not opened (errno EISDIR): reading one fails at once
+    // and would never reach the end of a file.
     liboolean open(const char* file, std::ios::openmode mode = std::ios::in);
     void close();
     liboolean is_open() const { return file_.is_open(); }
@@ -28,6 +30,11 @@ public:
     liboolean eof() const { return file_.eof(); }
     // True while no read has failed or met the end of the file.
     liboolean good() const { return file_.good(); }
+    // The line that the next character read belongs to, counted from 1.
+    unsigned line_number() const { return lines_ + 1; }
+    // The line of the last NUL byte read so far, or 0. A NUL cannot be
+    // part of a text, so the readers report its line as a bad one.
+    unsigned nul_line() const { return nul_line_; }
 
     // out = the next line without its newline, at most 999 characters; the
     // rest of a longer line is left for the next call. A carriage return
@@ -64,9 +71,16 @@ public:
     listream& operator>>(listring& out);
 
 private:
+    void attach(const char* file, std::ios::openmode mode);
+    // Notes the character c just read: a newline ends a line, a NUL is
+    // remembered.
+    void count(char c);
+
     std::fstream file_;
     listring delimiters_;
     char last_char_;
+    unsigned lines_ = 0;
+    unsigned nul_line_ = 0;
 };
 
 #endif

@@ -1,6 +1,7 @@
 #include "lib/listring.h"
 
 #include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -99,9 +100,13 @@ void listring::allocate(unsigned request)
     length_ = 0;
 }
 
-// Moves the text into a buffer of the rule's size for request bytes.
+// Moves the text into a buffer of the rule's size for request bytes, or for
+// twice the present capacity when that is more, so that a string built by
+// appending one character at a time costs linear time.
 void listring::grow(unsigned request)
 {
+    if (capacity_ <= UINT_MAX / 2 && request < 2 * capacity_)
+        request = 2 * capacity_ - 1;
     unsigned capacity = capacity_for(request);
     char* fresh = obtain_buffer(capacity);
     std::memcpy(fresh, store_, length_ + 1);

@@ -4,12 +4,18 @@
 #include <iomanip>
 #include <string>
 
-int read_delimited_word(std::istream& in, const listring& delimiters, listring* out)
+int read_delimited_word(std::istream& in, const listring& delimiters, listring* out,
+                        bool* met_nul)
 {
     out->empty();
     char c;
     while (in.get(c)) {
-        if (c != '\0' && std::strchr(delimiters, c) != nullptr)
+        if (c == '\0') {
+            if (met_nul != nullptr)
+                *met_nul = true;
+            continue;
+        }
+        if (std::strchr(delimiters, c) != nullptr)
             return static_cast<unsigned char>(c);
         *out += c;
     }

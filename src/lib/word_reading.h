@@ -13,8 +13,10 @@ const unsigned LONGEST_EXTRACTED_WORD = 1023;
 
 // out = the characters of in up to the next one in delimiters, which is
 // consumed and not stored. Leading delimiters are not skipped. Returns the
-// delimiter that ended the word, or EOF when the stream ended it.
-int read_delimited_word(std::istream& in, const listring& delimiters, listring* out);
+// delimiter that ended the word, or EOF when the stream ended it. A NUL
+// cannot be stored; *met_nul (when given) is set when the word held one.
+int read_delimited_word(std::istream& in, const listring& delimiters, listring* out,
+                        bool* met_nul = nullptr);
 
 // out = the next blank-delimited word of in, at most LONGEST_EXTRACTED_WORD
 // characters; empty when the stream holds no more words.

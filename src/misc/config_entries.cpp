@@ -18,23 +18,30 @@ int read_config_entries(listream& file, const listring& path, const listring& de
     listring key;
     listring value;
     for (;;) {
+        unsigned nul_before = file.nul_line();
         file.word(&key);
-        if (key.is_empty() && file.eof())
+        // Any failure ends the read, not just the end of the file: a stream
+        // that cannot be read would otherwise give empty words for ever.
+        if (key.is_empty() && !file.good())
             break;
         ++line;
         liboolean ended_at_colon = !file.is_end_of_line() && !file.eof();
         key.clean();
         bool comment = key.is_empty() || key[0u] == '#';
-        if (!comment && !is_known(key)) {
+        bool known = !comment && is_known(key);
+        if (known)
+            file.rest_of_line(&value);
+        else if (ended_at_colon)
+            file.end_of_line();
+        // A NUL byte cuts a text short where it stands, so its line is bad
+        // whatever it seemed to hold.
+        if (file.nul_line() != nul_before || (!comment && !known)) {
             error(format_message(DEF_BAD_CFG_FILE_LINE, line, path.c_str()), true);
             result = -1;
-        }
-        if (comment || !is_known(key)) {
-            if (ended_at_colon)
-                file.end_of_line();
             continue;
         }
-        file.rest_of_line(&value);
+        if (!known)
+            continue;
         value.clean();
         if (take(key, value, line) != 0)
             result = -1;

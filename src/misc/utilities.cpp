@@ -1005,7 +1005,13 @@ int get_installed_target(const listring& data_file, listring* target)
         } else if (word == TARGET_STRING) {
             next_is_target = true;
         }
-    } while (!data.eof());
+    } while (data.good());
+    if (data.nul_line() != 0) {
+        error(format_message(DEF_BAD_CFG_FILE_LINE, static_cast<int>(data.nul_line()),
+                             data_file.c_str()),
+              true);
+        return -1;
+    }
     return 0;
 }
 

@@ -1,6 +1,9 @@
 #include "opts/t_subset.h"
 
+#include <cctype>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include "cmds/l_cmd.h"
@@ -93,14 +96,45 @@ void (subset::*integer_setter(const listring& keyword))(int)
 }
 
 // Size of the selected entries of a nested set.
-int selected_size(const t_subset* set)
+std::int64_t selected_size(const t_subset* set)
 {
     const l_subset* list = set->entries();
-    int total = 0;
+    std::int64_t total = 0;
     for (unsigned i = 0; list != nullptr && i < list->entries(); ++i)
         if (list->elem(i)->is_selected())
             total += list->elem(i)->size();
     return total;
+}
+
+// A subset name is a plain word that names files in the configuration
+// directory: no path separator, no leading dot, no blank or control
+// character, so its files and scripts cannot lie elsewhere.
+bool plain_file_name(const listring& name)
+{
+    if (name.is_empty() || name[0u] == '.')
+        return false;
+    for (const char* c = name.c_str(); *c != '\0'; ++c)
+        if (*c == '/' || std::isspace(static_cast<unsigned char>(*c)) ||
+            std::iscntrl(static_cast<unsigned char>(*c)))
+            return false;
+    return true;
+}
+
+// The value of an integer keyword: a number that fits an int; sizes and
+// file counts must also not be negative.
+bool subset_integer(const listring& value, const listring& keyword, int* number)
+{
+    listring text(value);
+    text.clean();
+    char* end = nullptr;
+    errno = 0;
+    long long parsed = std::strtoll(text.c_str(), &end, 10);
+    if (end == text.c_str() || errno == ERANGE || parsed > INT_MAX || parsed < INT_MIN)
+        return false;
+    if (parsed < 0 && (keyword == SUBSET_SIZE_STRING || keyword == SUBSET_NO_OF_FILES_STRING))
+        return false;
+    *number = static_cast<int>(parsed);
+    return true;
 }
 
 }  // namespace
@@ -165,6 +199,12 @@ int t_subset::parse_config()
     listring record;
     for (int record_number = 1;; ++record_number) {
         read_record(file, record);
+        if (file.nul_line() != 0) {
+            error(format_message(DEF_BAD_CFG_FILE_LINE, static_cast<int>(file.nul_line()),
+                                 file_.c_str()),
+                  true);
+            return -1;
+        }
         record.clean();
         if (record.is_empty())
             break;
@@ -182,6 +222,7 @@ int t_subset::parse_record(const listring& record, int record_number)
 {
     // Each record names the subset that follows those named before it.
     record_entry_ = entries_ == nullptr ? 0 : entries_->entries();
+    record_number_ = record_number;
     return for_each_parameter(
         record, current_prod()->catalogue(),
         [this, record_number](const listring& keyword, const listring& value) {
@@ -214,6 +255,8 @@ int t_subset::apply_parameter(const listring& keyword, const listring& value,
 // not exist yet, and the list's subscript check ends the program.
 subset* t_subset::record_subset()
 {
+    if (entries_ == nullptr || record_entry_ >= entries_->entries())
+        error(format_message(DEF_OPTION_WITHOUT_NAME, file_.c_str(), record_number_), true);
     return elem(record_entry_);
 }
 
@@ -230,7 +273,12 @@ int t_subset::append(std::unique_ptr<subset> option)
 int t_subset::set_name(const listring& value, int record_number)
 {
     name_seen_ = true;
-    if (!unique_name(root()->entries(), value)) {
+    if (!plain_file_name(value)) {
+        error(format_message(DEF_BAD_SUBSET_NAME, file_.c_str(), value.c_str(), record_number),
+              true);
+        return -1;
+    }
+    if (!claim_name(value)) {
         error(format_message(DEF_SUBSET_NAME_EXISTS, file_.c_str(), value.c_str()), true);
         error(format_message(DEF_BAD_SUBSET_NAME, file_.c_str(), value.c_str(), record_number),
               true);
@@ -278,12 +326,13 @@ int t_subset::set_list(const listring& value, int)
 
 int t_subset::set_integer(const listring& value, const listring& keyword, int record_number)
 {
-    if (!valid_integer(value)) {
+    int number = 0;
+    if (!subset_integer(value, keyword, &number)) {
         error(format_message(DEF_BAD_SUBSET_INT, file_.c_str(), keyword.c_str(), record_number),
               true);
         return -1;
     }
-    (record_subset()->*integer_setter(keyword))(string_to_integer(value));
+    (record_subset()->*integer_setter(keyword))(number);
     return 0;
 }
 
@@ -294,19 +343,9 @@ std::unique_ptr<t_subset> t_subset::make_nested_set(subset* owner)
     return nested;
 }
 
-// Names are unique through the whole tree: a subset's nested set file and
-// its scripts are named after it alone.
-liboolean t_subset::unique_name(const l_subset* list, const listring& name)
+liboolean t_subset::claim_name(const listring& name)
 {
-    case_sensitive_section exact;
-    for (unsigned i = 0; list != nullptr && i < list->entries(); ++i) {
-        const subset* option = list->elem(i);
-        if (option->name() == name)
-            return false;
-        if (option->has_suboptions() && !unique_name(option->suboptions()->entries(), name))
-            return false;
-    }
-    return true;
+    return root()->names_.insert(name.c_str()).second;
 }
 
 subset* t_subset::elem(unsigned index)
@@ -323,14 +362,14 @@ subset* t_subset::elem(const listring& name)
     return entries_->elem(name);
 }
 
-int t_subset::space_reqd(liboolean own_sizes_only)
+std::int64_t t_subset::space_reqd(liboolean own_sizes_only)
 {
     product* prod = current_prod();
     listring insname(prod->id());
     insname += INST_ARCHIVE_SUFFIX;
     liboolean whole_media = prod->create_dist_server();
     liboolean disc = prod->media() == MEDIA_CD || prod->media() == MEDIA_DISTRIBUTION;
-    int total = 0;
+    std::int64_t total = 0;
     case_sensitive_section exact;
     for (unsigned i = 0; entries_ != nullptr && i < entries_->entries(); ++i) {
         subset* option = entries_->elem(i);
@@ -351,9 +390,9 @@ int t_subset::space_reqd(liboolean own_sizes_only)
     return total;
 }
 
-int t_subset::total_files()
+std::int64_t t_subset::total_files()
 {
-    int total = 0;
+    std::int64_t total = 0;
     for (unsigned i = 0; entries_ != nullptr && i < entries_->entries(); ++i)
         if (entries_->elem(i)->is_selected())
             total += entries_->elem(i)->no_of_files();

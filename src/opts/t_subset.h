@@ -5,7 +5,10 @@
 #ifndef KITSETUP_OPTS_T_SUBSET_H
 #define KITSETUP_OPTS_T_SUBSET_H
 
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <unordered_set>
 
 #include "cmds/cmd.h"
 #include "lib/listring.h"
@@ -54,10 +57,11 @@ public:
 
     // Kilobytes the set needs on the target for the product's media; with
     // own_sizes_only a subset with sub-options counts its own size instead
-    // of its selected sub-options' sizes.
-    int space_reqd(liboolean own_sizes_only);
+    // of its selected sub-options' sizes. Summed wide: each size may be as
+    // large as an int holds.
+    std::int64_t space_reqd(liboolean own_sizes_only);
     // Files in the selected entries of this set, nested sets not included.
-    int total_files();
+    std::int64_t total_files();
 
     // Parser setters for the subset that record number record_number
     // describes; each returns 0, or -1 after its message.
@@ -67,9 +71,9 @@ public:
     int set_list(const listring& value, int record_number);
     int set_integer(const listring& value, const listring& keyword, int record_number);
 
-    // True when no subset of list, nor of the nested sets below it, is
-    // named name (compared exactly).
-    static liboolean unique_name(const l_subset* list, const listring& name);
+    // Takes name for a subset of this tree: false when some subset of the
+    // tree, read or still being read, already has it (compared exactly).
+    liboolean claim_name(const listring& name);
 
 protected:
     // Creates and reads the nested set of owner; the sub-option dialog
@@ -97,7 +101,12 @@ private:
     subset* current_option_ = nullptr;
     // Index of the subset the record being read names.
     unsigned record_entry_ = 0;
+    int record_number_ = 0;
     liboolean name_seen_ = false;
+    // Every name taken in the tree, kept by the root. A nested set's file
+    // is named after its subset, so a repeated name would read a file that
+    // is already being read, without end.
+    std::unordered_set<std::string> names_;
 };
 
 #endif

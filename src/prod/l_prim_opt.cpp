@@ -1,5 +1,7 @@
 #include "prod/l_prim_opt.h"
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "lib/listream.h"
@@ -65,9 +67,18 @@ l_prim_opt::~l_prim_opt()
 // empty line, a comment line or the end of the file ends it.
 int l_prim_opt::parse_config()
 {
+    errno = 0;
     listream file(option_file_.c_str());
-    if (!file.is_open())
-        return 1;
+    if (!file.is_open()) {
+        // Only a missing file means the product has no primary options; one
+        // that is there but cannot be read is an error.
+        int open_errno = errno;
+        if (open_errno == ENOENT)
+            return 1;
+        error(format_message(DEF_CANT_OPEN_FILE, option_file_.c_str(), std::strerror(open_errno)),
+              true);
+        return -1;
+    }
     case_insensitive_section ignore_case;
     listring record;
     listring line;
@@ -79,6 +90,12 @@ int l_prim_opt::parse_config()
         liboolean ends_record = line.is_empty() || line[0u] == '#';
         if (!ends_record)
             record += line;
+        if (file.nul_line() != 0) {
+            error(format_message(DEF_BAD_CFG_FILE_LINE, static_cast<int>(file.nul_line()),
+                                 option_file_.c_str()),
+                  true);
+            return -1;
+        }
         if ((ends_record || at_end) && !record.is_empty()) {
             if (parse_record(record, ++option_number) != 0)
                 return -1;

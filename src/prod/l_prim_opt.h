@@ -24,8 +24,9 @@ public:
     l_prim_opt& operator=(const l_prim_opt&) = delete;
 
     // Appends one option per record of the option file. 0 when the file was
-    // read without error; 1 when it cannot be opened (no message: the product
-    // has no primary options); -1 after the first error, which ends the read.
+    // read without error; 1 when there is no such file (no message: the
+    // product has no primary options); -1 after the first error, which ends
+    // the read, or when the file is there but cannot be opened.
     // Keywords ignore case while the file is read.
     int parse_config();
 

@@ -1,5 +1,6 @@
 #include "prod/product.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -45,7 +46,20 @@ int write_whole_file(const listring& path, const std::string& text)
 }
 
 const unsigned PRODUCT_CODE_CHARACTERS = 3;
-const int HIGHEST_VERSION = 99;
+const unsigned VERSION_CODE_CHARACTERS = 2;
+
+// True when text is exactly length characters, each a letter or digit (or
+// only digits): the product's other files and records are named after code
+// and version, so nothing else may reach a file name.
+bool made_of(const listring& text, unsigned length, int (*allowed)(int))
+{
+    if (text.length() != length)
+        return false;
+    for (const char* c = text.c_str(); *c != '\0'; ++c)
+        if (allowed(static_cast<unsigned char>(*c)) == 0)
+            return false;
+    return true;
+}
 
 // dir + "/" + name.
 listring join_path(const listring& dir, const listring& name)
@@ -160,12 +174,26 @@ int product::parse_config()
     }
 
     case_insensitive_section ignore_case;
+    bool code_seen = false;
+    bool version_seen = false;
     int status = read_config_entries(
         stream, description_file_, PROD_FILE_DELIMITERS, is_description_key,
-        [this](const listring& key, const listring& value, int line) {
+        [&](const listring& key, const listring& value, int line) {
+            code_seen = code_seen || key == PRODUCT_CODE_STRING;
+            version_seen = version_seen || key == PRODUCT_VERSION_STRING;
             return apply_entry(key, value, line);
         });
 
+    // Without both, the identifier would be short and the product's other
+    // files would be looked up under a wrong name.
+    if (!code_seen) {
+        error(format_message(DEF_NO_PRODUCT_CODE, description_file_.c_str()), true);
+        status = -1;
+    }
+    if (!version_seen) {
+        error(format_message(DEF_NO_VERSION_CODE, description_file_.c_str()), true);
+        status = -1;
+    }
     id_ = code_;
     id_ += version_code_;
     return status;
@@ -177,26 +205,24 @@ int product::apply_entry(const listring& key, const listring& value, int line_nu
     const char* file = description_file_.c_str();
     if (key == PRODUCT_CODE_STRING) {
         code_ = value;
-        if (value.length() == PRODUCT_CODE_CHARACTERS)
+        if (made_of(value, PRODUCT_CODE_CHARACTERS, [](int c) { return std::isalnum(c); }))
             return 0;
         error(format_message(DEF_BAD_PRODUCT_CODE, file, value.c_str(), line_number), true);
         return -1;
     }
     if (key == PRODUCT_VERSION_STRING) {
         version_code_ = value;
-        int status = 0;
         if (!valid_integer(value)) {
             error(format_message(DEF_VERSION_NOT_INTEGER, file, value.c_str(), line_number), true);
-            status = -1;
+            // The conversion adds its own message, as it always has.
+            string_to_integer(value);
+            return -1;
         }
-        // A text that is no number converts to 0, with the conversion's own
-        // message, and so passes the range check.
-        int version = string_to_integer(value);
-        if (version < 0 || version > HIGHEST_VERSION) {
-            error(format_message(DEF_BAD_VERSION_NO, file, value.c_str(), line_number), true);
-            status = -1;
-        }
-        return status;
+        // Two digits, 00 to 99: "3x" reads as 3 but would name other files.
+        if (made_of(value, VERSION_CODE_CHARACTERS, [](int c) { return std::isdigit(c); }))
+            return 0;
+        error(format_message(DEF_BAD_VERSION_NO, file, value.c_str(), line_number), true);
+        return -1;
     }
     if (key == PRODUCT_DESC_STRING)
         description_ = value;
@@ -362,7 +388,7 @@ int product::parse_data_file()
     int status = 0;
     int entry = 0;
     listring key;
-    while (!data.eof()) {
+    while (data.good()) {
         data.word(&key);
         key.clean();
         if (key.is_empty())
@@ -374,6 +400,12 @@ int product::parse_data_file()
         }
         if (apply_data_entry(data, key, entry) != 0)
             status = -1;
+    }
+    if (data.nul_line() != 0) {
+        error(format_message(DEF_BAD_CFG_FILE_LINE, static_cast<int>(data.nul_line()),
+                             data_path_.c_str()),
+              true);
+        status = -1;
     }
     return status;
 }
@@ -439,8 +471,9 @@ int product::setup_user()
         return -1;
     }
     set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
-    // A product never installed here has no data file: one message says so.
-    if (!was_installed() || parse_data_file() != 0) {
+    // A product never installed here has no data file, and one without a
+    // target has no usable record: one message says so.
+    if (!was_installed() || parse_data_file() != 0 || target_.is_empty()) {
         error(format_message(DEF_NO_RECORD_OF_INSTALL, description_.c_str()), true);
         return -1;
     }
