@@ -30,8 +30,6 @@ public:
     liboolean eof() const { return file_.eof(); }
     // True while no read has failed or met the end of the file.
     liboolean good() const { return file_.good(); }
-    // The line that the next character read belongs to, counted from 1.
-    unsigned line_number() const { return lines_ + 1; }
     // The line of the last NUL byte read so far, or 0. A NUL cannot be
     // part of a text, so the readers report its line as a bad one.
     unsigned nul_line() const { return nul_line_; }
