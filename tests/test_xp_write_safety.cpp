@@ -103,23 +103,19 @@ TEST_F(xp_write_safety, permissions_of_file_and_directory_are_honoured)
     }
 }
 
-// The rename keeps the mode; a symbolic link stays a link to the changed
-// file; a file with a second name is changed under both.
-TEST_F(xp_write_safety, a_rewrite_keeps_mode_links_and_other_names)
+// The rename keeps the mode; a file with a second name is changed under
+// both. A user's defaults file that is a symbolic link is never written
+// through: the write is refused and both the link and its target stay.
+TEST_F(xp_write_safety, a_rewrite_keeps_mode_and_other_names_and_never_follows_a_link)
 {
     std::string real = dir_ / "real";
     ASSERT_EQ(mkdir(real.c_str(), 0755), 0);
     std::string file = real + "/Xpdefaults";
     ASSERT_TRUE(put_original(real, 0640));
-    std::string link = dir_ / "link";
     std::string second = real + "/second";
-    ASSERT_EQ(symlink(file.c_str(), link.c_str()), 0);
     report_recorder reports;
-
-    ASSERT_EQ(_XpWritePrivateProfileString("other", "y", "2", link.c_str()), 1);
+    ASSERT_EQ(_XpWritePrivateProfileString("other", "y", "2", file.c_str()), 1);
     struct stat info;
-    ASSERT_EQ(lstat(link.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link was replaced by a file";
     ASSERT_EQ(stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(read_file(file), std::string(ORIGINAL) + "y=2\n");
@@ -129,6 +125,27 @@ TEST_F(xp_write_safety, a_rewrite_keeps_mode_links_and_other_names)
     EXPECT_EQ(read_file(second), "[windows]\ndevice=M,PS,lp0\n\n[ports]\nlp0=lp -d lp0\n\n");
     EXPECT_EQ(files_in(real), (std::set<std::string>{"Xpdefaults", "second"}));
     EXPECT_TRUE(reports.reports().empty());
+
+    std::string home = dir_ / "home";
+    ASSERT_EQ(mkdir(home.c_str(), 0755), 0);
+    ASSERT_EQ(symlink(second.c_str(), (home + "/.Xpdefaults").c_str()), 0);
+    xp_test::environment_guard environment;
+    environment.set("HOME", home);
+    char* user_file = XpGetDefaultsFile(XP_USER_DEFAULTS);
+    ASSERT_NE(user_file, nullptr);
+    std::string linked = user_file;
+    std::free(user_file);
+    std::string target = read_file(second);
+    EXPECT_EQ(_XpWritePrivateProfileString("ports", "lp1", "lp", linked.c_str()), 0);
+    EXPECT_EQ(XpDeleteSection("ports", linked.c_str()), 0);
+    EXPECT_EQ(read_file(second), target);
+    ASSERT_EQ(lstat(linked.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link was replaced by a file";
+    EXPECT_EQ(files_in(home), std::set<std::string>{".Xpdefaults"});
+    EXPECT_EQ(files_in(real), (std::set<std::string>{"Xpdefaults", "second"}));
+    std::string refused = "Will not write to " + linked + ": it is a symbolic link";
+    EXPECT_EQ(reports.texts(), (std::vector<std::string>{"eSymLink: _XpWritePrivateProfileString:: " + refused,
+                                                         "eSymLink: XpDeleteSection:: " + refused}));
 }
 
 // The defaults file lives on a tiny tmpfs that is full. Through a rename
