@@ -312,6 +312,8 @@ std::string folded(std::string_view text)
 
 bool profile::read(const char* function, const char* file)
 {
+    sections_.clear();
+    bad_line_ = 0;
     if (file == nullptr || !read_whole_file(file, &contents_))
         return false;
     lines_ = split_lines(contents_);
