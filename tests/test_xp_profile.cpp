@@ -155,7 +155,7 @@ TEST_F(xp_profile, damaged_files_are_read_safely_and_kept_whole_by_writes)
     EXPECT_EQ(value("keep", ""), "no key");
     EXPECT_EQ(value("windows", "device"), "a,b,c") << "a header without ] names the rest of its line";
     EXPECT_EQ(section("keep"), (std::vector<std::string>{long_line.substr(0, 255), "=no key", "="}));
-    EXPECT_EQ(reports_.texts().size(), 5u) << "every read reports the first line holding a NUL";
+    ASSERT_EQ(reports_.texts().size(), 5u) << "every read reports the first line holding a NUL";
     EXPECT_EQ(reports_.texts().back(),
               "eBadLine: _XpGetPrivateProfileSection:: Incorrect line 4 in the Xpdefaults file:\n\t" + path);
 
