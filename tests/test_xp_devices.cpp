@@ -14,6 +14,7 @@
 #include "xp/xp.h"
 #include "xp_test_support.h"
 
+using namespace std::string_literals;
 using xp_test::environment_guard;
 using xp_test::report_recorder;
 
@@ -110,18 +111,26 @@ TEST_F(xp_devices, a_default_that_matches_no_device_falls_back_to_the_first)
     }
 }
 
-TEST_F(xp_devices, a_bad_entry_or_no_device_fails_the_whole_read)
+// An entry that lacks a part, or a NUL on any line of the file (which no
+// writer could give back), fails the whole read and names the line.
+TEST_F(xp_devices, a_bad_line_or_no_device_fails_the_whole_read)
 {
-    const char* windows = "[windows]\ndevice=M1,PCL5,lp0\n";
-    for (const char* devices : {"[devices]\nFirst=M1 PCL5,lp0\nBad=M1 PCL5\n", "[devices]\nBad=M1 PCL5,\n",
-                                "[devices]\nBad=M1,lp0\n", "[devices]\nM1 PCL5,lp0\n", "[devices]\n"}) {
-        profile(std::string(windows) + devices);
+    const std::string windows = "[windows]\ndevice=M1,PCL5,lp0\n";
+    struct bad_case { std::string devices; int line; } cases[] = {
+        {"[devices]\nFirst=M1 PCL5,lp0\nBad=M1 PCL5\n", 5}, {"[devices]\nBad=M1 PCL5,\n", 4},
+        {"[devices]\nBad=M1,lp0\n", 4}, {"[devices]\nM1 PCL5,lp0\n", 4}, {"[devices]\n", 0},
+        {"[devices]\nFirst=M1 PCL5,lp0\nA=A\0M PCL5,lp0\n"s, 5}, {"[devices]\nFirst=M1 PCL5,lp0\n[other]\nx=\0\n"s, 6},
+    };
+    for (const bad_case& c : cases) {
+        std::string path = profile(windows + c.devices);
         reports_.clear();
-        EXPECT_EQ(read(), -1) << devices;
+        EXPECT_EQ(read(), -1) << c.devices;
         EXPECT_EQ(devices_, nullptr);
         EXPECT_EQ(default_, -1);
-        EXPECT_TRUE(reports_.reports().empty()) << devices;
+        std::string bad = "eBadLine: XpGetDevices:: Incorrect line " + std::to_string(c.line) + " in the Xpdefaults";
+        EXPECT_EQ(reports_.texts(), std::vector<std::string>(c.line ? 1 : 0, bad + " file:\n\t" + path)) << c.devices;
     }
+    reports_.clear();
     profile("[other-devices]\n");
     EXPECT_EQ(read(true), 0);
     unlink(file_.c_str());
@@ -129,6 +138,34 @@ TEST_F(xp_devices, a_bad_entry_or_no_device_fails_the_whole_read)
     EXPECT_EQ(reports_.texts(),
               (std::vector<std::string>{"eBadXpdefaults: XpGetDevices:: Incorrect Xpdefaults file:\n\t" + file_,
                                         "eOpenFile: XpGetDevices:: Can not open file " + file_}));
+}
+
+// A value that would not read back as it is (a CR read inside a model name, a NUL, a line end,
+// a comma in a port) is refused before anything is written, even after values that could be.
+TEST_F(xp_devices, a_refused_value_leaves_the_file_as_it_was)
+{
+    const std::string before = "[windows]\ndevice=M1,PCL5,lp0\n\n[devices]\nFirst=M1 PCL5,lp0\nSecond=A\rB PCL5,lp1\n";
+    profile(before);
+    ASSERT_EQ(read(), 2);
+    ASSERT_EQ(devices_[1]->model, "A\rB") << "a CR inside a line is read";
+    auto refused = [&](const char* what, auto write) {
+        profile(before);
+        reports_.clear();
+        EXPECT_EQ(write(), 0) << what;
+        EXPECT_EQ(read_file(file_), before) << what;
+        EXPECT_EQ(reports_.reports().size(), 1u) << what;
+    };
+    refused("saving a model with a CR", [&] { return XpSaveDeviceInformation(devices_, count_, 0, file_.c_str()); });
+    refused("devices after a good one", [&] { return XpWriteDeviceInformation(devices_, count_, file_.c_str()); });
+    devices_[1]->model = "A\0M"s;
+    refused("a model with a NUL", [&] { return XpWriteDeviceSection(devices_, count_, file_.c_str()); });
+    devices_[1]->model = "M2";
+    devices_[1]->port->port = "lp1,lp2";
+    refused("a port with a comma", [&] { return XpSaveDeviceInformation(devices_, count_, -1, file_.c_str()); });
+    XpSetXpinfoPageSize(&*devices_[0]->info, "A4\n[devices]");
+    refused("a page size with a line end", [&] { return XpWriteDefaultDevice(devices_[0], file_.c_str()); });
+    const Xpinfo_t* info = &*devices_[0]->info;
+    refused("settings", [&] { return XpWriteDefaultsForOneDevice("M1", "PCL5", "lp0", info, file_.c_str()); });
 }
 
 // Printer types need no windows default and carry no settings; a model
@@ -239,7 +276,8 @@ TEST_F(xp_devices, settings_lookups_name_what_is_wrong)
 }
 
 // The demo file is read, a device changed and one added, the default moved,
-// everything written back the way the printer dialogs save, and read again.
+// everything saved in one step, and read again; the save gives the same
+// file as deleting the devices and writing them and the default one by one.
 TEST_F(xp_devices, the_demo_file_survives_a_round_trip)
 {
     std::string demo = read_file(KITSETUP_DEMO_DIR "/xp/Xpdefaults");
@@ -265,6 +303,10 @@ TEST_F(xp_devices, the_demo_file_survives_a_round_trip)
     ASSERT_EQ(XpDeleteSection("devices", file_.c_str()), 1);
     ASSERT_EQ(XpWriteDeviceInformation(devices_, count_, file_.c_str()), 1);
     ASSERT_EQ(XpWriteDefaultDevice(devices_[1], file_.c_str()), 1);
+    std::string in_steps = read_file(file_);
+    profile(demo);
+    ASSERT_EQ(XpSaveDeviceInformation(devices_, count_, 1, file_.c_str()), 1);
+    EXPECT_EQ(read_file(file_), in_steps);
     EXPECT_TRUE(reports_.reports().empty());
     ASSERT_EQ(read(), 2);
     EXPECT_EQ(described(devices_, count_), before);

@@ -140,8 +140,9 @@ TEST_F(xp_profile, text_that_would_read_back_differently_is_refused)
 }
 
 // Damaged files: a long line (a header-like text past the part read), a
-// header without "]", "=" with no key, NUL bytes, junk. Reads must not crash;
-// a write keeps every other section byte for byte.
+// header without "]", "=" with no key, NUL bytes, junk. Reads must not crash
+// and report the first line holding a NUL, which they skip; a write keeps
+// every other line byte for byte, those lines too.
 TEST_F(xp_profile, damaged_files_are_read_safely_and_kept_whole_by_writes)
 {
     std::string long_line = "long=" + std::string(300, 'x') + "[fake]=" + std::string(300, 'y');
@@ -153,11 +154,16 @@ TEST_F(xp_profile, damaged_files_are_read_safely_and_kept_whole_by_writes)
     EXPECT_EQ(value("fake", "long"), "-") << "the rest of a long line is never a header";
     EXPECT_EQ(value("keep", ""), "no key");
     EXPECT_EQ(value("windows", "device"), "a,b,c") << "a header without ] names the rest of its line";
-    EXPECT_EQ(section("keep").size(), 5u);
+    EXPECT_EQ(section("keep"), (std::vector<std::string>{long_line.substr(0, 255), "=no key", "="}));
+    ASSERT_EQ(reports_.texts().size(), 5u) << "every read reports the first line holding a NUL";
+    EXPECT_EQ(reports_.texts().back(),
+              "eBadLine: _XpGetPrivateProfileSection:: Incorrect line 4 in the Xpdefaults file:\n\t" + path);
 
     ASSERT_EQ(_XpWritePrivateProfileString("ports", "lp1", "lp -d lp1", path.c_str()), 1);
     EXPECT_EQ(read_file(path), kept + "[windows]\ndevice=a,b,c\n[ports]\nlp0=lp\nlp1=lp -d lp1\n")
         << "only the header without ] is repaired";
+    ASSERT_EQ(_XpAppendPrivateProfileString("keep", "k", "v", path.c_str()), 1);
+    EXPECT_EQ(read_file(path).substr(0, kept.size() + 4), kept + "k=v\n") << "appending keeps the NUL lines";
 
     for (const std::string& contents : {std::string(), std::string("\0\0\0", 3), std::string(70000, '[')}) {
         profile(contents);

@@ -103,23 +103,19 @@ TEST_F(xp_write_safety, permissions_of_file_and_directory_are_honoured)
     }
 }
 
-// The rename keeps the mode; a symbolic link stays a link to the changed
-// file; a file with a second name is changed under both.
-TEST_F(xp_write_safety, a_rewrite_keeps_mode_links_and_other_names)
+// The rename keeps the mode; a file with a second name is changed under
+// both. A user's defaults file that is a symbolic link is never written
+// through: the write is refused and both the link and its target stay.
+TEST_F(xp_write_safety, a_rewrite_keeps_mode_and_other_names_and_never_follows_a_link)
 {
     std::string real = dir_ / "real";
     ASSERT_EQ(mkdir(real.c_str(), 0755), 0);
     std::string file = real + "/Xpdefaults";
     ASSERT_TRUE(put_original(real, 0640));
-    std::string link = dir_ / "link";
     std::string second = real + "/second";
-    ASSERT_EQ(symlink(file.c_str(), link.c_str()), 0);
     report_recorder reports;
-
-    ASSERT_EQ(_XpWritePrivateProfileString("other", "y", "2", link.c_str()), 1);
+    ASSERT_EQ(_XpWritePrivateProfileString("other", "y", "2", file.c_str()), 1);
     struct stat info;
-    ASSERT_EQ(lstat(link.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link was replaced by a file";
     ASSERT_EQ(stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(read_file(file), std::string(ORIGINAL) + "y=2\n");
@@ -127,8 +123,18 @@ TEST_F(xp_write_safety, a_rewrite_keeps_mode_links_and_other_names)
     ASSERT_EQ(::link(file.c_str(), second.c_str()), 0);
     ASSERT_EQ(XpDeleteSection("other", file.c_str()), 1);
     EXPECT_EQ(read_file(second), "[windows]\ndevice=M,PS,lp0\n\n[ports]\nlp0=lp -d lp0\n\n");
-    EXPECT_EQ(files_in(real), (std::set<std::string>{"Xpdefaults", "second"}));
-    EXPECT_TRUE(reports.reports().empty());
+
+    std::string linked = dir_ / ".Xpdefaults";
+    ASSERT_EQ(symlink(second.c_str(), linked.c_str()), 0);
+    std::string target = read_file(second);
+    EXPECT_EQ(XpDeleteSection("ports", linked.c_str()), 0);
+    EXPECT_EQ(read_file(second), target);
+    ASSERT_EQ(lstat(linked.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link was replaced by a file";
+    EXPECT_EQ(files_in(dir_.path()), (std::set<std::string>{"real", ".Xpdefaults"}));
+    EXPECT_EQ(files_in(real), (std::set<std::string>{"Xpdefaults", "second"})) << "no temporary file is left";
+    EXPECT_EQ(reports.texts(), std::vector<std::string>{"eSymLink: XpDeleteSection:: Will not write to " + linked +
+                                                        ": it is a symbolic link"});
 }
 
 // The defaults file lives on a tiny tmpfs that is full. Through a rename

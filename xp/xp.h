@@ -74,7 +74,9 @@ struct XpDevice_t {
 
 // Reads devices (other-devices when other) of file into a new array at
 // *devices; *default_index is the windows default's device, or 0 with a
-// wNoDefault report. The count, or -1 (null array) on a bad line or no device.
+// wNoDefault report. The count, or -1 (null array) on no device or a bad
+// line: a devices entry that lacks a part or any line holding a NUL
+// (reported as eBadLine).
 int XpGetDevices(XpDevice_t*** devices, int other, int* default_index, const char* file);
 
 // Reads the ports that have a command into a new array at *ports; returns the
@@ -104,6 +106,14 @@ void XpResetDisplayString(XpDevice_t* device);
 
 // ---- Writing devices and settings (each 1 ok, 0 failed after a report) ---
 
+// Each call checks everything it writes first and changes the file in one
+// step: a refused value (eIllegalArg) or a failure leaves it as it was.
+
+// The printer dialogs' save as one step: the devices section replaced by
+// devices, their ports and settings written and, when default_index is 0 or
+// more, the windows default. Deleting the section first and then writing
+// would lose the printers when a value is refused.
+int XpSaveDeviceInformation(const XpDevice_t* const* devices, int count, int default_index, const char* file);
 // XpWriteDeviceSection, then XpWriteDefaultsForDeviceArray.
 int XpWriteDeviceInformation(const XpDevice_t* const* devices, int count, const char* file);
 // Writes each device's port to ports, then appends each device to devices.

@@ -1,16 +1,22 @@
 // Installed printers and ports: read from the devices, other-devices, ports
-// and windows sections into arrays of records, and written back.
+// and windows sections into arrays of records, and written back, each call
+// checked whole and then written in one replacement of the file.
 #include <cstdlib>
 #include <memory>
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "xp/xp.h"
 #include "xp/xp_internal.h"
 
 using xp_internal::DEVICES_SECTION;
 using xp_internal::FILE_PORT;
+using xp_internal::profile;
+using xp_internal::profile_edit;
+using xp_internal::profile_entry;
 using xp_internal::same_text;
 using xp_internal::trimmed;
 
@@ -94,36 +100,113 @@ bool split_default_entry(std::string_view text, xp_internal::device_entry* entry
     return true;
 }
 
-// The windows default of file, false when it is missing or incomplete.
-bool read_default_entry(const char* file, xp_internal::device_entry* entry)
+// The windows default of the file, false when it is missing or incomplete.
+bool read_default_entry(const xp_internal::profile& defaults, xp_internal::device_entry* entry)
 {
-    char value[DEFAULT_ENTRY_SIZE];
-    return _XpGetPrivateProfileString(WINDOWS_SECTION, DEFAULT_KEY, "", value, sizeof value, file) > 0 &&
-           split_default_entry(value, entry);
+    std::string_view value = defaults.value(WINDOWS_SECTION, DEFAULT_KEY).value_or("");
+    return !value.empty() && split_default_entry(value.substr(0, DEFAULT_ENTRY_SIZE - 1), entry);
 }
 
-// A device record for entry, its port's command taken from ports and, for
-// installed printers (not other), its settings from file.
-XpDevice_t make_device(const xp_internal::device_entry& entry, XpPort_t* const* ports,
-                       int port_count, bool other, const char* file)
+// A device record for entry, its port's command and, for installed printers
+// (not other), its settings taken from settings.
+XpDevice_t make_device(const xp_internal::device_entry& entry, const xp_internal::printer_settings& settings,
+                       bool other)
 {
     XpDevice_t device;
     device.alias = entry.alias;
     device.model = entry.model;
     device.driver = entry.driver;
     XpPort_t port{entry.port, std::nullopt};
-    const char* command = nullptr;
-    if (XpGetPrinterCommand(entry.port.c_str(), ports, port_count, &command))
-        port.command = command;
+    if (const std::string* command = settings.command(entry.port))
+        port.command = *command;
     device.port = port;
     if (!other) {
         std::unique_ptr<Xpinfo_t> info =
-            xp_internal::printer_info(entry.model.c_str(), entry.driver.c_str(), entry.port.c_str(), file);
+            settings.info(entry.model.c_str(), entry.driver.c_str(), entry.port.c_str());
         if (info)
             device.info = *info;
     }
     XpResetDisplayString(&device);
     return device;
+}
+
+// A malloc'd array of new records, as the append functions make them,
+// taking records' contents, in one allocation; running out of memory ends the
+// program.
+XpDevice_t** device_array(const char* function, std::vector<XpDevice_t>&& records)
+{
+    if (records.empty())
+        return nullptr;
+    auto array = static_cast<XpDevice_t**>(std::malloc(records.size() * sizeof(XpDevice_t*)));
+    if (array == nullptr)
+        xp_internal::out_of_memory(function, 1);
+    for (size_t i = 0; i < records.size(); ++i) {
+        array[i] = new (std::nothrow) XpDevice_t(std::move(records[i]));
+        if (array[i] == nullptr)
+            xp_internal::out_of_memory(function, 1);
+    }
+    return array;
+}
+
+// The ports entry of port: "FILE:" and a port without a command get an
+// empty command rather than losing the entry.
+profile_edit port_edit(const XpPort_t& port)
+{
+    std::string command = same_text(port.port, FILE_PORT) || !port.command ? "" : *port.command;
+    return {PORTS_SECTION, port.port, command, false};
+}
+
+// True when parsed holds exactly the model, driver and port of device (and
+// its alias, unless with_alias is false): what was written reads back.
+bool reads_back(const xp_internal::device_entry& parsed, const XpDevice_t& device, bool with_alias)
+{
+    return (!with_alias || parsed.alias == device.alias) && parsed.model == device.model &&
+           parsed.driver == device.driver && parsed.port == port_name(device);
+}
+
+// Adds the edits that write each device's port, then append each device to
+// devices (ports first, so that every device finds its port's command).
+// False when an entry would not read back as the same device.
+bool device_section_edits(const XpDevice_t* const* devices, int count, std::vector<profile_edit>* edits)
+{
+    if (devices == nullptr && count > 0)
+        return false;
+    for (int i = 0; i < count; ++i)
+        if (devices[i]->port)
+            edits->push_back(port_edit(*devices[i]->port));
+    for (int i = 0; i < count; ++i) {
+        const XpDevice_t& device = *devices[i];
+        std::string entry = device.model + " " + device.driver + "," + port_name(device);
+        xp_internal::device_entry parsed;
+        if (!xp_internal::split_device_entry(device.alias + "=" + entry, &parsed) || !reads_back(parsed, device, true))
+            return false;
+        edits->push_back({DEVICES_SECTION, device.alias, entry, true});
+    }
+    return true;
+}
+
+// Adds the edits of every device's settings section.
+void settings_edits(const XpDevice_t* const* devices, int count, std::vector<profile_edit>* edits)
+{
+    for (int i = 0; i < count; ++i) {
+        const XpDevice_t& device = *devices[i];
+        xp_internal::settings_edits(device.model, device.driver, port_name(device),
+                                    device.info ? &*device.info : nullptr, edits);
+    }
+}
+
+// Adds the edits of the windows default entry for device and its settings;
+// false when the entry would not read back as the same device.
+bool default_device_edits(const XpDevice_t& device, std::vector<profile_edit>* edits)
+{
+    std::string port = port_name(device);
+    std::string entry = device.model + "," + device.driver + "," + port;
+    xp_internal::device_entry parsed;
+    if (!split_default_entry(entry, &parsed) || !reads_back(parsed, device, false))
+        return false;
+    edits->push_back({WINDOWS_SECTION, std::string(DEFAULT_KEY), entry, false});
+    xp_internal::settings_edits(device.model, device.driver, port, device.info ? &*device.info : nullptr, edits);
+    return true;
 }
 
 bool is_default(const XpDevice_t& device, const xp_internal::device_entry& wanted)
@@ -160,10 +243,29 @@ bool split_device_entry(std::string_view line, device_entry* entry)
            !entry->port.empty();
 }
 
+// The command is everything after the first "=", so that a command holding
+// "=" is written back whole.
+std::vector<XpPort_t> read_ports(const profile& file)
+{
+    std::vector<XpPort_t> ports;
+    for (const profile_entry& line : file.section(PORTS_SECTION)) {
+        size_t equals = line.text.find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        XpPort_t port{std::string(trimmed(line.text.substr(0, equals))),
+                      std::string(trimmed(line.text.substr(equals + 1)))};
+        if (!port.port.empty() && !port.command->empty())
+            ports.push_back(std::move(port));
+    }
+    return ports;
+}
+
 }  // namespace xp_internal
 
 // A missing or incomplete windows default is treated as one that matches no
-// device: the printers are still listed, with the first as the default.
+// device: the printers are still listed, with the first as the default. The
+// file is read once and its sections indexed, so that thousands of printers
+// take no longer than reading them.
 int XpGetDevices(XpDevice_t*** devices, int other, int* default_index, const char* file)
 {
     const char* function = "XpGetDevices";
@@ -174,34 +276,31 @@ int XpGetDevices(XpDevice_t*** devices, int other, int* default_index, const cha
         return -1;
     }
     *devices = nullptr;
-    xp_internal::device_entry wanted;
-    bool has_default = !other && read_default_entry(file, &wanted);
-    XpPort_t** ports = nullptr;
-    int port_count = XpGetPorts(&ports, file);
-    int line_count = 0;
-    std::unique_ptr<std::string[]> lines =
-        _XpGetPrivateProfileSection(other ? OTHER_DEVICES_SECTION : DEVICES_SECTION, &line_count, file);
-    if (!lines) {
-        XpFreePortArray(ports, port_count);
+    xp_internal::profile defaults;
+    if (!defaults.read(function, file)) {
         XpError(eOpenFile, function, file);
         return -1;
     }
-    int count = 0;
+    if (defaults.bad_line() != 0)
+        return -1;
+    xp_internal::device_entry wanted;
+    bool has_default = !other && read_default_entry(defaults, &wanted);
+    xp_internal::printer_settings settings(defaults);
+    std::vector<profile_entry> lines = defaults.section(other ? OTHER_DEVICES_SECTION : DEVICES_SECTION);
+    std::vector<XpDevice_t> read;
+    read.reserve(lines.size());
     int found_default = -1;
-    for (int i = 0; i < line_count; ++i) {
+    for (const profile_entry& line : lines) {
         xp_internal::device_entry entry;
-        if (!xp_internal::split_device_entry(lines[i], &entry)) {
-            XpFreePortArray(ports, port_count);
-            XpFreeDeviceArray(*devices, count);
-            *devices = nullptr;
+        if (!xp_internal::split_device_entry(line.text, &entry)) {
+            XpError(eBadLine, function, static_cast<int>(line.number), file);
             return -1;
         }
-        XpDevice_t device = make_device(entry, ports, port_count, other, file);
-        if (has_default && found_default < 0 && is_default(device, wanted))
-            found_default = count;
-        XpAppendDeviceArrayElem(devices, &count, &device);
+        read.push_back(make_device(entry, settings, other));
+        if (has_default && found_default < 0 && is_default(read.back(), wanted))
+            found_default = static_cast<int>(read.size()) - 1;
     }
-    XpFreePortArray(ports, port_count);
+    int count = static_cast<int>(read.size());
     if (!other && found_default < 0) {
         if (count == 0)
             return -1;
@@ -210,31 +309,23 @@ int XpGetDevices(XpDevice_t*** devices, int other, int* default_index, const cha
     }
     if (count == 0)
         XpError(eBadXpdefaults, function, file);
+    *devices = device_array(function, std::move(read));
     if (default_index != nullptr)
         *default_index = found_default;
     return count;
 }
 
-// The command is everything after the first "=", so that a command holding
-// "=" is written back whole.
 int XpGetPorts(XpPort_t*** ports, const char* file)
 {
     int count = 0;
     if (ports == nullptr)
         return 0;
     *ports = nullptr;
-    int line_count = 0;
-    std::unique_ptr<std::string[]> lines = _XpGetPrivateProfileSection(PORTS_SECTION, &line_count, file);
-    for (int i = 0; i < line_count; ++i) {
-        std::string_view line = lines[i];
-        size_t equals = line.find('=');
-        if (equals == std::string_view::npos)
-            continue;
-        XpPort_t port{std::string(trimmed(line.substr(0, equals))),
-                      std::string(trimmed(line.substr(equals + 1)))};
-        if (!port.port.empty() && !port.command->empty())
-            XpAppendPortArrayElem(ports, &count, &port);
-    }
+    xp_internal::profile defaults;
+    if (!defaults.read("XpGetPorts", file))
+        return 0;
+    for (const XpPort_t& port : xp_internal::read_ports(defaults))
+        XpAppendPortArrayElem(ports, &count, &port);
     return count;
 }
 
@@ -290,65 +381,80 @@ void XpResetDisplayString(XpDevice_t* device)
     device->display = device->alias + " on " + (device->file ? FILE_PORT : port);
 }
 
+// Writes the devices' ports and entries and every device's settings in one
+// replacement of the file.
 int XpWriteDeviceInformation(const XpDevice_t* const* devices, int count, const char* file)
 {
-    return XpWriteDeviceSection(devices, count, file) && XpWriteDefaultsForDeviceArray(devices, count, file)
-               ? 1
-               : 0;
+    const char* function = "XpWriteDeviceInformation";
+    std::vector<profile_edit> edits;
+    if (!device_section_edits(devices, count, &edits)) {
+        XpError(eIllegalArg, function);
+        return 0;
+    }
+    settings_edits(devices, count, &edits);
+    return xp_internal::edit_profile(function, edits, file);
 }
 
-// Ports first, so that every device appended finds its port's command.
 int XpWriteDeviceSection(const XpDevice_t* const* devices, int count, const char* file)
 {
-    for (int i = 0; i < count; ++i) {
-        const XpPort_t* port = devices[i]->port ? &*devices[i]->port : nullptr;
-        if (port != nullptr && !XpWritePortSection(&port, 1, file))
-            return 0;
+    const char* function = "XpWriteDeviceSection";
+    std::vector<profile_edit> edits;
+    if (!device_section_edits(devices, count, &edits)) {
+        XpError(eIllegalArg, function);
+        return 0;
     }
-    for (int i = 0; i < count; ++i) {
-        const XpDevice_t& device = *devices[i];
-        std::string entry = device.model + " " + device.driver + "," + port_name(device);
-        if (!_XpAppendPrivateProfileString(DEVICES_SECTION, device.alias.c_str(), entry.c_str(), file))
-            return 0;
-    }
-    return 1;
+    return xp_internal::edit_profile(function, edits, file);
 }
 
-// "FILE:" is written with an empty command; a port without one gets an
-// empty command too rather than losing its entry.
 int XpWritePortSection(const XpPort_t* const* ports, int count, const char* file)
 {
-    for (int i = 0; i < count; ++i) {
-        const XpPort_t& port = *ports[i];
-        const char* command = same_text(port.port, FILE_PORT) || !port.command ? "" : port.command->c_str();
-        if (!_XpWritePrivateProfileString(PORTS_SECTION, port.port.c_str(), command, file))
-            return 0;
+    const char* function = "XpWritePortSection";
+    if (ports == nullptr && count > 0) {
+        XpError(eIllegalArg, function);
+        return 0;
     }
-    return 1;
+    std::vector<profile_edit> edits;
+    for (int i = 0; i < count; ++i)
+        edits.push_back(port_edit(*ports[i]));
+    return xp_internal::edit_profile(function, edits, file);
 }
 
 int XpWriteDefaultDevice(const XpDevice_t* device, const char* file)
 {
-    if (device == nullptr) {
-        XpError(eIllegalArg, "XpWriteDefaultDevice");
+    const char* function = "XpWriteDefaultDevice";
+    std::vector<profile_edit> edits;
+    if (device == nullptr || !default_device_edits(*device, &edits)) {
+        XpError(eIllegalArg, function);
         return 0;
     }
-    std::string port = port_name(*device);
-    std::string entry = device->model + "," + device->driver + "," + port;
-    if (!_XpWritePrivateProfileString(WINDOWS_SECTION, DEFAULT_KEY, entry.c_str(), file))
-        return 0;
-    return XpWriteDefaultsForOneDevice(device->model.c_str(), device->driver.c_str(), port.c_str(),
-                                       device->info ? &*device->info : nullptr, file);
+    return xp_internal::edit_profile(function, edits, file);
 }
 
 int XpWriteDefaultsForDeviceArray(const XpDevice_t* const* devices, int count, const char* file)
 {
-    for (int i = 0; i < count; ++i) {
-        const XpDevice_t& device = *devices[i];
-        if (!XpWriteDefaultsForOneDevice(device.model.c_str(), device.driver.c_str(),
-                                         port_name(device).c_str(), device.info ? &*device.info : nullptr,
-                                         file))
-            return 0;
+    const char* function = "XpWriteDefaultsForDeviceArray";
+    if (devices == nullptr && count > 0) {
+        XpError(eIllegalArg, function);
+        return 0;
     }
-    return 1;
+    std::vector<profile_edit> edits;
+    settings_edits(devices, count, &edits);
+    return xp_internal::edit_profile(function, edits, file);
+}
+
+int XpSaveDeviceInformation(const XpDevice_t* const* devices, int count, int default_index, const char* file)
+{
+    const char* function = "XpSaveDeviceInformation";
+    std::vector<profile_edit> edits{{DEVICES_SECTION, std::nullopt, std::nullopt, false}};
+    bool acceptable = device_section_edits(devices, count, &edits) && default_index < count;
+    if (acceptable) {
+        settings_edits(devices, count, &edits);
+        if (default_index >= 0)
+            acceptable = default_device_edits(*devices[default_index], &edits);
+    }
+    if (!acceptable) {
+        XpError(eIllegalArg, function);
+        return 0;
+    }
+    return xp_internal::edit_profile(function, edits, file);
 }

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -22,19 +21,19 @@ const char* const DEFAULTS_NAME = "Xpdefaults";
 const char* const SYSTEM_DIR = "/usr/lib/Xp";
 const char* const PATH_VARIABLE = "XPPATH";
 const char* const TEMP_PREFIX = "XpProfile";
-const char* const TEMP_DIR = "/tmp";
 // Paths longer than the library's path buffers hold (1024 characters) are refused.
 const size_t PATH_LIMIT = 1024;
 const size_t COPY_BLOCK = 4096;
 
 XpDefaults_t remembered_type = XP_SYSTEM_DEFAULTS;
 
-// A file made by mkostemp from pattern (closed on exec), removed when the object goes unless
-// kept (after it was renamed into place) or removed earlier.
+// A new file made by mkostemp from pattern (never through a link, closed on
+// exec), removed when the object goes unless kept (after it was renamed into
+// place) or removed earlier.
 class temp_file {
 public:
     explicit temp_file(std::string pattern)
-        : path_(std::move(pattern)), fd_(mkostemp(path_.data(), O_CLOEXEC)), gone_(!fd_.valid())
+        : path_(std::move(pattern)), fd_(mkostemp(path_.data(), O_CLOEXEC | O_NOFOLLOW)), gone_(!fd_.valid())
     {
     }
     ~temp_file() { remove(); }
@@ -98,20 +97,6 @@ bool overwrite(int fd, const std::string& contents)
            ftruncate(fd, static_cast<off_t>(contents.size())) == 0 && fsync(fd) == 0;
 }
 
-// Copies the size bytes of from (from its start) over the start of to, cuts
-// to to that size and flushes it.
-bool copy_back(int from, int to, size_t size)
-{
-    char block[COPY_BLOCK];
-    size_t copied = 0;
-    if (lseek(from, 0, SEEK_SET) != 0)
-        return false;
-    for (ssize_t got; (got = read_some(from, block, sizeof block)) != 0; copied += static_cast<size_t>(got))
-        if (got < 0 || !write_all(to, block, static_cast<size_t>(got), static_cast<off_t>(copied)))
-            return false;
-    return copied == size && ftruncate(to, static_cast<off_t>(size)) == 0 && fsync(to) == 0;
-}
-
 enum class rename_outcome { replaced, failed, not_possible };
 
 // Writes contents, flushed, to a new file beside target with its owner and
@@ -120,7 +105,8 @@ enum class rename_outcome { replaced, failed, not_possible };
 rename_outcome replace_by_rename(const std::string& target, const struct stat& original,
                                  const std::string& contents)
 {
-    std::string directory = target.substr(0, target.rfind('/'));
+    size_t slash = target.rfind('/');
+    std::string directory = slash == std::string::npos ? "." : target.substr(0, slash);
     temp_file temp(directory + "/" + TEMP_PREFIX + "XXXXXX");
     if (!temp.made())
         return rename_outcome::not_possible;
@@ -138,21 +124,16 @@ rename_outcome replace_by_rename(const std::string& target, const struct stat& o
     return rename_outcome::replaced;
 }
 
-// For a file that cannot be renamed over: the new contents are made complete
-// in a temporary file in /tmp, then copied over the file in place; if that
-// fails part way the old contents go back, so it is never left short or mixed.
+// For a file that cannot be renamed over: the new contents are written over
+// the file in place; if that fails part way the old contents go back, so it
+// is never left short or mixed.
 bool replace_in_place(int target, const std::string& old_contents, const std::string& contents)
 {
-    temp_file temp(std::string(TEMP_DIR) + "/" + TEMP_PREFIX + "XXXXXX");
-    if (!temp.made() || !write_all(temp.fd(), contents.data(), contents.size()) ||
-        fsync(temp.fd()) != 0)
-        return false;
-    if (!copy_back(temp.fd(), target, contents.size())) {
-        // Best effort: the report of the failure follows either way.
-        overwrite(target, old_contents);
-        return false;
-    }
-    return temp.remove();
+    if (overwrite(target, contents))
+        return true;
+    // Best effort: the report of the failure follows either way.
+    overwrite(target, old_contents);
+    return false;
 }
 
 // The system defaults file: under XPPATH when that one is readable, else the
@@ -189,7 +170,7 @@ bool copy_system_file(const std::string& system, const std::string& user)
         XpError(eOpenFile, function, system.c_str());
         return false;
     }
-    descriptor to(open(user.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    descriptor to(open(user.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!to.valid()) {
         XpError(eWriteFile, function, user.c_str());
         return false;
@@ -263,19 +244,30 @@ bool read_whole_file(const char* path, std::string* contents)
     return got == 0;
 }
 
-// The file is opened for writing first, so that a file its owner made
-// read-only is refused even when its directory would take a replacement.
+// A symbolic link is refused rather than followed: a link at the user's file
+// could lead a write by root into any file. The file is opened for writing
+// first, so that a file its owner made read-only is refused even when its
+// directory would take a replacement.
 int replace_file_contents(const char* function, const char* path, const std::string& old_contents,
                           const std::string& new_contents)
 {
-    if (new_contents == old_contents)
-        return 1;
-    char resolved[PATH_MAX];
-    if (realpath(path, resolved) == nullptr) {
+    struct stat named;
+    if (lstat(path, &named) != 0) {
         XpError(eOpenFile, function, path);
         return 0;
     }
-    descriptor target(open(resolved, O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (S_ISLNK(named.st_mode)) {
+        XpError(eSymLink, function, path);
+        return 0;
+    }
+    if (new_contents == old_contents)
+        return 1;
+    // O_NOFOLLOW: a link put in its place since the lstat is refused too.
+    descriptor target(open(path, O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    if (!target.valid() && errno == ELOOP) {
+        XpError(eSymLink, function, path);
+        return 0;
+    }
     struct stat original;
     if (!target.valid() || fstat(target.get(), &original) != 0 || !S_ISREG(original.st_mode)) {
         XpError(eWriteFile, function, path);
@@ -284,7 +276,7 @@ int replace_file_contents(const char* function, const char* path, const std::str
     // A rename would split a file with several links from its other names.
     rename_outcome outcome = rename_outcome::not_possible;
     if (original.st_nlink == 1)
-        outcome = replace_by_rename(resolved, original, new_contents);
+        outcome = replace_by_rename(path, original, new_contents);
     bool replaced = outcome == rename_outcome::replaced ||
                     (outcome == rename_outcome::not_possible &&
                      replace_in_place(target.get(), old_contents, new_contents) && target.close());

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,9 @@
 
 using xp_internal::DEVICES_SECTION;
 using xp_internal::FILE_PORT;
+using xp_internal::profile;
+using xp_internal::profile_edit;
+using xp_internal::profile_entry;
 using xp_internal::same_text;
 using xp_internal::trimmed;
 
@@ -67,10 +71,10 @@ std::string scale_text(double scale)
 
 // Fills info from the key=value lines of a settings section; where a key
 // comes twice its first entry counts, as for any reader of the file.
-void fill_settings(Xpinfo_t* info, const std::string* lines, int count)
+void fill_settings(Xpinfo_t* info, const std::vector<xp_internal::profile_entry>& lines)
 {
-    for (int i = count - 1; i >= 0; --i) {
-        std::string_view line = lines[i];
+    for (auto line_entry = lines.rbegin(); line_entry != lines.rend(); ++line_entry) {
+        std::string_view line = line_entry->text;
         size_t equals = line.find('=');
         if (equals == std::string_view::npos)
             continue;
@@ -95,42 +99,10 @@ void fill_settings(Xpinfo_t* info, const std::string* lines, int count)
     }
 }
 
-// True, with the entry in *found, when the devices section of file has
-// model with a driver of type on port; otherwise reports eNoInstalledPrt
-// (no devices) or eUnknownPrt.
-bool find_installed(const char* model, int type, const std::string& port, const char* file,
-                    xp_internal::device_entry* found)
+// The key of the installed printer model with a driver of type on port.
+std::string installed_key(int type, std::string_view model, std::string_view port)
 {
-    int count = 0;
-    std::unique_ptr<std::string[]> lines = _XpGetPrivateProfileSection(DEVICES_SECTION, &count, file);
-    bool any_device = false;
-    for (int i = 0; i < count; ++i) {
-        xp_internal::device_entry entry;
-        if (!xp_internal::split_device_entry(lines[i], &entry))
-            continue;
-        any_device = true;
-        if (xp_internal::driver_type(entry.driver.c_str()) == type && same_text(entry.model, model) &&
-            same_text(entry.port, port)) {
-            *found = entry;
-            return true;
-        }
-    }
-    if (any_device)
-        XpError(eUnknownPrt, INFO_FUNCTION, model);
-    else
-        XpError(eNoInstalledPrt, INFO_FUNCTION);
-    return false;
-}
-
-// Sets info's command to that of port in the ports section of file.
-void set_port_command(Xpinfo_t* info, const std::string& port, const char* file)
-{
-    XpPort_t** ports = nullptr;
-    int count = XpGetPorts(&ports, file);
-    const char* command = nullptr;
-    if (XpGetPrinterCommand(port.c_str(), ports, count, &command))
-        set_field(info->command, sizeof info->command, command);
-    XpFreePortArray(ports, count);
+    return std::to_string(type) + " " + xp_internal::folded(model) + "\n" + xp_internal::folded(port);
 }
 
 }  // namespace
@@ -150,8 +122,28 @@ int driver_type(const char* driver)
     return -1;
 }
 
-std::unique_ptr<Xpinfo_t> printer_info(const char* model, const char* driver, const char* port,
-                                       const char* file)
+// Where a printer is installed twice, its first entry counts, as for a
+// search from the top of the section.
+printer_settings::printer_settings(const profile& file) : file_(file)
+{
+    for (const profile_entry& line : file.section(DEVICES_SECTION)) {
+        device_entry entry;
+        if (split_device_entry(line.text, &entry))
+            installed_.emplace(installed_key(driver_type(entry.driver.c_str()), entry.model, entry.port), entry);
+    }
+    for (XpPort_t& port : read_ports(file))
+        commands_.emplace(folded(port.port), std::move(*port.command));
+}
+
+const std::string* printer_settings::command(std::string_view port) const
+{
+    auto found = commands_.find(folded(port));
+    return found == commands_.end() ? nullptr : &found->second;
+}
+
+// A model is looked up among the installed printers: none installed gives
+// eNoInstalledPrt, none matching eUnknownPrt.
+std::unique_ptr<Xpinfo_t> printer_settings::info(const char* model, const char* driver, const char* port) const
 {
     int type = driver_type(driver);
     if (type < 0) {
@@ -169,16 +161,44 @@ std::unique_ptr<Xpinfo_t> printer_info(const char* model, const char* driver, co
     } else {
         // The section is named as the device is installed, so that "PS" or
         // another spelling of the model finds the same settings.
-        xp_internal::device_entry device;
-        if (!find_installed(model, type, port_name, file, &device))
+        auto found = installed_.find(installed_key(type, model, port_name));
+        if (found == installed_.end()) {
+            if (installed_.empty())
+                XpError(eNoInstalledPrt, INFO_FUNCTION);
+            else
+                XpError(eUnknownPrt, INFO_FUNCTION, model);
             return nullptr;
+        }
+        const device_entry& device = found->second;
         section = device.model + "," + device.driver + "," + device.port;
     }
-    int count = 0;
-    std::unique_ptr<std::string[]> lines = _XpGetPrivateProfileSection(section.c_str(), &count, file);
-    fill_settings(info.get(), lines.get(), count);
-    set_port_command(info.get(), port_name, file);
+    fill_settings(info.get(), file_.section(section));
+    if (const std::string* port_command = command(port_name))
+        set_field(info->command, sizeof info->command, port_command->c_str());
     return info;
+}
+
+// Without a record every key gets its default. A cleared paper tray removes
+// the entry, so the old tray is not read back.
+void settings_edits(const std::string& model, const std::string& driver, const std::string& port,
+                    const Xpinfo_t* info, std::vector<profile_edit>* edits)
+{
+    std::string port_name = !port.empty() ? port : FILE_PORT;
+    bool file_port = same_text(port_name, FILE_PORT);
+    std::string section = model + "," + driver + "," + port_name;
+    auto put = [&](const char* key, std::optional<std::string> value) {
+        edits->push_back({section, std::string(key), std::move(value), false});
+    };
+    if (file_port)
+        put("Filename", info != nullptr && info->filename[0] != '\0' ? info->filename : DEFAULT_FILENAME);
+    put("Scale", info != nullptr ? scale_text(info->scale) : "1.0");
+    put("Copies", info != nullptr && info->copies >= 1 ? std::to_string(info->copies) : "1");
+    put("Orientation", info != nullptr && info->orientation == XP_LANDSCAPE ? LANDSCAPE_TEXT : PORTRAIT_TEXT);
+    put("PageSize", info != nullptr && info->page_size[0] != '\0' ? info->page_size : "Letter");
+    put("DPI", info != nullptr && info->dpi != 0 ? std::to_string(info->dpi) : "300");
+    if (!file_port)
+        put("PaperTray", info != nullptr && info->paper_tray[0] != '\0' ? std::optional<std::string>(info->paper_tray)
+                                                                         : std::nullopt);
 }
 
 }  // namespace xp_internal
@@ -189,42 +209,24 @@ std::unique_ptr<Xpinfo_t> XpAlwaysGetPrinterInfoWithName(const char* model, cons
     char* file = XpGetDefaultsFile(XpGetDefaultsFileType());
     if (file == nullptr)
         return nullptr;
-    std::unique_ptr<Xpinfo_t> info = xp_internal::printer_info(model, driver, port, file);
+    xp_internal::profile defaults;
+    // An unreadable file reads as one without printers.
+    defaults.read(INFO_FUNCTION, file);
     std::free(file);
-    return info;
+    return xp_internal::printer_settings(defaults).info(model, driver, port);
 }
 
-// Without a record every key gets its default. A cleared paper tray removes
-// the entry, so the old tray is not read back.
 int XpWriteDefaultsForOneDevice(const char* model, const char* driver, const char* port,
                                 const Xpinfo_t* info, const char* file)
 {
+    const char* function = "XpWriteDefaultsForOneDevice";
     if (model == nullptr || driver == nullptr) {
-        XpError(eIllegalArg, "XpWriteDefaultsForOneDevice");
+        XpError(eIllegalArg, function);
         return 0;
     }
-    std::string port_name = port != nullptr && *port != '\0' ? port : FILE_PORT;
-    bool file_port = same_text(port_name, FILE_PORT);
-    std::string section = std::string(model) + "," + driver + "," + port_name;
-    std::vector<std::pair<const char*, std::string>> entries;
-    if (file_port)
-        entries.emplace_back("Filename", info != nullptr && info->filename[0] != '\0' ? info->filename
-                                                                                       : DEFAULT_FILENAME);
-    entries.emplace_back("Scale", info != nullptr ? scale_text(info->scale) : "1.0");
-    entries.emplace_back("Copies", info != nullptr && info->copies >= 1 ? std::to_string(info->copies) : "1");
-    entries.emplace_back("Orientation",
-                         info != nullptr && info->orientation == XP_LANDSCAPE ? LANDSCAPE_TEXT : PORTRAIT_TEXT);
-    entries.emplace_back("PageSize",
-                         info != nullptr && info->page_size[0] != '\0' ? info->page_size : "Letter");
-    entries.emplace_back("DPI", info != nullptr && info->dpi != 0 ? std::to_string(info->dpi) : "300");
-    for (const auto& [key, value] : entries)
-        if (!_XpWritePrivateProfileString(section.c_str(), key, value.c_str(), file))
-            return 0;
-    if (file_port)
-        return 1;
-    if (info != nullptr && info->paper_tray[0] != '\0')
-        return _XpWritePrivateProfileString(section.c_str(), "PaperTray", info->paper_tray, file);
-    return XpDeleteSectionEntry(section.c_str(), "PaperTray", file);
+    std::vector<profile_edit> edits;
+    xp_internal::settings_edits(model, driver, port != nullptr ? port : "", info, &edits);
+    return xp_internal::edit_profile(function, edits, file);
 }
 
 void XpSetXpinfoFilename(Xpinfo_t* info, const char* text)

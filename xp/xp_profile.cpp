@@ -1,10 +1,13 @@
 // The private-profile engine: "[section]" headers and key=value entries,
-// read by section and key, and rewritten one entry or section at a time.
+// read by section and key, and rewritten by edits that are all checked
+// before the file is replaced once.
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,19 +20,14 @@ using xp_internal::trimmed;
 
 namespace {
 
+using xp_internal::profile_edit;
+using xp_internal::profile_entry;
+using xp_internal::profile_line;
+
 // Only this much of a line is interpreted; the rest of a longer line goes
 // along with it uninterpreted, so no reader can overrun and no writer cuts it.
 const size_t LINE_LIMIT = 255;
 const char* const BLANKS = " \t\r\n\f\v";
-
-// One line of the file: raw with its line end, as it is copied; text
-// without the line end (and a CR before it), cut to LINE_LIMIT, as it is
-// read; whole when nothing was cut.
-struct profile_line {
-    std::string_view raw;
-    std::string_view text;
-    bool whole;
-};
 
 std::vector<profile_line> split_lines(std::string_view contents)
 {
@@ -43,7 +41,8 @@ std::vector<profile_line> split_lines(std::string_view contents)
             text.remove_suffix(1);
         if (!text.empty() && text.back() == '\r')
             text.remove_suffix(1);
-        lines.push_back({raw, text.substr(0, LINE_LIMIT), text.size() <= LINE_LIMIT});
+        bool bad = raw.find('\0') != std::string_view::npos;
+        lines.push_back({raw, bad ? std::string_view() : text.substr(0, LINE_LIMIT), text.size() <= LINE_LIMIT, bad});
         contents.remove_prefix(length);
     }
     return lines;
@@ -83,15 +82,6 @@ size_t section_end(const std::vector<profile_line>& lines, size_t begin)
     while (begin < lines.size() && !is_header(lines[begin].text))
         ++begin;
     return begin;
-}
-
-// Index of the first line of section (after its header), or npos.
-size_t section_start(const std::vector<profile_line>& lines, std::string_view section)
-{
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (is_header(lines[i].text) && same_text(header_name(lines[i].text), section))
-            return i + 1;
-    return std::string_view::npos;
 }
 
 // The new contents being built. Lines it makes end as the file's first line
@@ -139,15 +129,6 @@ private:
     std::string text_;
 };
 
-// What one rewrite does: key null deletes the section, value null the entry;
-// append adds an entry instead of replacing one.
-struct profile_edit {
-    const char* section;
-    const char* key;
-    const char* value;
-    bool append;
-};
-
 // Copies the section's lines [begin, end) with the key's first entry replaced
 // or dropped (returns whether there was one); a new entry goes after the last
 // non-empty line, followed by exactly one empty line when a header follows.
@@ -168,19 +149,19 @@ bool write_in_section(const std::vector<profile_line>& lines, size_t begin, size
             continue;
         }
         flush_blanks();
-        if (!replaced && has_key(line.text, edit.key)) {
+        if (!replaced && has_key(line.text, *edit.key)) {
             replaced = true;
-            if (edit.value != nullptr)
-                out.put_entry(edit.key, edit.value);
+            if (edit.value)
+                out.put_entry(*edit.key, *edit.value);
         } else {
             out.copy(line);
         }
     }
-    if (replaced || edit.value == nullptr) {
+    if (replaced || !edit.value) {
         flush_blanks();
         return replaced;
     }
-    out.put_entry(edit.key, edit.value);
+    out.put_entry(*edit.key, *edit.value);
     if (end < lines.size())
         out.put("");
     else
@@ -196,16 +177,16 @@ void append_in_section(const std::vector<profile_line>& lines, size_t begin, siz
 {
     for (size_t i = begin; i < end; ++i) {
         const profile_line& line = lines[i];
-        if (has_key(line.text, edit.key) &&
-            same_text(trimmed(entry_value(line.text)), trimmed(edit.value))) {
+        if (has_key(line.text, *edit.key) &&
+            same_text(trimmed(entry_value(line.text)), trimmed(*edit.value))) {
             for (; i < end; ++i)
                 out.copy(lines[i]);
             return;
         }
-        if (!trimmed(line.text).empty())
+        if (!trimmed(line.text).empty() || line.bad)
             out.copy(line);
     }
-    out.put_entry(edit.key, edit.value);
+    out.put_entry(*edit.key, *edit.value);
     if (end < lines.size())
         out.put("");
 }
@@ -235,7 +216,7 @@ std::string edited_profile(const std::string& contents, const profile_edit& edit
         }
         section_found = true;
         size_t end = section_end(lines, i + 1);
-        if (edit.key != nullptr) {
+        if (edit.key) {
             out.put_header(line, name);
             if (edit.append)
                 append_in_section(lines, i + 1, end, edit, out);
@@ -244,61 +225,64 @@ std::string edited_profile(const std::string& contents, const profile_edit& edit
         }
         i = end;
     }
-    bool deleting = edit.key == nullptr || edit.value == nullptr;
-    if (deleting && !(edit.key == nullptr ? section_found : entry_found))
+    bool deleting = !edit.key || !edit.value;
+    if (deleting && !(edit.key ? entry_found : section_found))
         return contents;
     if (!section_found && !deleting) {
         out.end_open_line();
         out.put("");
         out.put_header(edit.section);
-        out.put_entry(edit.key, edit.value);
+        out.put_entry(*edit.key, *edit.value);
         out.put("");
     }
     return std::move(out.text());
 }
 
 // True when text may go into the file: none of the characters in reserved,
-// which would make it read back differently (a line end, "=" in a key).
-bool writable_text(const char* text, const char* reserved)
+// which would make it read back differently (a line end, "=" in a key), and
+// no NUL, which would make its line a bad one.
+bool writable_text(const std::optional<std::string>& text, std::string_view reserved)
 {
-    return text == nullptr || std::strpbrk(text, reserved) == nullptr;
+    return !text || (text->find_first_of(reserved) == std::string::npos && text->find('\0') == std::string::npos);
 }
 
 // True when edit writes what a reader will find again: a section name, a
 // key that cannot pass for a header, and for appends both key and value.
 bool acceptable_edit(const profile_edit& edit)
 {
-    if (edit.section == nullptr || !writable_text(edit.section, "]\r\n") ||
-        !writable_text(edit.key, "=\r\n") || !writable_text(edit.value, "\r\n"))
+    if (edit.section.empty() || !writable_text(edit.section, "]\r\n") || !writable_text(edit.key, "=\r\n") ||
+        !writable_text(edit.value, "\r\n"))
         return false;
-    if (edit.key != nullptr && (trimmed(edit.key).empty() || trimmed(edit.key)[0] == '['))
+    if (edit.key && (trimmed(*edit.key).empty() || trimmed(*edit.key)[0] == '['))
         return false;
-    return !edit.append || (edit.key != nullptr && edit.value != nullptr);
+    return !edit.append || (edit.key && edit.value);
 }
 
-// Reads file, applies edit and replaces the file with the result. Reports as
-// function; 1 ok, 0 failed.
-int update_profile(const char* function, const profile_edit& edit, const char* file)
+// The section, key and value of a public call as an edit; null stands for
+// none. False (the call is refused) when the section is null.
+bool edit_of(const char* section, const char* key, const char* value, bool append, profile_edit* edit)
 {
-    if (file == nullptr || !acceptable_edit(edit)) {
+    if (section == nullptr)
+        return false;
+    edit->section = section;
+    if (key != nullptr)
+        edit->key = key;
+    if (value != nullptr)
+        edit->value = value;
+    edit->append = append;
+    return true;
+}
+
+// One edit of a public call; a null section is refused like a bad value.
+int update_profile(const char* function, const char* section, const char* key, const char* value,
+                   bool append, const char* file)
+{
+    profile_edit edit;
+    if (!edit_of(section, key, value, append, &edit)) {
         XpError(eIllegalArg, function);
         return 0;
     }
-    std::string contents;
-    if (!xp_internal::read_whole_file(file, &contents)) {
-        XpError(eOpenFile, function, file);
-        return 0;
-    }
-    return xp_internal::replace_file_contents(function, file, contents, edited_profile(contents, edit));
-}
-
-// The file's lines, false when it cannot be read.
-bool read_lines(const char* file, std::string* contents, std::vector<profile_line>* lines)
-{
-    if (file == nullptr || !xp_internal::read_whole_file(file, contents))
-        return false;
-    *lines = split_lines(*contents);
-    return true;
+    return xp_internal::edit_profile(function, {edit}, file);
 }
 
 }  // namespace
@@ -318,24 +302,84 @@ std::string_view trimmed(std::string_view text)
     return text.substr(first, text.find_last_not_of(BLANKS) - first + 1);
 }
 
+std::string folded(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return result;
+}
+
+bool profile::read(const char* function, const char* file)
+{
+    sections_.clear();
+    bad_line_ = 0;
+    if (file == nullptr || !read_whole_file(file, &contents_))
+        return false;
+    lines_ = split_lines(contents_);
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].bad && bad_line_ == 0)
+            bad_line_ = i + 1;
+        if (is_header(lines_[i].text))
+            sections_.emplace(folded(header_name(lines_[i].text)), i + 1);
+    }
+    if (bad_line_ != 0)
+        XpError(eBadLine, function, static_cast<int>(bad_line_), file);
+    return true;
+}
+
+std::vector<profile_entry> profile::section(std::string_view name) const
+{
+    std::vector<profile_entry> entries;
+    auto found = sections_.find(folded(name));
+    if (found == sections_.end())
+        return entries;
+    for (size_t i = found->second; i < lines_.size() && !is_header(lines_[i].text); ++i)
+        if (!trimmed(lines_[i].text).empty())
+            entries.push_back({trimmed(lines_[i].text), i + 1});
+    return entries;
+}
+
+std::optional<std::string_view> profile::value(std::string_view section, std::string_view key) const
+{
+    auto found = sections_.find(folded(section));
+    if (found == sections_.end())
+        return std::nullopt;
+    for (size_t i = found->second; i < lines_.size() && !is_header(lines_[i].text); ++i)
+        if (has_key(lines_[i].text, key))
+            return entry_value(lines_[i].text);
+    return std::nullopt;
+}
+
+// Checks every edit before the file is read, so that a refused one changes
+// nothing; the edits then go one after another over the text in memory.
+int edit_profile(const char* function, const std::vector<profile_edit>& edits, const char* file)
+{
+    if (file == nullptr || !std::all_of(edits.begin(), edits.end(), acceptable_edit)) {
+        XpError(eIllegalArg, function);
+        return 0;
+    }
+    std::string contents;
+    if (!read_whole_file(file, &contents)) {
+        XpError(eOpenFile, function, file);
+        return 0;
+    }
+    std::string edited = contents;
+    for (const profile_edit& edit : edits)
+        edited = edited_profile(edited, edit);
+    return replace_file_contents(function, file, contents, edited);
+}
+
 }  // namespace xp_internal
 
 int _XpGetPrivateProfileString(const char* section, const char* key, const char* default_value,
                                char* buffer, int size, const char* file)
 {
     std::string_view value = default_value == nullptr ? "" : default_value;
-    std::string contents;
-    std::vector<profile_line> lines;
-    bool readable = read_lines(file, &contents, &lines);
-    if (readable && section != nullptr && key != nullptr) {
-        size_t begin = section_start(lines, section);
-        size_t end = begin == std::string_view::npos ? begin : section_end(lines, begin);
-        for (size_t i = begin; i < end; ++i)
-            if (has_key(lines[i].text, key)) {
-                value = entry_value(lines[i].text);
-                break;
-            }
-    }
+    xp_internal::profile defaults;
+    bool readable = defaults.read("_XpGetPrivateProfileString", file);
+    if (readable && section != nullptr && key != nullptr)
+        value = defaults.value(section, key).value_or(value);
     if (buffer == nullptr || size <= 0)
         return 0;
     size_t length = std::min(value.size(), static_cast<size_t>(size) - 1);
@@ -347,23 +391,19 @@ int _XpGetPrivateProfileString(const char* section, const char* key, const char*
 std::unique_ptr<std::string[]> _XpGetPrivateProfileSection(const char* section, int* count,
                                                            const char* file)
 {
-    std::string contents;
-    std::vector<profile_line> lines;
     int ignored_count;
     if (count == nullptr)
         count = &ignored_count;
     *count = 0;
-    if (!read_lines(file, &contents, &lines))
+    xp_internal::profile defaults;
+    if (!defaults.read("_XpGetPrivateProfileSection", file))
         return nullptr;
-    std::vector<std::string_view> entries;
-    size_t begin = section == nullptr ? std::string_view::npos : section_start(lines, section);
-    size_t end = begin == std::string_view::npos ? begin : section_end(lines, begin);
-    for (size_t i = begin; i < end; ++i)
-        if (!trimmed(lines[i].text).empty())
-            entries.push_back(trimmed(lines[i].text));
+    std::vector<profile_entry> entries;
+    if (section != nullptr)
+        entries = defaults.section(section);
     std::unique_ptr<std::string[]> result(new std::string[entries.size()]);
     for (size_t i = 0; i < entries.size(); ++i)
-        result[i] = entries[i];
+        result[i] = entries[i].text;
     *count = static_cast<int>(entries.size());
     return result;
 }
@@ -371,21 +411,18 @@ std::unique_ptr<std::string[]> _XpGetPrivateProfileSection(const char* section, 
 int _XpWritePrivateProfileString(const char* section, const char* key, const char* value,
                                  const char* file)
 {
-    return update_profile("_XpWritePrivateProfileString",
-                          {section, key, value, false}, file);
+    return update_profile("_XpWritePrivateProfileString", section, key, value, false, file);
 }
 
 int _XpAppendPrivateProfileString(const char* section, const char* key, const char* value,
                                   const char* file)
 {
-    return update_profile("_XpAppendPrivateProfileString",
-                          {section, key, value, true}, file);
+    return update_profile("_XpAppendPrivateProfileString", section, key, value, true, file);
 }
 
 int XpDeleteSection(const char* section, const char* file)
 {
-    return update_profile("XpDeleteSection",
-                          {section, nullptr, nullptr, false}, file);
+    return update_profile("XpDeleteSection", section, nullptr, nullptr, false, file);
 }
 
 int XpDeleteSectionEntry(const char* section, const char* key, const char* file)
@@ -394,6 +431,5 @@ int XpDeleteSectionEntry(const char* section, const char* key, const char* file)
         XpError(eIllegalArg, "XpDeleteSectionEntry");
         return 0;
     }
-    return update_profile("XpDeleteSectionEntry",
-                          {section, key, nullptr, false}, file);
+    return update_profile("XpDeleteSectionEntry", section, key, nullptr, false, file);
 }
