@@ -48,11 +48,11 @@ protected:
     }
 
     // Writes text as a resource file and merges it: add_resources's result.
-    int load(const std::string& text)
+    int load(const std::string& text, OI_resource_fault* fault = nullptr)
     {
         std::string path = dir_ / ("file" + std::to_string(++files_) + ".cf");
         write_file(path, text);
-        return conn_->add_resources(path.c_str(), 0);
+        return conn_->add_resources(path.c_str(), 0, fault);
     }
 
     // Loads text and creates its objects; the first new top-level object,
