@@ -88,7 +88,8 @@ TEST_F(files, write_check_and_open_for_writing_leave_planted_names_alone)
     write_file(victim, "precious");
     ASSERT_EQ(symlink(victim.c_str(), link.c_str()), 0);
     EXPECT_TRUE(write_access(dir_.path().c_str()));
-    EXPECT_EQ(entries_in(dir_.path()), 2) << "the trial file was left behind";
+    EXPECT_EQ(read_file(victim), "precious") << "the write check wrote through the link";
+    EXPECT_EQ(entries_in(dir_.path()), 2) << "the link was removed or the trial file left behind";
 
     std::string second_name = dir_ / "second_name";
     std::string foreign = dir_ / "foreign";

@@ -114,9 +114,12 @@ protected:
         static std::string what;
         return what;
     }
+    // Also on standard error: a test may be capturing standard output.
     static long give_up(OI_d_tech*, void*, long)
     {
         ADD_FAILURE() << "waited " << wait_limit.count() << " s for " << awaited();
+        std::fprintf(stderr, "waited %ld s for %s\n", static_cast<long>(wait_limit.count()),
+                     awaited().c_str());
         std::fflush(stdout);
         std::_Exit(1);
     }
