@@ -693,6 +693,8 @@ int unix_rename(const listring& from, const listring& to)
     int status = copy_into_place(in, out, copy, from, to, mode);
     in.close();
     if (status != 0) {
+        // The failure that matters is reported; a copy that will not go
+        // only leaves a stray file under a name nobody else uses.
         unlink(copy);
         return -1;
     }
