@@ -202,13 +202,14 @@ TEST_F(initialise_steps, data_file_round_trip_and_damaged_entries)
                             "Error parsing /opt/tarnu/.kps30.dat, \"Node Installation\" must be "
                             "followed by a valid flag.\n");
 
-        // A write that fails reports the system's own reason.
+        // A link planted at the data file is not written through; the
+        // failure reports the system's own reason.
         std::remove("/opt/tarnu/.kps30.dat");
         checks.expect(std::to_string(symlink("/dev/full", "/opt/tarnu/.kps30.dat")), "0");
         recorder.clear();
         checks.expect(std::to_string(kps_.write_data_file()), "-1");
         checks.expect(recorder.texts().empty() ? "" : recorder.texts()[0],
-                      "Unable to create /opt/tarnu/.kps30.dat. " + std::string(std::strerror(ENOSPC)));
+                      "Unable to open file /opt/tarnu/.kps30.dat. " + std::string(std::strerror(ELOOP)));
         return checks.status();
     }, false, true);
     EXPECT_CHILD_PASSED(status, "data file in a private /opt");

@@ -5,9 +5,12 @@
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -41,6 +44,12 @@ int move_and_check(const std::string& from, const std::string& to)
     return std::filesystem::exists(from) ? 4 : recorder.messages().empty() ? 0 : 5;
 }
 
+// Number of entries in dir.
+long entries_in(const std::string& dir)
+{
+    return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
+}
+
 class files : public ::testing::Test {
 protected:
     temp_dir dir_;
@@ -69,6 +78,48 @@ TEST_F(files, create_dir_makes_every_missing_level_or_names_the_one_it_could_not
     EXPECT_EQ(recorder_.texts(), std::vector<std::string>{message("Unable to create directory ", file, EEXIST)});
 }
 
+// The program runs as root and writes at names a user can foresee: a link,
+// a second name of a file, another user's file or a FIFO planted there is
+// never written through nor waited on, and the write check leaves nothing.
+TEST_F(files, write_check_and_open_for_writing_leave_planted_names_alone)
+{
+    std::string victim = dir_ / "victim";
+    std::string link = dir_ / "kitsetup.test";
+    write_file(victim, "precious");
+    ASSERT_EQ(symlink(victim.c_str(), link.c_str()), 0);
+    EXPECT_TRUE(write_access(dir_.path().c_str()));
+    EXPECT_EQ(read_file(victim), "precious") << "the write check wrote through the link";
+    EXPECT_EQ(entries_in(dir_.path()), 2) << "the link was removed or the trial file left behind";
+
+    std::string second_name = dir_ / "second_name";
+    std::string foreign = dir_ / "foreign";
+    ASSERT_EQ(::link(victim.c_str(), second_name.c_str()), 0);
+    write_file(foreign, "theirs");
+    std::vector<std::pair<std::string, int>> refused{{link, ELOOP}, {second_name, EEXIST}};
+    if (chown(foreign.c_str(), 65534, 65534) == 0)
+        refused.emplace_back(foreign, EEXIST);
+    for (const auto& [path, expected_errno] : refused) {
+        errno = 0;
+        EXPECT_FALSE(open_for_writing(path.c_str(), 0644).valid()) << path;
+        EXPECT_EQ(errno, expected_errno) << path;
+    }
+    EXPECT_EQ(read_file(victim) + " " + read_file(foreign), "precious theirs");
+
+    std::string own = dir_ / "own";
+    write_file(own, "an older and longer text");
+    descriptor file = open_for_writing(own.c_str(), 0644);
+    EXPECT_TRUE(file.valid() && file.write_all("new", 3) && file.close());
+    EXPECT_EQ(read_file(own), "new");
+
+    std::string fifo = dir_ / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int status = run_in_child([&]() {
+        alarm(wait_limit.count());
+        return open_for_writing(fifo.c_str(), 0644).valid() ? 1 : 0;
+    });
+    EXPECT_CHILD_PASSED(status, "opening a FIFO nobody reads (142: it hung)");
+}
+
 // The second move goes onto a tmpfs mounted in a private mount namespace, so
 // that the copy crosses file systems.
 TEST_F(files, rename_copies_contents_and_mode_and_removes_the_source)
@@ -90,6 +141,34 @@ TEST_F(files, rename_copies_contents_and_mode_and_removes_the_source)
     }
     EXPECT_EQ(unix_rename((dir_ / "longer").c_str(), (dir_ / "longer").c_str()), 0);
     EXPECT_EQ(read_file(dir_ / "longer"), std::string(10000, 'k') + "tail") << "a move onto itself lost it";
+}
+
+// A link at the target is replaced by the moved file, never written through,
+// on one file system and across two, and the copy leaves nothing else behind.
+TEST_F(files, rename_replaces_a_link_at_the_target_instead_of_writing_through_it)
+{
+    std::string victim = dir_ / "victim";
+    write_file(victim, "precious");
+    for (bool across : {false, true}) {
+        std::string from = dir_ / "source";
+        std::string target_dir = dir_ / (across ? "other_fs" : "same_fs");
+        write_file(from, "moved");
+        ASSERT_EQ(mkdir(target_dir.c_str(), 0755), 0);
+        int status = run_in_child([&]() {
+            if (across && mount("kit_test", target_dir.c_str(), "tmpfs", 0, "size=1m") != 0)
+                return SKIP_STATUS;
+            std::string to = target_dir + "/target";
+            message_recorder recorder;
+            if (symlink(victim.c_str(), to.c_str()) != 0 || unix_rename(from.c_str(), to.c_str()) != 0)
+                return 1;
+            if (read_file(victim) != "precious")
+                return 2;
+            if (is_link(to.c_str()) || read_file(to) != "moved" || std::filesystem::exists(from))
+                return 3;
+            return entries_in(target_dir) != 1 ? 4 : recorder.messages().empty() ? 0 : 5;
+        }, false, across);
+        EXPECT_CHILD_PASSED(status, across ? "moving onto a link on a tmpfs" : "moving onto a link");
+    }
 }
 
 TEST_F(files, rename_of_a_directory_only_makes_the_target)

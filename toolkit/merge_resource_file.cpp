@@ -7,14 +7,15 @@
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_d_tech.h"
 
-int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** objects)
+int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** objects,
+                        OI_resource_fault* fault)
 {
     *objects = nullptr;
     listring file = OI_translate_filename(listring(path));
     if (access(file.c_str(), F_OK) != 0)
         return -1;
     OI_connection* conn = OI_uib_conn;
-    if (conn == nullptr || conn->add_resources(file.c_str(), 0) == 0)
+    if (conn == nullptr || conn->add_resources(file.c_str(), 0, fault) == 0)
         return 0;
     *objects = OI_make_top_level();
     OI_d_tech* attach_to = parent == nullptr ? conn->root() : parent;

@@ -6,13 +6,15 @@
 #define KITSETUP_TOOLKIT_MERGE_RESOURCE_FILE_H
 
 class OI_d_tech;
+struct OI_resource_fault;
 
 // Merges the file at path (after file-name translation) and creates its
 // top-level objects under parent (the root object when null), hidden when
 // attached to the root. 1 when the file merged, with *objects as a
 // malloc'ed, null-terminated array (the caller frees it; null when the file
-// declares none); 0 when it could not be merged; -1 when there is no such
-// file.
-int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** objects);
+// declares none); 0 when it could not be merged (its first bad line in
+// *fault, when given); -1 when there is no such file.
+int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** objects,
+                        OI_resource_fault* fault = nullptr);
 
 #endif

@@ -289,8 +289,9 @@ void OI_connection::forget_shown(const OI_d_tech* object)
 }
 
 // A declaration is "path.class: ClassName" where the path, after an optional
-// leading "*" or application name, is names joined by ".".
-int OI_connection::merge_line(const std::string& line, const std::string& file, int line_number)
+// leading "*" or application name, is names joined by ".". Returns why the
+// line is bad, or "" when it is good (its declaration then noted).
+std::string OI_connection::merge_line(const std::string& line, const std::string& file, int line_number)
 {
     std::string pattern;
     std::string value;
@@ -326,11 +327,7 @@ int OI_connection::merge_line(const std::string& line, const std::string& file, 
                 declarations_.push_back(declaration);
         }
     }
-    if (!reason.empty()) {
-        std::fprintf(stderr, "%s:%d: %s\n", file.c_str(), line_number, reason.c_str());
-        return 0;
-    }
-    return 1;
+    return reason;
 }
 
 namespace {
@@ -366,9 +363,9 @@ std::vector<std::pair<int, std::string>> logical_lines(std::istream& in)
 }  // namespace
 
 // The one routine behind add_resources and merge_resources. Every line is
-// checked (and every bad one reported) before any is merged, so a text with
-// a bad line changes nothing.
-int OI_connection::merge_text(std::istream& in, const std::string& origin)
+// checked (and every bad one reported, the first also in *fault when given)
+// before any is merged, so a text with a bad line changes nothing.
+int OI_connection::merge_text(std::istream& in, const std::string& origin, OI_resource_fault* fault)
 {
     std::vector<OI_declaration> before = declarations_;
     std::vector<std::string> good;
@@ -377,10 +374,15 @@ int OI_connection::merge_text(std::istream& in, const std::string& origin)
         std::string content = trimmed(text);
         if (content.empty() || content[0] == '!' || content[0] == '#')
             continue;
-        if (merge_line(content, origin, number) == 0)
-            status = 0;
-        else
+        std::string reason = merge_line(content, origin, number);
+        if (reason.empty()) {
             good.push_back(content);
+            continue;
+        }
+        std::fprintf(stderr, "%s:%d: %s\n", origin.c_str(), number, reason.c_str());
+        if (status == 1 && fault != nullptr)
+            *fault = OI_resource_fault{origin, number, reason};
+        status = 0;
     }
     if (status == 0) {
         declarations_ = before;
@@ -391,20 +393,20 @@ int OI_connection::merge_text(std::istream& in, const std::string& origin)
     return 1;
 }
 
-int OI_connection::add_resources(const char* file, int)
+int OI_connection::add_resources(const char* file, int, OI_resource_fault* fault)
 {
     std::ifstream in(file);
     if (!in) {
         std::fprintf(stderr, "%s: cannot be read\n", file);
         return 0;
     }
-    return merge_text(in, file);
+    return merge_text(in, file, fault);
 }
 
 int OI_connection::merge_resources(const char* lines)
 {
     std::istringstream in(lines == nullptr ? "" : lines);
-    return merge_text(in, "resources");
+    return merge_text(in, "resources", nullptr);
 }
 
 bool OI_connection::get_resource(const std::vector<std::string>& names,

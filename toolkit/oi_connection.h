@@ -39,6 +39,14 @@ struct OI_declaration {
     int line = 0;
 };
 
+// The first line of a resource text that would not merge: where it is and
+// why, for a caller that tells the user more than "the file is bad".
+struct OI_resource_fault {
+    std::string file;
+    int line = 0;  // 0 while no bad line was met
+    std::string reason;
+};
+
 class OI_connection {
 public:
     OI_connection(Tcl_Interp* interp, const std::string& app_name, const std::string& app_class);
@@ -60,9 +68,10 @@ public:
 
     // Merges the resources and object declarations of file: 1, or 0 after
     // reporting the file and line on standard error when the file cannot be
-    // read or holds a line that is not a resource. Blank lines and lines
-    // starting with "!" or "#" are comments; a bad line merges nothing.
-    int add_resources(const char* file, int flags);
+    // read or holds a line that is not a resource (the first such line also
+    // in *fault, when given). Blank lines and lines starting with "!" or "#"
+    // are comments; a bad line merges nothing.
+    int add_resources(const char* file, int flags, OI_resource_fault* fault = nullptr);
     // Merges resource lines given as text by the same rules, reported as
     // lines of "resources".
     int merge_resources(const char* lines);
@@ -103,8 +112,8 @@ public:
 private:
     Tcl_Interp* interp() const { return interp_; }
     bool eval(const std::string& script, std::string* result = nullptr) const;
-    int merge_text(std::istream& in, const std::string& origin);
-    int merge_line(const std::string& line, const std::string& file, int line_number);
+    int merge_text(std::istream& in, const std::string& origin, OI_resource_fault* fault);
+    std::string merge_line(const std::string& line, const std::string& file, int line_number);
 
     Tcl_Interp* interp_;
     std::string app_name_;

@@ -332,13 +332,23 @@ int copy_data(const descriptor& in, const descriptor& out, const listring& from,
     }
 }
 
-// from and to name one file (the same path, or two links to it): copying
-// would truncate the only copy.
-liboolean same_file(const struct stat& from_info, const listring& to)
+// Fills out, the new file copy, from in, gives it mode and renames it to to:
+// 0, or -1 after a message (copy is then left for the caller to remove). The
+// close may report a delayed write error.
+int copy_into_place(const descriptor& in, descriptor& out, const listring& copy,
+                    const listring& from, const listring& to, mode_t mode)
 {
-    struct stat to_info;
-    return stat(to, &to_info) == 0 && to_info.st_dev == from_info.st_dev &&
-           to_info.st_ino == from_info.st_ino;
+    if (copy_data(in, out, from, to) != 0)
+        return -1;
+    if (fchmod(out.get(), mode) == -1) {
+        report_system_error(DEF_CANT_CHMOD, to, errno);
+        return -1;
+    }
+    if (!out.close() || rename(copy, to) == -1) {
+        report_system_error(DEF_CANT_WRITE_FILE, to, errno);
+        return -1;
+    }
+    return 0;
 }
 
 // Closes a directory that a walk opened: status, or -1 after a message when
@@ -589,17 +599,44 @@ liboolean write_access(const listring& dir)
 {
     if (dir.is_empty())
         return false;
-    listring test_file(dir);
-    if (test_file[test_file.length() - 1] != '/')
-        test_file += '/';
-    test_file += WRITE_TEST_FILE;
-    test_file += "XXXXXX";
-    std::vector<char> name(test_file.c_str(), test_file.c_str() + test_file.length() + 1);
-    descriptor file(mkostemp(name.data(), O_CLOEXEC));
+    listring test_file;
+    descriptor file = create_unique_file(join_directory(dir, WRITE_TEST_FILE), test_file);
     if (!file.valid())
         return false;
     liboolean closed = file.close();
-    return unix_unlink(name.data()) == 0 && closed;
+    return unix_unlink(test_file) == 0 && closed;
+}
+
+descriptor create_unique_file(const listring& prefix, listring& name)
+{
+    listring pattern(prefix);
+    pattern += "XXXXXX";
+    std::vector<char> made(pattern.c_str(), pattern.c_str() + pattern.length() + 1);
+    descriptor file(mkostemp(made.data(), O_CLOEXEC));
+    if (file.valid())
+        name = made.data();
+    return file;
+}
+
+// The checks run on the open descriptor, so the file cannot be swapped
+// between check and write; it is emptied only once it has passed them.
+descriptor open_for_writing(const listring& path, mode_t mode)
+{
+    descriptor file(open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode));
+    if (!file.valid())
+        return file;
+    struct stat info;
+    if (fstat(file.get(), &info) != 0)
+        return descriptor();
+    if (!S_ISREG(info.st_mode) || info.st_uid != geteuid() || info.st_nlink != 1) {
+        errno = EEXIST;
+        return descriptor();
+    }
+    int flags = fcntl(file.get(), F_GETFL);
+    if (flags == -1 || fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) == -1 ||
+        ftruncate(file.get(), 0) != 0)
+        return descriptor();
+    return file;
 }
 
 int create_dir(const listring& path)
@@ -612,23 +649,17 @@ int create_dir(const listring& path)
     return -1;
 }
 
-// A failure stops the move where it happens: the source is removed only
-// after its copy is complete, closed and has the source's mode.
+// rename(2) moves the file itself: atomic, and a link at to is replaced,
+// not followed. When it cannot (to is on another file system, mostly), the
+// copy reports which side failed and why. The source is removed only after
+// its copy is complete and in place.
 int unix_rename(const listring& from, const listring& to)
 {
     mode_t mode = 0755;
     struct stat from_info;
-    liboolean from_is_directory = false;
     if (stat(from, &from_info) == -1) {
         report_system_error(DEF_UNABLE_TO_GET_STAT, from, errno);
-    } else {
-        mode = from_info.st_mode & 07777;
-        from_is_directory = S_ISDIR(from_info.st_mode);
-        if (!from_is_directory && same_file(from_info, to))
-            return 0;
-    }
-
-    if (from_is_directory) {
+    } else if (S_ISDIR(from_info.st_mode)) {
         if (valid_directory(to))
             return 0;
         listring failed;
@@ -637,7 +668,11 @@ int unix_rename(const listring& from, const listring& to)
             return 0;
         report_system_error(DEF_UNABLE_TO_MKDIR, to, mkdir_errno);
         return mkdir_errno;
+    } else {
+        mode = from_info.st_mode & 07777;
     }
+    if (rename(from, to) == 0)
+        return 0;
 
     descriptor in(open(from, O_RDONLY | O_CLOEXEC));
     if (!in.valid()) {
@@ -645,25 +680,22 @@ int unix_rename(const listring& from, const listring& to)
         report_system_error(DEF_CANT_OPEN_FILE, from, open_errno);
         return -1;
     }
-    descriptor out(open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    listring prefix(to);
+    prefix += ".";
+    listring copy;
+    descriptor out = create_unique_file(prefix, copy);
     if (!out.valid()) {
         int open_errno = errno;
         report_system_error(DEF_CANT_OPEN_FILE, to, open_errno);
         return -1;
     }
-    int status = copy_data(in, out, from, to);
-    // A read-only descriptor loses nothing when its close fails; the copy's
-    // close may report a delayed write error.
+    // A read-only descriptor loses nothing when its close fails.
+    int status = copy_into_place(in, out, copy, from, to, mode);
     in.close();
-    if (!out.close() && status == 0) {
-        int close_errno = errno;
-        report_system_error(DEF_CANT_WRITE_FILE, to, close_errno);
-        status = -1;
-    }
-    if (status != 0)
-        return -1;
-    if (chmod(to, mode) == -1) {
-        report_system_error(DEF_CANT_CHMOD, to, errno);
+    if (status != 0) {
+        // The failure that matters is reported; a copy that will not go
+        // only leaves a stray file under a name nobody else uses.
+        unlink(copy);
         return -1;
     }
     return unix_unlink(from);

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <sys/types.h>
 
+#include "lib/descriptor.h"
 #include "lib/l_listring.h"
-
 #include "lib/listring.h"
 
 // A running child: it leads its own process group; out and err are the read
@@ -80,16 +80,29 @@ liboolean valid_directory(const listring& path);
 liboolean valid_file(const listring& path, int mode);
 // path itself is a symbolic link.
 liboolean is_link(const listring& path);
-// True when a file can be created in dir (tried, then removed).
+// True when a file can be created in dir (tried under a name nobody can
+// foresee, then removed).
 liboolean write_access(const listring& dir);
+
+// Creates a new file named prefix plus six random characters, mode 0600,
+// close-on-exec; nothing already there (a link included) is opened. The
+// descriptor, with the name made in name; invalid with errno set on failure.
+descriptor create_unique_file(const listring& prefix, listring& name);
+
+// Opens path to be written from its start, created with mode when missing.
+// A link there is not followed and nothing but a plain file of this user's
+// with no other name is written into (errno ELOOP or EEXIST); a FIFO cannot
+// hold the program up. Invalid with errno set on failure.
+descriptor open_for_writing(const listring& path, mode_t mode);
 
 // Creates path and every missing directory above it, mode 0755, after
 // expanding environment references: 0, or -1 after a message.
 int create_dir(const listring& path);
 
-// Moves from to to by copying, so it works across file systems; to gets the
-// mode of from. A directory only makes to exist. 0, -1 after a message, or
-// the system error number when the target directory cannot be made.
+// Moves from to to; across file systems by copying into a new file beside
+// to, renamed into place, so a link at to is replaced and never written
+// through. to keeps the mode of from. A directory only makes to exist. 0, -1
+// after a message, or the system error number when to cannot be made.
 int unix_rename(const listring& from, const listring& to);
 
 int unix_link(const listring& from, const listring& to);

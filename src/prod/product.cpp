@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
 #include <sstream>
 #include <string>
 
@@ -31,7 +30,7 @@ namespace {
 // error of the call that failed.
 int write_whole_file(const listring& path, const std::string& text)
 {
-    descriptor file(open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    descriptor file = open_for_writing(path, 0644);
     if (!file.valid()) {
         int open_errno = errno;
         error(format_message(DEF_CANT_OPEN_FILE, path.c_str(), std::strerror(open_errno)), true);

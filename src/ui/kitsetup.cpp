@@ -386,6 +386,20 @@ void setup_environment()
 
 namespace {
 
+// The text of DEF_BAD_RESOURCE_FILE for path, followed by the place and the
+// reason of the file's first bad line when one was found, so that the user
+// sees what to mend.
+listring bad_resource_file_text(const listring& path, const OI_resource_fault& fault)
+{
+    listring text = format_message(DEF_BAD_RESOURCE_FILE, path.c_str());
+    if (fault.line > 0) {
+        text += " ";
+        text += format_message(DEF_BAD_RESOURCE_LINE, fault.line, fault.file.c_str(),
+                               fault.reason.c_str());
+    }
+    return text;
+}
+
 // The directory layout and the toolkit are up: the font file for the
 // screen's size must exist, the common dialogs must give objects, the main
 // file must merge; the language copies are optional. Returns the top-level
@@ -408,8 +422,9 @@ OI_d_tech** load_resource_files(const listring& font_file)
     std::free(dialogs);
 
     listring main_path = join_directory(CONFIG_FILE_DIR, MAIN_RES_FILE);
-    if (OI_uib_conn->add_resources(OI_translate_filename(main_path).c_str(), 0) == 0) {
-        error(format_message(DEF_BAD_RESOURCE_FILE, main_path.c_str()), true);
+    OI_resource_fault fault;
+    if (OI_uib_conn->add_resources(OI_translate_filename(main_path).c_str(), 0, &fault) == 0) {
+        error(bad_resource_file_text(main_path, fault), true);
         OI_fini();
         shutdown(0);
     }
@@ -433,8 +448,9 @@ OI_d_tech** load_resource_files(const listring& font_file)
 OI_d_tech** load_cf(OI_d_tech* parent, const char* path)
 {
     OI_d_tech** objects = nullptr;
-    if (merge_resource_file(parent, path, &objects) == 0) {
-        error(format_message(DEF_BAD_RESOURCE_FILE, path), true);
+    OI_resource_fault fault;
+    if (merge_resource_file(parent, path, &objects, &fault) == 0) {
+        error(bad_resource_file_text(path, fault), true);
         shutdown(-1);
     }
     return objects;

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "lib/descriptor.h"
-
 #include "misc/lidefs.h"
+#include "misc/utilities.h"
 #include "toolkit/oi_dialog_box.h"
 #include "toolkit/oi_multi_text.h"
 #include "toolkit/oi_connection.h"
@@ -22,21 +21,24 @@ log_ui* the_log_dialog_ui = nullptr;
 
 namespace {
 
-// Writes text to path: true when every byte reached the file. The log may
-// go to /tmp and the program runs as root, so a link is not followed and
-// the file must be a plain one of this user's, with no other name.
-bool write_text(const listring& path, const listring& text)
+// Writes text to path, or when something is there that must not be written
+// through (a link, another user's file: the log may go to /tmp and the
+// program runs as root), to a new file beside it. written names the file
+// that took the text; false when none did.
+bool write_text(const listring& path, const listring& text, listring& written)
 {
-    descriptor file(open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+    written = path;
+    descriptor file = open_for_writing(path, 0644);
     struct stat info;
-    if (!file.valid() || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_uid != geteuid() || info.st_nlink != 1)
-        return false;
+    if (!file.valid() && lstat(path, &info) == 0) {
+        listring prefix(path);
+        prefix += ".";
+        file = create_unique_file(prefix, written);
+    }
     std::string contents(text.c_str());
     if (!contents.empty())
         contents += '\n';
-    return ftruncate(file.get(), 0) == 0 && file.write_all(contents.data(), contents.size()) &&
-           file.close();
+    return file.valid() && file.write_all(contents.data(), contents.size()) && file.close();
 }
 
 }  // namespace
@@ -105,7 +107,8 @@ liboolean log_ui::is_empty() const
 liboolean log_ui::write_log(const listring& path)
 {
     listring target(path);
-    while (!write_text(target, contents())) {
+    listring written;
+    while (!write_text(target, contents(), written)) {
         error(catalogue_text(DEF_CANNOT_SAVE_LOG), true);
         listring dir(TMP_DIR);
         get_dir(dir, catalogue_text(DEF_ENTER_LOG_DIR));
@@ -114,7 +117,7 @@ liboolean log_ui::write_log(const listring& path)
         dir += LOG_FILE;
         target = dir;
     }
-    std::printf("%s%s\n", catalogue_text(DEF_LOG_LOCATION), target.c_str());
+    std::printf("%s%s\n", catalogue_text(DEF_LOG_LOCATION), written.c_str());
     std::fflush(stdout);
     return true;
 }

@@ -30,8 +30,9 @@ public:
     void header(const listring& line);
     // True when no line after the header holds text.
     liboolean is_empty() const;
-    // Writes the text to path; when that fails, asks for another directory
-    // until a write succeeds, then says where the log went. True.
+    // Writes the text to path (to a new file beside it when a link or another
+    // user's file is there); when that fails, asks for another directory
+    // until a write succeeds, then says which file took the log. True.
     liboolean write_log(const listring& path);
 
     long save_btn_cb(OI_d_tech* origin, void* argument, long value);

@@ -1,9 +1,12 @@
-// The log of a run: its opening line alone is nothing worth saving, and a
-// saved log keeps it above what the run reported.
+// The log of a run: its opening line alone is nothing worth saving, a saved
+// log keeps it above what the run reported, and a name planted where it goes
+// is not written through.
 #include <string>
+#include <unistd.h>
 
 #include "run_program.h"
 #include "toolkit_fixture.h"
+#include "misc/utilities.h"
 #include "ui/log_ui.h"
 
 class log_dialog : public toolkit_test {};
@@ -25,4 +28,28 @@ TEST_F(log_dialog, HeaderAloneIsEmptyAndASavedLogKeepsIt)
     log.write_log(path.c_str());
     EXPECT_EQ(read_file(path),
               "kitsetup: Release 1.0.8, today, /opt/tarnu/install\n\nx lib/libkp.so, 1024 bytes\n");
+}
+
+// As root the log may go to /tmp: a link planted at its name is left alone,
+// the log goes to a new file beside it, and the message on standard output
+// names that file.
+TEST_F(log_dialog, APlantedLinkSendsTheLogBesideIt)
+{
+    use_installer_message_boxes();
+    log_ui log;
+    log.text("x lib/libkp.so, 1024 bytes", false);
+    std::string victim = dir_ / "victim";
+    std::string path = dir_ / "kitsetup.log";
+    write_file(victim, "precious");
+    ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
+    watch("the log to be written without a message box");
+    testing::internal::CaptureStdout();
+    log.write_log(path.c_str());
+    std::string said = testing::internal::GetCapturedStdout();
+    const std::string saved = "kitsetup: Saved log file to ";
+    ASSERT_EQ(said.rfind(saved + path + ".", 0), 0u) << said;
+    std::string written = said.substr(saved.size(), said.size() - saved.size() - 1);
+    EXPECT_EQ(read_file(written), "x lib/libkp.so, 1024 bytes\n");
+    EXPECT_EQ(read_file(victim), "precious");
+    EXPECT_TRUE(is_link(path.c_str()));
 }

@@ -161,7 +161,10 @@ TEST(Program, ResourceFileFailuresEndOrGoOnAsEachFileDeserves)
     write_file(install + "/config/kitsetup.cf", "*main_win.class: AppWindow\nthis is no resource\n");
     {
         kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
-        EXPECT_NE(session.wait_for_message(), "");
+        std::string main_file = install + "/config/kitsetup.cf";
+        EXPECT_EQ(folded(session.wait_for_message()),
+                  "error {Unable to open top level resource file " + main_file + ". Line 2 of " +
+                      main_file + ": a resource line is \"name: value\", and this one has no colon.}");
         session.automation("answer ok_btn");
         EXPECT_EQ(session.wait_exit(), 0) << "an unmergeable main file ends with 0";
         EXPECT_NE(session.standard_error().find("kitsetup.cf:2: "), std::string::npos);

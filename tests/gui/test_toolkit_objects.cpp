@@ -93,13 +93,20 @@ TEST_F(toolkit_objects, StatesShowAndHideTheWindowAndItsParts)
     EXPECT_EQ(tcl("winfo ismapped " + OI_tk::widget(inner)), "1");
 }
 
+// Every bad line goes to standard error; the caller gets the first one, its
+// number counted in physical lines past a continued one.
 TEST_F(toolkit_objects, BadLinesAreReportedWithFileAndLineAndChangeNothing)
 {
+    OI_resource_fault fault;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(load("*good.class: Box\n!\nno colon here\n*x.class: NoSuchClass\n"), 0);
+    EXPECT_EQ(load("*good.class: Box\n*good.title: one \\\n  two\n!\nno colon here\n"
+                   "*x.class: NoSuchClass\n", &fault), 0);
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find(".cf:3: "), std::string::npos) << err;
-    EXPECT_NE(err.find(".cf:4: unknown class \"NoSuchClass\""), std::string::npos) << err;
+    EXPECT_NE(err.find(".cf:5: "), std::string::npos) << err;
+    EXPECT_NE(err.find(".cf:6: unknown class \"NoSuchClass\""), std::string::npos) << err;
+    EXPECT_EQ(fault.file, dir_ / ("file" + std::to_string(files_) + ".cf"));
+    EXPECT_EQ(fault.line, 5);
+    EXPECT_EQ(fault.reason, "a resource line is \"name: value\", and this one has no colon");
     EXPECT_EQ(OI_make_top_level(), nullptr) << "a rejected file declares nothing";
     EXPECT_EQ(conn_->add_resources("/no/such/file.cf", 0), 0);
 }

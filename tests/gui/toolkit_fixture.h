@@ -48,11 +48,11 @@ protected:
     }
 
     // Writes text as a resource file and merges it: add_resources's result.
-    int load(const std::string& text)
+    int load(const std::string& text, OI_resource_fault* fault = nullptr)
     {
         std::string path = dir_ / ("file" + std::to_string(++files_) + ".cf");
         write_file(path, text);
-        return conn_->add_resources(path.c_str(), 0);
+        return conn_->add_resources(path.c_str(), 0, fault);
     }
 
     // Loads text and creates its objects; the first new top-level object,
@@ -114,9 +114,12 @@ protected:
         static std::string what;
         return what;
     }
+    // Also on standard error: a test may be capturing standard output.
     static long give_up(OI_d_tech*, void*, long)
     {
         ADD_FAILURE() << "waited " << wait_limit.count() << " s for " << awaited();
+        std::fprintf(stderr, "waited %ld s for %s\n", static_cast<long>(wait_limit.count()),
+                     awaited().c_str());
         std::fflush(stdout);
         std::_Exit(1);
     }
