@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "lib/msgs.h"
 #include "misc/translate_filename.h"
 #include "toolkit/center_xy.h"
 #include "toolkit/oi_connection.h"
@@ -25,4 +26,15 @@ int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** object
         center_xy(*object);
     }
     return 1;
+}
+
+listring bad_resource_file_text(const listring& path, const OI_resource_fault& fault)
+{
+    listring text = format_message(DEF_BAD_RESOURCE_FILE, path.c_str());
+    if (fault.line > 0) {
+        text += " ";
+        text += format_message(DEF_BAD_RESOURCE_LINE, fault.line, fault.file.c_str(),
+                               fault.reason.c_str());
+    }
+    return text;
 }

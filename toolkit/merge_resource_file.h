@@ -5,6 +5,8 @@
 #ifndef KITSETUP_TOOLKIT_MERGE_RESOURCE_FILE_H
 #define KITSETUP_TOOLKIT_MERGE_RESOURCE_FILE_H
 
+#include "lib/listring.h"
+
 class OI_d_tech;
 struct OI_resource_fault;
 
@@ -16,5 +18,10 @@ struct OI_resource_fault;
 // *fault, when given); -1 when there is no such file.
 int merge_resource_file(OI_d_tech* parent, const char* path, OI_d_tech*** objects,
                         OI_resource_fault* fault = nullptr);
+
+// The text of DEF_BAD_RESOURCE_FILE for path, followed by the place and the
+// reason of the file's first bad line when one was found, so that the user
+// sees what to mend.
+listring bad_resource_file_text(const listring& path, const OI_resource_fault& fault);
 
 #endif

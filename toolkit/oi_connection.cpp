@@ -374,7 +374,10 @@ int OI_connection::merge_text(std::istream& in, const std::string& origin, OI_re
         std::string content = trimmed(text);
         if (content.empty() || content[0] == '!' || content[0] == '#')
             continue;
-        std::string reason = merge_line(content, origin, number);
+        // A NUL would end the line where it stands when it is merged.
+        std::string reason = content.find('\0') == std::string::npos
+                                 ? merge_line(content, origin, number)
+                                 : "a resource line holds no NUL byte";
         if (reason.empty()) {
             good.push_back(content);
             continue;

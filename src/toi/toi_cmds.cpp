@@ -231,10 +231,11 @@ int cmd_load_resources(ClientData name, Tcl_Interp* interp, int argc, const char
         return TCL_ERROR;
     // Unlike the installer's own files, a bad one is only the script's failure.
     OI_d_tech** objects = nullptr;
-    int merged = merge_resource_file(nullptr, argv[1], &objects);
+    OI_resource_fault fault;
+    int merged = merge_resource_file(nullptr, argv[1], &objects, &fault);
     std::free(objects);
     if (merged != 1)
-        return fail(interp, format_message(DEF_BAD_RESOURCE_FILE, argv[1]).c_str());
+        return fail(interp, bad_resource_file_text(argv[1], fault).c_str());
     return succeed(interp);
 }
 

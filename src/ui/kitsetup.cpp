@@ -386,20 +386,6 @@ void setup_environment()
 
 namespace {
 
-// The text of DEF_BAD_RESOURCE_FILE for path, followed by the place and the
-// reason of the file's first bad line when one was found, so that the user
-// sees what to mend.
-listring bad_resource_file_text(const listring& path, const OI_resource_fault& fault)
-{
-    listring text = format_message(DEF_BAD_RESOURCE_FILE, path.c_str());
-    if (fault.line > 0) {
-        text += " ";
-        text += format_message(DEF_BAD_RESOURCE_LINE, fault.line, fault.file.c_str(),
-                               fault.reason.c_str());
-    }
-    return text;
-}
-
 // The directory layout and the toolkit are up: the font file for the
 // screen's size must exist, the common dialogs must give objects, the main
 // file must merge; the language copies are optional. Returns the top-level

@@ -297,7 +297,9 @@ TEST_F(toi_cmds, StatesCursorsCloneAndResources)
               "Unable to open top level resource file /nonexistent/x.cf.");
     std::string bad = dir_ / "bad.cf", good = dir_ / "good.cf";
     write_file(bad, "this is no resource line\n");
-    EXPECT_EQ(failure("load_resources " + bad), "Unable to open top level resource file " + bad + ".");
+    EXPECT_EQ(failure("load_resources " + bad),
+              "Unable to open top level resource file " + bad + ". Line 1 of " + bad +
+                  ": a resource line is \"name: value\", and this one has no colon.");
     write_file(good, "*main_win.class: Box\n*main_win.status.class: StaticText\n");
     ok("load_resources " + good);
     ASSERT_NE(find("main_win"), nullptr);

@@ -109,6 +109,13 @@ TEST_F(toolkit_objects, BadLinesAreReportedWithFileAndLineAndChangeNothing)
     EXPECT_EQ(fault.reason, "a resource line is \"name: value\", and this one has no colon");
     EXPECT_EQ(OI_make_top_level(), nullptr) << "a rejected file declares nothing";
     EXPECT_EQ(conn_->add_resources("/no/such/file.cf", 0), 0);
+
+    // A NUL would cut the line short where Xrm stores it.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load(std::string("*good.class: Box\n*good.title: on\0e\n", 35), &fault), 0);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(fault.line, 2);
+    EXPECT_EQ(fault.reason, "a resource line holds no NUL byte");
 }
 
 // A later timer marks the end: by then the cancelled one would have fired.
