@@ -135,7 +135,7 @@ bool prepare_printers(const std::string& dir)
     std::string ports;
     for (int i = 0; i < 8; ++i)
         ports += "lp" + std::to_string(i) + "=lp -d lp" + std::to_string(i) + "\n";
-    return write_text(dir + "/Xpdefaults", "[windows]\ndevice=Printer0,PostScript,lp0\n\n[devices]\n" +
+    return write_text(dir + "/Xpdefaults", "[windows]\ndevice=Model0,PostScript,lp0\n\n[devices]\n" +
                                                devices + "\n[ports]\n" + ports);
 }
 
@@ -292,12 +292,20 @@ void print_row(const measurement& m, const outcome& o, double cap)
     if (o.failed)
         std::snprintf(value, sizeof value, "failed");
     else if (o.capped)
-        std::snprintf(value, sizeof value, "> %.0f s (stopped at the cap after %zu runs)", cap,
-                      o.runs.size());
+        std::snprintf(value, sizeof value, "> %.0f s (run %zu stopped at the cap)", cap, o.runs.size() + 1);
     else
         std::snprintf(value, sizeof value, "%.4f s (median of %zu)", figure(o, cap), o.runs.size());
     std::printf("%-26s %-24s %s\n", m.name, m.title, value);
     std::fflush(stdout);
+}
+
+// Makes dir unless it exists: false after a message.
+bool make_directory(const std::string& dir)
+{
+    if (mkdir(dir.c_str(), 0755) == 0 || errno == EEXIST)
+        return true;
+    std::fprintf(stderr, "kit_bench: cannot make %s: %s\n", dir.c_str(), std::strerror(errno));
+    return false;
 }
 
 int usage()
@@ -328,7 +336,9 @@ int main(int argc, char** argv)
         else
             wanted.push_back(option);
     }
+    // The product reader wants what start-up checks for.
     setenv("LANG", "C", 1);
+    setenv("KARCH", KITSETUP_KARCH, 0);
 
     std::vector<const measurement*> done;
     std::vector<outcome> outcomes;
@@ -338,10 +348,8 @@ int main(int argc, char** argv)
         if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), m.name) == wanted.end())
             continue;
         std::string dir = out_dir + "/" + m.name;
-        if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
-            std::fprintf(stderr, "kit_bench: cannot make %s: %s\n", dir.c_str(), std::strerror(errno));
+        if (!make_directory(out_dir) || !make_directory(dir))
             return 1;
-        }
         outcome o;
         o.failed = !m.prepare(dir);
         if (!o.failed)
