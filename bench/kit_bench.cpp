@@ -215,6 +215,7 @@ double run_once(const measurement& m, const std::string& dir, double cap)
         std::fprintf(stderr, "kit_bench: poll: %s\n", std::strerror(errno));
         kill(child, SIGKILL);
     } else if (read(reading.get(), &seconds, sizeof seconds) != sizeof seconds) {
+        std::fprintf(stderr, "kit_bench: %s ended without a result\n", m.name);
         seconds = -1;
     }
     int status;
