@@ -80,6 +80,7 @@ TEST(UnixCatopenDeathTest, UninstalledLanguageSwitchesTheProcessToC)
                       std::string(std::getenv("NLSPATH")) ==
                           "/opt/tarnu/install/nls/C/" KITSETUP_KARCH "/%N.cat" &&
                       recorder.texts().empty();
+            unix_catclose(handle);
             std::exit(ok ? 0 : 1);
         }, testing::ExitedWithCode(0), "");
 }

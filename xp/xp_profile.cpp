@@ -291,7 +291,8 @@ namespace xp_internal {
 
 bool same_text(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+    // An empty view may hold no pointer at all, which strncasecmp must not get.
+    return a.size() == b.size() && (a.empty() || strncasecmp(a.data(), b.data(), a.size()) == 0);
 }
 
 std::string_view trimmed(std::string_view text)

@@ -29,6 +29,12 @@ l_listring VALID_CMDS;
 
 namespace {
 
+// VALID_CMDS owns the copies valid_cmd adds, which a list never frees; they
+// go just before the list does, at exit.
+struct valid_cmds_owner {
+    ~valid_cmds_owner() { VALID_CMDS.delete_all(); }
+} valid_cmds_strings;
+
 const unsigned COPY_BLOCK_SIZE = 4096;
 const unsigned CWD_BUFFER_SIZE = 1024;
 const unsigned TIME_BUFFER_SIZE = 100;
