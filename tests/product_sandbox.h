@@ -1,7 +1,8 @@
 // Test helper for the product file readers: the test's own configuration
 // and message directories, the built-in message texts (no warning about the
 // installer's catalogue), LANG=C and the architecture, with the case switch
-// and everything else (the architecture too) put back when the object goes.
+// and everything else (LANG and the architecture too) put back when the
+// object goes: gencat in a later test needs the caller's LANG for UTF-8.
 #ifndef KITSETUP_TESTS_PRODUCT_SANDBOX_H
 #define KITSETUP_TESTS_PRODUCT_SANDBOX_H
 
@@ -34,6 +35,7 @@ public:
         MESSAGES_DIR = saved_messages_;
         msg_file = saved_catalogue_;
         setenv("KARCH", KITSETUP_KARCH, 1);
+        had_lang_ ? setenv("LANG", saved_lang_.c_str(), 1) : unsetenv("LANG");
         saved_case_ ? listring::case_sensitive_on() : listring::case_sensitive_off();
     }
     product_sandbox(const product_sandbox&) = delete;
@@ -44,6 +46,8 @@ private:
     listring saved_messages_ = MESSAGES_DIR;
     nl_catd saved_catalogue_ = msg_file;
     liboolean saved_case_ = listring::is_case_sensitive();
+    bool had_lang_ = std::getenv("LANG") != nullptr;
+    std::string saved_lang_ = had_lang_ ? std::getenv("LANG") : "";
 };
 
 #endif

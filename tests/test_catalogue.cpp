@@ -85,10 +85,8 @@ TEST(UnixCatopenDeathTest, UninstalledLanguageSwitchesTheProcessToC)
         }, testing::ExitedWithCode(0), "");
 }
 
-TEST(FormatMessage, FillsThePlaceholdersAndCutsAt1024Bytes)
+TEST(FormatMessage, CutsAt1024Bytes)
 {
-    EXPECT_STREQ(format_message(DEF_SUBSCRIPT_ERROR, "String", 7),
-                 "String error, subscript 7 is out of bounds.");
     EXPECT_EQ(format_message(DEF_BAD_DIR, std::string(5000, 'a').c_str()).length(), 1023u);
 }
 

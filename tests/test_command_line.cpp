@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "lib/msgs.h"
 #include "run_program.h"
 
 namespace {
@@ -14,15 +15,12 @@ namespace {
 const std::string program = KITSETUP_BIN;
 const std::string demo_dir = KITSETUP_DEMO_DIR;
 
-const std::string usage_text =
-    "\nTARNU kitsetup options:\n\n"
-    "-dir <path>:\t\tUse <path> as the top level install directory.\n"
-    "-help:\t\t\tPrint this message and exit.\n"
-    "-nosplash:\t\tNo splash screen is displayed during initialisation.\n"
-    "-setup <product>:\tRuns user configuration on <product>. <product>\n"
-    "\t\t\tis a 5 character product code, e.g. kps30.\n"
-    "-v:\t\t\tPrint version information and exit.\n\n"
-    "In addition, kitsetup also accepts all standard X Toolkit command line options.\n";
+// The built-in usage, as a catalogue without those texts leaves it (a
+// function: the texts are another unit's globals).
+std::string usage_text()
+{
+    return std::string(DEF_USAGE_STRING1.c_str()) + DEF_USAGE_STRING2.c_str() + "\n";
+}
 
 // An environment in which start-up can succeed: KARCH, DISPLAY and LANG set.
 test_environment good_environment()
@@ -55,13 +53,14 @@ void install_catalogue(const temp_dir& dir, const std::string& name, const std::
 // (the kernel takes at most 128 KiB a word) are skipped.
 TEST(CommandLine, OptionsGiveTheirOutputAndStatus)
 {
+    const std::string usage = usage_text();
     const std::string version = "kitsetup: Release 1.0.8.\n";
     const std::string missing_dir = "kitsetup Error: Directory \"/no/such/dir\" does not exist.\n";
     const struct { std::vector<std::string> args; int status; std::string out, err; } rows[] = {
         {{"-v"}, 0, version, ""}, {{"-V"}, 0, version, ""},
-        {{"-help"}, 0, usage_text, ""}, {{"-HELP"}, 0, usage_text, ""},
-        {{"-nosplash", "-dir"}, 0, usage_text, ""}, {{"-nosplash", "-setup"}, 0, usage_text, ""},
-        {{"-nosplash", "-Dir"}, 0, usage_text, ""}, {{"-v", "-dir", "/no/such/dir"}, 0, version, ""},
+        {{"-help"}, 0, usage, ""}, {{"-HELP"}, 0, usage, ""},
+        {{"-nosplash", "-dir"}, 0, usage, ""}, {{"-nosplash", "-setup"}, 0, usage, ""},
+        {{"-nosplash", "-Dir"}, 0, usage, ""}, {{"-v", "-dir", "/no/such/dir"}, 0, version, ""},
         {{"-dir", "/no/such/dir"}, 255, "", missing_dir},
         {{"-dir", demo_dir, "-nosplash", "-display", ":97.9"}, 0, "", ""},
         {{"", "-", "--", std::string(100000, 'x'), "-dir", demo_dir, "\t\n", "-xrm", "*x: y"}, 0, "", ""},

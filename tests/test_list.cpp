@@ -1,5 +1,5 @@
-// The generic list and the typed-list pattern: order after removals, the
-// ownership rule, exact look-up by name and the subscript checks.
+// The generic list: order after removals, the ownership rule and the
+// subscript checks (exact look-up by name: test_product_list).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,24 +24,6 @@ struct counted : listring {
     ~counted() override { ++*destroyed_; }
     int* destroyed_;
 };
-
-// A list keyed by name, as the lists of products and subsets are.
-class l_named : public typed_list<listring> {
-public:
-    l_named() : typed_list<listring>(labels_) {}
-    listring* elem_by_name(const listring& name) const
-    {
-        return find_by_key(name, [](const listring& s) -> const listring& { return s; });
-    }
-
-protected:
-    listring element_name(const listring& s) const override { return s; }
-
-private:
-    static const list_labels labels_;
-};
-
-const list_labels l_named::labels_ = {"product", "Product"};
 
 }  // namespace
 
@@ -93,23 +75,4 @@ TEST(LListring, NeverFreesItsStringsAndCopiesOnAddByValue)
     EXPECT_EQ(destroyed, 0);
     delete first;
     EXPECT_EQ(destroyed, 1);
-}
-
-TEST(LListringDeathTest, SubscriptOutOfBoundsShowsTheLabelAndEnds)
-{
-    l_listring list;
-    EXPECT_EXIT(list.elem(2), testing::ExitedWithCode(255),
-                folded_pattern("kitsetup Error: String error, subscript 2 is out of bounds."));
-}
-
-TEST(TypedList, LookupByNameIsExactEvenWhileTheProgramIgnoresCase)
-{
-    listring lower("kps30");
-    l_named list;
-    list.add(&lower);
-    listring::case_sensitive_off();
-    EXPECT_EQ(list.elem_by_name("KPS30"), nullptr);
-    EXPECT_EQ(list.elem_by_name("kps30"), &lower);
-    EXPECT_FALSE(listring::is_case_sensitive()) << "the program's setting was not restored";
-    listring::case_sensitive_on();
 }

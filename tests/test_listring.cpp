@@ -65,24 +65,6 @@ TEST(ListringCompare, orders_like_strcmp_and_ignores_case_when_switched_off)
     }
 }
 
-TEST(ListringCompare, sections_switch_case_for_their_life_and_restore_it)
-{
-    utilities_test::state_guard guard;
-    for (bool sensitive : {true, false}) {
-        set_case(sensitive);
-        {
-            case_sensitive_section exact;
-            EXPECT_TRUE(listring::is_case_sensitive()) << "switch was " << sensitive;
-        }
-        EXPECT_EQ(listring::is_case_sensitive(), sensitive) << "after the exact section";
-        {
-            case_insensitive_section loose;
-            EXPECT_FALSE(listring::is_case_sensitive()) << "switch was " << sensitive;
-        }
-        EXPECT_EQ(listring::is_case_sensitive(), sensitive) << "after the any-case section";
-    }
-}
-
 TEST(ListringFind, finds_substrings_and_characters_following_the_case_switch)
 {
     utilities_test::state_guard guard;

@@ -6,14 +6,6 @@
 #include "lib/listring.h"
 #include "lib/listrstream.h"
 
-TEST(Listrstream, insertions_build_a_message_that_str_ends_at_the_nul)
-{
-    listrstream message;
-    message << "Installing " << listring("kps30") << " (" << 3 << " subsets)" << std::ends
-            << "ignored";
-    EXPECT_STREQ(message.str().c_str(), "Installing kps30 (3 subsets)");
-}
-
 TEST(Listrstream, word_splits_at_each_delimiter_so_two_give_an_empty_word)
 {
     listrstream stream(listring("tar  -xvf\tc,d\nkps30:kxp20 x"));

@@ -1,6 +1,6 @@
 // Primary option files: records and their keywords, "msg_" texts from the
-// product's catalogue, the first error ending the read, exact lookup by
-// name, and damaged files read without harm.
+// product's catalogue, the first error ending the read, and damaged files
+// read without harm (look-up by name is the product list's: test_product_list).
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -52,36 +52,24 @@ protected:
     message_recorder recorder_;
 };
 
+// A message missing from the catalogue keeps the text as written.
 TEST_F(primary_options, good_file_fills_every_field_in_file_order)
 {
     listring::case_sensitive_on();
-    l_prim_opt list(nullptr, nullptr, path().c_str(), CATALOGUE_FAILED);
+    make_catalogue(dir_ / "kps30.cat", "$quote \"\n$set 1\n12 \"Only what is needed\"\n");
+    nl_catd catalogue = catopen((dir_ / "kps30.cat").c_str(), 0);
+    l_prim_opt list(nullptr, nullptr, path().c_str(), catalogue);
     ASSERT_EQ(parse(GOOD_FILE, list), 0);
+    catclose(catalogue);
     EXPECT_TRUE(recorder_.texts().empty()) << "missing icon files are not checked";
     EXPECT_TRUE(listring::is_case_sensitive()) << "case setting restored";
     ASSERT_EQ(list.entries(), 3u);
 
     EXPECT_EQ(describe(list.elem(0u)), "Full/Everything/full.xpm/all|//1");
-    EXPECT_EQ(describe(list.elem(1u)), "Minimal Set/msg_12/min.xpm//docs|demo|extra|/0")
-        << "a value starting with 0 adds nothing; msg_ kept without a catalogue";
+    EXPECT_EQ(describe(list.elem(1u)), "Minimal Set/Only what is needed/min.xpm//docs|demo|extra|/0")
+        << "a value starting with 0 adds nothing";
     EXPECT_EQ(describe(list.elem(2u)), "Custom/msg_13//base||docs|//0")
         << "empty pieces are kept; a false flag leaves fixed";
-}
-
-// A message missing from the catalogue keeps the text as written.
-TEST_F(primary_options, msg_values_come_from_the_product_catalogue)
-{
-    std::string cat = dir_ / "kps30.cat";
-    make_catalogue(cat, "$quote \"\n$set 1\n12 \"Only what is needed\"\n");
-    nl_catd catalogue = catopen(cat.c_str(), 0);
-    ASSERT_NE(catalogue, CATALOGUE_FAILED);
-    {
-        l_prim_opt list(nullptr, nullptr, path().c_str(), catalogue);
-        ASSERT_EQ(parse(GOOD_FILE, list), 0);
-        EXPECT_STREQ(list.elem(1u)->description(), "Only what is needed");
-        EXPECT_STREQ(list.elem(2u)->description(), "msg_13");
-    }
-    catclose(catalogue);
 }
 
 TEST_F(primary_options, first_error_is_reported_and_ends_the_read)
@@ -144,27 +132,6 @@ TEST_F(primary_options, record_layouts_and_damaged_files)
     EXPECT_EQ(recorder_.texts(), (std::vector<std::string>{
                                      "Unable to parse line 1 in file \"" + path() + "\".",
                                      "Unable to open file " + path() + ". Is a directory"}));
-}
-
-TEST_F(primary_options, lookup_by_name_is_exact_while_the_program_ignores_case)
-{
-    l_prim_opt list(nullptr, nullptr, path().c_str(), CATALOGUE_FAILED);
-    ASSERT_EQ(parse("Name=Full\n\nName=full\n", list), 0);
-    listring::case_sensitive_off();
-    EXPECT_EQ(list.elem(listring("full")), list.elem(1u));
-    EXPECT_EQ(list.elem(listring("Full")), list.elem(0u));
-    EXPECT_EQ(list.elem(listring("FULL")), nullptr);
-    EXPECT_FALSE(listring::is_case_sensitive()) << "case setting restored";
-    EXPECT_EQ(recorder_.texts(), std::vector<std::string>{"Subset \"FULL\" does not exist."});
-}
-
-using primary_options_DeathTest = primary_options;
-
-TEST_F(primary_options_DeathTest, index_out_of_range_ends_the_program)
-{
-    l_prim_opt list(nullptr, nullptr, "none", CATALOGUE_FAILED);
-    EXPECT_EXIT((set_reporter(nullptr), list.elem(0u)), testing::ExitedWithCode(255),
-                folded_pattern("Install option error, subscript 0 is out of bounds"));
 }
 
 }  // namespace

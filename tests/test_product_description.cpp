@@ -68,16 +68,12 @@ TEST_F(product_description, good_file_fills_every_field_and_names_the_files)
                                  kps.needs_predeinstall()}),
               (std::vector<bool>{true, true, true, false}));
 
+    // The files the initialise and set-up tests do not read already.
     const std::string cfg = dir_ / "config/";
     const std::pair<listring, std::string> files[] = {
-        {kps.description_file(), cfg + "kps30.prd"}, {kps.fileset_path(), "/opt/tarnu/.kps30.fls"},
-        {kps.data_path(), "/opt/tarnu/.kps30.dat"},
-        {kps.command_file(), cfg + KITSETUP_KARCH "/kps30cmd.cfg"},
-        {kps.option_file(), cfg + "kps30ins.cfg"}, {kps.subset_file(), cfg + "kps30prd.cfg"},
-        {kps.preinstall_script(), cfg + "kps30pre.ins"},
+        {kps.fileset_path(), "/opt/tarnu/.kps30.fls"}, {kps.preinstall_script(), cfg + "kps30pre.ins"},
         {kps.predeinstall_script(), cfg + "kps30pre.del"},
         {kps.install_script(), cfg + "kps30.ins"}, {kps.deinstall_script(), cfg + "kps30.del"},
-        {kps.setup_script(), cfg + "kps30.set"},
         {kps.release_notes_file(), std::string(HELP_DIR) + "/kps30rel.hlp"},
         {product::subset_options_file("base"), cfg + "base.cfg"},
         {product::subset_install_script("base"), cfg + "base.ins"},

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include "cmds/l_cmd.h"
 #include "lib/l_listring.h"
 #include "message_recorder.h"
 #include "utilities_test_support.h"
@@ -55,7 +54,7 @@ using ProductListDeathTest = ProductList;
 
 }  // namespace
 
-TEST_F(ProductList, DemoProductsAndTheirCommandFilesLoadWithoutAMessageInScanOrder)
+TEST_F(ProductList, DemoProductsLoadWithoutAMessageInScanOrder)
 {
     strings ids = collected_ids();
     l_product list(nullptr);
@@ -63,16 +62,14 @@ TEST_F(ProductList, DemoProductsAndTheirCommandFilesLoadWithoutAMessageInScanOrd
     EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
     ASSERT_EQ(list.entries(), 2u);
     ASSERT_EQ(ids.size(), 2u);
-    // Each product keeps the scan's order, names an icon of the demo's own
-    // and has a command file that parses.
+    // Each product keeps the scan's order and names an icon of the demo's own
+    // (its other files: test_product_initialise).
     for (unsigned i = 0; i < list.entries(); ++i) {
         product* p = list.elem(i);
         EXPECT_EQ(std::string(p->id()), ids[i]) << "the list keeps the scan's order";
         EXPECT_EQ(p->product_list(), &list);
         std::string icon = std::string(KITSETUP_DEMO_DIR) + "/icons/" + p->bitmap().c_str();
         EXPECT_EQ(access(icon.c_str(), R_OK), 0) << icon;
-        l_cmd templates(nullptr, nullptr, p->id());
-        EXPECT_EQ(templates.parse_config(), 0) << p->id();
     }
     EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
 }
@@ -121,14 +118,6 @@ TEST_F(ProductList, OnlyFiveCharacterStemsAreProducts)
     CONFIG_FILE_DIR = dir.path().c_str();
     EXPECT_EQ(collected_ids(), strings{"abc12"});
     EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
-}
-
-TEST_F(ProductListDeathTest, IndexBeyondTheEndStopsTheProgram)
-{
-    l_product list(nullptr);
-    fill_from_config(list);
-    EXPECT_EXIT((set_reporter(nullptr), list.elem(2u)), testing::ExitedWithCode(255),
-                folded_pattern("Product error, subscript 2 is out of bounds"));
 }
 
 TEST_F(ProductListDeathTest, EmptyConfigurationDirectoryStopsTheProgram)

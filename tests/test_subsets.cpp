@@ -200,16 +200,6 @@ TEST_F(subsets, a_nested_set_that_names_itself_or_is_a_directory)
     EXPECT_EQ(tree_->total_files(), 2 * std::int64_t{2147483647});
 }
 
-TEST_F(subsets, lookup_by_name_is_exact_whatever_the_case_setting)
-{
-    prod_opts& tree = parse("Name=base.\nName=docs.\n");
-    listring::case_sensitive_off();
-    EXPECT_EQ(tree.elem("docs"), tree.elem(1u));
-    EXPECT_EQ(tree.elem("DOCS"), nullptr);
-    EXPECT_FALSE(listring::is_case_sensitive()) << "setting restored";
-    EXPECT_EQ(recorder_.texts(), strings{"Subset \"DOCS\" does not exist."});
-}
-
 using subsetsDeathTest = subsets;
 
 // A record without a name of its own acts on a subset that does not exist.
@@ -218,14 +208,6 @@ TEST_F(subsetsDeathTest, record_without_its_own_name_ends_the_program)
     EXPECT_EXIT((set_reporter(nullptr), parse("Name=a.\nDesc=second; Siz=3.\n")), ::testing::ExitedWithCode(255),
                 folded_pattern(bad("kps30prd.cfg") + "option no. 2 does not begin with the option name.") +
                     ".*" + folded_pattern("Option error, subscript 1 is out of bounds."));
-}
-
-// Only the product's option set can answer for the product.
-TEST_F(subsetsDeathTest, a_set_without_a_root_ends_the_program)
-{
-    t_subset loose(nullptr, nullptr, "loose");
-    EXPECT_EXIT((set_reporter(nullptr), loose.current_prod()), ::testing::ExitedWithCode(255),
-                folded_pattern("Unable to determine the root option."));
 }
 
 // The demo-like tree: the installer subset, base (mandatory), docs with

@@ -125,11 +125,9 @@ TEST_F(dialogs_menus, CellsAndTheButtonBoxAreFoundByName)
     EXPECT_EQ(box->num_cells(), 3);
     EXPECT_EQ(box->numbered_cell(2)->name(), "cancel_btn");
     EXPECT_EQ(box->cell("verbose"), nullptr) << "cells of other menus are not this menu's";
-    EXPECT_EQ(cell("cd")->label(), "CD-ROM");
     EXPECT_EQ(cell("tape")->label(), "tape") << "the label defaults to the name";
     cell("tape")->set_label("Tape drive");
     EXPECT_EQ(tcl(OI_tk::widget(cell("tape")) + " cget -text"), "Tape drive");
-    EXPECT_EQ(dialog_->title(), "Question");
     OI_d_tech* message = dialog_->descendant("message");
     EXPECT_GT(std::stoi(tcl("winfo rooty " + OI_tk::widget(ok_))),
               std::stoi(tcl("winfo rooty " + OI_tk::widget(message))))

@@ -111,8 +111,7 @@ TEST(Program, SignalsEndTheProgramThroughShutdownOrTheCrashText)
 }
 
 // The locales a Debian user has find the shipped "C" texts and resource
-// copies without a word, and -nosplash starts straight with the main window;
-// the automation reports what it cannot find.
+// copies without a word, and -nosplash starts straight with the main window.
 TEST(Program, UsualLocalesStartWithoutAMessage)
 {
     for (const char* lang : {"en_US.UTF-8", "C.UTF-8"}) {
@@ -121,11 +120,6 @@ TEST(Program, UsualLocalesStartWithoutAMessage)
         kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"}, environment);
         EXPECT_TRUE(session.wait_for_shown("main_win")) << lang << ": " << session.automation("message");
         EXPECT_EQ(session.automation("shown"), "main_win") << lang;
-        EXPECT_EQ(session.automation("state no_such_dialog x"), "ERROR: no displayed object \"no_such_dialog\"");
-        EXPECT_EQ(session.automation("get main_win no_such_object"),
-                  "ERROR: no object \"no_such_object\" in \"main_win\"");
-        EXPECT_EQ(session.automation("message") + session.automation("answer ok_btn"),
-                  "ERROR: no message box is displayed");
         session.automation("quit");
         EXPECT_EQ(session.wait_exit(), 0) << lang;
         EXPECT_EQ(session.standard_error(), "") << lang;
