@@ -147,7 +147,7 @@ void find_tail(profile_section& section)
 }
 
 // Builds the index of section from its lines, unless it is up to date.
-void index(profile_section& section)
+void index_section(profile_section& section)
 {
     if (section.indexed)
         return;
@@ -311,7 +311,7 @@ void profile_document::add_section(const profile_edit& edit)
     profile_section& added = sections_.back();
     added.header = made_line("[" + edit.section + "]");
     by_name_[xp_internal::folded(header_name(added.header.text))].push_back(std::prev(sections_.end()));
-    index(added);
+    index_section(added);
     insert_entry(added, *edit.key + "=" + *edit.value);
     put_blank(added);
 }
@@ -389,7 +389,7 @@ void profile_document::apply(const profile_edit& edit)
     profile_section* section =
         named != by_name_.end() && !named->second.empty() ? &*named->second.front() : nullptr;
     if (section != nullptr && edit.key)
-        index(*section);
+        index_section(*section);
     bool deleting = !edit.key || !edit.value;
     if (deleting && (section == nullptr || (edit.key && !has_entry(*section, *edit.key))))
         return;
