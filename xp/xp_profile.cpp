@@ -98,8 +98,8 @@ bool is_droppable(const profile_line& line)
 }
 
 // The index keys of an entry: its key folded, and key "=" value folded;
-// false for a line without "=". Two entries that has_key and an equal
-// trimmed value tell apart get different keys.
+// false for a line without "=". Keys are equal exactly when has_key and
+// a trimmed value equal ignoring case would match the two.
 bool entry_keys(std::string_view text, std::string* key, std::string* key_and_value)
 {
     size_t equals = text.find('=');
@@ -180,7 +180,8 @@ bool has_entry(const profile_section& section, std::string_view key)
 // A defaults file being edited: the lines before the first header, then its
 // sections in order, with the first section of each name found by name.
 // Each edit changes the file as if it were written out and read back in
-// between, in time independent of the file's size; the text is made once.
+// between, without a walk over the file (a section is indexed once, when an
+// edit first reaches it); the text is made once.
 class profile_document {
 public:
     explicit profile_document(const std::string& contents);
