@@ -275,6 +275,24 @@ TEST_F(xp_devices, settings_lookups_name_what_is_wrong)
                                     "eNoInstalledPrt: XpAlwaysGetPrinterInfoWithName:: no printer installed"}));
 }
 
+// The writes of one call each find the file as the one before left it: an
+// entry already there loses only the empty lines before it, and each new
+// port or device goes after the last, with one empty line before a header.
+TEST_F(xp_devices, each_write_of_a_call_sees_the_ones_before)
+{
+    profile("[ports]\nlp0=old\n\n\n[devices]\none=M PS,lp0\n\ntwo=M PS,lp1\n\n[other]\n");
+    ASSERT_EQ(read(), 2);
+    ASSERT_EQ(XpWriteDeviceSection(devices_ + 1, 1, file_.c_str()), 1);
+    EXPECT_EQ(read_file(file_), "[ports]\nlp0=old\nlp1=\n\n[devices]\none=M PS,lp0\ntwo=M PS,lp1\n\n[other]\n");
+    for (int i = 0; i < 2; ++i) {
+        devices_[i]->alias = i ? "four" : "three";
+        devices_[i]->port->port = i ? "lp3" : "lp2";
+    }
+    ASSERT_EQ(XpWriteDeviceSection(devices_, 2, file_.c_str()), 1);
+    EXPECT_EQ(read_file(file_), "[ports]\nlp0=old\nlp1=\nlp2=old\nlp3=\n\n[devices]\none=M PS,lp0\ntwo=M PS,lp1\n"
+                                "three=M PS,lp2\nfour=M PS,lp3\n\n[other]\n");
+}
+
 // The demo file is read, a device changed and one added, the default moved,
 // everything saved in one step, and read again; the save gives the same
 // file as deleting the devices and writing them and the default one by one.

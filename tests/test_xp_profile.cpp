@@ -79,8 +79,6 @@ TEST_F(xp_profile, writes_deletes_and_appends_change_only_what_they_name)
 {
     struct write_case { const char *what, *before, *section, *key, *value; bool append; const char* after; };
     const write_case cases[] = {
-        {"new key before the next section", "[a]\nx=1\n\n\n[b]\ny=2\n", "a", "k", "v", false,
-         "[a]\nx=1\nk=v\n\n[b]\ny=2\n"},
         {"new key with no empty line before the next section", "[a]\nx=1\n[b]\n", "a", "k", "v", false,
          "[a]\nx=1\nk=v\n\n[b]\n"},
         {"capitalised header found by a lower-case name", "[Devices]\nP=1\n", "devices", "p", "2", false,

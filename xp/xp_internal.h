@@ -88,10 +88,11 @@ struct profile_edit {
     bool append = false;
 };
 
-// Applies edits in order and replaces file once. Every edit is checked
-// first: one that would not read back as written is refused (eIllegalArg),
-// and a refusal or any failure leaves the file as it was. Reports as
-// function; 1 ok, 0 failed.
+// Applies edits in order and replaces file once; the file is indexed once,
+// so the time grows with the file plus the edits, not with their product.
+// Every edit is checked first: one that would not read back as written is
+// refused (eIllegalArg), and a refusal or any failure leaves the file as it
+// was. Reports as function; 1 ok, 0 failed.
 int edit_profile(const char* function, const std::vector<profile_edit>& edits, const char* file);
 
 // Reports eLMem as function and ends the program with status.
