@@ -1,6 +1,7 @@
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_tk.h"
 
+#include <sys/stat.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 #include <tcl.h>
@@ -398,8 +399,11 @@ int OI_connection::merge_text(std::istream& in, const std::string& origin, OI_re
 
 int OI_connection::add_resources(const char* file, int, OI_resource_fault* fault)
 {
+    // A directory opens as a stream that reads nothing, which would pass for
+    // an empty file.
     std::ifstream in(file);
-    if (!in) {
+    struct stat info;
+    if (!in || (stat(file, &info) == 0 && S_ISDIR(info.st_mode))) {
         std::fprintf(stderr, "%s: cannot be read\n", file);
         return 0;
     }

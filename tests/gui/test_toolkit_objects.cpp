@@ -109,6 +109,7 @@ TEST_F(toolkit_objects, BadLinesAreReportedWithFileAndLineAndChangeNothing)
     EXPECT_EQ(fault.reason, "a resource line is \"name: value\", and this one has no colon");
     EXPECT_EQ(OI_make_top_level(), nullptr) << "a rejected file declares nothing";
     EXPECT_EQ(conn_->add_resources("/no/such/file.cf", 0), 0);
+    EXPECT_EQ(conn_->add_resources(dir_.path().c_str(), 0), 0) << "a directory is no empty file";
 
     // A NUL would cut the line short where Xrm stores it.
     testing::internal::CaptureStderr();
