@@ -36,6 +36,10 @@ TEST(List, RemovalsKeepTheOrderAndTheRingClosed)
         ASSERT_EQ(list.add(s), 0);
     ASSERT_EQ(list.remove(1), 0);
     EXPECT_EQ(contents(list), "acd");
+    // Backwards and by jumps, from wherever the last look-up left off.
+    EXPECT_EQ(std::string(static_cast<const char*>(list.elem(2))) + static_cast<const char*>(list.elem(0)) +
+                  static_cast<const char*>(list.elem(1)) + static_cast<const char*>(list.elem(2)),
+              "dacd");
     ASSERT_EQ(list.remove(0), 0);
     EXPECT_EQ(contents(list), "cd");
     ASSERT_EQ(list.remove(1), 0);

@@ -1,9 +1,8 @@
 // Path arithmetic and string conversions: directory expansion against the
 // working directory, parent and top-level directories, flags and integers,
-// file-name translation and the environment.
+// and file-name translation.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 
 #include <pwd.h>
 
@@ -99,20 +98,4 @@ TEST(translate_filename, expands_leading_variables_and_home_directories)
              {"~root/x", std::string(root->pw_dir) + "/x"}, {"~no_such_user_kit/x", "~no_such_user_kit/x"},
              {"icons/$HOME", "icons/$HOME"}, {"/abs/~x", "/abs/~x"}, {"", ""}})
         EXPECT_EQ(std::string(OI_translate_filename(name.c_str()).c_str()), expected) << name;
-}
-
-// The environment keeps its own copy of the value, and a name the C library
-// refuses comes back as a failure with its errno.
-TEST(environment, setenv_copies_the_value_and_reports_a_bad_name)
-{
-    {
-        listring value("first value");
-        EXPECT_EQ(unix_setenv("KIT_TEST_PUT", value), 0);
-        value = "overwritten in place";
-    }
-    EXPECT_STREQ(unix_getenv("KIT_TEST_PUT"), "first value");
-    unsetenv("KIT_TEST_PUT");
-    errno = 0;
-    EXPECT_EQ(unix_setenv("KIT=TEST", "x"), -1);
-    EXPECT_EQ(errno, EINVAL);
 }
