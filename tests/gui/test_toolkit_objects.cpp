@@ -1,5 +1,5 @@
 // The toolkit's object tree: objects declared by resource files, found by
-// name, cloned, shown and hidden, and their resources merged and re-applied.
+// name, shown and hidden, and their resources merged and re-applied.
 
 #include <sstream>
 
@@ -28,7 +28,6 @@ TEST_F(toolkit_objects, DeclaredObjectsAreFoundPlacedAndUpdatedByName)
 {
     OI_d_tech* sample = make(sample_dialog);
     ASSERT_NE(sample, nullptr);
-    EXPECT_EQ(sample->name(), "sample");
     ASSERT_EQ(sample->num_props(), 2);
     EXPECT_EQ(sample->numbered_child(0)->name(), "title");
     EXPECT_EQ(sample->numbered_child(0)->next_child()->name(), "inner");
@@ -50,23 +49,6 @@ TEST_F(toolkit_objects, DeclaredObjectsAreFoundPlacedAndUpdatedByName)
     EXPECT_EQ(conn_->merge_resources("*sample.*background: red"), 1);
     sample->update_resources();
     EXPECT_EQ(title->bkg_color(), "red");
-}
-
-TEST_F(toolkit_objects, CloneCopiesTheWholeTreeAndItsSettings)
-{
-    OI_d_tech* sample = make(sample_dialog);
-    ASSERT_NE(sample, nullptr);
-    dynamic_cast<OI_static_text*>(sample->descendant("title"))->set_text("Changed");
-    OI_d_tech* copy = sample->clone();
-    ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->parent(), nullptr);
-    EXPECT_NE(copy->descendant("Working"), sample->descendant("Working"));
-    copy->set_associated_object(conn_->root(), 0, 0, ACTIVE);
-    settle();
-    EXPECT_EQ(dynamic_cast<OI_static_text*>(copy->descendant("title"))->text(), "Changed");
-    EXPECT_TRUE(copy->descendant("Working")->is_displayed());
-    copy->delete_all();
-    EXPECT_TRUE(sample->descendant("Working")->is_displayed()) << "the original must stay";
 }
 
 TEST_F(toolkit_objects, StatesShowAndHideTheWindowAndItsParts)
