@@ -134,6 +134,8 @@ TEST_F(images, ResourceButtonShowsItsImageAndSurvivesCloning)
     EXPECT_EQ(copied->image_name(), button->image_name());
     EXPECT_TRUE(copied->press());
     EXPECT_EQ(clicks, 1) << "the copy keeps the action";
+    copy->delete_all();
+    EXPECT_TRUE(button->press()) << "the original must stay";
 }
 
 TEST_F(images, PressAndClickRunTheCallbackOnce)
