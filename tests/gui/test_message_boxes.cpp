@@ -81,8 +81,10 @@ protected:
             message.rfind(step.kind + " ", 0) == 0 && message.find(step.text) != std::string::npos) {
             self->seen_.push_back(message);
             self->looks_.push_back(look(box));
-            if (!self->screenshot_name_.empty())
-                self->screenshot(self->screenshot_name_);
+            if (!self->screenshot_name_.empty()) {
+                settle();
+                EXPECT_TRUE(take_screenshot(std::getenv("DISPLAY"), self->screenshot_name_));
+            }
             for (const std::string& command : step.commands)
                 self->results_.push_back(self->tcl("automation " + command));
             self->answered_ = box->id();
@@ -105,12 +107,6 @@ protected:
                 result += std::string(" ") + button;
         }
         return result;
-    }
-
-    void screenshot(const std::string& name)
-    {
-        settle();
-        EXPECT_TRUE(take_screenshot(std::getenv("DISPLAY"), name));
     }
 
     std::deque<user_step> steps_;
@@ -177,7 +173,7 @@ TEST_F(message_boxes, BusyBoxShowsWithoutWaitingAndGoes)
     settle();
     EXPECT_NE(tcl("automation shown").find("Working"), std::string::npos);
     EXPECT_EQ(tcl("automation get Working message"), "{Checking tape drive...}");
-    screenshot("busy_box");
+    EXPECT_TRUE(take_screenshot(std::getenv("DISPLAY"), "busy_box"));
     popdown_busy();
     settle();
     EXPECT_EQ(tcl("automation shown").find("Working"), std::string::npos);
