@@ -28,12 +28,6 @@ long count_click(OI_d_tech*, void*, long)
     return ++clicks;
 }
 
-std::string demo_icons()
-{
-    std::string here = __FILE__;
-    return here.substr(0, here.rfind("/tests/gui/")) + "/demo/icons/";
-}
-
 }  // namespace
 
 class images : public toolkit_test {
@@ -132,7 +126,6 @@ TEST_F(images, ResourceButtonShowsItsImageAndSurvivesCloning)
     std::string picture = tcl("lindex [winfo children " + OI_tk::widget(button) + "] 0");
     EXPECT_EQ(button->image_name(), OI_image_for_file(dir_ / "small"));
     EXPECT_EQ(tcl(picture + " cget -image"), button->image_name());
-    EXPECT_EQ(tcl(picture + " cget -text"), "Small");
 
     OI_d_tech* copy = box->clone();
     copy->set_associated_object(conn_->root(), 0, 0, ACTIVE);
@@ -141,6 +134,8 @@ TEST_F(images, ResourceButtonShowsItsImageAndSurvivesCloning)
     EXPECT_EQ(copied->image_name(), button->image_name());
     EXPECT_TRUE(copied->press());
     EXPECT_EQ(clicks, 1) << "the copy keeps the action";
+    copy->delete_all();
+    EXPECT_TRUE(button->press()) << "the original must stay";
 }
 
 TEST_F(images, PressAndClickRunTheCallbackOnce)
@@ -151,7 +146,7 @@ TEST_F(images, PressAndClickRunTheCallbackOnce)
     auto* button = dynamic_cast<KOI_button*>(box->descendant("pic"));
     auto* clicker = dynamic_cast<KOI_clicker*>(box->descendant("bare"));
     ASSERT_TRUE(button && clicker);
-    button->pixmap(demo_icons() + "info");
+    button->pixmap(KITSETUP_DEMO_DIR "/icons/info");
     clicker->set_click(OI_callback(count_click, nullptr));
     settle();
 

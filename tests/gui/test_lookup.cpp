@@ -23,12 +23,6 @@ protected:
 
 }  // namespace
 
-TEST_F(lookup, NamedDialogsAndPartsAreFound)
-{
-    EXPECT_EQ(find_dialog("options_dialog"), dialog_);
-    EXPECT_EQ(find_part<OI_static_text>(dialog_, "source_field"), dialog_->descendant("source_field"));
-}
-
 TEST_F(lookup, AMissingDialogOrPartOrOneOfAnotherClassIsReportedAndEndsTheProgram)
 {
     EXPECT_EXIT(find_dialog("main_win"), testing::ExitedWithCode(255),

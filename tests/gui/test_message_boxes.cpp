@@ -1,6 +1,6 @@
-// The message boxes, the busy box and the directory prompt once the toolkit
-// is up, answered through the automation interface from a timer while the
-// box waits, as a user at the screen would answer them.
+// The message boxes (also those of a script's failed callback), the busy box
+// and the directory prompt once the toolkit is up, answered through the
+// automation interface from a timer while the box waits, as a user would.
 #include <sched.h>
 #include <tcl.h>
 #include <sys/mount.h>
@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "misc/lidefs.h"
+#include "toi/toi_init.h"
 #include "toolkit/cvt_xpmfile.h"
 #include "ui/automation.h"
 #include "toolkit_fixture.h"
@@ -80,8 +81,10 @@ protected:
             message.rfind(step.kind + " ", 0) == 0 && message.find(step.text) != std::string::npos) {
             self->seen_.push_back(message);
             self->looks_.push_back(look(box));
-            if (!self->screenshot_name_.empty())
-                self->screenshot(self->screenshot_name_);
+            if (!self->screenshot_name_.empty()) {
+                settle();
+                EXPECT_TRUE(take_screenshot(std::getenv("DISPLAY"), self->screenshot_name_));
+            }
             for (const std::string& command : step.commands)
                 self->results_.push_back(self->tcl("automation " + command));
             self->answered_ = box->id();
@@ -104,12 +107,6 @@ protected:
                 result += std::string(" ") + button;
         }
         return result;
-    }
-
-    void screenshot(const std::string& name)
-    {
-        settle();
-        EXPECT_TRUE(take_screenshot(std::getenv("DISPLAY"), name));
     }
 
     std::deque<user_step> steps_;
@@ -176,7 +173,7 @@ TEST_F(message_boxes, BusyBoxShowsWithoutWaitingAndGoes)
     settle();
     EXPECT_NE(tcl("automation shown").find("Working"), std::string::npos);
     EXPECT_EQ(tcl("automation get Working message"), "{Checking tape drive...}");
-    screenshot("busy_box");
+    EXPECT_TRUE(take_screenshot(std::getenv("DISPLAY"), "busy_box"));
     popdown_busy();
     settle();
     EXPECT_EQ(tcl("automation shown").find("Working"), std::string::npos);
@@ -226,6 +223,28 @@ TEST_F(message_boxes, RepeatedBoxesLeaveNothingBehind)
     for (int i = 0; i < 15; ++i)
         error("Again.", true);
     EXPECT_EQ(census(), before);
+}
+
+// A script callback that fails shows its two error boxes inside the popup's
+// wait, and the popup still ends with the button that was pressed.
+TEST_F(message_boxes, ScriptCallbackErrorsShowDuringThePopupsWait)
+{
+    Tcl_Interp* interp = create_interpreter();
+    ASSERT_NE(interp, nullptr);
+    ASSERT_NE(make("*dlg.class: DialogBox\n*dlg.btn_box.class: ButtonBox\n*dlg.btn_box.ok_btn.class: MenuCell\n",
+                   NOT_DISPLAYED), nullptr);
+    answer_with({{"error", "Could not successfully execute callback procedure no_such_proc", {"answer ok_btn"}},
+                 {"error", "invalid command name \"no_such_proc\"", {"answer ok_btn"}},
+                 {"confirm", "Go on?", {"answer yes_btn"}}});
+    OI_add_timeout(100, OI_callback([](OI_d_tech*, void*, long) -> long {
+        return OI_uib_conn->root()->descendant("dlg")->descendant("ok_btn")->press();
+    }, nullptr));
+    EXPECT_EQ(Tcl_Eval(interp, "set_cb dlg no_such_proc; popup dlg"), TCL_OK);
+    EXPECT_STREQ(Tcl_GetStringResult(interp), "ok_btn") << "a failed callback lets the dialog end";
+    EXPECT_EQ(Tcl_Eval(interp, "confirm {Go on?}"), TCL_OK);
+    EXPECT_STREQ(Tcl_GetStringResult(interp), "1");
+    EXPECT_EQ(seen_.size(), 3u);
+    Tcl_DeleteInterp(interp);
 }
 
 TEST_F(message_boxes, AutomationNameWithBlanksAndBracesIsTakenWhole)

@@ -1,6 +1,5 @@
 // The toolkit's object tree: objects declared by resource files, found by
-// name, cloned, shown and hidden, and their resources merged and re-applied.
-#include <unistd.h>
+// name, shown and hidden, and their resources merged and re-applied.
 
 #include <sstream>
 
@@ -29,7 +28,6 @@ TEST_F(toolkit_objects, DeclaredObjectsAreFoundPlacedAndUpdatedByName)
 {
     OI_d_tech* sample = make(sample_dialog);
     ASSERT_NE(sample, nullptr);
-    EXPECT_EQ(sample->name(), "sample");
     ASSERT_EQ(sample->num_props(), 2);
     EXPECT_EQ(sample->numbered_child(0)->name(), "title");
     EXPECT_EQ(sample->numbered_child(0)->next_child()->name(), "inner");
@@ -51,26 +49,6 @@ TEST_F(toolkit_objects, DeclaredObjectsAreFoundPlacedAndUpdatedByName)
     EXPECT_EQ(conn_->merge_resources("*sample.*background: red"), 1);
     sample->update_resources();
     EXPECT_EQ(title->bkg_color(), "red");
-    EXPECT_EQ(conn_->merge_resources("*sample.title.text: Again"), 1);
-    sample->update_resources();
-    EXPECT_EQ(tcl(OI_tk::widget(title) + " cget -text"), "Again");
-}
-
-TEST_F(toolkit_objects, CloneCopiesTheWholeTreeAndItsSettings)
-{
-    OI_d_tech* sample = make(sample_dialog);
-    ASSERT_NE(sample, nullptr);
-    dynamic_cast<OI_static_text*>(sample->descendant("title"))->set_text("Changed");
-    OI_d_tech* copy = sample->clone();
-    ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->parent(), nullptr);
-    EXPECT_NE(copy->descendant("Working"), sample->descendant("Working"));
-    copy->set_associated_object(conn_->root(), 0, 0, ACTIVE);
-    settle();
-    EXPECT_EQ(dynamic_cast<OI_static_text*>(copy->descendant("title"))->text(), "Changed");
-    EXPECT_TRUE(copy->descendant("Working")->is_displayed());
-    copy->delete_all();
-    EXPECT_TRUE(sample->descendant("Working")->is_displayed()) << "the original must stay";
 }
 
 TEST_F(toolkit_objects, StatesShowAndHideTheWindowAndItsParts)
@@ -133,30 +111,6 @@ TEST_F(toolkit_objects, TimersFireOnceAndCanBeCancelled)
     OI_delete_timeout(other);
     run_until("the last timer to fire", [] { return fired >= 1000; });
     EXPECT_EQ(fired, 1001);
-}
-
-TEST_F(toolkit_objects, ReadableDescriptorsCallBackUntilRemoved)
-{
-    static int calls;
-    calls = 0;
-    int ends[2];
-    ASSERT_EQ(pipe(ends), 0);
-    OI_io_dispatch_insert(ends[0], OI_READABLE, OI_callback(
-        [](OI_d_tech*, void*, long fd) -> long {
-            char c;
-            ++calls;
-            return read(static_cast<int>(fd), &c, 1);
-        }, nullptr));
-    ASSERT_EQ(write(ends[1], "ab", 2), 2);
-    run_until("two calls of the descriptor callback", [] { return calls >= 2; });
-    EXPECT_EQ(calls, 2);
-    OI_io_dispatch_remove(ends[0], OI_READABLE);
-    ASSERT_EQ(write(ends[1], "c", 1), 1);
-    for (int i = 0; i < 20; ++i)
-        OI_dispatch_one(false);
-    EXPECT_EQ(calls, 2);
-    close(ends[0]);
-    close(ends[1]);
 }
 
 // The example of the product authors' reference must load as it stands.
