@@ -35,6 +35,8 @@ if [ -n "${DISPLAY:-}" ]; then
     exit $?
 fi
 
+# The number file of an earlier run would be read before Xvfb empties it.
+rm -f build/demo-display
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>build/demo-display >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
