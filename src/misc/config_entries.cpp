@@ -49,6 +49,15 @@ int read_config_entries(listream& file, const listring& path, const listring& de
     return result;
 }
 
+int refuse_nul_line(const listream& file, const listring& path)
+{
+    if (file.nul_line() == 0)
+        return 0;
+    error(format_message(DEF_BAD_CFG_FILE_LINE, static_cast<int>(file.nul_line()), path.c_str()),
+          true);
+    return -1;
+}
+
 void split_parameter(const listring& parameter, listring& keyword, listring& value)
 {
     int at = parameter.find(SUBSET_PARAM_VALUE_DELIMITERS);

@@ -22,6 +22,11 @@ int read_config_entries(listream& file, const listring& path, const listring& de
                         const std::function<int(const listring& key, const listring& value,
                                                 int line)>& take);
 
+// 0 while file has read no NUL byte; else -1 after DEF_BAD_CFG_FILE_LINE
+// (with path) for the line that held it. A NUL cuts a text short where it
+// stands, so the text files' readers refuse such a line.
+int refuse_nul_line(const listream& file, const listring& path);
+
 // The record files (installation options, subset definitions) hold
 // "keyword=value" parameters: splits parameter at its first "=" into
 // keyword and value, both cleaned; without "=" the value is empty.

@@ -18,6 +18,7 @@
 
 #include "lib/descriptor.h"
 #include "lib/listream.h"
+#include "misc/config_entries.h"
 #include "misc/lidefs.h"
 #include "lib/msgs.h"
 #include "lib/reporter.h"
@@ -1044,13 +1045,7 @@ int get_installed_target(const listring& data_file, listring* target)
             next_is_target = true;
         }
     } while (data.good());
-    if (data.nul_line() != 0) {
-        error(format_message(DEF_BAD_CFG_FILE_LINE, static_cast<int>(data.nul_line()),
-                             data_file.c_str()),
-              true);
-        return -1;
-    }
-    return 0;
+    return refuse_nul_line(data, data_file);
 }
 
 // ---- Environment ------------------------------------------------------------

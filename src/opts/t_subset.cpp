@@ -199,12 +199,8 @@ int t_subset::parse_config()
     listring record;
     for (int record_number = 1;; ++record_number) {
         read_record(file, record);
-        if (file.nul_line() != 0) {
-            error(format_message(DEF_BAD_CFG_FILE_LINE, static_cast<int>(file.nul_line()),
-                                 file_.c_str()),
-                  true);
+        if (refuse_nul_line(file, file_) != 0)
             return -1;
-        }
         record.clean();
         if (record.is_empty())
             break;

@@ -90,12 +90,8 @@ int l_prim_opt::parse_config()
         liboolean ends_record = line.is_empty() || line[0u] == '#';
         if (!ends_record)
             record += line;
-        if (file.nul_line() != 0) {
-            error(format_message(DEF_BAD_CFG_FILE_LINE, static_cast<int>(file.nul_line()),
-                                 option_file_.c_str()),
-                  true);
+        if (refuse_nul_line(file, option_file_) != 0)
             return -1;
-        }
         if ((ends_record || at_end) && !record.is_empty()) {
             if (parse_record(record, ++option_number) != 0)
                 return -1;

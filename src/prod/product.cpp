@@ -400,12 +400,8 @@ int product::parse_data_file()
         if (apply_data_entry(data, key, entry) != 0)
             status = -1;
     }
-    if (data.nul_line() != 0) {
-        error(format_message(DEF_BAD_CFG_FILE_LINE, static_cast<int>(data.nul_line()),
-                             data_path_.c_str()),
-              true);
+    if (refuse_nul_line(data, data_path_) != 0)
         status = -1;
-    }
     return status;
 }
 
