@@ -372,8 +372,9 @@ int close_directory(DIR* handle, const listring& dir, int status)
 // ---- Flags and integers -----------------------------------------------------
 
 // strtol in base 10 over a cleaned copy of s; consumed tells whether any
-// character was taken. Values beyond int are clamped.
-int parse_integer(const listring& s, liboolean* consumed)
+// character was taken, fits (when given) whether the number is within int.
+// Values beyond int are clamped.
+int parse_integer(const listring& s, liboolean* consumed, liboolean* fits = nullptr)
 {
     case_insensitive_section ignore_case;
     listring number(s);
@@ -382,6 +383,8 @@ int parse_integer(const listring& s, liboolean* consumed)
     errno = 0;
     long value = std::strtol(number, &end, 10);
     *consumed = end != number.c_str();
+    if (fits != nullptr)
+        *fits = value >= INT_MIN && value <= INT_MAX;
     if (value > INT_MAX)
         return INT_MAX;
     if (value < INT_MIN)
@@ -949,6 +952,17 @@ liboolean valid_integer(const listring& s)
     liboolean consumed = false;
     int value = parse_integer(s, &consumed);
     return value != 0 || consumed;
+}
+
+liboolean integer_in_range(const listring& s, int* value)
+{
+    liboolean consumed = false;
+    liboolean fits = false;
+    int parsed = parse_integer(s, &consumed, &fits);
+    if (!consumed || !fits)
+        return false;
+    *value = parsed;
+    return true;
 }
 
 int string_to_integer(const listring& s)

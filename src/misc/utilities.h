@@ -154,6 +154,9 @@ liboolean string_to_boolean(const listring& s);
 liboolean valid_integer(const listring& s);
 // The leading decimal integer; a string without one gives a message and 0.
 int string_to_integer(const listring& s);
+// *value = the leading decimal integer of s when it has one that an int
+// holds: true, without a message; false otherwise, *value untouched.
+liboolean integer_in_range(const listring& s, int* value);
 
 // ---- Installed products -----------------------------------------------------
 

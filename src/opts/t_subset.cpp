@@ -2,8 +2,6 @@
 
 #include <cctype>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 
 #include "cmds/l_cmd.h"
@@ -124,16 +122,12 @@ bool plain_file_name(const listring& name)
 // file counts must also not be negative.
 bool subset_integer(const listring& value, const listring& keyword, int* number)
 {
-    listring text(value);
-    text.clean();
-    char* end = nullptr;
-    errno = 0;
-    long long parsed = std::strtoll(text.c_str(), &end, 10);
-    if (end == text.c_str() || errno == ERANGE || parsed > INT_MAX || parsed < INT_MIN)
+    int parsed = 0;
+    if (!integer_in_range(value, &parsed))
         return false;
     if (parsed < 0 && (keyword == SUBSET_SIZE_STRING || keyword == SUBSET_NO_OF_FILES_STRING))
         return false;
-    *number = static_cast<int>(parsed);
+    *number = parsed;
     return true;
 }
 
