@@ -593,6 +593,31 @@ std::string OI_d_tech::bkg_color() const
 
 // ---- Focus, busy state, windows ------------------------------------------------
 
+std::string OI_d_tech::fg_color() const
+{
+    return foreground_.empty() ? resource("foreground", "Foreground", "black") : foreground_;
+}
+
+std::string OI_d_tech::bdr_color() const
+{
+    std::string colour = border_colour_;
+    if (colour.empty() && OI_uib_conn != nullptr && realized())
+        OI_tk::eval(widget_ + " cget -highlightbackground", &colour);
+    return colour;
+}
+
+// The focus is forced, as a click would give it, since a generated key goes
+// to whichever window has the focus.
+bool OI_d_tech::press_key(const std::string& keysym)
+{
+    if (OI_uib_conn == nullptr || !is_displayed())
+        return false;
+    std::string key = quoted(keysym);
+    return OI_tk::eval("focus -force " + widget_) &&
+           OI_tk::eval("event generate " + widget_ + " <KeyPress> -keysym " + key) &&
+           OI_tk::eval("event generate " + widget_ + " <KeyRelease> -keysym " + key);
+}
+
 void OI_d_tech::set_focus()
 {
     OI_connection* conn = OI_uib_conn;

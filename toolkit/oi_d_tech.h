@@ -75,6 +75,9 @@ public:
     // cell, toggle, exclusive choice or image button): false when the object
     // cannot be pressed.
     virtual bool press() { return false; }
+    // Acts as the key keysym ("F1", "Tab") pressed and released while the
+    // object has the keyboard focus: false when it is not displayed.
+    bool press_key(const std::string& keysym);
 
     // ---- Value ---------------------------------------------------------------
     // The value as text, as product scripts read it: a gauge's or slider's
@@ -115,6 +118,11 @@ public:
     void set_bdr_color(const std::string& colour);
     void set_bdr_width(int width);
     std::string bkg_color() const;
+    // The colour text is drawn in: the one set, else the "foreground"
+    // resource, else black.
+    std::string fg_color() const;
+    // The colour the border is drawn in: the one set, else the widget's.
+    std::string bdr_color() const;
 
     // ---- Focus, busy state, windows --------------------------------------------
     void set_focus();

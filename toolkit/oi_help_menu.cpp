@@ -131,6 +131,18 @@ void OI_help_menu::refill() const
     }
 }
 
+bool OI_help_menu::get_shown_text(std::string* text) const
+{
+    std::vector<std::string> pairs;
+    for (int i = 0; i < num_cells(); ++i) {
+        OI_help_menu_entry* entry = numbered_cell(i);
+        if (entry->state() == ACTIVE || entry->state() == INACTIVE)
+            pairs.push_back(OI_list({entry->name(), entry->label()}));
+    }
+    *text = OI_list(pairs);
+    return true;
+}
+
 void OI_help_menu::handle_event(const std::string& kind, const std::vector<std::string>& args)
 {
     if (kind == "post")

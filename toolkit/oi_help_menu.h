@@ -30,6 +30,8 @@ public:
 
     // Makes the Tk menu show the shown entries, in order, greyed or not.
     void refill() const;
+    // What the menu offers: {name label} of each shown entry, in order.
+    bool get_shown_text(std::string* text) const override;
 
     void handle_event(const std::string& kind, const std::vector<std::string>& args) override;
 

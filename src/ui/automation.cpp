@@ -1,6 +1,7 @@
 #include "ui/automation.h"
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,23 @@ void press_later(const OI_d_tech* object)
         id));
 }
 
+// The same for a key pressed on the object.
+void press_key_later(const OI_d_tech* object, const std::string& keysym)
+{
+    struct key_press {
+        unsigned long id;
+        std::string keysym;
+    };
+    auto* pending = new key_press{object->id(), keysym};
+    OI_add_timeout(0, OI_callback(
+        [](OI_d_tech*, void* argument, long) -> long {
+            std::unique_ptr<key_press> press(static_cast<key_press*>(argument));
+            OI_d_tech* target = OI_d_tech::by_id(press->id);
+            return target != nullptr && target->press_key(press->keysym);
+        },
+        pending));
+}
+
 bool fail(std::string* result, const std::string& reason)
 {
     *result = reason;
@@ -121,6 +139,13 @@ bool automation_command(const std::vector<std::string>& args, std::string* resul
         if (!object->get_shown_text(&value))
             return fail(result, "\"" + args[2] + "\" has no value");
         return answer(result, value);
+    }
+    if (verb == "key" && args.size() == 4) {
+        OI_d_tech* object = find_object(args[1], args[2], &reason);
+        if (object == nullptr)
+            return fail(result, reason);
+        press_key_later(object, args[3]);
+        return answer(result, "");
     }
     if (verb == "set" && args.size() == 4) {
         OI_d_tech* object = find_object(args[1], args[2], &reason);
@@ -162,7 +187,7 @@ bool automation_command(const std::vector<std::string>& args, std::string* resul
         return answer(result, "");
     }
     return fail(result, "usage: automation shown | state TOP OBJ | get TOP OBJ | set TOP OBJ VALUE"
-                        " | press TOP OBJ | message | answer BUTTON | log | quit");
+                        " | press TOP OBJ | key TOP OBJ KEYSYM | message | answer BUTTON | log | quit");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "toolkit/oi_connection.h"
+#include "ui/actions.h"
 #include "ui/dialogs.h"
 #include "ui/log_ui.h"
 #include "ui/main_ui.h"
@@ -19,6 +20,10 @@ void register_bindings()
         OI_member_action("log_ui::cancel_btn_cb", &log_ui::cancel_btn_cb),
         OI_member_action("log_ui::resize_cb", &log_ui::resize_cb),
         OI_function_action("def_char_check_cb", def_char_check_cb),
+        OI_function_action("next_icon", next_icon),
+        OI_function_action("prev_icon", prev_icon),
+        OI_function_action("set_next_tab", set_next_tab),
+        OI_function_action("set_prev_tab", set_prev_tab),
     };
     OI_add_actions(table.data(), static_cast<int>(table.size()));
 }

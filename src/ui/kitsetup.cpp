@@ -23,6 +23,7 @@
 #include "toolkit/oi_box.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_focus.h"
+#include "help/winhelp.h"
 #include "toolkit/oi_help_menu.h"
 #include "misc/translate_filename.h"
 #include "toolkit/cvt_xpmfile.h"
@@ -513,6 +514,9 @@ void shutdown(int status)
         delete interface;
         OI_end_interaction();
     }
+    // The viewer goes whether or not the main window came up; one this
+    // process did not start stays.
+    WinHelp(nullptr, "", HELP_QUIT, 0);
     std::exit(status);
 }
 
@@ -523,5 +527,6 @@ void quick_shutdown(int)
     if (write(STDERR_FILENO, fatal_text, fatal_text_length) < 0) {
         // Nowhere left to report to.
     }
+    WinHelp_quit_now();
     _exit(255);
 }

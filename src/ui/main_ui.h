@@ -1,6 +1,7 @@
 // main_ui: the installer's main window "main_win" and what it owns: the log
-// dialog and the product list; the actions and the product dialogs join it
-// as they are built. One instance, the_interface, made at start-up.
+// dialog, the product list, the four action icons and the help menu (On
+// Help, Contents, On Actions, About...). One instance, the_interface, made
+// at start-up.
 #ifndef KITSETUP_UI_MAIN_UI_H
 #define KITSETUP_UI_MAIN_UI_H
 
@@ -8,16 +9,21 @@
 
 #include "toolkit/oiu_callback_multiple.h"
 
+class KOI_button;
 class OI_app_window;
+class OI_help_menu;
 class l_listring;
 class l_product;
 class log_ui;
 
 class main_ui : public OIU_callback_multiple {
 public:
-    // Finds the main window (a missing one ends the program), creates the
-    // log dialog and fills the product list from the description files; no
-    // product to offer ends the program.
+    // The four actions, in the order of their icons.
+    enum action { install_action, deinstall_action, view_action, setup_action, action_count };
+
+    // Creates the log dialog, fills the product list from the description
+    // files (no product to offer ends the program), then sets up the window
+    // (create_cb) and F1 in it.
     main_ui();
     ~main_ui() override;
     main_ui(const main_ui&) = delete;
@@ -29,6 +35,22 @@ public:
     // The identifiers found at start-up, in the order they were found.
     const l_listring* product_ids() const { return product_ids_.get(); }
 
+    // Finds the window's parts on first use (a missing one ends the
+    // program), fills the help menu, binds F1 and the icons, and remembers
+    // the window's size as its minimum.
+    void create_cb();
+    // The help menu entries: help on help, the contents, the actions, the
+    // about box; any other entry does nothing.
+    long help_btn_cb(OI_d_tech* origin, void* argument, long value);
+    // "activate_help" (F1): the help topic on the actions.
+    long fire(OI_d_tech* origin, void* argument, long value);
+    // What a click on an icon does: runs the action bound to it by
+    // bind_action, if any.
+    long icon_btn_cb(OI_d_tech* origin, void* argument, long value);
+    // Makes popup what the icon of which does when clicked: the one place
+    // where the product selection dialogs join the main window.
+    void bind_action(action which, const OI_callback& popup);
+
     // Ends the program with status 0 (exit button, window manager's close).
     long exit_btn_cb(OI_d_tech* origin, void* argument, long value);
     long shutdown_app(OI_d_tech* origin, void* argument, long value);
@@ -37,12 +59,19 @@ public:
     long resize_cb(OI_d_tech* origin, void* argument, long value);
 
 private:
+    void setup_help();
+    void show_about_box();
+
     OI_app_window* main_window_;
+    OI_help_menu* help_menu_ = nullptr;
+    KOI_button* icons_[action_count] = {};
+    OI_callback actions_[action_count];
     std::unique_ptr<log_ui> log_;
     std::unique_ptr<l_product> products_;
     std::unique_ptr<l_listring> product_ids_;
     int minimum_width_ = 0;
     int minimum_height_ = 0;
+    bool initialised_ = false;
 };
 
 extern main_ui* the_interface;
