@@ -67,8 +67,10 @@ TEST(Program, ScreenSizeChoosesTheFontFile)
     write_file(install + "/config/fonts.cf", "*main_win.banner.text: large fonts\n");
     write_file(install + "/config/sfonts.cf", "*main_win.banner.text: small fonts\n");
     // Nothing else may set the banner's text.
-    write_file(install + "/config/kitsetup.cf",
-               "*main_win.class: AppWindow\n*main_win.banner.class: StaticText\n");
+    std::string declarations = "*main_win.class: AppWindow\n*main_win.banner.class: StaticText\n";
+    for (const char* icon : {"install_icon", "deinstall_icon", "view_icon", "setup_icon"})
+        declarations += std::string("*main_win.") + icon + ".class: ImageButton\n";
+    write_file(install + "/config/kitsetup.cf", declarations);
     write_file(install + "/config/C/kitsetup.cf", "! nothing\n");
     for (auto [screen, expected] : {std::pair{"800x600x24", "small fonts"},
                                     std::pair{"1024x768x24", "large fonts"}}) {
