@@ -331,8 +331,7 @@ void OI_d_tech::manage_in_parent()
         break;
     }
     case placement::grid:
-        OI_tk::eval("grid " + widget_ + " -column " + std::to_string(place_a_) + " -row " +
-                   std::to_string(place_b_) + " -sticky nsew -padx 2 -pady 2");
+        grid_in_parent(place_a_, place_b_);
         break;
     case placement::none: {
         auto& siblings = parent_->children_;
@@ -340,11 +339,30 @@ void OI_d_tech::manage_in_parent()
         int column = 0;
         int row = 0;
         parent_->default_grid_cell(this, static_cast<int>(index), &column, &row);
-        OI_tk::eval("grid " + widget_ + " -column " + std::to_string(column) + " -row " +
-                   std::to_string(row) + " -sticky nsew -padx 2 -pady 2");
+        grid_in_parent(column, row);
         break;
     }
     }
+}
+
+// The parent's "spacing" is the room around each of its children; with
+// "uniformColumns" its columns share one width, so a row of buttons lines up.
+// The child's "anchor" (n, e, ne, ..., center) keeps it at its natural size
+// at that side of its cell instead of filling it; a bad one fills.
+void OI_d_tech::grid_in_parent(int column, int row)
+{
+    std::string spacing = parent_->resource("spacing", "Spacing", "2");
+    std::string pad = std::to_string(std::max(0, std::atoi(spacing.c_str())));
+    std::string anchor = resource("anchor", "Anchor", "fill");
+    std::string sticky = anchor == "center" ? "{}" : anchor == "fill" ? "nsew" : anchor;
+    if (!OI_tk::eval("grid " + widget_ + " -column " + std::to_string(column) + " -row " +
+                     std::to_string(row) + " -sticky " + sticky + " -padx " + pad + " -pady " + pad))
+        OI_tk::eval("grid " + widget_ + " -column " + std::to_string(column) + " -row " +
+                   std::to_string(row) + " -sticky nsew -padx " + pad + " -pady " + pad);
+    std::string uniform = parent_->resource("uniformColumns", "UniformColumns");
+    if (uniform == "true" || uniform == "1")
+        OI_tk::eval("grid columnconfigure [winfo parent " + widget_ + "] " + std::to_string(column) +
+                   " -uniform columns");
 }
 
 std::string OI_d_tech::container_for(const OI_d_tech*) const
@@ -749,6 +767,10 @@ void OI_d_tech::apply_resources()
         configure("-relief", relief);
     std::string border_colour =
         border_colour_.empty() ? resource("borderColor", "BorderColor") : border_colour_;
+    // Without a colour of its own the focus ring blends into the background,
+    // as a Motif one does, instead of showing Tk's lighter grey.
+    if (border_colour.empty())
+        border_colour = background;
     if (!border_colour.empty())
         configure("-highlightbackground", border_colour);
     if (cursor_ >= 0)

@@ -235,6 +235,7 @@ private:
     void unrealize();
     void show_or_hide();
     void manage_in_parent();
+    void grid_in_parent(int column, int row);
     void fit_to_children();
     void shell_resized();
     static void fit_when_idle(void* object);

@@ -16,9 +16,15 @@ OI_d_tech* OI_static_text::copy_self() const
     return copy;
 }
 
+// "alignment" places the text in its cell, as a Motif label's does.
 void OI_static_text::apply_resources()
 {
     OI_d_tech::apply_resources();
+    std::string alignment = resource("alignment", "Alignment", "left");
+    bool centred = alignment == "center";
+    bool right = alignment == "right";
+    configure("-anchor", centred ? "center" : right ? "e" : "w");
+    configure("-justify", centred ? "center" : right ? "right" : "left");
     configure("-text", text());
 }
 

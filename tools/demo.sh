@@ -43,7 +43,8 @@ trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
 while [ ! -s build/demo-display ]; do sleep 0.1; done
 DISPLAY=":$(head -n 1 build/demo-display)"
 KITSETUP_AUTOMATION=kitsetup_demo
-export DISPLAY KITSETUP_AUTOMATION
+HYPERHELP_AUTOMATION=kitsetup_demo_help
+export DISPLAY KITSETUP_AUTOMATION HYPERHELP_AUTOMATION
 
 shots=build/demo-shots
 mkdir -p "$shots"

@@ -5,18 +5,23 @@ lassign $argv app shots
 
 proc automation {args} {
     global app
-    return [send $app automation {*}$args]
+    return [send $app [list automation {*}$args]]
 }
 
-# Waits until the installer shows the window named top; fails after 20 s.
-proc wait_for {top} {
+# Waits until script answers true; fails after 20 s saying what it awaited.
+proc wait_until {what script} {
     for {set i 0} {$i < 200} {incr i} {
-        if {![catch {automation shown} shown] && [lsearch -exact $shown $top] >= 0} {
+        if {![catch {uplevel #0 $script} done] && $done} {
             return
         }
         after 100
     }
-    error "the installer never showed $top"
+    error "the demo waited 20 s for $what"
+}
+
+proc wait_for {top} {
+    wait_until "the installer to show $top" \
+        [list expr "\[lsearch -exact \[automation shown\] $top\] >= 0"]
 }
 
 proc screenshot {name} {
@@ -26,6 +31,19 @@ proc screenshot {name} {
 }
 
 wait_for main_win
+# The splash goes by itself once it has been seen.
+wait_until "the splash to go" {expr {[llength [automation shown]] == 1}}
 screenshot main_window
+automation key main_win main_win F10
+screenshot main_help_menu
+automation key main_win main_win Escape
+automation press main_win main_help_choice4
+wait_for "About Install"
+screenshot about_box
+automation press "About Install" about_dialog
+automation press main_win main_help_choice2
+wait_until "the help viewer's contents" \
+    {expr {[lindex [send kitsetup_demo_help automation page] 1] == 5}}
+screenshot help_contents
 automation quit
 exit
