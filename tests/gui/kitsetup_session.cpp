@@ -2,6 +2,8 @@
 
 #include "xvfb_display.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -19,7 +21,8 @@ int next_session = 0;
 }  // namespace
 
 kitsetup_session::kitsetup_session(const std::string& program, const std::vector<std::string>& args,
-                                   test_environment environment, const std::string& screen)
+                                   test_environment environment, const std::string& screen,
+                                   const char* automation_variable)
     : name_("kitsetup_test_" + std::to_string(getpid()) + "_" + std::to_string(++next_session))
 {
     signal(SIGPIPE, SIG_IGN);  // a client that died is reported, not fatal
@@ -27,7 +30,7 @@ kitsetup_session::kitsetup_session(const std::string& program, const std::vector
     display_ = display == nullptr ? "" : display;
     if (!screen.empty())
         xvfb_pid_ = start_xvfb(screen, &display_);
-    environment.set("DISPLAY", display_.c_str()).set("KITSETUP_AUTOMATION", name_.c_str());
+    environment.set("DISPLAY", display_.c_str()).set(automation_variable, name_.c_str());
     std::vector<std::string> argv = {program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> env = environment.entries();
@@ -48,9 +51,10 @@ kitsetup_session::kitsetup_session(const std::string& program, const std::vector
     start_client();
 }
 
-// The client is a wish of its own on the program's display: it answers each
-// request line with "CODE LENGTH\n" and LENGTH bytes of result, so results
-// may hold newlines; and it dies with its display, harmlessly.
+// The client is a wish of its own on the program's display: each request
+// line is the application to ask and the words after "automation"; it
+// answers with "CODE LENGTH\n" and LENGTH bytes of result, so results may
+// hold newlines; and it dies with its display, harmlessly.
 void kitsetup_session::start_client()
 {
     static const char* const script =
@@ -58,7 +62,7 @@ void kitsetup_session::start_client()
         "fconfigure stdout -translation binary\n"
         "wm withdraw .\n"
         "while {[gets stdin line] >= 0} {\n"
-        "    set code [catch {send [lindex $argv 0] automation {*}$line} result]\n"
+        "    set code [catch {send [lindex $line 0] [list automation {*}[lrange $line 1 end]]} result]\n"
         "    set bytes [encoding convertto utf-8 $result]\n"
         "    puts -nonewline \"$code [string length $bytes]\\n$bytes\"\n"
         "    flush stdout\n"
@@ -77,8 +81,8 @@ void kitsetup_session::start_client()
         dup2(from_client[1], 1);
         close(to_client[1]);
         close(from_client[0]);
-        execlp("wish", "wish", script_path.c_str(), "-display", display_.c_str(), "--",
-               name_.c_str(), static_cast<char*>(nullptr));
+        execlp("wish", "wish", script_path.c_str(), "-display", display_.c_str(),
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     close(to_client[0]);
@@ -101,7 +105,12 @@ kitsetup_session::~kitsetup_session()
 
 std::string kitsetup_session::automation(const std::string& words)
 {
-    std::string request = words + "\n";
+    return automation_of(name_, words);
+}
+
+std::string kitsetup_session::automation_of(const std::string& app, const std::string& words)
+{
+    std::string request = app + " " + words + "\n";
     if (to_client_ < 0 || write(to_client_, request.data(), request.size()) !=
                               static_cast<ssize_t>(request.size()))
         return "ERROR: the automation client is not running";
@@ -189,4 +198,19 @@ std::string kitsetup_session::standard_output() const
 std::string kitsetup_session::standard_error() const
 {
     return read_file(files_ / "stderr");
+}
+
+test_environment session_environment()
+{
+    return test_environment().set("KARCH", KITSETUP_KARCH).set("LANG", "C").set("LC_ALL", nullptr)
+        .set("WINDOWID", nullptr);
+}
+
+std::string copy_of_demo(const temp_dir& dir)
+{
+    std::string copy = dir / "demo";
+    std::string command = "cp -r '" KITSETUP_DEMO_DIR "' '" + copy + "' && rm -f '" + copy +
+                          "/kitsetup.log'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return copy;
 }

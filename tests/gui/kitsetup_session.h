@@ -14,9 +14,11 @@ class kitsetup_session {
 public:
     // Starts program with args under the automation name, in environment
     // (KARCH, LANG and DISPLAY are set for it). screen, when given, is the
-    // "WxHxD" of a private Xvfb for this session.
+    // "WxHxD" of a private Xvfb for this session. The name goes to the
+    // program in automation_variable (the help viewer has its own).
     kitsetup_session(const std::string& program, const std::vector<std::string>& args,
-                     test_environment environment, const std::string& screen = "");
+                     test_environment environment, const std::string& screen = "",
+                     const char* automation_variable = "KITSETUP_AUTOMATION");
     ~kitsetup_session();
     kitsetup_session(const kitsetup_session&) = delete;
     kitsetup_session& operator=(const kitsetup_session&) = delete;
@@ -24,6 +26,9 @@ public:
     // Runs "automation words" in the program: its result, or "ERROR: text"
     // (also when no answer came within wait_limit).
     std::string automation(const std::string& words);
+    // The same for another program on the display that answers send under
+    // the name app.
+    std::string automation_of(const std::string& app, const std::string& words);
     // Waits until a top-level object named top is displayed: false when the
     // program ended first or after wait_limit.
     bool wait_for_shown(const std::string& top);
@@ -57,5 +62,13 @@ private:
     int to_client_ = -1;
     int from_client_ = -1;
 };
+
+// The environment the program runs in for a test: the demo's architecture,
+// the "C" language, no terminal window to hand the focus back to.
+test_environment session_environment();
+
+// A private copy of the demo tree under dir, so that a test may change it
+// and find the log it leaves.
+std::string copy_of_demo(const temp_dir& dir);
 
 #endif

@@ -13,23 +13,6 @@ namespace {
 
 const std::string program = KITSETUP_BIN;
 
-test_environment session_environment()
-{
-    return test_environment().set("KARCH", KITSETUP_KARCH).set("LANG", "C").set("LC_ALL", nullptr)
-        .set("WINDOWID", nullptr);
-}
-
-// A private copy of the demo tree, so that a test may change it and find the
-// log it leaves.
-std::string copy_of_demo(const temp_dir& dir)
-{
-    std::string copy = dir / "demo";
-    std::string command = "cp -r '" KITSETUP_DEMO_DIR "' '" + copy + "' && rm -f '" + copy +
-                          "/kitsetup.log'";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return copy;
-}
-
 // Whether this process may make a private mount namespace, as the tests
 // that isolate system directories need.
 bool private_mounts_work()
