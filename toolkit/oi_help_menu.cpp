@@ -131,6 +131,13 @@ void OI_help_menu::refill() const
     }
 }
 
+// A click on an entry takes a posted menu down, with its grab.
+void OI_help_menu::unpost() const
+{
+    if (OI_uib_conn != nullptr && realized())
+        OI_tk::eval("if {[winfo ismapped " + widget() + "]} {tk::MenuUnpost " + widget() + "}");
+}
+
 bool OI_help_menu::get_shown_text(std::string* text) const
 {
     std::vector<std::string> pairs;
@@ -212,6 +219,7 @@ bool OI_help_menu_entry::press()
     OI_help_menu* owner = menu();
     if (state() != ACTIVE || owner == nullptr || owner->state() != ACTIVE || !is_displayed())
         return false;
+    owner->unpost();
     action_.call(this, 1);
     return true;
 }

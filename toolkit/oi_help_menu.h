@@ -30,6 +30,8 @@ public:
 
     // Makes the Tk menu show the shown entries, in order, greyed or not.
     void refill() const;
+    // Takes the menu down when it is posted.
+    void unpost() const;
     // What the menu offers: {name label} of each shown entry, in order.
     bool get_shown_text(std::string* text) const override;
 

@@ -36,7 +36,6 @@ wait_until "the splash to go" {expr {[llength [automation shown]] == 1}}
 screenshot main_window
 automation key main_win main_win F10
 screenshot main_help_menu
-automation key main_win main_win Escape
 automation press main_win main_help_choice4
 wait_for "About Install"
 screenshot about_box
