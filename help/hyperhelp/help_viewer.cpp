@@ -178,7 +178,6 @@ bool help_viewer::build_window(std::string* error)
         *error = Tcl_GetStringResult(interp_);
         return false;
     }
-    display(viewer_page{});
     return true;
 }
 
@@ -243,7 +242,8 @@ void help_viewer::raise()
 
 void help_viewer::go(viewer_page page)
 {
-    history_.push_back(page_);
+    if (showing_)
+        history_.push_back(page_);
     if (history_.size() > HISTORY_LIMIT)
         history_.erase(history_.begin());
     display(page);
@@ -291,6 +291,7 @@ void help_viewer::display(viewer_page page)
         blocks = file_.topic(page.context)->blocks;
     }
     page_ = page;
+    showing_ = true;
     render(page_title(), page.note, blocks);
     bool readable = page_readable();
     std::string window_title = readable ? "Help: " + file_.contents()->title : "Help";

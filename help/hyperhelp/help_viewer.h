@@ -31,7 +31,7 @@ public:
     help_viewer(const help_viewer&) = delete;
     help_viewer& operator=(const help_viewer&) = delete;
 
-    // Builds the window and shows the page for no file: false with the
+    // Builds the window, blank until the first request: false with the
     // script's error in *error when that failed.
     bool build_window(std::string* error);
     // Adds the command "automation" that tests drive the viewer with.
@@ -78,6 +78,8 @@ private:
     std::string loaded_file_;
     std::string loaded_reason_;
     viewer_page page_;
+    // Whether page_ has been shown: the blank window before it is no page.
+    bool showing_ = false;
     std::vector<viewer_page> history_;
     // The link targets of the page shown, in order.
     std::vector<int> shown_links_;
