@@ -1,5 +1,6 @@
 #include "help/hyperhelp/help_viewer.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace {
@@ -265,43 +266,42 @@ void help_viewer::display(viewer_page page)
         load(page.file, false);
         page.reason = loaded_reason_;
     }
-    std::vector<help_block> blocks;
-    if (page.kind == viewer_page::no_file) {
-        blocks.push_back(paragraph({run(help_run::plain,
-            "No help file was named. Start the viewer with the name of a help file "
-            "and, to show one of its topics, that topic's context number:")}));
-        blocks.push_back(help_block{help_block::preformatted, {run(help_run::plain, "hyperhelp FILE -c NUMBER")}});
-    } else if (!page.reason.empty()) {
-        blocks.push_back(paragraph({run(help_run::plain, "The help file "),
-                                    run(help_run::bold, page.file),
-                                    run(help_run::plain, " cannot be shown:")}));
-        blocks.push_back(paragraph({run(help_run::plain, page.reason + ".")}));
-    } else if (page.kind == viewer_page::search) {
-        for (const help_topic* found : file_.search(page.words))
-            blocks.push_back(help_block{help_block::list_item, {run(help_run::link, found->title, found->context)}});
-        if (blocks.empty())
-            blocks.push_back(paragraph({run(help_run::plain, "No topic contains " + quoted(page.words) + ".")}));
-    } else {
-        if (page.context != 0 && file_.topic(page.context) == nullptr) {
-            page.note = "Topic " + std::to_string(page.context) + " is not in this help file.";
-            page.context = 0;
-        }
-        if (page.context == 0)
-            page.context = file_.contents()->context;
-        blocks = file_.topic(page.context)->blocks;
-    }
+    std::vector<help_block> blocks = page_blocks(&page);
     page_ = page;
     showing_ = true;
     render(page_title(), page.note, blocks);
     bool readable = page_readable();
-    std::string window_title = readable ? "Help: " + file_.contents()->title : "Help";
-    Tcl_Obj* words[] = {text_obj("hh::set_states"), text_obj(window_title),
-                        Tcl_NewBooleanObj(!history_.empty()), Tcl_NewBooleanObj(readable)};
-    for (Tcl_Obj* word : words)
-        Tcl_IncrRefCount(word);
-    Tcl_EvalObjv(interp_, 4, words, TCL_EVAL_GLOBAL);
-    for (Tcl_Obj* word : words)
-        Tcl_DecrRefCount(word);
+    call({text_obj("hh::set_states"), text_obj(readable ? "Help: " + file_.contents()->title : "Help"),
+          Tcl_NewBooleanObj(!history_.empty()), Tcl_NewBooleanObj(readable)});
+}
+
+std::vector<help_block> help_viewer::page_blocks(viewer_page* page) const
+{
+    std::vector<help_block> blocks;
+    if (page->kind == viewer_page::no_file) {
+        blocks.push_back(paragraph({run(help_run::plain,
+            "No help file was named. Start the viewer with the name of a help file "
+            "and, to show one of its topics, that topic's context number:")}));
+        blocks.push_back(help_block{help_block::preformatted, {run(help_run::plain, "hyperhelp FILE -c NUMBER")}});
+    } else if (!page->reason.empty()) {
+        blocks.push_back(paragraph({run(help_run::plain, "The help file "), run(help_run::bold, page->file),
+                                    run(help_run::plain, " cannot be shown:")}));
+        blocks.push_back(paragraph({run(help_run::plain, page->reason + ".")}));
+    } else if (page->kind == viewer_page::search) {
+        for (const help_topic* found : file_.search(page->words))
+            blocks.push_back(help_block{help_block::list_item, {run(help_run::link, found->title, found->context)}});
+        if (blocks.empty())
+            blocks.push_back(paragraph({run(help_run::plain, "No topic contains " + quoted(page->words) + ".")}));
+    } else {
+        if (page->context != 0 && file_.topic(page->context) == nullptr) {
+            page->note = "Topic " + std::to_string(page->context) + " is not in this help file.";
+            page->context = 0;
+        }
+        if (page->context == 0)
+            page->context = file_.contents()->context;
+        blocks = file_.topic(page->context)->blocks;
+    }
+    return blocks;
 }
 
 std::string help_viewer::page_title() const
@@ -332,10 +332,14 @@ void help_viewer::render(const std::string& title, const std::string& note,
         }
         block_objs.push_back(list_obj({Tcl_NewStringObj(block_kinds[block.kind], -1), list_obj(run_objs)}));
     }
-    Tcl_Obj* words[] = {text_obj("hh::show_page"), text_obj(title), text_obj(note), list_obj(block_objs)};
+    call({text_obj("hh::show_page"), text_obj(title), text_obj(note), list_obj(block_objs)});
+}
+
+void help_viewer::call(const std::vector<Tcl_Obj*>& words)
+{
     for (Tcl_Obj* word : words)
         Tcl_IncrRefCount(word);
-    if (Tcl_EvalObjv(interp_, 4, words, TCL_EVAL_GLOBAL) != TCL_OK)
+    if (Tcl_EvalObjv(interp_, static_cast<int>(words.size()), words.data(), TCL_EVAL_GLOBAL) != TCL_OK)
         std::cerr << "hyperhelp: " << Tcl_GetStringResult(interp_) << "\n";
     for (Tcl_Obj* word : words)
         Tcl_DecrRefCount(word);
@@ -373,83 +377,87 @@ int help_viewer::command(ClientData data, Tcl_Interp*, int objc, Tcl_Obj* const 
 
 int help_viewer::automation(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[])
 {
-    std::vector<std::string> words;
-    for (int i = 1; i < objc; ++i)
-        words.push_back(Tcl_GetString(objv[i]));
-    Tcl_Obj* result = nullptr;
-    int code = static_cast<help_viewer*>(data)->automation_call(words, &result);
-    Tcl_SetObjResult(interp, result);
-    return code;
+    help_viewer* viewer = static_cast<help_viewer*>(data);
+    std::string name = objc > 1 ? Tcl_GetString(objv[1]) : "";
+    std::string argument;
+    for (int i = 2; i < objc; ++i)
+        argument += (i > 2 ? " " : "") + std::string(Tcl_GetString(objv[i]));
+    Tcl_Obj* result = viewer->automation_query(name);
+    std::string error;
+    if (result == nullptr && !viewer->automation_action(name, argument, &error)) {
+        Tcl_SetObjResult(interp, text_obj(error));
+        return TCL_ERROR;
+    }
+    Tcl_SetObjResult(interp, result == nullptr ? Tcl_NewObj() : result);
+    return TCL_OK;
 }
 
-// One automation call: TCL_OK with its result, or TCL_ERROR with a text
-// saying what was wrong.
-int help_viewer::automation_call(const std::vector<std::string>& words, Tcl_Obj** result)
+Tcl_Obj* help_viewer::automation_query(const std::string& name)
 {
-    std::string call = words.empty() ? "" : words[0];
-    std::string argument;
-    for (size_t i = 1; i < words.size(); ++i)
-        argument += (i > 1 ? " " : "") + words[i];
-    int context = 0;
-    auto error = [&](const std::string& text) {
-        *result = text_obj(text);
-        return TCL_ERROR;
-    };
     auto numbers = [](const std::vector<int>& values) {
         std::vector<Tcl_Obj*> objs;
         for (int value : values)
             objs.push_back(Tcl_NewIntObj(value));
         return list_obj(objs);
     };
-    *result = Tcl_NewObj();
-    if (call == "page") {
-        *result = list_obj({text_obj(page_.file), Tcl_NewIntObj(page_readable() ? page_.context : 0),
-                            text_obj(page_title())});
-    } else if (call == "text") {
-        *result = text_obj(eval(".body.text get 1.0 end-1c"));
-    } else if (call == "note") {
-        *result = text_obj(page_.note);
-    } else if (call == "requests") {
+    if (name == "page")
+        return list_obj({text_obj(page_.file), Tcl_NewIntObj(page_readable() ? page_.context : 0),
+                         text_obj(page_title())});
+    if (name == "text")
+        return text_obj(eval(".body.text get 1.0 end-1c"));
+    if (name == "note")
+        return text_obj(page_.note);
+    if (name == "links")
+        return numbers(shown_links_);
+    if (name == "id")
+        return text_obj(identifier_);
+    if (name == "requests") {
         std::vector<Tcl_Obj*> objs;
         for (const auto& request : requests_)
             objs.push_back(list_obj({text_obj(request.first), text_obj(request.second)}));
-        *result = list_obj(objs);
-    } else if (call == "links") {
-        *result = numbers(shown_links_);
-    } else if (call == "topics") {
+        return list_obj(objs);
+    }
+    if (name == "topics") {
         std::vector<int> contexts;
         for (size_t i = 0; page_readable() && i < file_.topics().size(); ++i)
             contexts.push_back(file_.topics()[i].context);
-        *result = numbers(contexts);
-    } else if (call == "id") {
-        *result = text_obj(identifier_);
-    } else if (call == "quit") {
+        return numbers(contexts);
+    }
+    return nullptr;
+}
+
+bool help_viewer::automation_action(const std::string& name, const std::string& argument, std::string* error)
+{
+    int context = 0;
+    bool numbered = help_file::parse_context(argument, &context);
+    if (name == "quit") {
         quit_requested_ = true;
-    } else if (call == "back") {
-        if (!back())
-            return error("there is no page to go back to");
-    } else if (call == "follow") {
-        if (!help_file::parse_context(argument, &context))
-            return error("usage: automation follow CONTEXT");
-        bool shown = false;
-        for (int target : shown_links_)
-            shown = shown || target == context;
-        if (!shown)
-            return error("no link to topic " + argument + " on this page");
+    } else if (name == "back") {
+        *error = "there is no page to go back to";
+        return back();
+    } else if (name == "follow") {
+        bool linked = std::find(shown_links_.begin(), shown_links_.end(), context) != shown_links_.end();
+        if (!numbered || !linked) {
+            *error = "no link to topic " + argument + " on this page";
+            return false;
+        }
         show_topic(context);
-    } else if (call != "show" && call != "contents" && call != "search") {
-        return error("usage: automation page|text|note|requests|show N|follow N|back|contents|"
-                     "search TEXT|links|topics|id|quit");
+    } else if (name != "show" && name != "contents" && name != "search") {
+        *error = "usage: automation page|text|note|requests|show N|follow N|back|contents|"
+                 "search TEXT|links|topics|id|quit";
+        return false;
     } else if (!page_readable()) {
-        return error("no help file is shown");
-    } else if (call == "contents") {
+        *error = "no help file is shown";
+        return false;
+    } else if (name == "contents") {
         show_contents();
-    } else if (call == "search") {
+    } else if (name == "search") {
         search(argument);
-    } else if (help_file::parse_context(argument, &context)) {
+    } else if (numbered) {
         show_topic(context);
     } else {
-        return error("usage: automation show CONTEXT");
+        *error = "usage: automation show CONTEXT";
+        return false;
     }
-    return TCL_OK;
+    return true;
 }

@@ -64,14 +64,24 @@ private:
     // Whether the page shows a file that could be read, so that its
     // contents and search have something to look in.
     bool page_readable() const { return page_.kind != viewer_page::no_file && page_.reason.empty(); }
+    // The blocks page shows; a topic page's context number becomes the one
+    // shown, with a note when the file lacks the one asked for.
+    std::vector<help_block> page_blocks(viewer_page* page) const;
     void render(const std::string& title, const std::string& note,
                 const std::vector<help_block>& blocks);
+    // Runs the command of words (taking them over), reporting an error.
+    void call(const std::vector<Tcl_Obj*>& words);
     std::string page_title() const;
     std::string eval(const std::string& script);
 
     static int command(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);
     static int automation(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);
-    int automation_call(const std::vector<std::string>& words, Tcl_Obj** result);
+    // The answer to an automation call that asks (page, text, ...), or null
+    // for any other call.
+    Tcl_Obj* automation_query(const std::string& name);
+    // Carries out an automation call that acts: false with *error saying
+    // what was wrong.
+    bool automation_action(const std::string& name, const std::string& argument, std::string* error);
 
     Tcl_Interp* interp_;
     help_file file_;

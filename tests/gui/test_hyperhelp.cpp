@@ -4,12 +4,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <tcl.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstring>
-#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -19,6 +17,7 @@
 #include "help/help_file.h"
 #include "help/hh_protocol.h"
 #include "kitsetup_session.h"
+#include "toolkit/oi_connection.h"
 
 // Last: Xlib's macros (None) would break the headers above.
 #include <X11/Xlib.h>
@@ -39,47 +38,39 @@ const char SAMPLE[] =
     ".topic 20 Choosing a product\n"
     "Pick one from the list of products.\n";
 
-std::string tcl_list(const std::vector<std::string>& elements)
-{
-    std::vector<const char*> words;
-    for (const std::string& element : elements)
-        words.push_back(element.c_str());
-    char* merged = Tcl_Merge(static_cast<int>(words.size()), words.data());
-    std::string list(merged);
-    Tcl_Free(merged);
-    return list;
-}
-
-std::vector<std::string> tcl_words(const std::string& list)
-{
-    int count = 0;
-    const char** words = nullptr;
-    std::vector<std::string> result;
-    if (Tcl_SplitList(nullptr, list.c_str(), &count, &words) != TCL_OK)
-        return {"not a list: " + list};
-    result.assign(words, words + count);
-    Tcl_Free(reinterpret_cast<char*>(words));
-    return result;
-}
-
 std::string page(const std::string& file, int context, const std::string& title)
 {
-    return tcl_list({file, std::to_string(context), title});
+    return OI_list({file, std::to_string(context), title});
 }
 
-// Starts the viewer with args, through a shell that hands it the session's
-// automation name under the viewer's own variable, and waits until it
-// answers.
-std::unique_ptr<kitsetup_session> start_viewer(const std::vector<std::string>& args,
-                                               const std::string& screen = "")
-{
-    std::vector<std::string> words = {"-c", "HYPERHELP_AUTOMATION=$KITSETUP_AUTOMATION exec \"$0\" \"$@\"",
-                                      HYPERHELP};
-    words.insert(words.end(), args.begin(), args.end());
-    auto viewer = std::make_unique<kitsetup_session>("/bin/sh", words, test_environment(), screen);
-    wait_until("the viewer to answer", [&] { return viewer->automation("id").rfind("ERROR: ", 0) != 0; });
-    return viewer;
-}
+// The viewer started with args, through a shell that hands it the session's
+// automation name under the viewer's own variable. Ended in order when the
+// test is done with it, so that its command file goes with it.
+class test_viewer {
+public:
+    explicit test_viewer(const std::vector<std::string>& args, const std::string& screen = "")
+        : session_("/bin/sh", shell_words(args), test_environment(), screen)
+    {
+        wait_until("the viewer to answer", [&] { return session_.automation("id").rfind("ERROR: ", 0) != 0; });
+    }
+    ~test_viewer()
+    {
+        if (session_.send_signal(SIGTERM))
+            session_.wait_exit();
+    }
+    kitsetup_session* operator->() { return &session_; }
+
+private:
+    static std::vector<std::string> shell_words(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> words = {"-c", "HYPERHELP_AUTOMATION=$KITSETUP_AUTOMATION exec \"$0\" \"$@\"",
+                                          HYPERHELP};
+        words.insert(words.end(), args.begin(), args.end());
+        return words;
+    }
+
+    kitsetup_session session_;
+};
 
 // The test's own X connection, playing the installer's part.
 class installer_side {
@@ -100,7 +91,8 @@ public:
     Window find(const std::string& identifier) { return find_below(root(), HH_SERVER_MARK + identifier, 0); }
 
     // Writes line into the command file of viewer identifier, then sends
-    // window the client message naming identifier.
+    // window the client message naming identifier (or named). The viewer
+    // takes it before any automation call made after this returns.
     void request(Window window, const std::string& identifier, const std::string& line,
                  const std::string& named = "")
     {
@@ -165,18 +157,6 @@ private:
     XErrorHandler previous_;
 };
 
-// Waits until the viewer's requests end with line: the whole list then.
-std::string requests_after(kitsetup_session& viewer, const std::string& line)
-{
-    std::string requests;
-    wait_until("the viewer to take \"" + line + "\"", [&] {
-        requests = viewer.automation("requests");
-        std::vector<std::string> all = tcl_words(requests);
-        return !all.empty() && tcl_words(all.back()) == std::vector<std::string>{"message", line};
-    });
-    return requests;
-}
-
 }  // namespace
 
 TEST(Hyperhelp, CommandLineErrorsPrintTheUsageAndEndWithStatusTwo)
@@ -190,8 +170,8 @@ TEST(Hyperhelp, CommandLineErrorsPrintTheUsageAndEndWithStatusTwo)
     for (std::vector<std::string> args : wrong) {
         args.insert(args.begin(), "hyperhelp");
         program_result result = run_program(HYPERHELP, args, test_environment().set("DISPLAY", ":999"));
-        EXPECT_EQ(result.status, 2) << tcl_list(args);
-        EXPECT_NE(result.err.find(help.out), std::string::npos) << tcl_list(args) << ": " << result.err;
+        EXPECT_EQ(result.status, 2) << OI_list(args);
+        EXPECT_NE(result.err.find(help.out), std::string::npos) << OI_list(args) << ": " << result.err;
     }
 }
 
@@ -201,10 +181,10 @@ TEST(Hyperhelp, ShowsTheTopicAskedForAndFollowsLinksSearchAndBack)
     temp_dir dir;
     std::string file = dir / "sample help.hlp";
     write_file(file, SAMPLE);
-    auto viewer = start_viewer({file, "-c", "15", "-s", "0"});
+    test_viewer viewer({file, "-c", "15", "-s", "0"});
     EXPECT_EQ(viewer->automation("page"), page(file, 15, "Actions"));
     EXPECT_EQ(viewer->automation("text"), "The four actions. Back to the contents.");
-    EXPECT_EQ(viewer->automation("requests"), tcl_list({tcl_list({"args", file + " -c 15 -s 0"})}));
+    EXPECT_EQ(viewer->automation("requests"), OI_list({OI_list({"args", file + " -c 15 -s 0"})}));
     EXPECT_EQ(viewer->automation("follow 5"), "");
     EXPECT_EQ(viewer->automation("text"),
               "Start at Actions or read about choosing; a lost topic is gone.\n"
@@ -240,7 +220,7 @@ TEST(Hyperhelp, BadHelpFilesShowWhyTheyCannotBeShown)
     write_file(files[1], "");
     write_file(files[2], std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10));
     write_file(files[3], ".topic 5 Contents\ntext\n.topic 6\n");
-    auto viewer = start_viewer({files[0]});
+    test_viewer viewer({files[0]});
     std::string identifier = viewer->automation("id");
     installer_side installer(viewer->display());
     Window window = installer.find(identifier);
@@ -248,7 +228,6 @@ TEST(Hyperhelp, BadHelpFilesShowWhyTheyCannotBeShown)
     for (size_t i = 0; i < files.size(); ++i) {
         if (i > 0) {
             installer.request(window, identifier, "-i " + files[i]);
-            requests_after(*viewer, "-i " + files[i]);
         }
         help_file reader;
         std::string reason;
@@ -258,7 +237,7 @@ TEST(Hyperhelp, BadHelpFilesShowWhyTheyCannotBeShown)
         EXPECT_NE(text.find(files[i]), std::string::npos) << text;
         EXPECT_NE(text.find(reason), std::string::npos) << text << " lacks " << reason;
     }
-    auto empty = start_viewer({});
+    test_viewer empty({});
     EXPECT_EQ(empty->automation("page"), page("", 0, "No help file"));
     EXPECT_EQ(empty->automation("contents"), "ERROR: no help file is shown");
 }
@@ -271,7 +250,7 @@ TEST(Hyperhelp, ServesInstallersThroughTheCommandFileAndEndsInOrder)
     temp_dir dir;
     std::string file = dir / "sample help.hlp";
     write_file(file, SAMPLE);
-    auto viewer = start_viewer({file, "-s 0"});
+    test_viewer viewer({file, "-s 0"});
     EXPECT_EQ(viewer->automation("page"), page(file, 5, "Sample Help"));
     std::string identifier = viewer->automation("id");
     EXPECT_TRUE(std::regex_match(identifier, std::regex("[0-9]+x[0-9a-f]{8}")) && identifier.size() <= 19u)
@@ -285,10 +264,8 @@ TEST(Hyperhelp, ServesInstallersThroughTheCommandFileAndEndsInOrder)
     Window window = installer.find(identifier);
     ASSERT_NE(window, 0u) << "no window marked " << HH_SERVER_MARK << identifier;
     installer.request(window, identifier, "-c 20 " + file);
-    requests_after(*viewer, "-c 20 " + file);
     EXPECT_EQ(viewer->automation("page"), page(file, 20, "Choosing a product"));
     installer.request(window, identifier, "-c 77 " + file);
-    requests_after(*viewer, "-c 77 " + file);
     EXPECT_EQ(viewer->automation("page"), page(file, 5, "Sample Help"));
     EXPECT_EQ(viewer->automation("note"), "Topic 77 is not in this help file.");
 
@@ -308,10 +285,10 @@ TEST(Hyperhelp, ServesInstallersThroughTheCommandFileAndEndsInOrder)
     ASSERT_GE(fd, 0) << std::strerror(errno);
     close(fd);
     installer.request(window, identifier, "-i " + file);
-    EXPECT_EQ(requests_after(*viewer, "-i " + file),
-              tcl_list({tcl_list({"args", file + " -s 0"}), tcl_list({"message", "-c 20 " + file}),
-                        tcl_list({"message", "-c 77 " + file}), tcl_list({"message", "-i " + file})}));
-    EXPECT_EQ(viewer->automation("page"), page(file, 5, "Sample Help"));
+    EXPECT_EQ(viewer->automation("requests"),
+              OI_list({OI_list({"args", file + " -s 0"}), OI_list({"message", "-c 20 " + file}),
+                        OI_list({"message", "-c 77 " + file}), OI_list({"message", "-i " + file})}));
+    EXPECT_EQ(viewer->automation("note"), "");
 
     ASSERT_TRUE(viewer->send_signal(SIGTERM));
     EXPECT_EQ(viewer->wait_exit(), 0);
@@ -339,7 +316,7 @@ TEST(Hyperhelp, ShowsEveryShippedTopicTidily)
         write_file(first, SAMPLE);
         files.push_back(first);
     }
-    auto viewer = start_viewer({first}, "800x600x24");
+    test_viewer viewer({first}, "800x600x24");
     help_file reader;
     std::string reason;
     ASSERT_TRUE(reader.read(first, &reason)) << reason;
@@ -350,7 +327,6 @@ TEST(Hyperhelp, ShowsEveryShippedTopicTidily)
     ASSERT_NE(window, 0u);
     for (const std::string& file : files) {
         installer.request(window, viewer->automation("id"), "-i " + file);
-        requests_after(*viewer, "-i " + file);
         ASSERT_TRUE(reader.read(file, &reason)) << file << ": " << reason;
         for (const help_topic& topic : reader.topics()) {
             EXPECT_EQ(viewer->automation("show " + std::to_string(topic.context)), "");
