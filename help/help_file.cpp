@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include "lib/descriptor.h"
 
@@ -84,21 +85,34 @@ std::string character_fault(const std::string& line)
     return "";
 }
 
+// The first place at or after from where pattern occurs in text, or npos,
+// through *found, the answer to an earlier question about the same text:
+// asked again only when that lies before from, so a text full of markup
+// that does not close is still searched once, not once per mark.
+size_t find_from(const std::string& text, const char* pattern, size_t from, size_t* found)
+{
+    if (*found != std::string::npos && *found < from)
+        *found = text.find(pattern, from);
+    return *found;
+}
+
 // The link written at text[at] ("[[N]]" or "[[N|words]]") in *run and its
-// length, or 0 when none starts there.
-size_t parse_link(const std::string& text, size_t at, help_run* run)
+// length, or 0 when none starts there. *next_close is find_from's answer
+// for "]]".
+size_t parse_link(const std::string& text, size_t at, size_t* next_close, help_run* run)
 {
     if (text.compare(at, 2, "[[") != 0)
         return 0;
-    size_t close = text.find("]]", at + 2);
-    if (close == std::string::npos)
+    size_t number_end = text.find_first_not_of("0123456789", at + 2);
+    if (number_end == std::string::npos ||
+        !help_file::parse_context(text.substr(at + 2, number_end - at - 2), &run->target))
         return 0;
-    std::string inside = text.substr(at + 2, close - at - 2);
-    size_t bar = inside.find('|');
-    if (!help_file::parse_context(inside.substr(0, bar), &run->target))
+    size_t close = find_from(text, "]]", number_end, next_close);
+    bool named = text[number_end] == '|';
+    if (close == std::string::npos || (!named && close != number_end))
         return 0;
     run->kind = help_run::link;
-    run->text = bar == std::string::npos ? "" : trimmed(inside.substr(bar + 1));
+    run->text = named ? trimmed(text.substr(number_end + 1, close - number_end - 1)) : "";
     return close + 2 - at;
 }
 
@@ -114,15 +128,17 @@ std::vector<help_run> parse_runs(const std::string& text)
             runs.push_back({bold ? help_run::bold : help_run::plain, pending, 0});
         pending.clear();
     };
+    size_t next_close = 0;
+    size_t next_stars = 0;
     size_t at = 0;
     while (at < text.size()) {
         help_run link;
-        if (size_t length = parse_link(text, at, &link)) {
+        if (size_t length = parse_link(text, at, &next_close, &link)) {
             flush();
             runs.push_back(link);
             at += length;
         } else if (text.compare(at, 2, "**") == 0 &&
-                   (bold || text.find("**", at + 2) != std::string::npos)) {
+                   (bold || find_from(text, "**", at + 2, &next_stars) != std::string::npos)) {
             flush();
             bold = !bold;
             at += 2;
@@ -167,7 +183,8 @@ private:
     void close_block();
 
     std::vector<help_topic> topics_;
-    std::vector<int> topic_lines_;
+    // The line of each topic's .topic line, by context number.
+    std::map<int, int> topic_lines_;
     // The paragraph or list item being collected, its lines joined.
     bool open_ = false;
     help_block::kind_t open_kind_ = help_block::paragraph;
@@ -216,12 +233,10 @@ void topic_builder::take_topic_line(const std::string& line, std::string* fault)
         *fault = "\"" + number + "\" is not a context number (1 to 2147483647)";
         return;
     }
-    for (size_t i = 0; i < topics_.size(); ++i) {
-        if (topics_[i].context == topic.context) {
-            *fault = "context number " + number + " is already used on line " +
-                     std::to_string(topic_lines_[i]);
-            return;
-        }
+    auto earlier = topic_lines_.find(topic.context);
+    if (earlier != topic_lines_.end()) {
+        *fault = "context number " + number + " is already used on line " + std::to_string(earlier->second);
+        return;
     }
     topic.title = end == std::string::npos ? "" : trimmed(rest.substr(end));
     if (topic.title.empty()) {
@@ -229,7 +244,7 @@ void topic_builder::take_topic_line(const std::string& line, std::string* fault)
         return;
     }
     topics_.push_back(topic);
-    topic_lines_.push_back(line_number_);
+    topic_lines_[topic.context] = line_number_;
 }
 
 void topic_builder::take_body_line(const std::string& line)
@@ -294,6 +309,7 @@ bool topic_builder::finish(std::vector<help_topic>* topics, std::string* reason)
 bool help_file::read(const std::string& path, std::string* reason)
 {
     topics_.clear();
+    index_.clear();
     // Non-blocking, so that a FIFO named as a help file cannot hold the
     // viewer up; a regular file reads the same either way.
     descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -339,6 +355,7 @@ bool help_file::read(const std::string& path, std::string* reason)
 bool help_file::parse(const std::string& text, std::string* reason)
 {
     topics_.clear();
+    index_.clear();
     topic_builder builder;
     size_t at = starts_with(text, BYTE_ORDER_MARK) ? std::strlen(BYTE_ORDER_MARK) : 0;
     int number = 0;
@@ -352,6 +369,8 @@ bool help_file::parse(const std::string& text, std::string* reason)
     }
     if (!builder.finish(&topics_, reason))
         return false;
+    for (size_t i = 0; i < topics_.size(); ++i)
+        index_[topics_[i].context] = i;
     // "[[N]]" shows topic N's title, which may come later in the file.
     for (help_topic& topic : topics_) {
         for (help_block& block : topic.blocks) {
@@ -379,11 +398,8 @@ bool help_file::parse_context(const std::string& text, int* context)
 
 const help_topic* help_file::topic(int context) const
 {
-    for (const help_topic& topic : topics_) {
-        if (topic.context == context)
-            return &topic;
-    }
-    return nullptr;
+    auto found = index_.find(context);
+    return found == index_.end() ? nullptr : &topics_[found->second];
 }
 
 const help_topic* help_file::contents() const

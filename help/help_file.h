@@ -5,6 +5,7 @@
 #ifndef KITSETUP_HELP_HELP_FILE_H
 #define KITSETUP_HELP_HELP_FILE_H
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,8 @@ public:
 
 private:
     std::vector<help_topic> topics_;
+    // The place of each topic in topics_, by context number.
+    std::map<int, size_t> index_;
 };
 
 #endif
