@@ -174,11 +174,17 @@ std::string expand_tabs(const std::string& line)
 // reading with its line named.
 class topic_builder {
 public:
+    // Takes line number of the file: false with *reason naming the line
+    // when it breaks the format.
     bool take(const std::string& line, int number, std::string* reason);
+    // Hands the topics over: false with *reason when there is none.
     bool finish(std::vector<help_topic>* topics, std::string* reason);
 
 private:
-    void take_topic_line(const std::string& line, std::string* fault);
+    // Each returns what is wrong with the line, or "".
+    std::string take_line(const std::string& line);
+    // rest: the line after ".topic".
+    std::string take_topic_line(const std::string& rest);
     void take_body_line(const std::string& line);
     void close_block();
 
@@ -198,53 +204,52 @@ bool topic_builder::take(const std::string& line, int number, std::string* reaso
 {
     line_number_ = number;
     std::string fault = character_fault(line);
-    if (fault.empty() && line[0] == '#')
-        return true;
-    if (fault.empty() && starts_with(line, TOPIC_MARK) &&
-        (line.size() == std::strlen(TOPIC_MARK) || std::strchr(BLANKS, line[std::strlen(TOPIC_MARK)]))) {
-        take_topic_line(line, &fault);
-    } else if (fault.empty() && line.find_first_not_of(BLANKS) == std::string::npos) {
-        close_block();
-        ++blank_lines_;
-    } else if (fault.empty() && topics_.empty()) {
-        fault = "text before the first .topic line";
-    } else if (fault.empty()) {
-        take_body_line(line);
-    }
+    if (fault.empty())
+        fault = take_line(line);
     if (!fault.empty())
         *reason = "line " + std::to_string(number) + ": " + fault;
     return fault.empty();
 }
 
-void topic_builder::take_topic_line(const std::string& line, std::string* fault)
+std::string topic_builder::take_line(const std::string& line)
+{
+    size_t mark_length = std::strlen(TOPIC_MARK);
+    if (line[0] == '#')
+        return "";
+    if (starts_with(line, TOPIC_MARK) && (line.size() == mark_length || std::strchr(BLANKS, line[mark_length])))
+        return take_topic_line(line.substr(mark_length));
+    if (line.find_first_not_of(BLANKS) == std::string::npos) {
+        close_block();
+        ++blank_lines_;
+        return "";
+    }
+    if (topics_.empty())
+        return "text before the first .topic line";
+    take_body_line(line);
+    return "";
+}
+
+std::string topic_builder::take_topic_line(const std::string& rest)
 {
     close_block();
     blank_lines_ = 0;
-    std::string rest = line.substr(std::strlen(TOPIC_MARK));
     size_t start = rest.find_first_not_of(BLANKS);
-    if (start == std::string::npos) {
-        *fault = "a topic without a context number";
-        return;
-    }
+    if (start == std::string::npos)
+        return "a topic without a context number";
     size_t end = rest.find_first_of(BLANKS, start);
     std::string number = rest.substr(start, end == std::string::npos ? std::string::npos : end - start);
     help_topic topic;
-    if (!help_file::parse_context(number, &topic.context)) {
-        *fault = "\"" + number + "\" is not a context number (1 to 2147483647)";
-        return;
-    }
+    if (!help_file::parse_context(number, &topic.context))
+        return "\"" + number + "\" is not a context number (1 to 2147483647)";
     auto earlier = topic_lines_.find(topic.context);
-    if (earlier != topic_lines_.end()) {
-        *fault = "context number " + number + " is already used on line " + std::to_string(earlier->second);
-        return;
-    }
+    if (earlier != topic_lines_.end())
+        return "context number " + number + " is already used on line " + std::to_string(earlier->second);
     topic.title = end == std::string::npos ? "" : trimmed(rest.substr(end));
-    if (topic.title.empty()) {
-        *fault = "a topic without a title";
-        return;
-    }
+    if (topic.title.empty())
+        return "a topic without a title";
     topics_.push_back(topic);
     topic_lines_[topic.context] = line_number_;
+    return "";
 }
 
 void topic_builder::take_body_line(const std::string& line)

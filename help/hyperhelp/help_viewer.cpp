@@ -172,6 +172,12 @@ std::string quoted(const std::string& words)
 
 help_viewer::help_viewer(Tcl_Interp* interp) : interp_(interp) {}
 
+help_viewer::~help_viewer()
+{
+    Tcl_DeleteCommand(interp_, "hh::command");
+    Tcl_DeleteCommand(interp_, "automation");
+}
+
 bool help_viewer::build_window(std::string* error)
 {
     Tcl_CreateObjCommand(interp_, "hh::command", command, this, nullptr);

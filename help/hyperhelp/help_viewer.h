@@ -28,6 +28,8 @@ struct viewer_page {
 class help_viewer {
 public:
     explicit help_viewer(Tcl_Interp* interp);
+    // Takes the viewer's commands out of the interpreter, which outlives it.
+    ~help_viewer();
     help_viewer(const help_viewer&) = delete;
     help_viewer& operator=(const help_viewer&) = delete;
 
