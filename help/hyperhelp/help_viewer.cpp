@@ -32,7 +32,7 @@ pack .bar.contents -side left
 pack .bar.back -side left -padx {6 0}
 pack .bar.find -side right
 pack .bar.words -side right -padx 6
-pack .bar.search -side right
+pack .bar.search -side right -padx {12 0}
 
 frame .rule -height 2 -borderwidth 1 -relief sunken
 label .note -anchor w -justify left -foreground #8b0000
