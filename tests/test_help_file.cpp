@@ -1,0 +1,214 @@
+// The help file reader: the format's blocks and markup, every error it
+// refuses with its line, the file checks, the look-ups, and the help files
+// the demo tree ships.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "help/help_file.h"
+#include "run_program.h"
+
+namespace {
+
+const char SAMPLE[] =
+    "\xef\xbb\xbf# a comment before the first topic\n"
+    "\n"
+    ".topic 5   Contents \n"
+    "Start with **Install**, or read [[20]]\n"
+    "# a comment inside a paragraph does not end it\n"
+    "and [[15|the actions]].\n"
+    "- first item\n"
+    "  goes on\n"
+    "after the item, a paragraph with ** alone and [[x|no link]]\n"
+    "    kitsetup -dir /cdrom\n"
+    "\n"
+    "\tKARCH=linux\tkitsetup\n"
+    ".topic 15 Actions\n"
+    ".topic 20 R\xc3\xa9sum\xc3\xa9 of [[5]]\n"
+    "See [[99]] and [[20|again]].\n";
+
+// The runs of a block as "kind:text:target" strings.
+std::vector<std::string> runs_of(const help_block& block)
+{
+    static const char* const kinds[] = {"plain", "bold", "link"};
+    std::vector<std::string> runs;
+    for (const help_run& run : block.runs)
+        runs.push_back(std::string(kinds[run.kind]) + ":" + run.text + ":" + std::to_string(run.target));
+    return runs;
+}
+
+std::vector<int> contexts(const std::vector<const help_topic*>& topics)
+{
+    std::vector<int> numbers;
+    for (const help_topic* topic : topics)
+        numbers.push_back(topic->context);
+    return numbers;
+}
+
+using strings = std::vector<std::string>;
+
+}  // namespace
+
+TEST(HelpFile, SampleReadsIntoTopicsBlocksAndRuns)
+{
+    help_file file;
+    std::string reason;
+    ASSERT_TRUE(file.parse(SAMPLE, &reason)) << reason;
+    ASSERT_EQ(file.topics().size(), 3u);
+    const help_topic& contents = *file.contents();
+    EXPECT_EQ(contents.context, 5);
+    EXPECT_EQ(contents.title, "Contents");
+    ASSERT_EQ(contents.blocks.size(), 6u);
+    EXPECT_EQ(runs_of(contents.blocks[0]),
+              (strings{"plain:Start with :0", "bold:Install:0", "plain:, or read :0",
+                       "link:R\xc3\xa9sum\xc3\xa9 of [[5]]:20", "plain: and :0", "link:the actions:15",
+                       "plain:.:0"}));
+    EXPECT_EQ(contents.blocks[1].kind, help_block::list_item);
+    EXPECT_EQ(runs_of(contents.blocks[1]), strings{"plain:first item goes on:0"});
+    EXPECT_EQ(contents.blocks[2].kind, help_block::paragraph);
+    EXPECT_EQ(help_file::block_text(contents.blocks[2]),
+              "after the item, a paragraph with ** alone and [[x|no link]]");
+    // An example keeps its blank line; a tab-led line lines up with the rest.
+    for (size_t i = 3; i < 6; ++i)
+        EXPECT_EQ(contents.blocks[i].kind, help_block::preformatted) << i;
+    EXPECT_EQ(help_file::block_text(contents.blocks[3]), "kitsetup -dir /cdrom");
+    EXPECT_TRUE(contents.blocks[4].runs.empty());
+    EXPECT_EQ(help_file::block_text(contents.blocks[5]), "KARCH=linux     kitsetup");
+    EXPECT_TRUE(file.topic(15)->blocks.empty());
+    EXPECT_EQ(runs_of(file.topic(20)->blocks[0]),
+              (strings{"plain:See :0", "link:topic 99:99", "plain: and :0", "link:again:20", "plain:.:0"}));
+}
+
+TEST(HelpFile, EveryFaultOfTheFormatIsRefusedWithItsLine)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"# only a comment\n\n", "holds no topic"},
+        {"", "holds no topic"},
+        {"\nstray text\n.topic 1 A\n", "line 2: text before the first .topic line"},
+        {".topic 1 A\n.topic 2   \n", "line 2: a topic without a title"},
+        {".topic\n", "line 1: a topic without a context number"},
+        {".topic 0 Zero\n", "line 1: \"0\" is not a context number (1 to 2147483647)"},
+        {".topic 2147483648 Big\n", "line 1: \"2147483648\" is not a context number (1 to 2147483647)"},
+        {".topic 7a Seven\n", "line 1: \"7a\" is not a context number (1 to 2147483647)"},
+        {".topic 3 A\n\n.topic 3 B\n", "line 3: context number 3 is already used on line 1"},
+        {std::string(".topic 1 A\nx\0y\n", 15), "line 2: a NUL byte"},
+        {".topic 1 A\r\n", "line 1: the control character U+000D"},
+        {".topic 1 A\n\xc2\x85\n", "line 2: the control character U+0085"},
+        {".topic 1 A\nb\xc0\xaf\n", "line 2: text that is not UTF-8"},
+        {".topic 1 A\n\xed\xa0\x80\n", "line 2: text that is not UTF-8"},
+        {".topic 1 A\n\xe2\x82\n", "line 2: text that is not UTF-8"},
+    };
+    for (const auto& [text, expected] : cases) {
+        help_file file;
+        std::string reason;
+        EXPECT_FALSE(file.parse(text, &reason)) << text;
+        EXPECT_EQ(reason, expected) << text;
+        EXPECT_EQ(file.contents(), nullptr) << text;
+    }
+    help_file file;
+    std::string reason;
+    EXPECT_TRUE(file.parse(".topic 2147483647 Largest\n", &reason)) << reason;
+}
+
+TEST(HelpFile, ReadRefusesWhatIsNotASmallFileAndKeepsNothingOfIt)
+{
+    temp_dir dir;
+    help_file file;
+    std::string reason;
+    write_file(dir / "good.hlp", ".topic 1 One\n");
+    ASSERT_TRUE(file.read(dir / "good.hlp", &reason)) << reason;
+    EXPECT_FALSE(file.read(dir / "missing.hlp", &reason));
+    EXPECT_EQ(reason, std::strerror(ENOENT));
+    EXPECT_EQ(file.contents(), nullptr);
+    EXPECT_FALSE(file.read(dir.path(), &reason));
+    EXPECT_EQ(reason, std::strerror(EISDIR));
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(file.read(dir / "fifo", &reason));
+    EXPECT_EQ(reason, "not a regular file");
+    // One byte over the limit, the rest of a good file's topic.
+    std::string big = dir / "big.hlp";
+    write_file(big, ".topic 1 Big\n");
+    ASSERT_EQ(truncate(big.c_str(), help_file::max_size + 1), 0);
+    EXPECT_FALSE(file.read(big, &reason));
+    EXPECT_EQ(reason, "larger than 4 MiB");
+}
+
+TEST(HelpFile, SearchAndLinksFollowTheFileOrder)
+{
+    help_file file;
+    std::string reason;
+    ASSERT_TRUE(file.parse(SAMPLE, &reason)) << reason;
+    EXPECT_EQ(contexts(file.search("actions")), (std::vector<int>{5, 15}));
+    EXPECT_EQ(contexts(file.search("  KITSETUP -DIR ")), std::vector<int>{5});
+    EXPECT_EQ(contexts(file.search("r\xc3\xa9sum\xc3\xa9")), (std::vector<int>{5, 20}));
+    // Markup is not text, and no match spans two blocks.
+    EXPECT_TRUE(file.search("[[15").empty());
+    EXPECT_TRUE(file.search("on after").empty());
+    EXPECT_TRUE(file.search(" \t").empty());
+    EXPECT_EQ(help_file::links(*file.contents()), (std::vector<int>{20, 15}));
+    EXPECT_EQ(help_file::links(*file.topic(20)), (std::vector<int>{99, 20}));
+    EXPECT_EQ(file.topic(99), nullptr);
+}
+
+namespace {
+
+// The help files in dir: each reads, each link leads to a topic of its file,
+// and the context numbers the installer asks for are there.
+void check_help_files(const std::string& dir)
+{
+    std::vector<std::string> names;
+    if (DIR* stream = opendir(dir.c_str())) {
+        while (dirent* entry = readdir(stream)) {
+            std::string name = entry->d_name;
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".hlp") == 0)
+                names.push_back(name);
+        }
+        closedir(stream);
+    }
+    EXPECT_NE(std::find(names.begin(), names.end(), "hoh.hlp"), names.end()) << dir;
+    EXPECT_NE(std::find(names.begin(), names.end(), "kitsetup.hlp"), names.end()) << dir;
+    for (const std::string& name : names) {
+        help_file file;
+        std::string reason;
+        ASSERT_TRUE(file.read(dir + "/" + name, &reason)) << name << ": " << reason;
+        for (const help_topic& topic : file.topics()) {
+            for (int target : help_file::links(topic))
+                EXPECT_NE(file.topic(target), nullptr) << name << ", topic " << topic.context << ": link to " << target;
+        }
+        std::vector<int> wanted;
+        if (name == "kitsetup.hlp")
+            wanted = {5, 15, 20, 25, 30, 35, 40, 45, 55, 60};
+        if (name.size() > 7 && name.compare(name.size() - 7, 7, "rel.hlp") == 0)
+            wanted = {55};
+        for (int context : wanted)
+            EXPECT_NE(file.topic(context), nullptr) << name << " lacks topic " << context;
+    }
+}
+
+}  // namespace
+
+// The demo tree's help files; a sample set of the same names stands in
+// while the demo ships none.
+TEST(HelpFile, ShippedHelpFilesReadAndLinkWithin)
+{
+    std::string shipped = std::string(KITSETUP_DEMO_DIR) + "/hh";
+    if (access((shipped + "/kitsetup.hlp").c_str(), F_OK) == 0) {
+        check_help_files(shipped);
+        return;
+    }
+    temp_dir sample;
+    std::string kitsetup = ".topic 5 Contents\n";
+    for (int context : {15, 20, 25, 30, 35, 40, 45, 55, 60})
+        kitsetup += "- [[" + std::to_string(context) + "]]\n.topic " + std::to_string(context) + " Topic\n[[5]]\n";
+    write_file(sample / "kitsetup.hlp", kitsetup);
+    write_file(sample / "hoh.hlp", ".topic 1 Using help\n");
+    write_file(sample / "kps30rel.hlp", ".topic 55 Release notes\n");
+    check_help_files(sample.path());
+}
