@@ -43,13 +43,13 @@ std::string page(const std::string& file, int context, const std::string& title)
     return OI_list({file, std::to_string(context), title});
 }
 
-// The viewer started with args, through a shell that hands it the session's
-// automation name under the viewer's own variable. Ended in order when the
-// test is done with it, so that its command file goes with it.
+// The viewer started with args, its automation name in its own variable.
+// Ended in order when the test is done with it, so that its command file
+// goes with it.
 class test_viewer {
 public:
     explicit test_viewer(const std::vector<std::string>& args, const std::string& screen = "")
-        : session_("/bin/sh", shell_words(args), test_environment(), screen)
+        : session_(HYPERHELP, args, test_environment(), screen, "HYPERHELP_AUTOMATION")
     {
         wait_until("the viewer to answer", [&] { return session_.automation("id").rfind("ERROR: ", 0) != 0; });
     }
@@ -61,14 +61,6 @@ public:
     kitsetup_session* operator->() { return &session_; }
 
 private:
-    static std::vector<std::string> shell_words(const std::vector<std::string>& args)
-    {
-        std::vector<std::string> words = {"-c", "HYPERHELP_AUTOMATION=$KITSETUP_AUTOMATION exec \"$0\" \"$@\"",
-                                          HYPERHELP};
-        words.insert(words.end(), args.begin(), args.end());
-        return words;
-    }
-
     kitsetup_session session_;
 };
 

@@ -4,10 +4,12 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 
 #include "kitsetup_session.h"
+#include "toolkit/oi_connection.h"
 
 namespace {
 
@@ -102,16 +104,16 @@ TEST(MainWindow, HelpRequestsShareOneViewerThatEndsWithTheProgram)
 
     session.automation("press main_win main_help_choice2");
     wait_for_requests(session, viewer, 1);
-    EXPECT_EQ(session.automation_of(viewer, "page"), "{" + help_file + "} 5 {Software Installation Help}");
+    EXPECT_EQ(session.automation_of(viewer, "page"), OI_list({help_file, "5", "Software Installation Help"}));
     EXPECT_TRUE(session.screenshot("help_contents"));
 
     session.automation("press main_win main_help_choice3");
     wait_for_requests(session, viewer, 2);
     session.automation("key main_win main_win F1");
     std::string requests = wait_for_requests(session, viewer, 3);
-    EXPECT_EQ(requests, "{args {" + help_file + " -c 5 {-s 0}}} {message {-c 15 " + help_file +
-                            "}} {message {-c 15 " + help_file + "}}");
-    EXPECT_EQ(session.automation_of(viewer, "page").substr(help_file.size() + 3, 3), "15 ");
+    std::string actions = OI_list({"message", "-c 15 " + help_file});
+    EXPECT_EQ(requests, OI_list({OI_list({"args", help_file + " -c 5 -s 0"}), actions, actions}));
+    EXPECT_EQ(session.automation_of(viewer, "page"), OI_list({help_file, "15", "The main window"}));
 
     session.automation("quit");
     EXPECT_EQ(session.wait_exit(), 0);
@@ -132,9 +134,12 @@ TEST(MainWindow, AViewerFoundRunningIsUsedAndLeftRunning)
     session.automation("press main_win main_help_choice1");
     std::string hoh = std::string(KITSETUP_DEMO_DIR) + "/hh/hoh.hlp";
     EXPECT_TRUE(wait_until("the request to reach the running viewer", [&] {
-        return found.automation("requests").find("{message {-i " + hoh + "}}") != std::string::npos;
-    }));
+        return found.automation("requests") == OI_list({"args {}", OI_list({"message", "-i " + hoh})});
+    })) << found.automation("requests");
     session.automation("quit");
     EXPECT_EQ(session.wait_exit(), 0);
     EXPECT_EQ(found.automation("page").rfind("ERROR: ", 0), std::string::npos) << "the viewer was ended";
+    // Ended in order, so that its command file goes with it.
+    found.send_signal(SIGTERM);
+    EXPECT_EQ(found.wait_exit(), 0);
 }
