@@ -131,11 +131,24 @@ void OI_help_menu::refill() const
     }
 }
 
-// A click on an entry takes a posted menu down, with its grab.
+// A click on an entry takes a posted menu down, with its grab. What is
+// posted from a menu bar is Tk's clone of the menu, not the menu itself, so
+// every posted pull-down menu of the program goes: only one can be posted.
 void OI_help_menu::unpost() const
 {
-    if (OI_uib_conn != nullptr && realized())
-        OI_tk::eval("if {[winfo ismapped " + widget() + "]} {tk::MenuUnpost " + widget() + "}");
+    if (OI_uib_conn == nullptr || !realized())
+        return;
+    OI_tk::eval("apply {{} {\n"
+                "set windows [list .]\n"
+                "while {[llength $windows] > 0} {\n"
+                "    set windows [lassign $windows w]\n"
+                "    lappend windows {*}[winfo children $w]\n"
+                "    if {[winfo class $w] eq \"Menu\" && [$w cget -type] ne \"menubar\" &&\n"
+                "            [winfo ismapped $w]} {\n"
+                "        tk::MenuUnpost $w\n"
+                "    }\n"
+                "}\n"
+                "}}");
 }
 
 bool OI_help_menu::get_shown_text(std::string* text) const

@@ -19,9 +19,12 @@ proc wait_until {what script} {
     error "the demo waited 20 s for $what"
 }
 
+proc shown_has {top} {
+    expr {[lsearch -exact [automation shown] $top] >= 0}
+}
+
 proc wait_for {top} {
-    wait_until "the installer to show $top" \
-        [list expr "\[lsearch -exact \[automation shown\] $top\] >= 0"]
+    wait_until "the installer to show $top" [list shown_has $top]
 }
 
 proc screenshot {name} {
