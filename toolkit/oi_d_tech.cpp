@@ -354,11 +354,10 @@ void OI_d_tech::grid_in_parent(int column, int row)
     std::string spacing = parent_->resource("spacing", "Spacing", "2");
     std::string pad = std::to_string(std::max(0, std::atoi(spacing.c_str())));
     std::string anchor = resource("anchor", "Anchor", "fill");
-    std::string sticky = anchor == "center" ? "{}" : anchor == "fill" ? "nsew" : anchor;
-    if (!OI_tk::eval("grid " + widget_ + " -column " + std::to_string(column) + " -row " +
-                     std::to_string(row) + " -sticky " + sticky + " -padx " + pad + " -pady " + pad))
-        OI_tk::eval("grid " + widget_ + " -column " + std::to_string(column) + " -row " +
-                   std::to_string(row) + " -sticky nsew -padx " + pad + " -pady " + pad);
+    bool sides = !anchor.empty() && anchor.find_first_not_of("nsew") == std::string::npos;
+    std::string sticky = anchor == "center" ? "{}" : sides ? anchor : "nsew";
+    OI_tk::eval("grid " + widget_ + " -column " + std::to_string(column) + " -row " +
+               std::to_string(row) + " -sticky " + sticky + " -padx " + pad + " -pady " + pad);
     std::string uniform = parent_->resource("uniformColumns", "UniformColumns");
     if (uniform == "true" || uniform == "1")
         OI_tk::eval("grid columnconfigure [winfo parent " + widget_ + "] " + std::to_string(column) +
