@@ -8,6 +8,7 @@
 
 #include "lib/descriptor.h"
 #include "misc/lidefs.h"
+#include "toolkit/center_xy.h"
 #include "misc/utilities.h"
 #include "toolkit/oi_dialog_box.h"
 #include "toolkit/oi_multi_text.h"
@@ -69,6 +70,9 @@ void log_ui::popup()
     dialog_->update_resources();
     dialog_->size(&minimum_width_, &minimum_height_);
     dialog_->set_resize(OI_callback(this, &log_ui::resize_cb, nullptr));
+    // Centred at its size now: loading placed it while it was still empty.
+    if (!dialog_->is_displayed())
+        center_xy(dialog_);
     dialog_->set_state(ACTIVE);
 }
 
