@@ -137,6 +137,17 @@ TEST(Program, ResourceFileFailuresEndOrGoOnAsEachFileDeserves)
         session.automation("quit");
         EXPECT_EQ(session.wait_exit(), 0);
     }
+    ASSERT_EQ(std::remove((install + "/config/C/help.cf").c_str()), 0);
+    {
+        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
+        session.wait_for_message();
+        session.automation("answer ok_btn");
+        std::string expected = "error {Unable to open top level resource file " + install + "/config/C/help.cf.}";
+        EXPECT_TRUE(wait_until("the missing help.cf to be reported",
+                               [&] { return folded(session.automation("message")) == expected; }));
+        session.automation("answer ok_btn");
+        EXPECT_EQ(session.wait_exit(), 255) << "the help menu cannot do without its texts";
+    }
     write_file(install + "/config/kitsetup.cf", "*main_win.class: AppWindow\nthis is no resource\n");
     {
         kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
