@@ -115,7 +115,7 @@ TEST(ListringEdit, clean_trims_and_collapses_every_kind_of_blank_run)
     }
 }
 
-TEST(ListringEdit, rest_of_string_walks_a_path)
+TEST(ListringEdit, rest_of_string_and_token_walk_a_path_and_a_list)
 {
     listring path("/opt/tarnu/kps30/bin");
     path.rest_of_string('/');
@@ -125,10 +125,7 @@ TEST(ListringEdit, rest_of_string_walks_a_path)
     EXPECT_STREQ(path.c_str(), "bin");
     path.rest_of_string('/');  // no '/' left: unchanged
     EXPECT_STREQ(path.c_str(), "bin");
-}
 
-TEST(ListringToken, walks_tokens_with_space_and_comma)
-{
     listring text(", kps30, kxp20 ,,  kcc10");
     listring delimiters(" ,");
     EXPECT_STREQ(text.token(delimiters).c_str(), "kps30");

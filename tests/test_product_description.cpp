@@ -52,8 +52,6 @@ protected:
     message_recorder recorder_;
 };
 
-using strings = std::vector<std::string>;
-
 TEST_F(product_description, good_file_fills_every_field_and_names_the_files)
 {
     write_prd(GOOD_FILE);

@@ -26,8 +26,6 @@ using namespace utilities_test;
 
 namespace {
 
-using strings = std::vector<std::string>;
-
 const std::string DEMO_CONFIG = KITSETUP_DEMO_DIR "/config";
 
 // The top-level subsets as "name" for selected ones and "(name)" for the

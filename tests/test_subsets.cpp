@@ -19,8 +19,6 @@
 
 namespace {
 
-using strings = std::vector<std::string>;
-
 class subsets : public ::testing::Test {
 protected:
     std::string cfg(const std::string& name) const { return dir_ / ("config/" + name); }
