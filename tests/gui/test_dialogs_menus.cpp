@@ -109,7 +109,9 @@ public:
     OI_menu_cell* ok_ = nullptr;
 };
 
-TEST_F(dialogs_menus, CellsAndTheButtonBoxAreFoundByName)
+// Cells are found by name in their own menu only; select sets a cell's state
+// silently, press and a click run the action.
+TEST_F(dialogs_menus, CellsAreFoundByNameAndSelectSetsStateSilentlyWhilePressRunsTheAction)
 {
     ASSERT_NE(ok_, nullptr);
     OI_button_box* box = dialog_->buttons();
@@ -123,10 +125,7 @@ TEST_F(dialogs_menus, CellsAndTheButtonBoxAreFoundByName)
     EXPECT_GT(std::stoi(tcl("winfo rooty " + OI_tk::widget(ok_))),
               std::stoi(tcl("winfo rooty " + OI_tk::widget(message))))
         << "the button box lies below the content";
-}
 
-TEST_F(dialogs_menus, SelectSetsStateSilentlyWhilePressRunsTheAction)
-{
     OI_menu_cell* verbose = cell("verbose");
     verbose->change_action(OI_callback(record_call, nullptr));
     verbose->select(true);
@@ -272,9 +271,10 @@ TEST_F(dialogs_menus, ModalWaitsHoldTheOtherWindowsAndNestedWaitsReleaseTheirOwn
     EXPECT_EQ(busy(main_), "1") << "a window made busy by the program stays busy";
 }
 
-// Taking the dialog down ends the wait the same way (checked through scripts
-// in test_toi_cmds.cpp).
-TEST_F(dialogs_menus, WaitEndsWithoutAButtonOnWindowClose)
+// Closing the window or a callback deleting the dialog ends the wait without
+// a button (taking the dialog down does the same: test_toi_cmds.cpp); with an
+// unpin callback, closing is left to it.
+TEST_F(dialogs_menus, WaitEndsWithoutAButtonOnWindowCloseOrWhenACallbackDeletesTheDialog)
 {
     std::string close = "eval [wm protocol [winfo toplevel " + OI_tk::widget(dialog_) + "] WM_DELETE_WINDOW]";
     static std::string close_script;
@@ -286,16 +286,12 @@ TEST_F(dialogs_menus, WaitEndsWithoutAButtonOnWindowClose)
     EXPECT_EQ(wait(dialog_, false), nullptr);
     EXPECT_FALSE(dialog_->is_displayed());
 
-    // With an unpin callback, closing is left to it.
     dialog_->set_unpin(OI_callback(record_call, nullptr));
     later(30, close_window);
     later(90, OI_callback(press_cell, ok_));
     EXPECT_EQ(wait(dialog_, false), ok_);
     EXPECT_EQ(calls, (std::vector<std::pair<std::string, long>>{{"ask", 0}}));
-}
 
-TEST_F(dialogs_menus, ACallbackDeletingItsDialogEndsTheWait)
-{
     unsigned long id = dialog_->id();
     ok_->change_action(OI_callback([](OI_d_tech* origin, void*, long) -> long {
         origin->ancestor_derived_from<OI_dialog_box>()->delete_all();
