@@ -49,7 +49,9 @@ TEST(ListringAppend, growing_keeps_the_text_even_when_appending_itself)
     EXPECT_EQ(std::string(self.c_str()), std::string(50, 'x'));
 }
 
-TEST(ListringCompare, orders_like_strcmp_and_ignores_case_when_switched_off)
+// Comparison orders like strcmp, find gives the first position; both ignore
+// case while the switch is off.
+TEST(ListringCompare, compare_and_find_follow_the_case_switch)
 {
     utilities_test::state_guard guard;
     const struct { bool sensitive; const char* left; const char* right; int sign; } rows[] = {
@@ -63,17 +65,12 @@ TEST(ListringCompare, orders_like_strcmp_and_ignores_case_when_switched_off)
         int result = listring(row.left).compare(row.right);
         EXPECT_EQ((result > 0) - (result < 0), row.sign) << row.left << " vs " << row.right;
     }
-}
-
-TEST(ListringFind, finds_substrings_and_characters_following_the_case_switch)
-{
-    utilities_test::state_guard guard;
     listring path("/opt/tarnu/kps30.fs");
-    const struct { const char* needle; int exact, any_case; } rows[] = {
+    const struct { const char* needle; int exact, any_case; } finds[] = {
         {"tarnu", 5, 5}, {"TARNU", -1, 5}, {".fs", 16, 16}, {"fs.", -1, -1},
         {"/opt/tarnu/kps30.fs/", -1, -1}, {"", 0, 0}, {"/", 0, 0}, {"K", -1, 11},
     };
-    for (const auto& row : rows) {
+    for (const auto& row : finds) {
         for (bool sensitive : {true, false}) {
             set_case(sensitive);
             int expected = sensitive ? row.exact : row.any_case;

@@ -84,20 +84,14 @@ long count_call(OI_d_tech*, void* counter, long)
     return ++*static_cast<int*>(counter);
 }
 
+// Usage and look-up errors are the script's, never a message box.
 TEST_F(toi_cmds, UsageAndLookUpErrors)
 {
+    auto usage = [](const std::string& form) { return "wrong number of arguments: should be \"" + form + "\""; };
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"popup a b c", "popup dialogId"}, {"get_value a b c", "get_value [ancestorObjectId] objectId"},
-        {"text_format a b c", "text_format [ancestorObjectId] objectId functionName"},
-        {"confirm", "confirm msg"},
-    };
-    for (const auto& [script, usage] : cases)
-        EXPECT_EQ(failure(script), "wrong number of arguments: should be \"" + usage + "\"");
-    EXPECT_EQ(failure("event_flush now"), "no arguments expected for command: event_flush");
-    EXPECT_TRUE(messages_.messages().empty());
-    EXPECT_EQ(ok("set_value field typed; get_value dlg field"), "typed");
-    EXPECT_EQ(ok("get_value field"), "typed");
-    const std::vector<std::pair<std::string, std::string>> misses = {
+        {"popup a b c", usage("popup dialogId")}, {"get_value a b c", usage("get_value [ancestorObjectId] objectId")},
+        {"text_format a b c", usage("text_format [ancestorObjectId] objectId functionName")},
+        {"confirm", usage("confirm msg")}, {"event_flush now", "no arguments expected for command: event_flush"},
         {"get_value nowhere", "Unable to find the interface object nowhere."},
         {"get_value nodlg field", "Unable to locate the dialog \"nodlg\"."},
         {"get_value panel field", "Unable to locate the interface object \"field\" in dialog \"panel\"."},
@@ -107,8 +101,11 @@ TEST_F(toi_cmds, UsageAndLookUpErrors)
         {"set_cb caption x", "Illegal attempt to set a callback for object caption. Invalid class."},
         {"text_format dlg field", "Object field is not a multi text."},
     };
-    for (const auto& [script, message] : misses)
+    for (const auto& [script, message] : cases)
         EXPECT_EQ(failure(script), message);
+    EXPECT_TRUE(messages_.messages().empty());
+    EXPECT_EQ(ok("set_value field typed; get_value dlg field"), "typed");
+    EXPECT_EQ(ok("get_value field"), "typed");
 }
 
 TEST_F(toi_cmds, ValuesAreReadAndWrittenByClass)
