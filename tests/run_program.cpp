@@ -1,6 +1,5 @@
 #include "run_program.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -50,7 +50,8 @@ TEST(installed_records, codes_come_from_data_and_release_notes_files_and_the_tar
     EXPECT_EQ(get_installed_target((dir / ".abc12.dat").c_str(), &target), 0);
     EXPECT_STREQ(target.c_str(), "/opt/second dir") << "a file without a target entry changed it";
     EXPECT_EQ(get_installed_target((dir / "missing").c_str(), &target), -1);
-    EXPECT_EQ(recorder.texts(), strings{"Unable to open file " + (dir / "missing") + ". " + std::strerror(ENOENT)});
+    EXPECT_EQ(recorder.texts(),
+              strings{"Unable to open file " + (dir / "missing") + ". " + std::strerror(ENOENT)});
 }
 
 // /opt is an empty tmpfs in a private mount namespace, so that the real

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
+#include <cstdio>
 #include <fstream>
 #include <string>
 

@@ -89,7 +89,8 @@ TEST_F(toi_cmds, UsageAndLookUpErrors)
 {
     auto usage = [](const std::string& form) { return "wrong number of arguments: should be \"" + form + "\""; };
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"popup a b c", usage("popup dialogId")}, {"get_value a b c", usage("get_value [ancestorObjectId] objectId")},
+        {"popup a b c", usage("popup dialogId")},
+        {"get_value a b c", usage("get_value [ancestorObjectId] objectId")},
         {"text_format a b c", usage("text_format [ancestorObjectId] objectId functionName")},
         {"confirm", usage("confirm msg")}, {"event_flush now", "no arguments expected for command: event_flush"},
         {"get_value nowhere", "Unable to find the interface object nowhere."},
