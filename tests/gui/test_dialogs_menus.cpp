@@ -25,8 +25,9 @@ const char* const question_dialog =
     "*ask.btn_box.ok_btn.class: MenuCell\n*ask.btn_box.apply_btn.class: MenuCell\n"
     "*ask.btn_box.cancel_btn.class: MenuCell\n*main_win.class: Box\n*main_win.hello.class: StaticText\n";
 
-// What the callbacks saw: the origin's name and the value.
-std::vector<std::pair<std::string, long>> calls;
+// What the callbacks saw, in the order they saw it.
+call_log recorded;
+auto& calls = recorded.calls;
 
 // Timers survive the connection, so every test cancels the ones it armed.
 std::vector<OI_callback> armed;
@@ -35,12 +36,6 @@ void later(unsigned long ms, const OI_callback& callback)
 {
     armed.push_back(callback);
     OI_add_timeout(ms, callback);
-}
-
-long record_call(OI_d_tech* origin, void* answer, long value)
-{
-    calls.emplace_back(origin != nullptr ? origin->name() : "NULL", value);
-    return answer != nullptr ? *static_cast<long*>(answer) : 1;
 }
 
 long press_cell(OI_d_tech*, void* cell, long)
@@ -127,7 +122,7 @@ TEST_F(dialogs_menus, CellsAreFoundByNameAndSelectSetsStateSilentlyWhilePressRun
         << "the button box lies below the content";
 
     OI_menu_cell* verbose = cell("verbose");
-    verbose->change_action(OI_callback(record_call, nullptr));
+    verbose->change_action(recorded.callback());
     verbose->select(true);
     EXPECT_TRUE(verbose->is_selected());
     EXPECT_TRUE(calls.empty()) << "select must not run the action";
@@ -145,7 +140,7 @@ TEST_F(dialogs_menus, MenusKeepTheirChoicesAndGreyedCellsCannotBePressed)
     auto* media = dynamic_cast<OI_excl_menu*>(dialog_->descendant("media"));
     ASSERT_NE(media, nullptr);
     OI_menu_cell *tape = cell("tape"), *cd = cell("cd");
-    cd->change_action(OI_callback(record_call, nullptr));
+    cd->change_action(recorded.callback());
     EXPECT_EQ(media->selected(), nullptr);
     tape->select(true);
     EXPECT_EQ(media->selected(), tape);
@@ -176,7 +171,7 @@ TEST_F(dialogs_menus, MenusKeepTheirChoicesAndGreyedCellsCannotBePressed)
 
     // Greyed cells, or the cells of a greyed menu, cannot be pressed.
     calls.clear();
-    ok_->change_action(OI_callback(record_call, nullptr));
+    ok_->change_action(recorded.callback());
     ok_->set_state(INACTIVE);
     EXPECT_FALSE(ok_->press());
     media->set_state(INACTIVE);
@@ -286,7 +281,7 @@ TEST_F(dialogs_menus, WaitEndsWithoutAButtonOnWindowCloseOrWhenACallbackDeletesT
     EXPECT_EQ(wait(dialog_, false), nullptr);
     EXPECT_FALSE(dialog_->is_displayed());
 
-    dialog_->set_unpin(OI_callback(record_call, nullptr));
+    dialog_->set_unpin(recorded.callback());
     later(30, close_window);
     later(90, OI_callback(press_cell, ok_));
     EXPECT_EQ(wait(dialog_, false), ok_);

@@ -17,22 +17,6 @@
 
 namespace {
 
-// Records every call it gets: the origin's name and the value.
-class recorder : public OIU_callback_multiple {
-public:
-    long record(OI_d_tech* origin, void*, long value)
-    {
-        calls.push_back({origin != nullptr ? origin->name() : "", value});
-        return answer;
-    }
-    struct call {
-        std::string origin;
-        long value;
-    };
-    std::vector<call> calls;
-    long answer = 1;
-};
-
 long refuse_digits(OI_d_tech*, void*, long character)
 {
     return character < '0' || character > '9';
@@ -99,7 +83,7 @@ protected:
         tcl("update");
     }
 
-    recorder calls_;
+    call_log calls_;
     OI_d_tech* form_ = nullptr;
 };
 
@@ -120,13 +104,13 @@ TEST_F(texts_fields, EntryFieldChecksWhatIsTypedAndRunsItsCallbackOncePerEntry)
     copy->delete_all();
 
     name->set_text("");
-    name->set_entry_callback(OI_callback(&calls_, &recorder::record, nullptr));
+    name->set_entry_callback(calls_.callback());
     map(form_);
     const std::string entry = OI_tk::widget(name) + ".e";
     type(entry, {"a", "5", "b", "BackSpace", "k", "Return"});
     EXPECT_EQ(name->text(), "ak") << "the digit is refused, a deletion is never checked";
     ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].origin, "name");
+    EXPECT_EQ(calls_.calls[0].first, "name");
     name->set_value_as_typed("a1b2");
     EXPECT_EQ(calls_.calls.size(), 2u);
     EXPECT_EQ(name->text(), "ab") << "typed text goes through the character check";
@@ -134,11 +118,11 @@ TEST_F(texts_fields, EntryFieldChecksWhatIsTypedAndRunsItsCallbackOncePerEntry)
     name->set_text("route 66");
     EXPECT_EQ(name->text(), "route 66") << "set_text is not typing";
     calls_.calls.clear();
-    name->set_char_chk(OI_callback(&calls_, &recorder::record, nullptr));
+    name->set_char_chk(calls_.callback());
     calls_.answer = 0;
     type(entry, {"x"});
     ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].value, 'x') << "the check gets the typed character";
+    EXPECT_EQ(calls_.calls[0].second, 'x') << "the check gets the typed character";
     EXPECT_EQ(name->text(), "route 66");
     calls_.answer = 1;
     name->set_state(INACTIVE);
@@ -249,15 +233,15 @@ TEST_F(texts_fields, HelpMenuIsRefilledAndItsCellsPressLikeClicks)
     const char* labels[] = {"On Help", "Contents", "On Actions", "About..."};
     for (int i = 0; i < 4; ++i)
         menu->add_cell("main_help_choice" + std::to_string(i + 1), labels[i],
-                       OI_callback(&calls_, &recorder::record, nullptr));
+                       calls_.callback());
     menu->set_name("main_help_menu");
     EXPECT_EQ(window->descendant("main_help_choice3"), menu->numbered_cell(2));
     EXPECT_TRUE(menu->numbered_cell(3)->press());
     tcl(OI_tk::widget(menu) + " invoke 1");
     ASSERT_EQ(calls_.calls.size(), 2u);
-    EXPECT_EQ(calls_.calls[0].origin, "main_help_choice4");
-    EXPECT_EQ(calls_.calls[1].origin, "main_help_choice2") << "a click does what press does";
-    EXPECT_EQ(calls_.calls[1].value, 1);
+    EXPECT_EQ(calls_.calls[0].first, "main_help_choice4");
+    EXPECT_EQ(calls_.calls[1].first, "main_help_choice2") << "a click does what press does";
+    EXPECT_EQ(calls_.calls[1].second, 1);
 
     menu->numbered_cell(0)->set_state(INACTIVE);
     EXPECT_FALSE(menu->numbered_cell(0)->press());
@@ -268,7 +252,7 @@ TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
 {
     auto* window = dynamic_cast<OI_app_window*>(make(main_window));
     ASSERT_NE(window, nullptr);
-    window->help_menu()->add_cell("about", "About...", OI_callback(&calls_, &recorder::record, nullptr));
+    window->help_menu()->add_cell("about", "About...", calls_.callback());
     map(window);
     std::string shell = tcl("winfo toplevel " + OI_tk::widget(window));
     // Tk draws the menu bar through a clone of it, a child of the shell.
@@ -296,7 +280,7 @@ TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
     tcl("grab release [grab current]");
     window->clear_working();
     ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].origin, "about");
+    EXPECT_EQ(calls_.calls[0].first, "about");
 }
 
 // Tables are read into Tk sequences; a bad one is refused whole.
@@ -304,22 +288,22 @@ TEST_F(texts_fields, KeyTranslationsRunNamedActionsForTheObjectWithTheFocus)
 {
     auto* window = dynamic_cast<OI_app_window*>(make(main_window));
     ASSERT_NE(window, nullptr);
-    recorder* target = &calls_;
+    call_log* target = &calls_;
     OI_actions_rec help;
     help.name = "activate_help";
     help.object = [target]() -> OIU_callback_multiple* { return target; };
-    help.member = static_cast<OI_member>(&recorder::record);
+    help.member = static_cast<OI_member>(&call_log::record);
     window->push_actions(&help, 1);
     EXPECT_TRUE(window->substitute_translations("<KeyPress>F1: activate_help()"));
     map(window);
     std::string entry = OI_tk::widget(window->descendant("name")) + ".e";
     type(entry, {"F1"});
     ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].origin, "name") << "the action runs for the focused object";
+    EXPECT_EQ(calls_.calls[0].first, "name") << "the action runs for the focused object";
     std::string shell = tcl("winfo toplevel " + OI_tk::widget(window));
     type(shell, {"F1"});
     ASSERT_EQ(calls_.calls.size(), 2u);
-    EXPECT_EQ(calls_.calls[1].origin, "main_win");
+    EXPECT_EQ(calls_.calls[1].first, "main_win");
 
     EXPECT_TRUE(window->substitute_translations("<Key>F2: global_action() global_action()"));
     type(entry, {"F1", "F2"});
