@@ -12,6 +12,9 @@
 #include "lib/reporter.h"
 #include "run_program.h"
 
+// Message texts in order: what tests compare.
+using strings = std::vector<std::string>;
+
 struct recorded_message {
     message_kind kind;
     std::string text;
@@ -38,9 +41,9 @@ public:
     void answer_next(liboolean answer) { answers_.push_back(answer); }
     const std::vector<recorded_message>& messages() const { return messages_; }
     // Texts only, in order: the usual thing to compare.
-    std::vector<std::string> texts() const
+    strings texts() const
     {
-        std::vector<std::string> result;
+        strings result;
         for (const recorded_message& m : messages_)
             result.push_back(m.text);
         return result;

@@ -1,6 +1,5 @@
 #include "run_program.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -135,9 +135,8 @@ temp_dir::~temp_dir()
 
 void write_file(const std::string& path, const std::string& text)
 {
-    std::string command = "mkdir -p \"$(dirname '" + path + "')\"";
-    if (std::system(command.c_str()) != 0)
-        throw std::runtime_error("mkdir failed for " + path);
+    std::error_code ignored;  // a missing directory fails the write below
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     std::ofstream file(path, std::ios::binary);
     file << text;
     if (!file)

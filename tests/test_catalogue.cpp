@@ -41,7 +41,9 @@ TEST(MessageTable, GeneratedCatalogueReadsBackEveryDefaultText)
     unix_catclose(handle);
 }
 
-TEST(UnixCatopen, OpensTheLanguageAndArchitectureCatalogue)
+// The product's catalogue is found by language and architecture; "msg_N"
+// texts read from it, a missing message or catalogue keeps the text.
+TEST(UnixCatopen, OpensTheLanguageAndArchitectureCatalogueForProductTexts)
 {
     temp_dir dir;
     make_catalogue(dir / "C/" KITSETUP_KARCH "/product.cat", "$quote \"\n$set 1\n12 \"Twelve\"\n");
@@ -51,6 +53,10 @@ TEST(UnixCatopen, OpensTheLanguageAndArchitectureCatalogue)
     ASSERT_NE(handle, CATALOGUE_FAILED);
     EXPECT_STREQ(unix_catgets(handle, 1, 12, "msg_12"), "Twelve");
     EXPECT_STREQ(unix_catgets(handle, 1, 13, "msg_13"), "msg_13") << "a missing message keeps the text";
+    EXPECT_STREQ(catalogue_reference_text(handle, "msg_12"), "Twelve");
+    EXPECT_STREQ(catalogue_reference_text(handle, "msg_13"), "msg_13");
+    EXPECT_STREQ(catalogue_reference_text(handle, "Plain text"), "Plain text");
+    EXPECT_STREQ(catalogue_reference_text(CATALOGUE_FAILED, "msg_12"), "msg_12");
     unix_catclose(handle);
     EXPECT_TRUE(recorder.texts().empty());
     EXPECT_EQ(unix_catopen("absent", 0), CATALOGUE_FAILED);
@@ -85,30 +91,10 @@ TEST(UnixCatopenDeathTest, UninstalledLanguageSwitchesTheProcessToC)
         }, testing::ExitedWithCode(0), "");
 }
 
-TEST(FormatMessage, CutsAt1024Bytes)
-{
-    EXPECT_EQ(format_message(DEF_BAD_DIR, std::string(5000, 'a').c_str()).length(), 1023u);
-}
-
-TEST(CatalogueReference, ProductTextsNameMessagesOfTheProductCatalogue)
-{
-    temp_dir dir;
-    std::string path = dir / "kps30.cat";
-    make_catalogue(path, "$quote \"\n$set 1\n7 \"Seven from the product\"\n");
-    nl_catd handle = catopen(path.c_str(), 0);
-    ASSERT_NE(handle, CATALOGUE_FAILED);
-    message_recorder recorder;
-    EXPECT_STREQ(catalogue_reference_text(handle, "msg_7"), "Seven from the product");
-    EXPECT_STREQ(catalogue_reference_text(handle, "msg_8"), "msg_8") << "kept as written when absent";
-    EXPECT_STREQ(catalogue_reference_text(handle, "Plain text"), "Plain text");
-    EXPECT_STREQ(catalogue_reference_text(CATALOGUE_FAILED, "msg_7"), "msg_7");
-    EXPECT_TRUE(recorder.texts().empty());
-    unix_catclose(handle);
-}
-
 // A translation whose conversions differ from the built-in text would make
 // printf read the wrong arguments; only one that takes the same ones is used.
-TEST(FormatMessage, TranslationsWithOtherConversionsFallBackToTheBuiltInText)
+// A message is cut at 1024 bytes.
+TEST(FormatMessage, TranslationsWithOtherConversionsFallBackToTheBuiltInTextAndLengthIsCut)
 {
     temp_dir dir;
     std::string path = dir / "kitsetup.cat";
@@ -124,6 +110,7 @@ TEST(FormatMessage, TranslationsWithOtherConversionsFallBackToTheBuiltInText)
     EXPECT_STREQ(catalogue_text(DEF_LIST_ADD_ERROR), DEF_LIST_ADD_ERROR.c_str()) << "extra conversion";
     EXPECT_STREQ(catalogue_text(DEF_BAD_CFG_FILE_LINE), DEF_BAD_CFG_FILE_LINE.c_str()) << "other length";
     EXPECT_STREQ(catalogue_text(DEF_CANNOT_OPEN), DEF_CANNOT_OPEN.c_str()) << "none expected";
+    EXPECT_EQ(format_message(DEF_BAD_DIR, std::string(5000, 'a').c_str()).length(), 1023u);
     catclose(msg_file);
     msg_file = saved;
 }

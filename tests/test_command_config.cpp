@@ -64,8 +64,6 @@ protected:
 };
 
 using CommandConfigDeathTest = CommandConfig;
-using strings = std::vector<std::string>;
-
 }  // namespace
 
 TEST_F(CommandConfig, GoodLinuxFileFillsEveryTemplateInKindOrder)

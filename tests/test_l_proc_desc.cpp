@@ -3,7 +3,6 @@
 // deleted by the list.
 #include <gtest/gtest.h>
 
-#include <string>
 
 #include "message_recorder.h"
 #include "misc/l_proc_desc.h"

@@ -44,10 +44,13 @@ TEST(Listream, getline_reads_lines_and_long_lines_in_pieces_of_999)
         EXPECT_EQ(pieces_of(row.text), row.pieces) << row.name;
 }
 
-TEST(Listream, words_and_nwords_stop_at_the_end_of_the_line)
+// Word readers see where a line ends; reopening after the end of one file
+// reads the next from its start.
+TEST(Listream, word_readers_stop_at_the_end_of_the_line_and_reopening_reads_the_new_file)
 {
     temp_dir dir;
     write_file(dir / "words", "tar  -xvf\na b c d\ne f");
+    write_file(dir / "rest", "KEY the rest  of it\nskipped line\na:b=c\n");
     listream file((dir / "words").c_str());
     listring text;
     for (const char* expected : {"tar", "", "-xvf"}) {  // two delimiters: an empty word
@@ -62,15 +65,10 @@ TEST(Listream, words_and_nwords_stop_at_the_end_of_the_line)
         EXPECT_STREQ(text.c_str(), expected) << count << " words";
     }
     EXPECT_TRUE(file.eof());
-}
 
-TEST(Listream, rest_of_line_end_of_line_and_delimiters)
-{
-    temp_dir dir;
-    write_file(dir / "rest", "KEY the rest  of it\nskipped line\na:b=c\n");
-    listream file((dir / "rest").c_str());
-    listring text;
+    ASSERT_TRUE(file.open((dir / "rest").c_str()));
     file.word(&text);
+    EXPECT_STREQ(text.c_str(), "KEY");
     file.rest_of_line(&text);
     EXPECT_STREQ(text.c_str(), "the rest  of it");
     file.end_of_line();
@@ -80,19 +78,5 @@ TEST(Listream, rest_of_line_end_of_line_and_delimiters)
     file.add_delimiter('=');
     file.word(&text);
     EXPECT_STREQ(text.c_str(), "b");
-}
-
-TEST(Listream, reopening_after_the_end_reads_the_new_file)
-{
-    temp_dir dir;
-    write_file(dir / "first", "one");
-    write_file(dir / "second", "two\n");
-    listream file((dir / "first").c_str());
-    listring line;
-    file.getline(&line);
-    EXPECT_TRUE(file.eof());
-    ASSERT_TRUE(file.open((dir / "second").c_str()));
-    file.getline(&line);
-    EXPECT_STREQ(line.c_str(), "two");
     EXPECT_FALSE(file.open((dir / "missing").c_str()));
 }

@@ -49,7 +49,9 @@ TEST(ListringAppend, growing_keeps_the_text_even_when_appending_itself)
     EXPECT_EQ(std::string(self.c_str()), std::string(50, 'x'));
 }
 
-TEST(ListringCompare, orders_like_strcmp_and_ignores_case_when_switched_off)
+// Comparison orders like strcmp, find gives the first position; both ignore
+// case while the switch is off.
+TEST(ListringCompare, compare_and_find_follow_the_case_switch)
 {
     utilities_test::state_guard guard;
     const struct { bool sensitive; const char* left; const char* right; int sign; } rows[] = {
@@ -63,17 +65,12 @@ TEST(ListringCompare, orders_like_strcmp_and_ignores_case_when_switched_off)
         int result = listring(row.left).compare(row.right);
         EXPECT_EQ((result > 0) - (result < 0), row.sign) << row.left << " vs " << row.right;
     }
-}
-
-TEST(ListringFind, finds_substrings_and_characters_following_the_case_switch)
-{
-    utilities_test::state_guard guard;
     listring path("/opt/tarnu/kps30.fs");
-    const struct { const char* needle; int exact, any_case; } rows[] = {
+    const struct { const char* needle; int exact, any_case; } finds[] = {
         {"tarnu", 5, 5}, {"TARNU", -1, 5}, {".fs", 16, 16}, {"fs.", -1, -1},
         {"/opt/tarnu/kps30.fs/", -1, -1}, {"", 0, 0}, {"/", 0, 0}, {"K", -1, 11},
     };
-    for (const auto& row : rows) {
+    for (const auto& row : finds) {
         for (bool sensitive : {true, false}) {
             set_case(sensitive);
             int expected = sensitive ? row.exact : row.any_case;
@@ -115,7 +112,7 @@ TEST(ListringEdit, clean_trims_and_collapses_every_kind_of_blank_run)
     }
 }
 
-TEST(ListringEdit, rest_of_string_walks_a_path)
+TEST(ListringEdit, rest_of_string_and_token_walk_a_path_and_a_list)
 {
     listring path("/opt/tarnu/kps30/bin");
     path.rest_of_string('/');
@@ -125,10 +122,7 @@ TEST(ListringEdit, rest_of_string_walks_a_path)
     EXPECT_STREQ(path.c_str(), "bin");
     path.rest_of_string('/');  // no '/' left: unchanged
     EXPECT_STREQ(path.c_str(), "bin");
-}
 
-TEST(ListringToken, walks_tokens_with_space_and_comma)
-{
     listring text(", kps30, kxp20 ,,  kcc10");
     listring delimiters(" ,");
     EXPECT_STREQ(text.token(delimiters).c_str(), "kps30");

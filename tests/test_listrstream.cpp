@@ -6,7 +6,9 @@
 #include "lib/listring.h"
 #include "lib/listrstream.h"
 
-TEST(Listrstream, word_splits_at_each_delimiter_so_two_give_an_empty_word)
+// Each delimiter ends a word, so two give an empty one; nwords joins words
+// and stops early at the end.
+TEST(Listrstream, word_and_nwords_split_at_each_delimiter_and_stop_at_the_end)
 {
     listrstream stream(listring("tar  -xvf\tc,d\nkps30:kxp20 x"));
     listring word;
@@ -23,19 +25,16 @@ TEST(Listrstream, word_splits_at_each_delimiter_so_two_give_an_empty_word)
     EXPECT_TRUE(stream.is_end_of_string());
     stream.word(&word);
     EXPECT_TRUE(word.is_empty());
-}
 
-TEST(Listrstream, nwords_joins_words_and_stops_early_at_the_end)
-{
-    listrstream stream(listring("one two three four"));
-    listring words("stale");
-    stream.nwords(0, &words);
-    EXPECT_TRUE(words.is_empty());
-    stream.nwords(2, &words);
-    EXPECT_STREQ(words.c_str(), "one two");
-    stream.nwords(5, &words);
-    EXPECT_STREQ(words.c_str(), "three four ");
-    EXPECT_TRUE(stream.is_end_of_string());
+    listrstream words(listring("one two three four"));
+    word = "stale";
+    words.nwords(0, &word);
+    EXPECT_TRUE(word.is_empty());
+    words.nwords(2, &word);
+    EXPECT_STREQ(word.c_str(), "one two");
+    words.nwords(5, &word);
+    EXPECT_STREQ(word.c_str(), "three four ");
+    EXPECT_TRUE(words.is_end_of_string());
 }
 
 TEST(Listrstream, extraction_skips_blanks_and_cuts_a_word_at_1023)

@@ -52,8 +52,6 @@ protected:
     message_recorder recorder_;
 };
 
-using strings = std::vector<std::string>;
-
 TEST_F(product_description, good_file_fills_every_field_and_names_the_files)
 {
     write_prd(GOOD_FILE);
@@ -197,21 +195,19 @@ TEST_F(product_description, missing_file_or_a_directory_in_its_place)
 
 using product_description_DeathTest = product_description;
 
-TEST_F(product_description_DeathTest, bad_lines_are_all_shown_then_the_failure_and_the_stop)
+// Every bad line is shown, then the failure and the stop; a missing file
+// stops the program as well.
+TEST_F(product_description_DeathTest, a_bad_or_missing_description_file_stops_the_program)
 {
     write_prd("Code: kp\nColour: red\nVersion: 30\nSize: 3\n");
-    EXPECT_EXIT({ set_reporter(nullptr); product kps(nullptr, "kps30"); },
-                testing::ExitedWithCode(255),
-                folded_pattern("line 1 is not a valid product code.") + ".*" +
-                    folded_pattern("Unable to parse line 2 in file") + ".*" +
-                    folded_pattern("Unable to parse line 4 in file") + ".*" +
-                    folded_pattern("Unable to parse file") + ".*kps30\\.prd");
-}
-
-TEST_F(product_description_DeathTest, missing_description_file_stops_the_program)
-{
-    EXPECT_EXIT({ set_reporter(nullptr); product kps(nullptr, "zzz99"); },
-                testing::ExitedWithCode(255), folded_pattern("Unable to open file") + ".*zzz99\\.prd.*" + folded_pattern("Unable to parse file"));
+    const std::pair<const char*, std::string> rows[] = {
+        {"kps30", folded_pattern("line 1 is not a valid product code.") + ".*" +
+                      folded_pattern("Unable to parse line 2 in file") + ".*" +
+                      folded_pattern("Unable to parse line 4 in file") + ".*" +
+                      folded_pattern("Unable to parse file") + ".*kps30\\.prd"},
+        {"zzz99", folded_pattern("Unable to open file") + ".*zzz99\\.prd.*" + folded_pattern("Unable to parse file")}};
+    for (const auto& [id, pattern] : rows)
+        EXPECT_EXIT({ set_reporter(nullptr); product kps(nullptr, id); }, testing::ExitedWithCode(255), pattern);
 }
 
 }  // namespace

@@ -19,8 +19,6 @@
 
 namespace {
 
-using strings = std::vector<std::string>;
-
 const std::string DEMO_CONFIG = std::string(KITSETUP_DEMO_DIR) + "/config";
 
 // The demo's configuration as CONFIG_FILE_DIR.
@@ -54,16 +52,16 @@ using ProductListDeathTest = ProductList;
 
 }  // namespace
 
-TEST_F(ProductList, DemoProductsLoadWithoutAMessageInScanOrder)
+// Each product keeps the scan's order and names an icon of the demo's own
+// (its other files: test_product_initialise); adding by product reads its
+// description file again into a product of its own.
+TEST_F(ProductList, DemoProductsLoadWithoutAMessageInScanOrderAndAddingOneRereadsIt)
 {
     strings ids = collected_ids();
     l_product list(nullptr);
     fill_from_config(list);
-    EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
     ASSERT_EQ(list.entries(), 2u);
     ASSERT_EQ(ids.size(), 2u);
-    // Each product keeps the scan's order and names an icon of the demo's own
-    // (its other files: test_product_initialise).
     for (unsigned i = 0; i < list.entries(); ++i) {
         product* p = list.elem(i);
         EXPECT_EQ(std::string(p->id()), ids[i]) << "the list keeps the scan's order";
@@ -71,6 +69,15 @@ TEST_F(ProductList, DemoProductsLoadWithoutAMessageInScanOrder)
         std::string icon = std::string(KITSETUP_DEMO_DIR) + "/icons/" + p->bitmap().c_str();
         EXPECT_EQ(access(icon.c_str(), R_OK), 0) << icon;
     }
+    product* original = list.elem(listring("kdb12"));
+    ASSERT_NE(original, nullptr);
+    ASSERT_EQ(list.add(*original), 0);
+    ASSERT_EQ(list.entries(), 3u);
+    product* copy = list.elem(2u);
+    EXPECT_STREQ(copy->id(), "kdb12");
+    EXPECT_STREQ(copy->description(), original->description());
+    EXPECT_NE(copy->interpreter(), original->interpreter());
+    EXPECT_EQ(list.elem(listring("kdb12")), original) << "the first match wins";
     EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
 }
 
@@ -94,22 +101,6 @@ TEST_F(ProductList, LookUpIsExactWhateverTheCaseSettingAndRestoresIt)
     }
 }
 
-TEST_F(ProductList, AddingByProductRereadsItsDescriptionFile)
-{
-    l_product list(nullptr);
-    fill_from_config(list);
-    product* original = list.elem(listring("kdb12"));
-    ASSERT_NE(original, nullptr);
-    ASSERT_EQ(list.add(*original), 0);
-    ASSERT_EQ(list.entries(), 3u);
-    product* copy = list.elem(2u);
-    EXPECT_STREQ(copy->id(), "kdb12");
-    EXPECT_STREQ(copy->description(), original->description());
-    EXPECT_NE(copy->interpreter(), original->interpreter());
-    EXPECT_EQ(list.elem(listring("kdb12")), original) << "the first match wins";
-    EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
-}
-
 TEST_F(ProductList, OnlyFiveCharacterStemsAreProducts)
 {
     temp_dir dir;
@@ -120,14 +111,22 @@ TEST_F(ProductList, OnlyFiveCharacterStemsAreProducts)
     EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts().front();
 }
 
-TEST_F(ProductListDeathTest, EmptyConfigurationDirectoryStopsTheProgram)
+// A directory without a description file, or with a hidden one only (found,
+// but its product's file is not there to read), stops the scan.
+TEST_F(ProductListDeathTest, NoDescriptionFileOrOnlyAHiddenOneStopsTheProgram)
 {
     temp_dir dir;
-    write_file(dir / "kitsetup.cf", "not a product\n");
-    CONFIG_FILE_DIR = dir.path().c_str();
-    EXPECT_EXIT((set_reporter(nullptr), collected_ids()), testing::ExitedWithCode(255),
-                folded_pattern("Unable to locate any product description files in the configuration file "
-                               "directory " + dir.path() + "."));
+    write_file(dir / "none/kitsetup.cf", "not a product\n");
+    write_file(dir / "hidden/.kps30.prd", "Code: kps\nVersion: 30\n");
+    const std::pair<std::string, std::string> rows[] = {
+        {dir / "none", folded_pattern("Unable to locate any product description files in the configuration "
+                                      "file directory " + dir / "none" + ".")},
+        {dir / "hidden", folded_pattern("Unable to parse file") + ".*/kps30\\.prd"}};
+    for (const auto& [config, pattern] : rows) {
+        CONFIG_FILE_DIR = config.c_str();
+        EXPECT_EXIT({ set_reporter(nullptr); l_product list(nullptr); fill_from_config(list); },
+                    testing::ExitedWithCode(255), pattern);
+    }
 }
 
 TEST_F(ProductListDeathTest, NoReadableDirectoryStopsTheProgram)
@@ -138,13 +137,4 @@ TEST_F(ProductListDeathTest, NoReadableDirectoryStopsTheProgram)
     CONFIG_FILE_DIR = (dir / "missing").c_str();
     EXPECT_EXIT((set_reporter(nullptr), collected_ids()), testing::ExitedWithCode(255),
                 folded_pattern("Could not determine if there are products available for installation."));
-}
-
-TEST_F(ProductListDeathTest, HiddenDescriptionFileIsFoundButCannotBeRead)
-{
-    temp_dir dir;
-    write_file(dir / ".kps30.prd", "Code: kps\nVersion: 30\n");
-    CONFIG_FILE_DIR = dir.path().c_str();
-    EXPECT_EXIT({ set_reporter(nullptr); l_product list(nullptr); fill_from_config(list); },
-                testing::ExitedWithCode(255), folded_pattern("Unable to parse file") + ".*/kps30\\.prd");
 }

@@ -43,14 +43,16 @@ std::string text(const listring& s) { return s.c_str(); }
 
 }  // namespace
 
-TEST(SetupDirectories, LaysOutEveryDirectoryAndExportsThemForChildren)
+// A trailing slash goes and "." is the absolute current directory; a
+// missing directory is reported and leaves the layout as it was.
+TEST(SetupDirectories, LaysOutAndExportsEveryDirectoryAndAMissingOneChangesNothing)
 {
     layout_guard guard;
     temp_dir dir;
     setenv("KARCH", "i86pc", 1);
     ASSERT_EQ(setup_directories((dir.path() + "/").c_str()), 0);
     const std::string root = dir.path();
-    EXPECT_EQ(text(INSTALL_DIR), root) << "the trailing slash must go";
+    EXPECT_EQ(text(INSTALL_DIR), root);
     const std::pair<listring*, const char*> below[] = {
         {&CONFIG_FILE_DIR, "/config"}, {&ICONS_DIR, "/icons"}, {&MESSAGES_DIR, "/nls"},
         {&HELP_DIR, "/hh"},            {&MAP_DIR, "/map"},     {&BIN_DIR, "/bin/i86pc"}};
@@ -62,23 +64,17 @@ TEST(SetupDirectories, LaysOutEveryDirectoryAndExportsThemForChildren)
     EXPECT_EQ(std::string(std::getenv("HOHPATH")), root + "/hh");
     EXPECT_EQ(std::string(std::getenv("KITSETUP_DIR")), root);
     EXPECT_EQ(std::string(std::getenv("ICONS_DIR")), root + "/icons");
-}
 
-// "." is the absolute current directory; a missing directory is reported and
-// leaves the layout as it was.
-TEST(SetupDirectories, DotIsTheCurrentDirectoryAndAMissingOneLeavesTheLayout)
-{
-    layout_guard guard;
-    temp_dir dir;
-    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    write_file(dir / "here/.keep", "");  // not the last layout's, so a call that did nothing shows
+    ASSERT_EQ(chdir((dir / "here").c_str()), 0);
     ASSERT_EQ(setup_directories("."), 0);
-    char* resolved = realpath(dir.path().c_str(), nullptr);
+    char* resolved = realpath((dir / "here").c_str(), nullptr);
     EXPECT_EQ(text(INSTALL_DIR), resolved);
     std::free(resolved);
     listring before = CONFIG_FILE_DIR;
     message_recorder recorder;
     EXPECT_EQ(setup_directories("/no/such/place"), -1);
-    EXPECT_EQ(recorder.texts(), std::vector<std::string>{"Directory \"/no/such/place\" does not exist."});
+    EXPECT_EQ(recorder.texts(), strings{"Directory \"/no/such/place\" does not exist."});
     EXPECT_EQ(text(CONFIG_FILE_DIR), text(before));
 }
 

@@ -19,8 +19,6 @@
 
 namespace {
 
-using strings = std::vector<std::string>;
-
 class subsets : public ::testing::Test {
 protected:
     std::string cfg(const std::string& name) const { return dir_ / ("config/" + name); }
@@ -157,7 +155,9 @@ TEST_F(subsets, mistakes_are_reported_and_the_first_failure_ends_the_read)
 }
 
 // A nested set's own failures are shown but do not fail the product's
-// file; a name used in a nested set is taken for the whole tree.
+// file: a set that names its own subset again is refused by name, not read
+// again until the stack runs out, and a set file that is a directory ends
+// its read. A name used in a nested set is taken for the whole tree.
 TEST_F(subsets, nested_sets_report_their_own_failures_and_share_the_names)
 {
     int status = 0;
@@ -168,32 +168,24 @@ TEST_F(subsets, nested_sets_report_their_own_failures_and_share_the_names)
                        "Unable to open file " + cfg("tools.cfg") + ". No such file or directory"}));
     EXPECT_TRUE(tree.elem("docs")->has_suboptions());
 
-    write_file(cfg("docs.cfg"), "Name=man.\nName=html.\n");
-    parse("Name=docs; Opt=Yes.\nName=html.\n", &status);
-    EXPECT_EQ(status, -1);
-    EXPECT_EQ(recorder_.texts(),
-              (strings{bad("kps30prd.cfg") + "option name \"html\" already exists.",
-                       bad("kps30prd.cfg") +
-                           "an invalid option name \"html\" was specified for option no. 2."}));
-}
-
-// A set whose file names its own subset again is refused by name, not read
-// again until the stack runs out; a set file that is a directory is
-// reported and ends its read.
-TEST_F(subsets, a_nested_set_that_names_itself_or_is_a_directory)
-{
     write_file(cfg("a.cfg"), "Name=b; Opt=Y.\n");
     write_file(cfg("b.cfg"), "Name=b; Opt=Y.\n");
     ASSERT_EQ(mkdir(cfg("d.cfg").c_str(), 0755), 0);
-    int status = 0;
-    prod_opts& tree = parse("Name=a; Opt=Y.\nName=d; Opt=Y.\n", &status);
+    parse("Name=a; Opt=Y.\nName=d; Opt=Y.\n", &status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(recorder_.texts(),
               (strings{bad("b.cfg") + "option name \"b\" already exists.",
                        bad("b.cfg") + "an invalid option name \"b\" was specified for option no. 1.",
                        "Unable to open file " + cfg("d.cfg") + ". Is a directory"}));
-    EXPECT_EQ(names(*tree.elem("a")->suboptions()), "b");
-    EXPECT_EQ(names(*tree.elem("a")->suboptions()->elem(0u)->suboptions()), "");
+    EXPECT_EQ(names(*tree_->elem("a")->suboptions()), "b");
+    EXPECT_EQ(names(*tree_->elem("a")->suboptions()->elem(0u)->suboptions()), "");
+
+    write_file(cfg("docs.cfg"), "Name=man.\nName=html.\n");
+    parse("Name=docs; Opt=Yes.\nName=html.\n", &status);
+    EXPECT_EQ(status, -1);
+    EXPECT_EQ(recorder_.texts(),
+              (strings{bad("kps30prd.cfg") + "option name \"html\" already exists.",
+                       bad("kps30prd.cfg") + "an invalid option name \"html\" was specified for option no. 2."}));
 
     // Sums of sizes an int holds are counted without wrapping round.
     parse("Name=a; Def=Y; Siz=2147483647; Fls=2147483647.\nName=b; Man=Y; Fls=2147483647.\n");

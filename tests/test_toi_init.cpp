@@ -93,8 +93,8 @@ TEST_F(toi_init, FailedScriptsReportTheLineAndTclText)
 }
 
 // Variables last per interpreter; set_variable sets a global or reports
-// Tcl's refusal.
-TEST_F(toi_init, VariablesLastPerInterpreterAndSetVariableReportsRefusal)
+// Tcl's refusal; TclX's commands are there, and error is the installer's own.
+TEST_F(toi_init, VariablesLastPerInterpreterAndTclxAndTheInstallersCommandsAreThere)
 {
     Tcl_Interp* other = create_interpreter();
     ASSERT_NE(other, nullptr);
@@ -110,16 +110,9 @@ TEST_F(toi_init, VariablesLastPerInterpreterAndSetVariableReportsRefusal)
               1);
     EXPECT_EQ(run("array set options {}\n"), 0);
     EXPECT_EQ(set_variable(interp_, "options", "x"), TCL_ERROR) << "an array takes no value";
-}
 
-// TclX's commands are there, and error is the installer's own.
-TEST_F(toi_init, TclxCommandsAndTheInstallersErrorCommandAreThere)
-{
     EXPECT_EQ(run("keylset product name demo size 12\n"
-                  "if {[keylget product size] == 12 && [intersect {a b c} {b c d}] eq {b c}} {\n"
-                  "    return stop\n"
-                  "}\n"),
-              1);
+                  "if {[keylget product size] == 12 && [intersect {a b c} {b c d}] eq {b c}} {return stop}\n"), 1);
     EXPECT_EQ(run("return [fmtclock [getclock] %Y]\n"), 0);
     EXPECT_EQ(std::string(Tcl_GetStringResult(interp_)).size(), 4u) << "a four-digit year";
     EXPECT_EQ(run("catch {error} message\nreturn $message\n"), 0);

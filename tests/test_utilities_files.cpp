@@ -75,7 +75,7 @@ TEST_F(files, create_dir_makes_every_missing_level_or_names_the_one_it_could_not
     std::string file = dir_ / "plain";
     write_file(file, "x");
     EXPECT_EQ(create_dir((file + "/sub/deeper").c_str()), -1);
-    EXPECT_EQ(recorder_.texts(), std::vector<std::string>{message("Unable to create directory ", file, EEXIST)});
+    EXPECT_EQ(recorder_.texts(), strings{message("Unable to create directory ", file, EEXIST)});
 }
 
 // The program runs as root and writes at names a user can foresee: a link,
@@ -171,34 +171,27 @@ TEST_F(files, rename_replaces_a_link_at_the_target_instead_of_writing_through_it
     }
 }
 
-TEST_F(files, rename_of_a_directory_only_makes_the_target)
+// A directory is not moved, only its target made; a side that cannot be
+// opened fails the move and keeps the source.
+TEST_F(files, rename_of_a_directory_only_makes_the_target_and_a_failed_one_keeps_the_source)
 {
-    std::string from = dir_ / "tree";
-    std::string existing = dir_ / "existing";
-    write_file(from + "/inside", "stays");
+    std::string tree = dir_ / "tree", existing = dir_ / "existing", blocked = dir_ / "plain/sub";
+    write_file(tree + "/inside", "stays");
     ASSERT_EQ(mkdir(existing.c_str(), 0700), 0);
-    EXPECT_EQ(unix_rename(from.c_str(), existing.c_str()), 0);
-    EXPECT_EQ(read_file(from + "/inside"), "stays");
+    EXPECT_EQ(unix_rename(tree.c_str(), existing.c_str()), 0);
+    EXPECT_EQ(read_file(tree + "/inside"), "stays");
     EXPECT_FALSE(std::filesystem::exists(existing + "/inside"));
-
     write_file(dir_ / "plain", "x");
-    std::string blocked = dir_ / "plain/sub";
-    EXPECT_EQ(unix_rename(from.c_str(), blocked.c_str()), EEXIST);
-    EXPECT_EQ(recorder_.texts(), std::vector<std::string>{message("Unable to create directory ", blocked, EEXIST)});
-}
+    EXPECT_EQ(unix_rename(tree.c_str(), blocked.c_str()), EEXIST);
 
-TEST_F(files, rename_that_cannot_open_a_side_fails_and_keeps_the_source)
-{
-    std::string from = dir_ / "source";
-    std::string missing = dir_ / "missing";
-    std::string unreachable = dir_ / "no_such_dir/target";
+    std::string from = dir_ / "source", missing = dir_ / "missing", unreachable = dir_ / "no_such_dir/target";
     write_file(from, "keep me");
     EXPECT_EQ(unix_rename(missing.c_str(), (dir_ / "to").c_str()), -1);
     EXPECT_EQ(unix_rename(from.c_str(), unreachable.c_str()), -1);
-    EXPECT_EQ(recorder_.texts(), (std::vector<std::string>{
-                                     message("Unable to obtain information on file ", missing, ENOENT, "."),
-                                     message("Unable to open file ", missing, ENOENT),
-                                     message("Unable to open file ", unreachable, ENOENT)}));
+    EXPECT_EQ(recorder_.texts(), (strings{message("Unable to create directory ", blocked, EEXIST),
+                                          message("Unable to obtain information on file ", missing, ENOENT, "."),
+                                          message("Unable to open file ", missing, ENOENT),
+                                          message("Unable to open file ", unreachable, ENOENT)}));
     EXPECT_FALSE(std::filesystem::exists(dir_ / "to"));
     EXPECT_EQ(read_file(from), "keep me");
 }

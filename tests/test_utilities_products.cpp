@@ -15,7 +15,7 @@ using namespace utilities_test;
 
 // Codes are five characters, taken from data files and "<code>rel" notes;
 // the list is emptied first and names compare with the case setting.
-TEST(get_prod_ids_from_files, takes_codes_from_data_and_release_notes_files)
+TEST(installed_records, codes_come_from_data_and_release_notes_files_and_the_target_from_its_last_entry)
 {
     temp_dir dir;
     state_guard restore;
@@ -39,12 +39,8 @@ TEST(get_prod_ids_from_files, takes_codes_from_data_and_release_notes_files)
     l_listring ids;
     EXPECT_EQ(get_prod_ids_from_files((dir / "missing").c_str(), ids, ".dat"), -1);
     EXPECT_TRUE(recorder.messages().empty()) << "a missing directory holds no products, silently";
-}
 
-TEST(get_installed_target, takes_the_last_target_entry)
-{
-    temp_dir dir;
-    message_recorder recorder;
+    // The last target entry counts; a file without one leaves the target.
     write_file(dir / ".kps30.dat", "Target:\t/opt/first;\nOptions:\tbase docs ;\n"
                                    "TARGET:\t/opt/second dir ;\nNode Installation:\tYes;\n");
     write_file(dir / ".abc12.dat", "Options:\tbase ;\n");
@@ -54,8 +50,8 @@ TEST(get_installed_target, takes_the_last_target_entry)
     EXPECT_EQ(get_installed_target((dir / ".abc12.dat").c_str(), &target), 0);
     EXPECT_STREQ(target.c_str(), "/opt/second dir") << "a file without a target entry changed it";
     EXPECT_EQ(get_installed_target((dir / "missing").c_str(), &target), -1);
-    EXPECT_EQ(recorder.texts(), std::vector<std::string>{"Unable to open file " + (dir / "missing") + ". " +
-                                                         std::strerror(ENOENT)});
+    EXPECT_EQ(recorder.texts(),
+              strings{"Unable to open file " + (dir / "missing") + ". " + std::strerror(ENOENT)});
 }
 
 // /opt is an empty tmpfs in a private mount namespace, so that the real

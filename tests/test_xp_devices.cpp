@@ -22,7 +22,7 @@ namespace {
 
 const char* const TWO_PRINTERS =
     "[windows]\ndevice=M2,PostScript,FILE:\n\n[devices]\nFirst=M1 PCL5,lp0\nSecond=M2 PostScript,FILE:\n\n"
-    "[ports]\nlp0=lp -o x=y\nlp1\nlp2=\nFILE:=\n\n"
+    "[ports]\nlp0=lp -o x=y\nlp1\nlp2=\nFILE:=\n\n[other-devices]\nLaser Writer=Apple LaserWriter PostScript , lp0 , x\n"
     "[M1,PCL5,lp0]\nScale = 0.50\nCopies=2\nOrientation=landscape\nPageSize=A4\nPaperTray=Lower\nDPI=600\n";
 
 // The devices of a read as "alias|model|driver|port|command|file|display".
@@ -72,7 +72,7 @@ protected:
 
 }  // namespace
 
-TEST_F(xp_devices, devices_come_with_their_ports_settings_and_the_default)
+TEST_F(xp_devices, devices_and_printer_types_come_with_their_ports_settings_and_the_default)
 {
     profile(TWO_PRINTERS);
     ASSERT_EQ(read(), 2);
@@ -95,6 +95,15 @@ TEST_F(xp_devices, devices_come_with_their_ports_settings_and_the_default)
     EXPECT_STREQ(command, "lp -o x=y") << "a command holding = is kept whole";
     EXPECT_EQ(XpGetPrinterCommand("lp1", ports, port_count, &command), 0);
     XpFreePortArray(ports, port_count);
+
+    // Printer types need no windows default and carry no settings; a model
+    // name may hold blanks.
+    ASSERT_EQ(read(true), 1);
+    EXPECT_EQ(described(devices_, count_),
+              std::vector<std::string>{"Laser Writer|Apple LaserWriter|PostScript|lp0|lp -o x=y|0|Laser Writer on lp0"});
+    EXPECT_FALSE(devices_[0]->info);
+    EXPECT_EQ(default_, -1);
+    EXPECT_TRUE(reports_.reports().empty());
 }
 
 TEST_F(xp_devices, a_default_that_matches_no_device_falls_back_to_the_first)
@@ -166,18 +175,6 @@ TEST_F(xp_devices, a_refused_value_leaves_the_file_as_it_was)
     refused("a page size with a line end", [&] { return XpWriteDefaultDevice(devices_[0], file_.c_str()); });
     const Xpinfo_t* info = &*devices_[0]->info;
     refused("settings", [&] { return XpWriteDefaultsForOneDevice("M1", "PCL5", "lp0", info, file_.c_str()); });
-}
-
-// Printer types need no windows default and carry no settings; a model
-// name may hold blanks.
-TEST_F(xp_devices, printer_types_are_read_without_default_or_settings)
-{
-    profile("[other-devices]\nLaser Writer=Apple LaserWriter PostScript , lp0 , extra\n");
-    ASSERT_EQ(read(true), 1);
-    EXPECT_EQ(described(devices_, count_),
-              std::vector<std::string>{"Laser Writer|Apple LaserWriter|PostScript|lp0|-|0|Laser Writer on lp0"});
-    EXPECT_FALSE(devices_[0]->info);
-    EXPECT_EQ(default_, -1);
 }
 
 TEST_F(xp_devices, arrays_hold_deep_copies_and_close_gaps)

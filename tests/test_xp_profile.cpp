@@ -45,7 +45,7 @@ protected:
 
 }  // namespace
 
-TEST_F(xp_profile, values_are_found_by_section_and_key_ignoring_case)
+TEST_F(xp_profile, values_and_sections_are_found_by_name_ignoring_case)
 {
     profile("top=before any section\n[Windows]\nDevice =a,b,c=d\n  empty=\n spaced= x \n\n[Ports]\r\nLP0=lp -d lp0\r\n");
     EXPECT_EQ(value("windows", "device"), "a,b,c=d");
@@ -61,17 +61,15 @@ TEST_F(xp_profile, values_are_found_by_section_and_key_ignoring_case)
     EXPECT_EQ(_XpGetPrivateProfileString("windows", "device", "fallback", buffer, sizeof buffer,
                                          (dir_ / "absent").c_str()), 0);
     EXPECT_STREQ(buffer, "fallback") << "an unreadable file gives the default and 0";
-    EXPECT_TRUE(reports_.reports().empty()) << "reading reports nothing";
-}
-
-TEST_F(xp_profile, a_section_is_its_trimmed_non_empty_lines_and_the_header_may_be_indented)
-{
-    profile("[a]\nx=1\n  [Devices]  \n  one=1  \n\n\ttwo=2\n[b]\nthree=3\n");
-    EXPECT_EQ(section("devices"), (std::vector<std::string>{"one=1", "two=2"}));
-    EXPECT_TRUE(section("none").empty());
     int count = 5;
     EXPECT_EQ(_XpGetPrivateProfileSection("a", &count, (dir_ / "absent").c_str()), nullptr);
     EXPECT_EQ(count, 0);
+
+    // A section is its trimmed non-empty lines; its header may be indented.
+    profile("[a]\nx=1\n  [Devices]  \n  one=1  \n\n\ttwo=2\n[b]\nthree=3\n");
+    EXPECT_EQ(section("devices"), (std::vector<std::string>{"one=1", "two=2"}));
+    EXPECT_TRUE(section("none").empty());
+    EXPECT_TRUE(reports_.reports().empty()) << "reading reports nothing";
 }
 
 // Each write starts from before; key or value "null" stands for a null pointer.

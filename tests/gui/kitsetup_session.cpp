@@ -103,11 +103,6 @@ kitsetup_session::~kitsetup_session()
     end_process(xvfb_pid_, SIGTERM);
 }
 
-std::string kitsetup_session::automation(const std::string& words)
-{
-    return automation_of(name_, words);
-}
-
 std::string kitsetup_session::automation_of(const std::string& app, const std::string& words)
 {
     std::string request = app + " " + words + "\n";
@@ -173,31 +168,10 @@ bool kitsetup_session::ended()
     return status_ >= 0;
 }
 
-int kitsetup_session::wait_exit()
-{
-    wait_until("the program to end", [this] { return ended(); });
-    return status_;
-}
-
-bool kitsetup_session::send_signal(int signal_number)
-{
-    return !ended() && kill(pid_, signal_number) == 0;
-}
-
 void kitsetup_session::stop_display()
 {
     end_process(xvfb_pid_, SIGKILL);
     xvfb_pid_ = -1;
-}
-
-std::string kitsetup_session::standard_output() const
-{
-    return read_file(files_ / "stdout");
-}
-
-std::string kitsetup_session::standard_error() const
-{
-    return read_file(files_ / "stderr");
 }
 
 test_environment session_environment()

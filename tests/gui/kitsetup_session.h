@@ -4,6 +4,7 @@
 #ifndef KITSETUP_TESTS_GUI_KITSETUP_SESSION_H
 #define KITSETUP_TESTS_GUI_KITSETUP_SESSION_H
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ public:
 
     // Runs "automation words" in the program: its result, or "ERROR: text"
     // (also when no answer came within wait_limit).
-    std::string automation(const std::string& words);
+    std::string automation(const std::string& words) { return automation_of(name_, words); }
     // The same for another program on the display that answers send under
     // the name app.
     std::string automation_of(const std::string& app, const std::string& words);
@@ -35,17 +36,21 @@ public:
     // Waits until a message box is displayed: its {kind text}, or "".
     std::string wait_for_message();
     // Waits for the program to end: its exit status, or -1 after wait_limit.
-    int wait_exit();
+    int wait_exit()
+    {
+        wait_until("the program to end", [this] { return ended(); });
+        return status_;
+    }
     // Sends signal_number to the program: false when it has ended.
-    bool send_signal(int signal_number);
+    bool send_signal(int signal_number) { return !ended() && kill(pid_, signal_number) == 0; }
     // The display the program runs on.
     const std::string& display() const { return display_; }
     // Ends the session's private Xvfb, as a display going away.
     void stop_display();
     // Saves a screenshot of the display as build/screenshots/NAME.png.
     bool screenshot(const std::string& name) const { return take_screenshot(display_, name); }
-    std::string standard_output() const;
-    std::string standard_error() const;
+    std::string standard_output() const { return read_file(files_ / "stdout"); }
+    std::string standard_error() const { return read_file(files_ / "stderr"); }
 
 private:
     void start_client();

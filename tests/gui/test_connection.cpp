@@ -77,26 +77,28 @@ TEST_F(connection, ABadLineInMergedTextMergesNothing)
     EXPECT_FALSE(conn_->get_resource({"kitsetup", "dots", "colour"}, {"Kitsetup", "X", "Colour"}, &value));
 }
 
-TEST(connection_start, XToolkitOptionsBecomeResources)
+// Tk reads its arguments as a Tcl list: a name must reach it as one word.
+TEST(connection_start, XToolkitOptionsBecomeResourcesAndANameStaysOneWord)
 {
-    char program[] = "kitsetup";
-    char geometry[] = "-geometry", size[] = "600x400", title[] = "-title", title_text[] = "Kit";
-    char xrm[] = "-xrm", line[] = "*main_win.background: grey";
-    char other[] = "-nosplash";
-    char* argv[] = {program, geometry, size, title, title_text, xrm, line, other, nullptr};
-    int argc = 8;
+    char program[] = "kitsetup", geometry[] = "-geometry", size[] = "600x400", title[] = "-title";
+    char title_text[] = "Kit", xrm[] = "-xrm", line[] = "*main_win.background: grey";
+    char name_option[] = "-name", name[] = "my {kit setup", other[] = "-nosplash";
+    char* argv[] = {program, geometry, size, title, title_text, xrm, line, name_option, name, other, nullptr};
+    int argc = 10;
     testing::internal::CaptureStderr();
     OI_connection* conn = OI_init(&argc, argv, "kitsetup", nullptr);
     std::string err = testing::internal::GetCapturedStderr();
     ASSERT_NE(conn, nullptr);
-    std::string geometry_value, title_value, background;
+    std::string geometry_value, title_value, background, appname;
     EXPECT_TRUE(conn->get_resource({"kitsetup", "geometry"}, {"Kitsetup", "Geometry"}, &geometry_value));
     EXPECT_TRUE(conn->get_resource({"kitsetup", "title"}, {"Kitsetup", "Title"}, &title_value));
     EXPECT_TRUE(conn->get_resource({"kitsetup", "main_win", "background"},
                                    {"Kitsetup", "AppWindow", "Background"}, &background));
+    OI_tk::eval("tk appname", &appname);
     OI_fini();
     EXPECT_EQ(err, "");
     EXPECT_EQ(geometry_value + " " + title_value + " " + background, "600x400 Kit grey");
+    EXPECT_EQ(appname.rfind(name, 0), 0u) << appname;
     ASSERT_EQ(argc, 2) << "only the program's own options stay";
     EXPECT_STREQ(argv[1], "-nosplash");
 }

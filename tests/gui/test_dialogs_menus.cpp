@@ -25,8 +25,9 @@ const char* const question_dialog =
     "*ask.btn_box.ok_btn.class: MenuCell\n*ask.btn_box.apply_btn.class: MenuCell\n"
     "*ask.btn_box.cancel_btn.class: MenuCell\n*main_win.class: Box\n*main_win.hello.class: StaticText\n";
 
-// What the callbacks saw: the origin's name and the value.
-std::vector<std::pair<std::string, long>> calls;
+// What the callbacks saw, in the order they saw it.
+call_log recorded;
+auto& calls = recorded.calls;
 
 // Timers survive the connection, so every test cancels the ones it armed.
 std::vector<OI_callback> armed;
@@ -35,12 +36,6 @@ void later(unsigned long ms, const OI_callback& callback)
 {
     armed.push_back(callback);
     OI_add_timeout(ms, callback);
-}
-
-long record_call(OI_d_tech* origin, void* answer, long value)
-{
-    calls.emplace_back(origin != nullptr ? origin->name() : "NULL", value);
-    return answer != nullptr ? *static_cast<long*>(answer) : 1;
 }
 
 long press_cell(OI_d_tech*, void* cell, long)
@@ -109,7 +104,9 @@ public:
     OI_menu_cell* ok_ = nullptr;
 };
 
-TEST_F(dialogs_menus, CellsAndTheButtonBoxAreFoundByName)
+// Cells are found by name in their own menu only; select sets a cell's state
+// silently, press and a click run the action.
+TEST_F(dialogs_menus, CellsAreFoundByNameAndSelectSetsStateSilentlyWhilePressRunsTheAction)
 {
     ASSERT_NE(ok_, nullptr);
     OI_button_box* box = dialog_->buttons();
@@ -123,12 +120,9 @@ TEST_F(dialogs_menus, CellsAndTheButtonBoxAreFoundByName)
     EXPECT_GT(std::stoi(tcl("winfo rooty " + OI_tk::widget(ok_))),
               std::stoi(tcl("winfo rooty " + OI_tk::widget(message))))
         << "the button box lies below the content";
-}
 
-TEST_F(dialogs_menus, SelectSetsStateSilentlyWhilePressRunsTheAction)
-{
     OI_menu_cell* verbose = cell("verbose");
-    verbose->change_action(OI_callback(record_call, nullptr));
+    verbose->change_action(recorded.callback());
     verbose->select(true);
     EXPECT_TRUE(verbose->is_selected());
     EXPECT_TRUE(calls.empty()) << "select must not run the action";
@@ -146,7 +140,7 @@ TEST_F(dialogs_menus, MenusKeepTheirChoicesAndGreyedCellsCannotBePressed)
     auto* media = dynamic_cast<OI_excl_menu*>(dialog_->descendant("media"));
     ASSERT_NE(media, nullptr);
     OI_menu_cell *tape = cell("tape"), *cd = cell("cd");
-    cd->change_action(OI_callback(record_call, nullptr));
+    cd->change_action(recorded.callback());
     EXPECT_EQ(media->selected(), nullptr);
     tape->select(true);
     EXPECT_EQ(media->selected(), tape);
@@ -177,7 +171,7 @@ TEST_F(dialogs_menus, MenusKeepTheirChoicesAndGreyedCellsCannotBePressed)
 
     // Greyed cells, or the cells of a greyed menu, cannot be pressed.
     calls.clear();
-    ok_->change_action(OI_callback(record_call, nullptr));
+    ok_->change_action(recorded.callback());
     ok_->set_state(INACTIVE);
     EXPECT_FALSE(ok_->press());
     media->set_state(INACTIVE);
@@ -272,9 +266,10 @@ TEST_F(dialogs_menus, ModalWaitsHoldTheOtherWindowsAndNestedWaitsReleaseTheirOwn
     EXPECT_EQ(busy(main_), "1") << "a window made busy by the program stays busy";
 }
 
-// Taking the dialog down ends the wait the same way (checked through scripts
-// in test_toi_cmds.cpp).
-TEST_F(dialogs_menus, WaitEndsWithoutAButtonOnWindowClose)
+// Closing the window or a callback deleting the dialog ends the wait without
+// a button (taking the dialog down does the same: test_toi_cmds.cpp); with an
+// unpin callback, closing is left to it.
+TEST_F(dialogs_menus, WaitEndsWithoutAButtonOnWindowCloseOrWhenACallbackDeletesTheDialog)
 {
     std::string close = "eval [wm protocol [winfo toplevel " + OI_tk::widget(dialog_) + "] WM_DELETE_WINDOW]";
     static std::string close_script;
@@ -286,16 +281,12 @@ TEST_F(dialogs_menus, WaitEndsWithoutAButtonOnWindowClose)
     EXPECT_EQ(wait(dialog_, false), nullptr);
     EXPECT_FALSE(dialog_->is_displayed());
 
-    // With an unpin callback, closing is left to it.
-    dialog_->set_unpin(OI_callback(record_call, nullptr));
+    dialog_->set_unpin(recorded.callback());
     later(30, close_window);
     later(90, OI_callback(press_cell, ok_));
     EXPECT_EQ(wait(dialog_, false), ok_);
     EXPECT_EQ(calls, (std::vector<std::pair<std::string, long>>{{"ask", 0}}));
-}
 
-TEST_F(dialogs_menus, ACallbackDeletingItsDialogEndsTheWait)
-{
     unsigned long id = dialog_->id();
     ok_->change_action(OI_callback([](OI_d_tech* origin, void*, long) -> long {
         origin->ancestor_derived_from<OI_dialog_box>()->delete_all();

@@ -120,23 +120,6 @@ protected:
 
 }  // namespace
 
-TEST_F(message_boxes, LongMessagesShowOnLinesOfAtMostEightyCharacters)
-{
-    std::string sentence;
-    while (sentence.size() < 200)
-        sentence += "words to wrap ";
-    answer_with({{"error", "words", {"get error_dialog message", "answer ok_btn"}}});
-    error(sentence.c_str(), true);
-    ASSERT_EQ(results_.size(), 2u);
-    int count = 0;
-    const char** lines = nullptr;
-    ASSERT_EQ(Tcl_SplitList(nullptr, results_[0].c_str(), &count, &lines), TCL_OK);
-    EXPECT_GE(count, 3);
-    for (int i = 0; i < count; ++i)
-        EXPECT_LE(std::strlen(lines[i]), 80u) << lines[i];
-    Tcl_Free(reinterpret_cast<char*>(lines));
-}
-
 // Each kind shows its own icon and buttons; each button gives its answer
 // (ok and yes true, cancel and no false) and takes the box away.
 TEST_F(message_boxes, EachKindShowsItsOwnIconAndButtonsAndEachButtonAnswers)
@@ -207,17 +190,30 @@ TEST_F(message_boxes, DirectoryPromptRefusesReadOnlyAndCreatesMissingOnYes)
     umount2(read_only.c_str(), MNT_DETACH);
 }
 
-// A box is a fresh copy each time: showing many must not pile up windows,
-// images or the cells' state variables.
-TEST_F(message_boxes, RepeatedBoxesLeaveNothingBehind)
+// A long message shows on lines of at most 80 characters. A box is a fresh
+// copy each time: showing many must not pile up windows, images or the
+// cells' state variables.
+TEST_F(message_boxes, LongMessagesWrapAtEightyAndRepeatedBoxesLeaveNothingBehind)
 {
+    std::string sentence;
+    while (sentence.size() < 200)
+        sentence += "words to wrap ";
+    answer_with({{"error", "words", {"get error_dialog message", "answer ok_btn"}}});
+    error(sentence.c_str(), true);
+    ASSERT_EQ(results_.size(), 2u);
+    int count = 0;
+    const char** lines = nullptr;
+    ASSERT_EQ(Tcl_SplitList(nullptr, results_[0].c_str(), &count, &lines), TCL_OK);
+    EXPECT_GE(count, 3);
+    for (int i = 0; i < count; ++i)
+        EXPECT_LE(std::strlen(lines[i]), 80u) << lines[i];
+    Tcl_Free(reinterpret_cast<char*>(lines));
+
     auto census = [this] {
         settle();
         return tcl("llength [image names]") + " images, " + tcl("llength [winfo children .]") +
                " windows, " + tcl("array size ::oi::cell_state") + " cell variables";
     };
-    answer_with({{"error", "Again", {"answer ok_btn"}}});
-    error("Again.", true);
     std::string before = census();
     answer_with(std::vector<user_step>(15, {"error", "Again", {"answer ok_btn"}}));
     for (int i = 0; i < 15; ++i)

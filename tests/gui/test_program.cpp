@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
+#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -43,7 +43,10 @@ TEST(Program, ShowsTheSplashThenTheMainWindowAndQuitsLeavingNoLogOfNothing)
     EXPECT_EQ(session.standard_error(), "");
 }
 
-TEST(Program, ScreenSizeChoosesTheFontFile)
+// The screen size chooses the font file; the locales a Debian user has find
+// the "C" texts and resource copies without a word, and -nosplash starts
+// straight with the main window.
+TEST(Program, ScreenSizeChoosesTheFontFileAndUsualLocalesStartWithoutAMessage)
 {
     temp_dir dir;
     std::string install = copy_of_demo(dir);
@@ -55,14 +58,18 @@ TEST(Program, ScreenSizeChoosesTheFontFile)
         declarations += std::string("*main_win.") + icon + ".class: ImageButton\n";
     write_file(install + "/config/kitsetup.cf", declarations);
     write_file(install + "/config/C/kitsetup.cf", "! nothing\n");
-    for (auto [screen, expected] : {std::pair{"800x600x24", "small fonts"},
-                                    std::pair{"1024x768x24", "large fonts"}}) {
-        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment(),
-                                 screen);
-        ASSERT_TRUE(session.wait_for_shown("main_win")) << screen << session.standard_error();
-        EXPECT_EQ(session.automation("get main_win banner"), expected) << screen;
+    const struct { const char *screen, *lang, *banner; } rows[] = {
+        {"800x600x24", "en_US.UTF-8", "small fonts"}, {"1024x768x24", "C.UTF-8", "large fonts"}};
+    for (const auto& row : rows) {
+        test_environment environment = session_environment();
+        environment.set("LANG", row.lang);
+        kitsetup_session session(program, {"-dir", install, "-nosplash"}, environment, row.screen);
+        EXPECT_TRUE(session.wait_for_shown("main_win")) << row.lang << ": " << session.automation("message");
+        EXPECT_EQ(session.automation("shown"), "main_win") << row.lang;
+        EXPECT_EQ(session.automation("get main_win banner"), row.banner) << row.screen;
         session.automation("quit");
-        EXPECT_EQ(session.wait_exit(), 0);
+        EXPECT_EQ(session.wait_exit(), 0) << row.lang;
+        EXPECT_EQ(session.standard_error(), "") << row.lang;
     }
 }
 
@@ -93,22 +100,6 @@ TEST(Program, SignalsEndTheProgramThroughShutdownOrTheCrashText)
     ASSERT_TRUE(session.send_signal(SIGSEGV));
     EXPECT_EQ(session.wait_exit(), 255);
     EXPECT_EQ(session.standard_error(), "kitsetup Error: unrecoverable internal error.\n");
-}
-
-// The locales a Debian user has find the shipped "C" texts and resource
-// copies without a word, and -nosplash starts straight with the main window.
-TEST(Program, UsualLocalesStartWithoutAMessage)
-{
-    for (const char* lang : {"en_US.UTF-8", "C.UTF-8"}) {
-        test_environment environment = session_environment();
-        environment.set("LANG", lang);
-        kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"}, environment);
-        EXPECT_TRUE(session.wait_for_shown("main_win")) << lang << ": " << session.automation("message");
-        EXPECT_EQ(session.automation("shown"), "main_win") << lang;
-        session.automation("quit");
-        EXPECT_EQ(session.wait_exit(), 0) << lang;
-        EXPECT_EQ(session.standard_error(), "") << lang;
-    }
 }
 
 TEST(Program, ADisplayThatGoesAwayEndsTheProgram)

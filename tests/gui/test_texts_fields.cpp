@@ -17,22 +17,6 @@
 
 namespace {
 
-// Records every call it gets: the origin's name and the value.
-class recorder : public OIU_callback_multiple {
-public:
-    long record(OI_d_tech* origin, void*, long value)
-    {
-        calls.push_back({origin != nullptr ? origin->name() : "", value});
-        return answer;
-    }
-    struct call {
-        std::string origin;
-        long value;
-    };
-    std::vector<call> calls;
-    long answer = 1;
-};
-
 long refuse_digits(OI_d_tech*, void*, long character)
 {
     return character < '0' || character > '9';
@@ -99,76 +83,87 @@ protected:
         tcl("update");
     }
 
-    recorder calls_;
+    call_log calls_;
     OI_d_tech* form_ = nullptr;
 };
 
 // ---- Entry fields ----------------------------------------------------------------
 
-TEST_F(texts_fields, EntryFieldPartsCountCharactersAndSurviveCloning)
+// Parts count characters, not bytes, and survive cloning; typing goes
+// through the character check (a deletion never does), set_text does not;
+// Return and set_value_as_typed run the entry callback once each.
+TEST_F(texts_fields, EntryFieldChecksWhatIsTypedAndRunsItsCallbackOncePerEntry)
 {
     auto* name = form_part<OI_entry_field>("name");
-    auto* count = form_part<OI_seq_entry_field>("count");
-    ASSERT_TRUE(name && count) << "a SeqEntryField is an entry field of its own class";
+    ASSERT_TRUE(name && form_part<OI_seq_entry_field>("count")) << "a SeqEntryField is an entry field of its own";
     name->set_text("h\xc3\xa9llo");
     EXPECT_EQ(name->part_text(1, 3) + "|" + name->part_text(3, 10) + "|" + name->part_text(9, 2),
               "\xc3\xa9ll|lo|") << "parts count characters, not bytes";
     OI_d_tech* copy = form_->clone();
     EXPECT_EQ(part<OI_entry_field>(copy, "name")->text(), "h\xc3\xa9llo");
     copy->delete_all();
-}
 
-TEST_F(texts_fields, CharacterCheckRefusesTypedDigitsOnly)
-{
-    auto* name = form_part<OI_entry_field>("name");
-    ASSERT_NE(name, nullptr);
+    name->set_text("");
+    name->set_entry_callback(calls_.callback());
     map(form_);
-    type(OI_tk::widget(name) + ".e", {"a", "5", "b", "BackSpace"});
-    EXPECT_EQ(name->text(), "a") << "the digit is refused, a deletion is never checked";
-    name->set_text("route 66");
-    EXPECT_EQ(name->text(), "route 66") << "set_text is not typing";
-    name->set_char_chk(OI_callback(&calls_, &recorder::record, nullptr));
-    calls_.answer = 0;
-    type(OI_tk::widget(name) + ".e", {"x"});
+    const std::string entry = OI_tk::widget(name) + ".e";
+    type(entry, {"a", "5", "b", "BackSpace", "k", "Return"});
+    EXPECT_EQ(name->text(), "ak") << "the digit is refused, a deletion is never checked";
     ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].value, 'x') << "the check gets the typed character";
-    EXPECT_EQ(name->text(), "route 66");
-    calls_.answer = 1;
-    name->set_state(INACTIVE);
-    type(OI_tk::widget(name) + ".e", {"y"});
-    EXPECT_EQ(name->text(), "route 66") << "a greyed field takes no typing";
-}
-
-TEST_F(texts_fields, ReturnAndSetValueAsTypedRunTheEntryCallbackOnce)
-{
-    auto* name = form_part<OI_entry_field>("name");
-    ASSERT_NE(name, nullptr);
-    name->set_entry_callback(OI_callback(&calls_, &recorder::record, nullptr));
-    map(form_);
-    type(OI_tk::widget(name) + ".e", {"o", "k", "Return"});
-    ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].origin, "name");
-    EXPECT_EQ(name->text(), "ok");
+    EXPECT_EQ(calls_.calls[0].first, "name");
     name->set_value_as_typed("a1b2");
     EXPECT_EQ(calls_.calls.size(), 2u);
     EXPECT_EQ(name->text(), "ab") << "typed text goes through the character check";
+
+    name->set_text("route 66");
+    EXPECT_EQ(name->text(), "route 66") << "set_text is not typing";
+    calls_.calls.clear();
+    name->set_char_chk(calls_.callback());
+    calls_.answer = 0;
+    type(entry, {"x"});
+    ASSERT_EQ(calls_.calls.size(), 1u);
+    EXPECT_EQ(calls_.calls[0].second, 'x') << "the check gets the typed character";
+    EXPECT_EQ(name->text(), "route 66");
+    calls_.answer = 1;
+    name->set_state(INACTIVE);
+    type(entry, {"y"});
+    EXPECT_EQ(name->text(), "route 66") << "a greyed field takes no typing";
 }
 
 // ---- Multi-line texts ---------------------------------------------------------------
 
-TEST_F(texts_fields, MultiTextLinesAndMeasures)
+// Widths are measured alike before and after drawing; a read-only text takes
+// no typing but still takes text; a scroll text appends lines; copies keep both.
+TEST_F(texts_fields, MultiTextMeasuresItsLinesAndAReadOnlyOneStillTakesText)
 {
     auto* message = form_part<OI_multi_text>("message");
-    ASSERT_NE(message, nullptr);
+    auto* log = form_part<OI_scroll_text>("log");
+    ASSERT_TRUE(message && log);
     message->set_text_to_string("short\na much longer line\n");
     EXPECT_EQ(message->lines(), (std::vector<std::string>{"short", "a much longer line", ""}));
     int hidden_short = message->line_width(0);
     int hidden_long = message->line_width(1);
     EXPECT_GE(hidden_long - hidden_short, 13 * message->char_width() - 13)
         << "the difference is about 13 characters";
+    message->disallow_kb_input();
+    message->disallow_click_select();
+    message->set_position(0, 5);
     map(form_);
     EXPECT_NEAR(message->line_width(1), hidden_long, 2) << "drawn and measured widths agree";
     EXPECT_EQ(message->line_width(7), 0) << "a missing line has no width";
+    type(OI_tk::widget(message), {"x"});
+    EXPECT_EQ(message->text(), "short\na much longer line\n");
+    message->set_text_to_string("replaced");
+    EXPECT_EQ(message->text(), "replaced");
+    EXPECT_EQ(tcl("lsearch [bindtags " + OI_tk::widget(message) + "] Text"), "-1") << "no click selection";
+    log->append_line("first", false);
+    log->append_line("second", true);
+    EXPECT_EQ(log->text(), "first\nsecond");
+    OI_d_tech* copy = form_->clone();
+    copy->set_associated_object(conn_->root(), 0, 0, ACTIVE);
+    EXPECT_EQ(part<OI_scroll_text>(copy, "log")->lines().size(), 2u);
+    EXPECT_EQ(part<OI_multi_text>(copy, "message")->text(), "replaced");
+    copy->delete_all();
 
     // Counted as Tk wraps the text once it is drawn at that width (alone in
     // its window, so that nothing else widens it).
@@ -182,33 +177,6 @@ TEST_F(texts_fields, MultiTextLinesAndMeasures)
         EXPECT_EQ(counted, std::stoi(tcl(OI_tk::widget(note) + " count -displaylines 1.0 end")))
             << columns << " columns";
     }
-}
-
-TEST_F(texts_fields, ReadOnlyMultiTextTakesNoTypingButStillTakesText)
-{
-    auto* message = form_part<OI_multi_text>("message");
-    auto* log = form_part<OI_scroll_text>("log");
-    ASSERT_TRUE(message && log);
-    message->set_text_to_string("fixed");
-    message->disallow_kb_input();
-    message->disallow_click_select();
-    message->set_position(0, 5);
-    map(form_);
-    type(OI_tk::widget(message), {"x"});
-    EXPECT_EQ(message->text(), "fixed");
-    message->set_text_to_string("replaced");
-    EXPECT_EQ(message->text(), "replaced");
-    EXPECT_EQ(tcl("lsearch [bindtags " + OI_tk::widget(message) + "] Text"), "-1")
-        << "no click selection";
-
-    log->append_line("first", false);
-    log->append_line("second", true);
-    EXPECT_EQ(log->text(), "first\nsecond");
-    OI_d_tech* copy = form_->clone();
-    copy->set_associated_object(conn_->root(), 0, 0, ACTIVE);
-    EXPECT_EQ(part<OI_scroll_text>(copy, "log")->lines().size(), 2u);
-    EXPECT_EQ(part<OI_multi_text>(copy, "message")->text(), "replaced");
-    copy->delete_all();
 }
 
 // ---- Values ---------------------------------------------------------------------------
@@ -265,15 +233,15 @@ TEST_F(texts_fields, HelpMenuIsRefilledAndItsCellsPressLikeClicks)
     const char* labels[] = {"On Help", "Contents", "On Actions", "About..."};
     for (int i = 0; i < 4; ++i)
         menu->add_cell("main_help_choice" + std::to_string(i + 1), labels[i],
-                       OI_callback(&calls_, &recorder::record, nullptr));
+                       calls_.callback());
     menu->set_name("main_help_menu");
     EXPECT_EQ(window->descendant("main_help_choice3"), menu->numbered_cell(2));
     EXPECT_TRUE(menu->numbered_cell(3)->press());
     tcl(OI_tk::widget(menu) + " invoke 1");
     ASSERT_EQ(calls_.calls.size(), 2u);
-    EXPECT_EQ(calls_.calls[0].origin, "main_help_choice4");
-    EXPECT_EQ(calls_.calls[1].origin, "main_help_choice2") << "a click does what press does";
-    EXPECT_EQ(calls_.calls[1].value, 1);
+    EXPECT_EQ(calls_.calls[0].first, "main_help_choice4");
+    EXPECT_EQ(calls_.calls[1].first, "main_help_choice2") << "a click does what press does";
+    EXPECT_EQ(calls_.calls[1].second, 1);
 
     menu->numbered_cell(0)->set_state(INACTIVE);
     EXPECT_FALSE(menu->numbered_cell(0)->press());
@@ -284,7 +252,7 @@ TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
 {
     auto* window = dynamic_cast<OI_app_window*>(make(main_window));
     ASSERT_NE(window, nullptr);
-    window->help_menu()->add_cell("about", "About...", OI_callback(&calls_, &recorder::record, nullptr));
+    window->help_menu()->add_cell("about", "About...", calls_.callback());
     map(window);
     std::string shell = tcl("winfo toplevel " + OI_tk::widget(window));
     // Tk draws the menu bar through a clone of it, a child of the shell.
@@ -312,29 +280,30 @@ TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
     tcl("grab release [grab current]");
     window->clear_working();
     ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].origin, "about");
+    EXPECT_EQ(calls_.calls[0].first, "about");
 }
 
+// Tables are read into Tk sequences; a bad one is refused whole.
 TEST_F(texts_fields, KeyTranslationsRunNamedActionsForTheObjectWithTheFocus)
 {
     auto* window = dynamic_cast<OI_app_window*>(make(main_window));
     ASSERT_NE(window, nullptr);
-    recorder* target = &calls_;
+    call_log* target = &calls_;
     OI_actions_rec help;
     help.name = "activate_help";
     help.object = [target]() -> OIU_callback_multiple* { return target; };
-    help.member = static_cast<OI_member>(&recorder::record);
+    help.member = static_cast<OI_member>(&call_log::record);
     window->push_actions(&help, 1);
     EXPECT_TRUE(window->substitute_translations("<KeyPress>F1: activate_help()"));
     map(window);
     std::string entry = OI_tk::widget(window->descendant("name")) + ".e";
     type(entry, {"F1"});
     ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].origin, "name") << "the action runs for the focused object";
+    EXPECT_EQ(calls_.calls[0].first, "name") << "the action runs for the focused object";
     std::string shell = tcl("winfo toplevel " + OI_tk::widget(window));
     type(shell, {"F1"});
     ASSERT_EQ(calls_.calls.size(), 2u);
-    EXPECT_EQ(calls_.calls[1].origin, "main_win");
+    EXPECT_EQ(calls_.calls[1].first, "main_win");
 
     EXPECT_TRUE(window->substitute_translations("<Key>F2: global_action() global_action()"));
     type(entry, {"F1", "F2"});
@@ -352,20 +321,15 @@ TEST_F(texts_fields, KeyTranslationsRunNamedActionsForTheObjectWithTheFocus)
     type(OI_tk::widget(copy->descendant("name")) + ".e", {"F2"});
     EXPECT_EQ(global_presses, 6) << "a copy keeps the translations";
     copy->delete_all();
-}
 
-TEST_F(texts_fields, TranslationTablesBecomeTkSequences)
-{
     std::vector<OI_translation> table;
     std::string reason;
     ASSERT_TRUE(OI_parse_translations(
         "#override\\n<KeyPress>F1: activate_help()\\nShift Ctrl<Key>Tab: prev(1) next()\n<Btn1Down>: press()",
-        &table, &reason))
-        << reason;
+        &table, &reason)) << reason;
     ASSERT_EQ(table.size(), 3u);
-    EXPECT_EQ(table[0].sequence, "<KeyPress-F1>");
-    EXPECT_EQ(table[1].sequence, "<Shift-Control-KeyPress-Tab>");
-    EXPECT_EQ(table[2].sequence, "<ButtonPress-1>");
+    EXPECT_EQ(table[0].sequence + table[1].sequence + table[2].sequence,
+              "<KeyPress-F1><Shift-Control-KeyPress-Tab><ButtonPress-1>");
     for (const char* bad : {"<KeyPress>F1 activate_help()", "<Hover>x: a()", "<Key>F1: help",
                             "Super<Key>a: a()", "<Key>a,<Key>b: a()", "<Key>F1:"}) {
         table.clear();

@@ -84,20 +84,15 @@ long count_call(OI_d_tech*, void* counter, long)
     return ++*static_cast<int*>(counter);
 }
 
+// Usage and look-up errors are the script's, never a message box.
 TEST_F(toi_cmds, UsageAndLookUpErrors)
 {
+    auto usage = [](const std::string& form) { return "wrong number of arguments: should be \"" + form + "\""; };
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"popup a b c", "popup dialogId"}, {"get_value a b c", "get_value [ancestorObjectId] objectId"},
-        {"text_format a b c", "text_format [ancestorObjectId] objectId functionName"},
-        {"confirm", "confirm msg"},
-    };
-    for (const auto& [script, usage] : cases)
-        EXPECT_EQ(failure(script), "wrong number of arguments: should be \"" + usage + "\"");
-    EXPECT_EQ(failure("event_flush now"), "no arguments expected for command: event_flush");
-    EXPECT_TRUE(messages_.messages().empty());
-    EXPECT_EQ(ok("set_value field typed; get_value dlg field"), "typed");
-    EXPECT_EQ(ok("get_value field"), "typed");
-    const std::vector<std::pair<std::string, std::string>> misses = {
+        {"popup a b c", usage("popup dialogId")},
+        {"get_value a b c", usage("get_value [ancestorObjectId] objectId")},
+        {"text_format a b c", usage("text_format [ancestorObjectId] objectId functionName")},
+        {"confirm", usage("confirm msg")}, {"event_flush now", "no arguments expected for command: event_flush"},
         {"get_value nowhere", "Unable to find the interface object nowhere."},
         {"get_value nodlg field", "Unable to locate the dialog \"nodlg\"."},
         {"get_value panel field", "Unable to locate the interface object \"field\" in dialog \"panel\"."},
@@ -107,8 +102,11 @@ TEST_F(toi_cmds, UsageAndLookUpErrors)
         {"set_cb caption x", "Illegal attempt to set a callback for object caption. Invalid class."},
         {"text_format dlg field", "Object field is not a multi text."},
     };
-    for (const auto& [script, message] : misses)
+    for (const auto& [script, message] : cases)
         EXPECT_EQ(failure(script), message);
+    EXPECT_TRUE(messages_.messages().empty());
+    EXPECT_EQ(ok("set_value field typed; get_value dlg field"), "typed");
+    EXPECT_EQ(ok("get_value field"), "typed");
 }
 
 TEST_F(toi_cmds, ValuesAreReadAndWrittenByClass)
@@ -130,22 +128,31 @@ TEST_F(toi_cmds, ValuesAreReadAndWrittenByClass)
     EXPECT_EQ(ok("get_value a"), "0");
 }
 
-// The automation reads what is shown where scripts see no value (a list's
-// lines), and sets an entry field as the user would, confirming it.
-TEST_F(toi_cmds, AutomationReadsWhatIsShownAndSetsAsTheUser)
+// Callbacks of fields, cells and image buttons run their text. The
+// automation reads what is shown where scripts see no value (a list's
+// lines), and sets an entry field as the user would, confirming it once.
+TEST_F(toi_cmds, CallbacksRunTheirTextAndTheAutomationSetsAFieldAsTheUser)
 {
     setenv("KITSETUP_AUTOMATION", ("toi_cmds_" + std::to_string(getpid())).c_str(), 1);
     install_automation();
     unsetenv("KITSETUP_AUTOMATION");
-    dialog_->set_state(ACTIVE);
+    ok("popup dlg dont_wait; set_cb dlg field {set ::entered [get_value field]; incr ::confirmed}");
+    settle();
     ok("set_value dlg l1 1");
     EXPECT_EQ(tcl("automation get dlg list"), "{l1 {First line} 1}");
-    int confirmed = 0;
-    dynamic_cast<OI_entry_field*>(find("field"))->set_entry_callback(OI_callback(count_call, &confirmed));
     ok("set_value field typed");
-    EXPECT_EQ(confirmed, 0) << "a script's set_value does not confirm the entry";
-    EXPECT_EQ(tcl("automation set dlg field abc; automation get dlg field"), "abc");
-    EXPECT_EQ(confirmed, 1);
+    EXPECT_EQ(ok("info exists confirmed"), "0") << "a script's set_value does not confirm the entry";
+    dynamic_cast<OI_entry_field*>(find("field"))->set_value_as_typed("abc");
+    EXPECT_EQ(ok("list $entered $confirmed"), "abc 1");
+    EXPECT_EQ(tcl("automation set dlg field xyz; automation get dlg field"), "xyz");
+    EXPECT_EQ(ok("list $entered $confirmed"), "xyz 2");
+    ok("set_cb extras a {incr ::toggled}");
+    find("a")->press();
+    find("a")->press();
+    EXPECT_EQ(ok("set toggled"), "2");
+    ok("set_cb pic {set ::clicked yes}");
+    EXPECT_TRUE(find("pic")->press());
+    EXPECT_EQ(ok("set clicked"), "yes");
 }
 
 TEST_F(toi_cmds, PopupWaitsForAButtonWhileTimersRun)
@@ -203,21 +210,6 @@ TEST_F(toi_cmds, TerminationCallbackAnswersDecideWhetherTheDialogEnds)
     EXPECT_EQ(messages_.texts(),
               (std::vector<std::string>{"Could not successfully execute callback procedure no_such_proc",
                                         "invalid command name \"no_such_proc\""}));
-}
-
-TEST_F(toi_cmds, FieldCellAndImageButtonCallbacksRunTheirText)
-{
-    ok("popup dlg dont_wait; set_cb dlg field {set ::entered [get_value field]}");
-    settle();
-    dynamic_cast<OI_entry_field*>(find("field"))->set_value_as_typed("abc");
-    EXPECT_EQ(ok("set entered"), "abc");
-    ok("set_cb extras a {incr ::toggled}");
-    find("a")->press();
-    find("a")->press();
-    EXPECT_EQ(ok("set toggled"), "2");
-    ok("set_cb pic {set ::clicked yes}");
-    EXPECT_TRUE(find("pic")->press());
-    EXPECT_EQ(ok("set clicked"), "yes");
 }
 
 TEST_F(toi_cmds, TextFormatWrapsAtEightyColumnsAndLeavesLongWordsWhole)

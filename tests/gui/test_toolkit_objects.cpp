@@ -23,10 +23,11 @@ const char* const sample_dialog =
 using toolkit_objects = toolkit_test;
 
 // Declared objects are found by name in file order, placed children size
-// their box, and merged resources apply on update.
-TEST_F(toolkit_objects, DeclaredObjectsAreFoundPlacedAndUpdatedByName)
+// their box, merged resources apply on update, and states show and hide the
+// window and its parts.
+TEST_F(toolkit_objects, DeclaredObjectsAreFoundPlacedUpdatedShownAndHiddenByName)
 {
-    OI_d_tech* sample = make(sample_dialog);
+    OI_d_tech* sample = make(sample_dialog, ACTIVE_NOT_DISPLAYED);
     ASSERT_NE(sample, nullptr);
     ASSERT_EQ(sample->num_props(), 2);
     EXPECT_EQ(sample->numbered_child(0)->name(), "title");
@@ -39,36 +40,28 @@ TEST_F(toolkit_objects, DeclaredObjectsAreFoundPlacedAndUpdatedByName)
     EXPECT_EQ(sample->descendant("missing"), nullptr);
 
     settle();
-    OI_d_tech* inner = sample->descendant("inner");
-    int x = 0, y = 0;
-    inner->location(&x, &y);
-    EXPECT_EQ(std::to_string(x) + "," + std::to_string(y), "10,40");
-    EXPECT_GE(sample->size_y(), 40 + inner->size_y());
-
-    OI_d_tech* title = sample->descendant("title");
-    EXPECT_EQ(conn_->merge_resources("*sample.*background: red"), 1);
-    sample->update_resources();
-    EXPECT_EQ(title->bkg_color(), "red");
-}
-
-TEST_F(toolkit_objects, StatesShowAndHideTheWindowAndItsParts)
-{
-    OI_d_tech* sample = make(sample_dialog, ACTIVE_NOT_DISPLAYED);
-    ASSERT_NE(sample, nullptr);
-    settle();
     EXPECT_FALSE(sample->is_displayed());
     EXPECT_EQ(tcl("wm state " + OI_tk::widget(sample).substr(0, OI_tk::widget(sample).rfind('.'))), "withdrawn");
     sample->set_state(ACTIVE);
     settle();
     EXPECT_TRUE(sample->is_displayed());
     OI_d_tech* inner = sample->descendant("inner");
+    int x = 0, y = 0;
+    inner->location(&x, &y);
+    EXPECT_EQ(std::to_string(x) + "," + std::to_string(y), "10,40");
+    EXPECT_GE(sample->size_y(), 40 + inner->size_y());
     inner->set_state(NOT_DISPLAYED);
     settle();
-    EXPECT_FALSE(sample->descendant("Working")->is_displayed());
+    EXPECT_FALSE(working->is_displayed());
     EXPECT_EQ(tcl("winfo ismapped " + OI_tk::widget(inner)), "0");
     inner->set_state(ACTIVE);
     settle();
     EXPECT_EQ(tcl("winfo ismapped " + OI_tk::widget(inner)), "1");
+
+    OI_d_tech* title = sample->descendant("title");
+    EXPECT_EQ(conn_->merge_resources("*sample.*background: red"), 1);
+    sample->update_resources();
+    EXPECT_EQ(title->bkg_color(), "red");
 }
 
 // Every bad line goes to standard error; the caller gets the first one, its
@@ -137,19 +130,4 @@ TEST_F(toolkit_objects, DocumentedExampleDialogLoads)
     EXPECT_EQ(field->text(), "/usr/local/kps30/examples");
     EXPECT_EQ(docs->type(), OI_TOGGLE_CELL);
     EXPECT_NE(dialog->descendant("cancel_btn"), nullptr);
-}
-
-// Tk reads its arguments as a Tcl list; a name must reach it as one word.
-TEST(toolkit_start, NameWithBlanksAndBracesStaysOneWord)
-{
-    char program[] = "kitsetup", option[] = "-name", name[] = "my {kit setup";
-    char* argv[] = {program, option, name, nullptr};
-    int argc = 3;
-    OI_connection* conn = OI_init(&argc, argv, "kitsetup", nullptr);
-    ASSERT_NE(conn, nullptr);
-    std::string appname;
-    OI_tk::eval("tk appname", &appname);
-    OI_fini();
-    EXPECT_EQ(appname.rfind(name, 0), 0u) << appname;
-    EXPECT_EQ(argc, 1);
 }

@@ -3,13 +3,14 @@
 #ifndef KITSETUP_TESTS_GUI_TOOLKIT_FIXTURE_H
 #define KITSETUP_TESTS_GUI_TOOLKIT_FIXTURE_H
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-
-#include <chrono>
 #include <functional>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,20 @@
 #include "toolkit/oi_tk.h"
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
+
+// A callback's record of its calls: the origin's name ("NULL" for none) and
+// the value, in order; each call is answered with answer.
+struct call_log : OIU_callback_multiple {
+    long record(OI_d_tech* origin, void*, long value)
+    {
+        calls.emplace_back(origin != nullptr ? origin->name() : "NULL", value);
+        return answer;
+    }
+    OI_callback callback() { return OI_callback(this, &call_log::record, nullptr); }
+
+    std::vector<std::pair<std::string, long>> calls;
+    long answer = 1;
+};
 
 class toolkit_test : public ::testing::Test {
 protected:
