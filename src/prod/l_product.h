@@ -7,6 +7,7 @@
 #include "lib/l_listring.h"
 #include "lib/typed_list.h"
 #include "prod/product.h"
+#include "prod/progress_views.h"
 
 class main_ui;
 
@@ -31,6 +32,18 @@ public:
 
     main_ui* owner() const { return owner_; }
 
+    // The dialogs the products show their work on, set by the main window;
+    // null until then (and in text mode).
+    transfer_view* transfer() const { return transfer_; }
+    working_view* working() const { return working_; }
+    log_view* log() const { return log_; }
+    void set_views(transfer_view* transfer, working_view* working, log_view* log)
+    {
+        transfer_ = transfer;
+        working_ = working;
+        log_ = log;
+    }
+
     // Replaces ids with the identifiers of the description files in the
     // configuration directory, or in the fixed one when that cannot be read.
     // Ends the program (-1) when neither can be read or none was found.
@@ -48,6 +61,9 @@ protected:
 
 private:
     main_ui* owner_;
+    transfer_view* transfer_ = nullptr;
+    working_view* working_ = nullptr;
+    log_view* log_ = nullptr;
 };
 
 #endif
