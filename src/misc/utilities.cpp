@@ -1,5 +1,6 @@
 #include "misc/utilities.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -103,6 +104,43 @@ listring without_prefix(const listring& text, unsigned n)
 
 // ---- Processes ------------------------------------------------------------
 
+// The children started through fork_watched_child and, once the handler has
+// reaped one, its wait status. Other parts of the program start children of
+// their own (the help viewer); the handler reaps those too but reports them
+// nowhere, so their end never passes for the end of a command. Slots are
+// taken only while SIGCHLD is blocked; the handler reads and writes them
+// through lock-free atomics, which is safe in signal context.
+struct watched_child {
+    std::atomic<pid_t> pid{0};
+    std::atomic<int> wait_status{0};
+    std::atomic<bool> ended{false};
+};
+const unsigned WATCHED_CHILD_SLOTS = 64;
+watched_child watched_children[WATCHED_CHILD_SLOTS];
+
+watched_child* find_watched_child(pid_t pid)
+{
+    for (watched_child& child : watched_children)
+        if (child.pid.load() == pid)
+            return &child;
+    return nullptr;
+}
+
+// Takes a free slot for pid, or the first one whose child has ended (its
+// status has long been read). Called with SIGCHLD blocked.
+void watch_child(pid_t pid)
+{
+    watched_child* slot = find_watched_child(0);
+    for (unsigned i = 0; slot == nullptr && i < WATCHED_CHILD_SLOTS; ++i)
+        if (watched_children[i].ended.load())
+            slot = &watched_children[i];
+    if (slot == nullptr)
+        return;
+    slot->ended = false;
+    slot->wait_status = 0;
+    slot->pid = pid;
+}
+
 // Installs get_child_status for SIGCHLD. Stopped children do not call it, so
 // the handler only ever meets children that have ended.
 void install_child_handler()
@@ -124,11 +162,19 @@ pid_t fork_watched_child()
     child_died_g = 0;
     child_succeeded_g = 1;
     install_child_handler();
+    // Blocked until the child has its slot, so that its end cannot be
+    // reaped as a stranger's.
+    sigset_t child_signal, previous;
+    sigemptyset(&child_signal);
+    sigaddset(&child_signal, SIGCHLD);
+    sigprocmask(SIG_BLOCK, &child_signal, &previous);
     pid_t pid = fork();
-    if (pid == -1) {
-        int fork_errno = errno;
+    int fork_errno = errno;
+    if (pid > 0)
+        watch_child(pid);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    if (pid == -1)
         error(format_message(DEF_NO_FORK, std::strerror(fork_errno)), true);
-    }
     return pid;
 }
 
@@ -439,17 +485,51 @@ proc_desc_t* unix_proc_open(const listring& command)
     return proc.release();
 }
 
-// Never blocks in signal context: when no child has ended (another wait took
-// it), nothing is reaped and the success flag is left alone.
+// Never blocks in signal context. Signals of ended children merge, so every
+// ended child is reaped; only watched ones set the flags, which keep their
+// meaning for the children the installer's own waits are about.
 void get_child_status(int)
 {
     int saved_errno = errno;
-    child_died_g = 1;
     int status = 0;
-    pid_t reaped = waitpid(-1, &status, WNOHANG);
-    if (reaped == -1 || (reaped > 0 && ((status >> 8) & 0xff) != 0))
-        child_succeeded_g = 0;
+    pid_t reaped;
+    while ((reaped = waitpid(-1, &status, WNOHANG)) > 0) {
+        watched_child* child = find_watched_child(reaped);
+        if (child == nullptr)
+            continue;
+        child->wait_status = status;
+        child->ended = true;
+        child_died_g = 1;
+        if (((status >> 8) & 0xff) != 0)
+            child_succeeded_g = 0;
+    }
     errno = saved_errno;
+}
+
+// The handler may not have run yet, or another wait took the child: the
+// child is then looked for here, with the handler held off meanwhile.
+int watched_child_ended(pid_t pid, int* wait_status)
+{
+    sigset_t child_signal, previous;
+    sigemptyset(&child_signal);
+    sigaddset(&child_signal, SIGCHLD);
+    sigprocmask(SIG_BLOCK, &child_signal, &previous);
+    int result = 1;
+    watched_child* child = find_watched_child(pid);
+    if (child != nullptr && child->ended.load()) {
+        *wait_status = child->wait_status.load();
+    } else {
+        int status = 0;
+        pid_t waited = waitpid(pid, &status, WNOHANG);
+        if (waited == pid)
+            *wait_status = status;
+        else if (waited == 0)
+            result = 0;
+        else
+            result = -1;
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    return result;
 }
 
 // pid 0 or 1 would turn the group kill into a kill of the installer's own

@@ -39,9 +39,16 @@ extern l_listring VALID_CMDS;
 // child_died_g and sets child_succeeded_g. Null after a message on failure.
 proc_desc_t* unix_proc_open(const listring& command);
 
-// The SIGCHLD handler: sets child_died_g, reaps one child and clears
-// child_succeeded_g when the reaping failed or the exit code was not 0.
+// The SIGCHLD handler: reaps every ended child; for one started here
+// (unix_proc_open, the tape check) it sets child_died_g, keeps the wait
+// status for watched_child_ended and clears child_succeeded_g when the exit
+// code was not 0. Other children (the help viewer) change no flag.
 void get_child_status(int signal_number);
+
+// Whether the child pid started here has ended: 1 with its wait status in
+// *wait_status, 0 while it runs, -1 when it is gone and its status unknown
+// (another wait reaped it). Reaps it itself when the handler has not yet.
+int watched_child_ended(pid_t pid, int* wait_status);
 
 // Sends SIGHUP to the process group led by pid. 0; -1 silently when the group
 // is gone, -1 after a message for any other failure.

@@ -20,6 +20,9 @@
 #include "opts/l_subset.h"
 #include "opts/prod_opts.h"
 #include "prod/l_prim_opt.h"
+#include "prod/l_product.h"
+#include "toolkit/oi_connection.h"
+#include "toolkit/oi_types.h"
 #include "toi/toi_init.h"
 #include "lib/msgs.h"
 #include "lib/reporter.h"
@@ -151,6 +154,7 @@ product::product(l_product* list, const listring& id)
 product::~product()
 {
     discard_initialisation();
+    delete_all_child_procs();
     unix_catclose(catalogue_);
     // The identifier lists never free their strings themselves.
     installed_option_ids_->delete_all();
@@ -474,4 +478,97 @@ int product::setup_user()
     }
     set_variable(interpreter_, TARGET_VAR_STRING, target_);
     return evaluate_file(interpreter_, script);
+}
+
+int product::execute_all_install_scripts()
+{
+    return 0;
+}
+
+int product::execute_all_deinstall_scripts()
+{
+    return 0;
+}
+
+// The list owns the records from here on: removing one closes what is
+// still open of its pipes and frees it.
+int product::add_child_proc(proc_desc_t* proc)
+{
+    return child_procs_->add(proc);
+}
+
+namespace {
+
+// Stops watching stream's descriptor and closes it; null stays null.
+void close_child_stream(FILE*& stream)
+{
+    if (stream == nullptr)
+        return;
+    OI_io_dispatch_remove(fileno(stream), OI_READABLE);
+    std::fclose(stream);
+    stream = nullptr;
+}
+
+int stream_fd(const FILE* stream)
+{
+    return stream == nullptr ? -1 : fileno(const_cast<FILE*>(stream));
+}
+
+}  // namespace
+
+int product::delete_child_proc(proc_desc_t* proc)
+{
+    for (unsigned i = 0; i < child_procs_->entries(); ++i) {
+        proc_desc_t* entry = child_procs_->elem(i);
+        if (entry != proc && (entry->pid != proc->pid || stream_fd(entry->out) != stream_fd(proc->out) ||
+                              stream_fd(entry->err) != stream_fd(proc->err)))
+            continue;
+        int result = child_procs_->remove(i);
+        close_child_stream(entry->out);
+        close_child_stream(entry->err);
+        delete entry;
+        return result;
+    }
+    return 0;
+}
+
+void product::delete_all_child_procs()
+{
+    close_child_pipes();
+    for (unsigned i = 0; i < child_procs_->entries(); ++i)
+        delete child_procs_->elem(i);
+    child_procs_->empty();
+}
+
+void product::close_child_pipes()
+{
+    for (unsigned i = 0; i < child_procs_->entries(); ++i) {
+        proc_desc_t* entry = child_procs_->elem(i);
+        close_child_stream(entry->out);
+        close_child_stream(entry->err);
+    }
+}
+
+void product::percentage_installed(float value)
+{
+    if (value < 0.0f || value > 100.0f) {
+        error(catalogue_text(DEF_BAD_PERCENTAGE_VALUE), true);
+        return;
+    }
+    percentage_installed_ = value;
+}
+
+transfer_view* product::transfer() const
+{
+    return product_list_ == nullptr ? nullptr : product_list_->transfer();
+}
+
+working_view* product::working() const
+{
+    return product_list_ == nullptr ? nullptr : product_list_->working();
+}
+
+log_view* product::log() const
+{
+    return product_list_ == nullptr ? nullptr : product_list_->log();
 }

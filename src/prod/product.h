@@ -5,6 +5,7 @@
 #ifndef KITSETUP_PROD_PRODUCT_H
 #define KITSETUP_PROD_PRODUCT_H
 
+#include <fstream>
 #include <memory>
 #include <nl_types.h>
 
@@ -19,6 +20,10 @@ class l_prim_opt;
 class l_proc_desc;
 class l_product;
 class prod_opts;
+class transfer_view;
+class working_view;
+class log_view;
+struct proc_desc_t;
 struct Tcl_Interp;
 
 // Where an installation comes from; the values are fixed.
@@ -68,6 +73,68 @@ public:
     // no script or no record of an installation.
     int setup_user();
 
+    // ---- Installed records and removal ----------------------------------
+
+    // Deletes the data file, then the file-set log, where they exist, and
+    // clears files_installed. 0, or -1 after the message of a failed
+    // deletion.
+    int remove_installed_data_files();
+    // Opens the file-set log for reading by the removal: 0, or -1 after
+    // DEF_CANT_OPEN_FILE. close_fileset closes it: 0, or -1.
+    int open_fileset();
+    int close_fileset();
+    // Empties the installed option ids, the directories to delete and the
+    // extra files; clears continue_backup, have_extra_files and
+    // have_backup_dir.
+    void reset();
+    // Starts removing the installed product: reads the records, asks about
+    // backups when ask_backup, shows the working dialog and arms the
+    // removal timer. 0 when a removal (or a removal of the records alone)
+    // was started, -1 after a message.
+    int setup_deinstall(liboolean ask_backup);
+    // The removal's timer routine: removes a batch of the file-set log's
+    // entries and arms itself again until the log is done. Always 1.
+    long remove_installed_files(OI_d_tech* origin, void* argument, long value);
+    // The working dialog's stop action during a removal: cancels the timer,
+    // closes the file-set log and takes the working dialog down. 1.
+    long stop_deinstall(OI_d_tech* origin, void* argument, long value);
+    // Asks for the backup directory (proposing $HOME/{id}.bak) and starts
+    // MODS.LST there. 0, or -1 when none was chosen (backups then stop).
+    int set_backup_dir();
+    // Moves target/relative_path to the same place under the backup
+    // directory and lists it in MODS.LST. 0, or -1 after its question.
+    int backup_file(const listring& relative_path);
+    // Cuts the target and then one "/" from the front of path.
+    void remove_target(listring& path) const;
+
+    // Scripts run when an installation or a removal has finished. The
+    // sequencing that runs them is not built yet: until it is, these run no
+    // script and answer 0 (go on).
+    int execute_all_install_scripts();
+    int execute_all_deinstall_scripts();
+
+    // ---- Running children -----------------------------------------------
+
+    // Appends proc (not owned): 0, or -1 after the list's message.
+    int add_child_proc(proc_desc_t* proc);
+    // Removes the first entry with proc's pid and pipes: its result, 0 when
+    // none matches.
+    int delete_child_proc(proc_desc_t* proc);
+    void delete_all_child_procs();
+    // Closes both pipes of every entry (the streams stay allocated).
+    void close_child_pipes();
+
+    // Percentage of the installation done, 0 to 100; any other value shows
+    // DEF_BAD_PERCENTAGE_VALUE and keeps the old one.
+    float percentage_installed() const { return percentage_installed_; }
+    void percentage_installed(float value);
+
+    // The main window's dialogs through the product list; null without
+    // one (text mode, -setup, unit tests without fakes).
+    transfer_view* transfer() const;
+    working_view* working() const;
+    log_view* log() const;
+
     const listring& code() const { return code_; }
     const listring& version_code() const { return version_code_; }
     const listring& id() const { return id_; }
@@ -89,6 +156,13 @@ public:
     void set_target(const listring& target) { target_ = target; }
     media_t media() const { return media_; }
     void set_media(media_t media) { media_ = media; }
+    liboolean new_installation() const { return new_installation_; }
+    void set_new_installation(liboolean on) { new_installation_ = on; }
+    liboolean files_installed() const { return files_installed_; }
+    void set_files_installed(liboolean on) { files_installed_ = on; }
+    liboolean continue_backup() const { return continue_backup_; }
+    void set_continue_backup(liboolean on) { continue_backup_ = on; }
+    liboolean removing() const { return removing_; }
     Tcl_Interp* interpreter() const { return interpreter_; }
     nl_catd catalogue() const { return catalogue_; }
     l_product* product_list() const { return product_list_; }
@@ -162,6 +236,13 @@ private:
     liboolean selected_ = false;
     liboolean create_dist_server_ = false;
     media_t media_ = MEDIA_TAPE;
+    liboolean new_installation_ = false;
+    liboolean files_installed_ = false;
+    liboolean continue_backup_ = false;
+    liboolean have_extra_files_ = false;
+    liboolean have_backup_dir_ = false;
+    liboolean removing_ = false;
+    float percentage_installed_ = 0.0f;
     Tcl_Interp* interpreter_ = nullptr;
     nl_catd catalogue_ = nullptr;
     std::unique_ptr<l_proc_desc> child_procs_;
