@@ -9,6 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "cmds/cmd.h"
+#include "cmds/dd_cmd.h"
+#include "cmds/del_cmd.h"
+#include "cmds/ext_cmd.h"
+#include "cmds/mt_cmd.h"
+#include "cmds/rem_cmd.h"
 #include "cmds/l_cmd.h"
 #include "message_recorder.h"
 #include "product_sandbox.h"
@@ -49,8 +54,8 @@ struct parsed_file {
 };
 
 // Counts its deletions, to see that the list owns its commands.
-struct counted_cmd : cmd {
-    counted_cmd(int* deleted) : cmd(CMD_DELETE, nullptr, nullptr), deleted_(deleted) {}
+struct counted_cmd : del_cmd {
+    counted_cmd(int* deleted) : del_cmd(nullptr, nullptr), deleted_(deleted) {}
     ~counted_cmd() override { ++*deleted_; }
     int* deleted_;
 };
@@ -203,8 +208,10 @@ TEST_F(CommandConfigDeathTest, MissingArchitectureEndsTheProgram)
 // has are set, trimmed except for option ids.
 TEST_F(CommandConfig, KindsWithoutAFieldRefuseItAndNameTheCommand)
 {
-    cmd rewind(CMD_REWIND, nullptr, nullptr), remote(CMD_REMOTE, nullptr, nullptr);
-    cmd extract(CMD_EXTRACT, nullptr, nullptr), dd(CMD_COPY_CONVERT, nullptr, nullptr);
+    mt_cmd rewind(CMD_REWIND, nullptr, nullptr);
+    rem_cmd remote(nullptr, nullptr);
+    ext_cmd extract(nullptr, nullptr);
+    dd_cmd dd(nullptr, nullptr);
     rewind.set_name("  mt ");
     remote.set_name("rsh");
     extract.set_name("tar");

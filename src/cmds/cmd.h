@@ -5,12 +5,33 @@
 #ifndef KITSETUP_CMDS_CMD_H
 #define KITSETUP_CMDS_CMD_H
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "lib/listring.h"
 #include "toolkit/oiu_callback_multiple.h"
 
+class OI_d_tech;
 class product;
 class l_product;
 class kit_message;
+struct proc_desc_t;
+
+// True while the background rewind at the end of a tape installation runs;
+// a new installation waits for it.
+extern liboolean rewinding_g;
+
+// Reads what waits on the non-blocking descriptor fd (the count the pipe
+// reports, 512 when it cannot tell) and appends each complete line to lines;
+// the bytes after the last newline wait in pending for the next call. A line
+// longer than any path keeps only its start. The read's result: bytes read,
+// 0 at the end of output, -1 when nothing could be read now.
+int read_output_lines(int fd, std::string& pending, std::vector<std::string>& lines);
+
+// text as one word of a /bin/sh command line: unchanged when it holds only
+// characters the shell takes literally, else in single quotes.
+listring shell_word(const listring& text);
 
 // The template kinds; the value is also the kind's position in a product's
 // template list.
@@ -38,8 +59,16 @@ public:
     // Opens the installer's catalogue if needed; every text empty, no
     // sub-commands. list and owner are kept, not owned.
     cmd(cmd_t kind, l_product* list, product* owner);
-    ~cmd() override = default;
+    // A command still running is no longer listened to.
+    ~cmd() override;
     cmd(const cmd&) = delete;
+
+    // A new command of kind, of the class that builds and runs that kind's
+    // line (ext_cmd, mt_cmd, ...), with no texts yet.
+    static std::unique_ptr<cmd> create(cmd_t kind, l_product* list, product* owner);
+    // A new command of this one's kind and owners, assigned from this one:
+    // how a template becomes a ready command of a sequence.
+    std::unique_ptr<cmd> copy() const;
 
     // Copies the texts, the built command line and the sub-command pointers;
     // the kind, error_reported and the owner pointers stay this command's own.
@@ -85,6 +114,22 @@ public:
     void set_copy_convert_cmd(cmd* c) { copy_convert_cmd_ = c; }
     void set_uncompress_cmd(cmd* c) { uncompress_cmd_ = c; }
 
+    // Builds the kind's shell command line into get_cmd(). standalone is
+    // true when the line runs by itself, false when it is a stage of
+    // another command's line. 0, or -1 after the message of the check that
+    // failed, the line then left empty.
+    virtual int build_cmd_line(liboolean standalone) = 0;
+    // Builds the line and starts it as a child of the product, whose output
+    // and errors the event loop hands to read_cmd_output and
+    // read_cmd_error. 0, or -1 after a message.
+    virtual int execute(liboolean standalone);
+    // The event loop's callbacks for a command started by execute: proc is
+    // its proc_desc_t, value the descriptor. Lines are read and dropped
+    // (errors go to the log); the end of output, once the child has ended,
+    // closes the command and reports a failure once. Both return 1.
+    virtual long read_cmd_output(OI_d_tech* origin, void* proc, long value);
+    virtual long read_cmd_error(OI_d_tech* origin, void* proc, long value);
+
     int error_reported() const { return error_reported_; }
     void set_error_reported(int value) { error_reported_ = value; }
 
@@ -100,7 +145,33 @@ protected:
     void set_cmd_line(const listring& line) { cmd_line_ = line; }
     static void set_executing(liboolean value) { executing_ = value; }
 
+    // dir + "/" + name, as a word of a command line.
+    listring program_path() const;
+    // The checks every kind makes first: dir is a directory (DEF_BAD_DIR)
+    // and holds name (DEF_BAD_CMD_IN_DIR). 0, or -1 after the message.
+    int check_program() const;
+    // Builds other (a sub-command) as a stage: its line, or -1 through
+    // built when it fails.
+    static int stage_line(cmd* other, listring& line);
+
+    // Runs when a command started by execute has ended and its output is
+    // read: succeeded is false when it exited non-zero, was killed or wrote
+    // errors. Kinds add their completion here.
+    virtual void completed(liboolean succeeded);
+
+    // The timer routine that waits for the child once its output ended.
+    long wait_for_end(OI_d_tech* origin, void* proc, long value);
+
 private:
+    // Reads and logs what waits on the child's standard error: true when
+    // anything came (a failure for a single command).
+    liboolean take_errors(proc_desc_t* proc);
+    // Shows DEF_CMD_EXECUTION_FAILED once per run.
+    void report_failure();
+    // The end of a started command: reads what errors are left, forgets
+    // the child and runs completed.
+    void finish(proc_desc_t* proc, int wait_result, int wait_status);
+
     // True when this kind has field; otherwise shows message with the name.
     liboolean has_field(cmd_field field, const kit_message& message) const;
 
@@ -119,6 +190,11 @@ private:
     listring host_;
     listring assoc_file_ext_;
     int error_reported_ = 0;
+    liboolean wrote_errors_ = false;
+    // The child started by execute until it has been forgotten.
+    proc_desc_t* running_ = nullptr;
+    std::string pending_output_;
+    std::string pending_errors_;
     product* prod_;
     l_product* prod_list_;
 

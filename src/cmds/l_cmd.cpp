@@ -139,7 +139,7 @@ int l_cmd::add_templates()
 {
     int result = 0;
     for (int kind = 0; kind < CMD_KIND_COUNT; ++kind) {
-        auto template_cmd = std::make_unique<cmd>(static_cast<cmd_t>(kind), prod_list_, prod_);
+        std::unique_ptr<cmd> template_cmd = cmd::create(static_cast<cmd_t>(kind), prod_list_, prod_);
         if (add(template_cmd.get()) == 0)
             template_cmd.release();
         else

@@ -572,3 +572,13 @@ log_view* product::log() const
 {
     return product_list_ == nullptr ? nullptr : product_list_->log();
 }
+
+int product::remove_installed_data_files()
+{
+    int status = 0;
+    for (const listring* record : {&data_path_, &fileset_path_})
+        if (valid_file(*record, F_OK) && unix_unlink(*record) != 0)
+            status = -1;
+    files_installed_ = false;
+    return status;
+}
