@@ -150,16 +150,11 @@ int cmd::stage_line(cmd* other, listring& line)
     return result;
 }
 
-namespace {
-
-// Appends line to the product's log, when there is one to show it.
-void log_line(product* owner, const listring& line, liboolean is_error)
+void log_text(product* owner, const listring& line, liboolean is_error)
 {
     if (owner != nullptr && owner->log() != nullptr)
         owner->log()->text(line, is_error);
 }
-
-}  // namespace
 
 int cmd::execute(liboolean standalone)
 {
@@ -227,7 +222,7 @@ liboolean cmd::take_errors(proc_desc_t* proc)
         listring line(text.c_str());
         line.clean();
         if (!line.is_empty())
-            log_line(prod_, line, true);
+            log_text(prod_, line, true);
     }
     if (got == 0) {
         OI_io_dispatch_remove(fileno(proc->err), OI_READABLE);

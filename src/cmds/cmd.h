@@ -29,6 +29,10 @@ extern liboolean rewinding_g;
 // 0 at the end of output, -1 when nothing could be read now.
 int read_output_lines(int fd, std::string& pending, std::vector<std::string>& lines);
 
+// Appends line to owner's log dialog, as an error line when is_error; no
+// dialog, no log.
+void log_text(product* owner, const listring& line, liboolean is_error);
+
 // text as one word of a /bin/sh command line: unchanged when it holds only
 // characters the shell takes literally, else in single quotes.
 listring shell_word(const listring& text);

@@ -1,9 +1,14 @@
 #include "cmds/l_cmd.h"
 
+#include <sys/wait.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "lib/listream.h"
 #include "misc/config_entries.h"
@@ -12,6 +17,11 @@
 #include "misc/utilities.h"
 #include "lib/msgs.h"
 #include "lib/reporter.h"
+#include "opts/prod_opts.h"
+#include "prod/product.h"
+#include "prod/progress_views.h"
+#include "toolkit/oi_connection.h"
+#include "toolkit/oi_types.h"
 
 const list_labels CMD_LABELS = {"command", "Command"};
 
@@ -240,4 +250,437 @@ int l_cmd::parse_config()
             return apply_entry(*find_rule(key), value, line);
         });
     return result;
+}
+
+// ---- Running an install sequence --------------------------------------------
+
+l_cmd::printer_offer l_cmd::printer_offer_ = nullptr;
+
+namespace {
+
+const unsigned long END_POLL_MS = 10;
+// Records are written out in blocks of about this size.
+const size_t FILESET_BLOCK = 65536;
+
+}  // namespace
+
+void l_cmd::popdown_transfer()
+{
+    if (prod_->transfer() != nullptr)
+        prod_->transfer()->popdown();
+}
+
+void l_cmd::watch(proc_desc_t* proc, liboolean on)
+{
+    if (proc == nullptr)
+        return;
+    if (proc->out != nullptr) {
+        if (on)
+            OI_io_dispatch_insert(fileno(proc->out), OI_READABLE,
+                                  OI_callback(this, &l_cmd::read_cmd_output, proc));
+        else
+            OI_io_dispatch_remove(fileno(proc->out), OI_READABLE);
+    }
+    if (proc->err != nullptr) {
+        if (on)
+            OI_io_dispatch_insert(fileno(proc->err), OI_READABLE,
+                                  OI_callback(this, &l_cmd::read_cmd_error, proc));
+        else
+            OI_io_dispatch_remove(fileno(proc->err), OI_READABLE);
+    }
+}
+
+void l_cmd::set_halted(liboolean value)
+{
+    halted_ = value;
+    watch(running_, !value);
+}
+
+void l_cmd::empty_sequence()
+{
+    while (entries() > 0)
+        remove(0);
+}
+
+void l_cmd::abandon()
+{
+    if (running_ != nullptr)
+        unix_kill(running_->pid);
+    child_succeeded_g = 0;
+    sequence_failed_ = true;
+    empty_sequence();
+}
+
+int l_cmd::execute_in_seq(liboolean start)
+{
+    if (start) {
+        percent_ = prod_->percentage_installed();
+        if (rewinding_g) {
+            error(catalogue_text(DEF_STILL_REWINDING), true);
+            popdown_transfer();
+            return -1;
+        }
+        last_file_.empty();
+        first_cmd_ = true;
+        sequence_failed_ = false;
+        prod_->delete_all_child_procs();
+    } else {
+        first_cmd_ = false;
+    }
+    if (entries() == 0)
+        return cleanup();
+    const listring& line = elem(0)->get_cmd();
+    log_text(prod_, line, false);
+    proc_desc_t* proc = unix_proc_open(line);
+    if (proc == nullptr) {
+        error(format_message(DEF_UNABLE_TO_CREATE_PROCESS, line.c_str()), true);
+        return -1;
+    }
+    if (prod_->add_child_proc(proc) != 0) {
+        unix_kill(proc->pid);
+        std::fclose(proc->out);
+        std::fclose(proc->err);
+        delete proc;
+        return -1;
+    }
+    running_ = proc;
+    halted_ = finished_ = cleaning_up_ = false;
+    command_failed_ = false;
+    pending_output_.clear();
+    pending_errors_.clear();
+    watch(proc, true);
+    return 0;
+}
+
+long l_cmd::read_cmd_output(OI_d_tech*, void* argument, long value)
+{
+    auto* proc = static_cast<proc_desc_t*>(argument);
+    int fd = static_cast<int>(value);
+    if (cleaning_up_ || proc != running_) {
+        OI_io_dispatch_remove(fd, OI_READABLE);
+        return 1;
+    }
+    if (halted_)
+        return 1;
+    listring parser = prod_->media() == MEDIA_CD || prod_->media() == MEDIA_DISTRIBUTION
+                          ? KCP_UTILITY
+                          : elem(0)->name();
+    std::vector<std::string> lines;
+    int got = read_output_lines(fd, pending_output_, lines);
+    for (const std::string& line : lines)
+        if (process_line(listring(line.c_str()), parser) != 0)
+            return 1;
+    if (got != 0)
+        return 1;
+    pending_output_.clear();
+    OI_io_dispatch_remove(fd, OI_READABLE);
+    wait_for_end(nullptr, proc, 0);
+    return 1;
+}
+
+// A line that names a file moves the status on; the file before it is
+// complete by then and is recorded.
+int l_cmd::process_line(const listring& line, const listring& parser)
+{
+    listring file;
+    int size = -1;
+    extract_file_info(line, file, &size, parser);
+    transfer_view* transfer = prod_->transfer();
+    if (!file.is_empty()) {
+        if (transfer != nullptr)
+            transfer->status(format_message(DEF_EXTRACTING, file.c_str()));
+        prod_->set_files_installed(true);
+    }
+    log_text(prod_, line, false);
+    if (size >= 0)
+        advance_gauge(size);
+    if (!last_file_.is_empty() && record_last_file(true) != 0)
+        return 1;
+    last_file_ = file;
+    last_size_unknown_ = size < 0;
+    return 0;
+}
+
+void l_cmd::advance_gauge(long bytes)
+{
+    int value = get_gauge_setting(static_cast<int>(bytes));
+    if (prod_->transfer() != nullptr)
+        prod_->transfer()->gauge(value);
+    prod_->percentage_installed(percent_);
+}
+
+int l_cmd::get_gauge_setting(int bytes)
+{
+    prod_opts* settings = prod_->install_opts();
+    double required = settings == nullptr ? 0.0 : static_cast<double>(settings->space_reqd(false));
+    // Nothing to measure against: the gauge stays where it is.
+    if (required > 0.0)
+        percent_ += static_cast<float>(bytes * 100.0 / (required * 1024.0));
+    int result = percent_ != 0.0f ? static_cast<int>(percent_ + 0.5f) : 0;
+    if (percent_ >= 100.0f)
+        percent_ = 100.0f;
+    return result;
+}
+
+// The record is written even when the user goes on past a file that
+// cannot be examined, so the log still lists everything extracted.
+int l_cmd::record_last_file(liboolean ask)
+{
+    listring path(prod_->cmd_templates(CMD_EXTRACT)->output());
+    path += "/";
+    path += last_file_;
+    long stamp = gmtimestamp(path);
+    unsigned long mode = 0;
+    int mode_status = unix_mode(path, &mode);
+    if ((stamp == -1 || mode_status != 0) && ask && !cleaning_up_) {
+        set_halted(true);
+        if (!confirm(format_message(DEF_RECORDING_FAILURE, path.c_str()), true)) {
+            abandon();
+            cleanup();
+            return 1;
+        }
+        set_halted(false);
+    }
+    if (last_size_unknown_) {
+        long size = unix_filesize(path);
+        if (size >= 0)
+            advance_gauge(size);
+    }
+    if (!fileset_log_.valid() && open_fileset_log() != 0) {
+        popdown_transfer();
+        abandon();
+        if (!cleaning_up_)
+            cleanup();
+        return 1;
+    }
+    fileset_records_ += last_file_.c_str();
+    fileset_records_ += " " + std::to_string(stamp) + " " + std::to_string(mode) + "\n";
+    last_file_.empty();
+    if (fileset_records_.size() >= FILESET_BLOCK && flush_fileset_log() != 0) {
+        abandon();
+        if (!cleaning_up_)
+            cleanup();
+        return 1;
+    }
+    return 0;
+}
+
+int l_cmd::open_fileset_log()
+{
+    fileset_records_.clear();
+    fileset_log_ = open_for_writing(prod_->fileset_path(), 0644);
+    if (fileset_log_.valid())
+        return 0;
+    int open_errno = errno;
+    if (!halted_)
+        error(format_message(DEF_CANT_OPEN_FILE, prod_->fileset_path().c_str(), std::strerror(open_errno)),
+              true);
+    set_halted(true);
+    const char* records = unix_getenv(TARNU_VAR);
+    listring where(records == nullptr || *records == '\0' ? TARNU_DIR.c_str() : records);
+    information(format_message(DEF_MUST_RECORD, where.c_str()), true);
+    return -1;
+}
+
+int l_cmd::flush_fileset_log()
+{
+    if (!fileset_log_.valid() || fileset_records_.empty())
+        return 0;
+    if (!fileset_log_.write_all(fileset_records_.data(), fileset_records_.size())) {
+        int write_errno = errno;
+        error(format_message(DEF_CANT_WRITE_FILE, prod_->fileset_path().c_str(), std::strerror(write_errno)),
+              true);
+        return -1;
+    }
+    fileset_records_.clear();
+    return 0;
+}
+
+int l_cmd::close_fileset_log()
+{
+    if (!fileset_log_.valid())
+        return 0;
+    int status = flush_fileset_log();
+    if (!fileset_log_.close() && status == 0) {
+        int close_errno = errno;
+        error(format_message(DEF_CANT_WRITE_FILE, prod_->fileset_path().c_str(), std::strerror(close_errno)),
+              true);
+        status = -1;
+    }
+    return status;
+}
+
+long l_cmd::wait_for_end(OI_d_tech*, void* argument, long)
+{
+    auto* proc = static_cast<proc_desc_t*>(argument);
+    if (proc != running_)
+        return 1;
+    int status = 0;
+    int ended = watched_child_ended(proc->pid, &status);
+    if (ended == 0)
+        OI_add_timeout(END_POLL_MS, OI_callback(this, &l_cmd::wait_for_end, proc));
+    else
+        finish_command(proc, ended, status);
+    return 1;
+}
+
+// The errors still in the pipe are read first: a command that wrote only
+// errors and then ended is a failure even when its exit status says not.
+void l_cmd::finish_command(proc_desc_t* proc, int wait_result, int wait_status)
+{
+    int errors;
+    while ((errors = take_errors(proc)) == 1) {
+    }
+    if (errors < 0)
+        return;
+    liboolean succeeded = wait_result == 1 && WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == 0 &&
+                          !command_failed_;
+    running_ = nullptr;
+    prod_->delete_child_proc(proc);
+    if (!succeeded) {
+        child_succeeded_g = 0;
+        sequence_failed_ = true;
+    }
+    if (entries() > 0) {
+        if (tail() != 0)
+            end_program(-1);
+        if (!succeeded) {
+            if (!halted_) {
+                halted_ = true;
+                error(catalogue_text(DEF_CMD_EXECUTION_FAILED), true);
+            }
+            empty_sequence();
+        } else if (entries() > 0 && (prod_->media() != MEDIA_TAPE || !first_cmd_)) {
+            if (prod_->transfer() != nullptr)
+                prod_->transfer()->status(catalogue_text(DEF_EXTRACT_NEXT_OPTION));
+        }
+    }
+    if (!cleaning_up_)
+        execute_in_seq(false);
+}
+
+long l_cmd::read_cmd_error(OI_d_tech*, void* argument, long value)
+{
+    auto* proc = static_cast<proc_desc_t*>(argument);
+    if (cleaning_up_ || proc != running_) {
+        OI_io_dispatch_remove(static_cast<int>(value), OI_READABLE);
+        return 1;
+    }
+    if (!halted_)
+        take_errors(proc);
+    return 1;
+}
+
+// A read whose complete lines are all errors fails the command; one benign
+// line (a block or record count, a link report) among them does not. A
+// line that is only blank counts as an error line.
+int l_cmd::take_errors(proc_desc_t* proc)
+{
+    if (proc->err == nullptr)
+        return 0;
+    std::vector<std::string> lines;
+    int got = read_output_lines(fileno(proc->err), pending_errors_, lines);
+    liboolean benign = false;
+    for (const std::string& text : lines) {
+        listring line(text.c_str());
+        line.clean();
+        if (line.is_empty())
+            continue;
+        if (valid_stderr(line))
+            benign = true;
+        else
+            log_text(prod_, line, true);
+    }
+    if (got == 0) {
+        OI_io_dispatch_remove(fileno(proc->err), OI_READABLE);
+        std::fclose(proc->err);
+        proc->err = nullptr;
+        return 0;
+    }
+    if (lines.empty() || benign)
+        return got > 0 ? 1 : 0;
+    command_failed_ = true;
+    abandon();
+    if (!halted_) {
+        set_halted(true);
+        error(catalogue_text(DEF_CMD_EXECUTION_FAILED), true);
+    }
+    if (!cleaning_up_)
+        cleanup();
+    return -1;
+}
+
+int l_cmd::stop()
+{
+    abandon();
+    if (cleaning_up_)
+        return 1;
+    return cleanup();
+}
+
+int l_cmd::cleanup()
+{
+    cleaning_up_ = true;
+    if (running_ != nullptr)
+        OI_delete_timeout(OI_callback(this, &l_cmd::wait_for_end, running_));
+    running_ = nullptr;
+    prod_->delete_all_child_procs();
+    if (finished_)
+        return 1;
+    if (!last_file_.is_empty() && record_last_file(false) != 0)
+        return -1;
+    transfer_view* transfer = prod_->transfer();
+    liboolean stopped = transfer != nullptr && transfer->stopped();
+    if (!stopped && !sequence_failed_) {
+        if (close_fileset_log() != 0) {
+            popdown_transfer();
+            return -1;
+        }
+        if (prod_->create_dist_server()) {
+            if (valid_file(prod_->fileset_path(), F_OK))
+                unix_unlink(prod_->fileset_path());
+        } else if (prod_->write_data_file() != 0) {
+            popdown_transfer();
+            return -1;
+        }
+        popdown_transfer();
+        int scripts = prod_->execute_all_install_scripts();
+        if (scripts == -1 || scripts == 1)
+            return scripts;
+        if (printer_offer_ != nullptr && !prod_->create_dist_server() &&
+            prod_->media() != MEDIA_FILESERVER)
+            printer_offer_(*prod_);
+        information(format_message(DEF_INSTALL_COMPLETE, prod_->description().c_str()), true);
+        if (prod_->media() == MEDIA_TAPE)
+            rewind_tape();
+        return 1;
+    }
+    finished_ = true;
+    popdown_transfer();
+    close_fileset_log();
+    listring question =
+        format_message(DEF_CONFIRM_DEINSTALL, prod_->description().c_str(), prod_->target().c_str());
+    if (!prod_->files_installed()) {
+        if (!prod_->create_dist_server())
+            prod_->remove_installed_data_files();
+        return 1;
+    }
+    if (prod_->write_data_file() != 0) {
+        popdown_transfer();
+        return -1;
+    }
+    if (confirm(question, true))
+        prod_->setup_deinstall(false);
+    return 1;
+}
+
+// The installer does not wait for the rewind; a new installation does.
+void l_cmd::rewind_tape()
+{
+    rewind_ = prod_->cmd_templates(CMD_REWIND)->copy();
+    if (rewind_->build_cmd_line(true) != 0)
+        error(catalogue_text(DEF_CANT_REWIND), true);
+    rewinding_g = true;
+    if (rewind_->execute(true) != 0)
+        rewinding_g = false;
 }

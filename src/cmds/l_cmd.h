@@ -5,13 +5,16 @@
 #ifndef KITSETUP_CMDS_L_CMD_H
 #define KITSETUP_CMDS_L_CMD_H
 
-#include <fstream>
+#include <memory>
+#include <string>
 
 #include "cmds/cmd.h"
+#include "lib/descriptor.h"
 #include "lib/typed_list.h"
 #include "toolkit/oiu_callback_multiple.h"
 
 struct cmd_key_rule;
+struct proc_desc_t;
 
 class l_cmd : public OIU_callback_multiple, public typed_list<cmd> {
 public:
@@ -51,25 +54,87 @@ public:
     void set_tape_volume(int volume) { tape_volume_ = volume; }
     void set_tape_position(int position) { tape_position_ = position; }
 
+    // ---- Running an install sequence ------------------------------------
+    // The sequence runs one command line at a time through /bin/sh as a
+    // child of the product; everything else happens in the event loop's
+    // callbacks: output lines become the status, the log, the gauge and the
+    // file-set log; a failure, a stop or the last command's end leads to
+    // cleanup. No call waits for a child.
+
+    // With start true begins the sequence, else starts its next command: 0
+    // when one was started, cleanup's result when none is left, -1 after a
+    // message (a rewind still running, a child that cannot be started).
+    int execute_in_seq(liboolean start);
+    // The callbacks of the running command's standard output and error
+    // (proc its proc_desc_t, value the descriptor). 1, or what
+    // execute_in_seq gives when the output's end started the next command.
+    long read_cmd_output(OI_d_tech* origin, void* proc, long value);
+    long read_cmd_error(OI_d_tech* origin, void* proc, long value);
+    // Adds bytes' share of the space the installation needs to the
+    // running percentage (which stops at 100) and returns the gauge value.
+    int get_gauge_setting(int bytes);
+    // Ends the sequence: on success records the installation and reports
+    // it; after a failure or a stop records what was installed and offers
+    // its removal. 1, -1 after a message, or the installation scripts'
+    // result (-1 or 1) when they end it.
+    int cleanup();
+    // The transfer dialog's stop, once its stopped flag is set: kills the
+    // running command, empties the sequence and runs cleanup.
+    int stop();
+
+    // Offers the printer configuration after an installation; set by the
+    // dialogs above this layer. Without one nothing is offered.
+    using printer_offer = void (*)(product& installed);
+    static void set_printer_offer(printer_offer offer) { printer_offer_ = offer; }
+
     // State of a running sequence.
     const listring& last_file() const { return last_file_; }
-    void set_last_file(const listring& file) { last_file_ = file; }
-    std::ofstream& fileset_log() { return fileset_log_; }
     liboolean first_cmd() const { return first_cmd_; }
-    void set_first_cmd(liboolean value) { first_cmd_ = value; }
     liboolean halted() const { return halted_; }
-    void set_halted(liboolean value) { halted_ = value; }
     liboolean finished() const { return finished_; }
-    void set_finished(liboolean value) { finished_ = value; }
     liboolean cleaning_up() const { return cleaning_up_; }
-    void set_cleaning_up(liboolean value) { cleaning_up_ = value; }
     float percent() const { return percent_; }
-    void set_percent(float value) { percent_ = value; }
 
 protected:
     listring element_name(const cmd& element) const override { return element.name(); }
 
 private:
+    // One output line of the running command (parser names its form): 0,
+    // or 1 when the sequence was ended while it was handled.
+    int process_line(const listring& line, const listring& parser);
+    // Records last_file in the file-set log (asking whether to go on when
+    // it cannot be examined and ask is true): 0, or 1 when the sequence
+    // was ended instead.
+    int record_last_file(liboolean ask);
+    // Advances the gauge by bytes and stores the percentage in the product.
+    void advance_gauge(long bytes);
+    // The end of a command's output, once its child is gone.
+    long wait_for_end(OI_d_tech* origin, void* proc, long value);
+    void finish_command(proc_desc_t* proc, int wait_result, int wait_status);
+    // Reads the running command's standard error: 1 when more may come, 0
+    // at its end or when nothing waits, -1 when the command failed and the
+    // sequence was ended.
+    int take_errors(proc_desc_t* proc);
+    // Ends the running command after a failure: kills it, empties the
+    // sequence and marks it failed.
+    void abandon();
+    // Deletes every command of the sequence.
+    void empty_sequence();
+    // halted also stops listening to the running command, so its pipes
+    // wait (and the event loop does not spin) while a question is up.
+    void set_halted(liboolean value);
+    void watch(proc_desc_t* proc, liboolean on);
+    // Opens the file-set log for a new installation: 0, or -1 after
+    // DEF_CANT_OPEN_FILE and DEF_MUST_RECORD.
+    int open_fileset_log();
+    // Writes out and closes the file-set log: 0, or -1 after a message.
+    int close_fileset_log();
+    // Writes the buffered records: 0, or -1 after a message.
+    int flush_fileset_log();
+    void popdown_transfer();
+    // Starts the background rewind after a tape installation.
+    void rewind_tape();
+
     // Appends one template of each kind in cmd_t order and wires the
     // sub-commands. -1 when an append failed (the others still go in).
     int add_templates();
@@ -81,7 +146,18 @@ private:
     l_product* prod_list_;
     listring config_file_;
     listring last_file_;
-    std::ofstream fileset_log_;
+    // The size of last_file_ was not in its line (cpio): it counts when
+    // the file is recorded.
+    liboolean last_size_unknown_ = false;
+    descriptor fileset_log_;
+    std::string fileset_records_;
+    proc_desc_t* running_ = nullptr;
+    std::string pending_output_;
+    std::string pending_errors_;
+    liboolean command_failed_ = false;
+    liboolean sequence_failed_ = false;
+    std::unique_ptr<cmd> rewind_;
+    static printer_offer printer_offer_;
     int tape_volume_ = 1;
     int tape_position_ = 0;
     listring cd_source_default_;

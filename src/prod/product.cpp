@@ -1,7 +1,11 @@
 #include "prod/product.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include <sstream>
@@ -16,6 +20,7 @@
 #include "misc/config_entries.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
+#include "misc/translate_filename.h"
 #include "misc/utilities.h"
 #include "opts/l_subset.h"
 #include "opts/prod_opts.h"
@@ -153,6 +158,9 @@ product::product(l_product* list, const listring& id)
 // The interpreter lives until the program ends, as every interpreter does.
 product::~product()
 {
+    OI_delete_timeout(OI_callback(this, &product::remove_installed_files, nullptr));
+    // The delete command still listens to a child of the list below.
+    delete_cmd_.reset();
     discard_initialisation();
     delete_all_child_procs();
     unix_catclose(catalogue_);
@@ -387,6 +395,11 @@ int product::parse_data_file()
         return -1;
     }
     data.set_delimiters(PROD_DATA_FILE_DELIMITERS);
+    // What an earlier record said must not outlive a file that no longer
+    // says it: the removal deletes below the target read here.
+    target_.empty();
+    node_installation_ = false;
+    installed_option_ids_->delete_all();
     case_insensitive_section ignore_case;
     int status = 0;
     int entry = 0;
@@ -581,4 +594,488 @@ int product::remove_installed_data_files()
             status = -1;
     files_installed_ = false;
     return status;
+}
+
+// ---- Removal ------------------------------------------------------------------
+
+product::directory_prompt product::directory_prompt_ = nullptr;
+
+namespace {
+
+// The first tick comes after the working dialog is up; a batch works this
+// long and then lets the event loop run (the stop button, the animation)
+// before the next, which follows at once.
+const unsigned long REMOVAL_TICK_MS = 50;
+const unsigned long REMOVAL_YIELD_MS = 1;
+const std::chrono::milliseconds REMOVAL_BATCH{20};
+
+// True when path climbs out of where it starts: absolute, or with a ".."
+// component.
+liboolean leaves_its_directory(const listring& path)
+{
+    if (path.is_empty() || path[0u] == '/')
+        return true;
+    std::string text(path.c_str());
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('/', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (text.compare(start, end - start, "..") == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// One file-set log line: a path without blanks, a time stamp and a mode,
+// nothing after them. A carriage return before the newline is dropped.
+liboolean parse_fileset_line(std::string line, listring& path, long& stamp)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    if (line.find('\0') != std::string::npos)
+        return false;
+    std::istringstream fields(line);
+    std::string name, rest;
+    unsigned long mode = 0;
+    if (!(fields >> name >> stamp >> mode) || (fields >> rest))
+        return false;
+    path = name.c_str();
+    return true;
+}
+
+std::string real_path(const listring& path)
+{
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return std::string();
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+}  // namespace
+
+void product::reset()
+{
+    installed_option_ids_->delete_all();
+    dirs_to_delete_.clear();
+    dirs_considered_.clear();
+    extra_files_.clear();
+    next_extra_file_ = 0;
+    continue_backup_ = false;
+    have_extra_files_ = false;
+    have_backup_dir_ = false;
+}
+
+int product::open_fileset()
+{
+    fileset_in_.close();
+    fileset_in_.clear();
+    errno = 0;
+    fileset_in_.open(fileset_path_.c_str(), std::ios::in | std::ios::binary);
+    if (!fileset_in_.is_open()) {
+        int open_errno = errno;
+        error(format_message(DEF_CANT_OPEN_FILE, fileset_path_.c_str(), std::strerror(open_errno)), true);
+        return -1;
+    }
+    fileset_line_ = 0;
+    return 0;
+}
+
+int product::close_fileset()
+{
+    if (fileset_in_.is_open())
+        fileset_in_.close();
+    return 0;
+}
+
+void product::remove_target(listring& path) const
+{
+    if (!target_.is_empty() && std::strncmp(path.c_str(), target_.c_str(), target_.length()) == 0)
+        path.rest_of_string(static_cast<int>(target_.length()));
+    if (!path.is_empty() && path[0u] == '/')
+        path.rest_of_string(1);
+}
+
+liboolean product::ask(message_kind kind, const listring& text)
+{
+    asked_ = true;
+    switch (kind) {
+    case message_kind::warning:
+        return warning(text, true);
+    case message_kind::confirm:
+        return confirm(text, true);
+    default:
+        error(text, true);
+        return false;
+    }
+}
+
+void product::log_removal(const listring& path, const listring& text)
+{
+    listring line(path);
+    line += " ";
+    line += text;
+    log_text(this, line, false);
+}
+
+void product::arm_removal_timer(unsigned long ms)
+{
+    OI_add_timeout(ms, OI_callback(this, &product::remove_installed_files, nullptr));
+}
+
+// The target must be an absolute directory other than "/": the removal
+// deletes below it and nowhere else.
+int product::setup_deinstall(liboolean ask_backup)
+{
+    reset();
+    if (parse_data_file() != 0 || target_.is_empty() || target_[0u] != '/' || target_ == "/") {
+        error(format_message(DEF_NO_RECORD_OF_INSTALL, description_.c_str()), true);
+        return -1;
+    }
+    if (node_installation_) {
+        if (!initialised_ && initialise() != 0)
+            return -1;
+        remove_installed_data_files();
+        int scripts = execute_all_deinstall_scripts();
+        if (scripts != -1 && scripts != 1)
+            information(format_message(DEF_DEINSTALL_COMPLETE, description_.c_str()), true);
+        return 0;
+    }
+    if (new_installation_ && !files_installed_) {
+        remove_installed_data_files();
+        return 0;
+    }
+    if (!was_installed()) {
+        error(format_message(DEF_NO_DATA_FILES, data_path_.c_str(), fileset_path_.c_str()), true);
+        return -1;
+    }
+    if ((!initialised_ && initialise() != 0) || open_fileset() != 0)
+        return -1;
+    if (fileset_in_.peek() == std::ifstream::traits_type::eof()) {
+        close_fileset();
+        remove_installed_data_files();
+        return 0;
+    }
+    if (ask_backup && confirm(format_message(DEF_BACKUP_PROMPT, description_.c_str()), true))
+        continue_backup_ = true;
+    listring deinstalling = format_message(DEF_DEINSTALLING, description_.c_str());
+    if (working() != nullptr) {
+        working()->set_stop_action(OI_callback(this, &product::stop_deinstall, nullptr));
+        working()->popup(deinstalling);
+    }
+    listring now;
+    current_time(now);
+    log_text(this, now, false);
+    log_text(this, deinstalling, false);
+    delete_all_child_procs();
+
+    unsigned installed = 0;
+    for (unsigned i = 0; product_list_ != nullptr && i < product_list_->entries(); ++i)
+        installed += product_list_->elem(i)->was_installed() ? 1 : 0;
+    l_listring configured;
+    for (unsigned i = 0; product_list_ != nullptr && i < product_list_->entries(); ++i)
+        configured.add(product_list_->elem(i)->id());
+    others_installed_ = installed > 1 || installed_prod_noconf(&configured, target_);
+    configured.delete_all();
+    real_target_ = real_path(target_);
+    checked_directory_.clear();
+    fileset_done_ = false;
+    removal_cancelled_ = false;
+    removing_ = false;
+    arm_removal_timer(REMOVAL_TICK_MS);
+    return 0;
+}
+
+// Works through the log in batches of about REMOVAL_BATCH; a question ends
+// the batch after the entry that asked it, as a tick of one entry would.
+long product::remove_installed_files(OI_d_tech*, void*, long)
+{
+    if (removing_)
+        return 1;
+    removing_ = true;
+    asked_ = false;
+    if (working() != nullptr)
+        working()->next_icon();
+    auto deadline = std::chrono::steady_clock::now() + REMOVAL_BATCH;
+    removal_step step = removal_step::next;
+    while (step == removal_step::next && !removal_cancelled_) {
+        if (!fileset_done_)
+            step = remove_next_entry();
+        else if (continue_backup_ && next_extra_file_ < extra_files_.size())
+            step = backup_next_extra_file();
+        else
+            step = delete_directories();
+        if (step == removal_step::next && std::chrono::steady_clock::now() >= deadline)
+            break;
+        if (step == removal_step::next && asked_)
+            step = removal_step::asked;
+    }
+    removing_ = false;
+    if (step != removal_step::over && !removal_cancelled_)
+        arm_removal_timer(step == removal_step::asked ? REMOVAL_TICK_MS : REMOVAL_YIELD_MS);
+    return 1;
+}
+
+product::removal_step product::remove_next_entry()
+{
+    std::string line;
+    if (!std::getline(fileset_in_, line))
+        return finish_fileset();
+    ++fileset_line_;
+    if (line.empty() || line == "\r")
+        return removal_step::next;
+    listring path;
+    long stamp = 0;
+    if (!parse_fileset_line(line, path, stamp)) {
+        ask(message_kind::error, format_message(DEF_BAD_FILESET_ENTRY, fileset_line_, fileset_path_.c_str()));
+        return removal_step::asked;
+    }
+    if (leaves_its_directory(path)) {
+        ask(message_kind::error,
+            format_message(DEF_FILESET_PATH_OUTSIDE, fileset_line_, fileset_path_.c_str(), path.c_str()));
+        return removal_step::asked;
+    }
+    listring top;
+    get_toplevel_dir(path, top);
+    if (consider_directory(top) == removal_step::over || removal_cancelled_)
+        return removal_step::over;
+    if (top == "install" || !continue_backup_)
+        return removal_step::next;
+    return remove_file(path, stamp);
+}
+
+// Shared top-level directories go only when the user agrees; ".", ".."
+// and the installer's own "install" never go.
+product::removal_step product::consider_directory(const listring& top)
+{
+    if (top.is_empty() || !dirs_considered_.insert(top.c_str()).second)
+        return removal_step::next;
+    liboolean shared = top == COMMON_DIR1 || top == BIN_DIR1 || top == COMMON_DIR2 || top == BIN_DIR2;
+    if (others_installed_ && shared &&
+        !ask(message_kind::confirm, format_message(DEF_DELETE_COMMON_QUERY, top.c_str())))
+        return removal_step::next;
+    if (removal_cancelled_)
+        return removal_step::over;
+    if (top == CWD || top == UPDIR || top == "install")
+        return removal_step::next;
+    dirs_to_delete_.push_back(join_directory(target_, top));
+    return removal_step::next;
+}
+
+liboolean product::inside_target(const listring& full)
+{
+    listring parent;
+    get_path(full, parent);
+    std::string resolved = real_path(parent);
+    if (resolved.empty() || resolved == checked_directory_)
+        return true;
+    if (real_target_.empty() || resolved.compare(0, real_target_.size(), real_target_) != 0 ||
+        (resolved.size() > real_target_.size() && resolved[real_target_.size()] != '/'))
+        return false;
+    checked_directory_ = resolved;
+    return true;
+}
+
+// An unchanged file goes, a changed one is backed up, a directory stays for
+// the final deletion; anything missing means the tree is not what was
+// installed.
+product::removal_step product::remove_file(const listring& path, long stamp)
+{
+    listring full = join_directory(target_, path);
+    if (!inside_target(full)) {
+        ask(message_kind::error,
+            format_message(DEF_FILESET_PATH_OUTSIDE, fileset_line_, fileset_path_.c_str(), path.c_str()));
+        return removal_step::asked;
+    }
+    struct stat info;
+    liboolean exists = stat(full.c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode))
+        return removal_step::next;
+    if (!exists) {
+        if (is_link(full)) {
+            unix_unlink(full);
+            return removal_step::next;
+        }
+        if (!ask(message_kind::warning, catalogue_text(DEF_UNEXPECTED_FILES))) {
+            abandon_removal();
+            return removal_step::over;
+        }
+        continue_backup_ = false;
+        return removal_step::asked;
+    }
+    if (static_cast<long>(info.st_mtime) == stamp) {
+        if (unlink(full.c_str()) == 0) {
+            log_removal(full, catalogue_text(DEF_DELETED));
+            return removal_step::next;
+        }
+        int unlink_errno = errno;
+        error(format_message(DEF_UNLINK_ERROR, full.c_str(), std::strerror(unlink_errno)), true);
+        if (!ask(message_kind::confirm, catalogue_text(DEF_CONTINUE_BACKUP)))
+            continue_backup_ = false;
+        return removal_step::asked;
+    }
+    if (!have_backup_dir_)
+        set_backup_dir();
+    if (continue_backup_)
+        backup_file(path);
+    return removal_step::next;
+}
+
+// The log is done: what is left in the directories that go was added after
+// the installation, and is backed up before they are deleted.
+product::removal_step product::finish_fileset()
+{
+    close_fileset();
+    fileset_done_ = true;
+    if (!continue_backup_ || have_extra_files_)
+        return removal_step::next;
+    for (const listring& dir : dirs_to_delete_) {
+        if (!valid_directory(dir) || is_link(dir))
+            continue;
+        l_listring found;
+        int listed = get_files_in_dir(dir, found, true);
+        for (unsigned i = 0; i < found.entries(); ++i)
+            extra_files_.push_back(*found.elem(i));
+        found.delete_all();
+        if (listed != 0 && !ask(message_kind::warning, catalogue_text(DEF_CONTINUE_BACKUP))) {
+            continue_backup_ = false;
+            break;
+        }
+    }
+    have_extra_files_ = true;
+    return removal_step::next;
+}
+
+product::removal_step product::backup_next_extra_file()
+{
+    listring relative(extra_files_[next_extra_file_++]);
+    remove_target(relative);
+    if (relative.is_empty())
+        return removal_step::next;
+    if (!have_backup_dir_)
+        set_backup_dir();
+    if (continue_backup_)
+        backup_file(relative);
+    return removal_step::next;
+}
+
+// The last step: one delete command for every directory that goes; its
+// end removes the records and reports.
+product::removal_step product::delete_directories()
+{
+    OI_delete_timeout(OI_callback(this, &product::remove_installed_files, nullptr));
+    if (working() != nullptr)
+        working()->set_stop_action(OI_callback());
+    modlist_.close();
+    dirs_considered_.clear();
+    if (dirs_to_delete_.empty()) {
+        remove_installed_data_files();
+        if (working() != nullptr)
+            working()->popdown();
+        information(format_message(DEF_DEINSTALL_COMPLETE, description_.c_str()), true);
+        return removal_step::over;
+    }
+    listring input;
+    for (const listring& dir : dirs_to_delete_) {
+        input += shell_word(dir);
+        input += " ";
+    }
+    delete_cmd_.reset();
+    delete_cmd_ = cmd_templates(CMD_DELETE)->copy();
+    delete_cmd_->set_input(input);
+    if (delete_cmd_->build_cmd_line(true) == 0) {
+        log_text(this, delete_cmd_->get_cmd(), false);
+        if (delete_cmd_->execute(true) == 0)
+            return removal_step::over;
+    }
+    if (working() != nullptr)
+        working()->popdown();
+    return removal_step::over;
+}
+
+void product::abandon_removal()
+{
+    OI_delete_timeout(OI_callback(this, &product::remove_installed_files, nullptr));
+    close_fileset();
+    modlist_.close();
+    dirs_considered_.clear();
+    removal_cancelled_ = true;
+    if (working() != nullptr) {
+        working()->set_stop_action(OI_callback());
+        working()->popdown();
+    }
+}
+
+long product::stop_deinstall(OI_d_tech*, void*, long)
+{
+    abandon_removal();
+    return 1;
+}
+
+int product::set_backup_dir()
+{
+    listring dir = OI_translate_filename(HOME_DIR);
+    if (dir.is_empty() || dir[dir.length() - 1] != '/')
+        dir += "/";
+    dir += id_;
+    dir += BACKUP_EXTENSION;
+    liboolean chosen = directory_prompt_ == nullptr ||
+                       directory_prompt_(dir, catalogue_text(DEF_BACKUP_DIR_PROMPT));
+    asked_ = asked_ || directory_prompt_ != nullptr;
+    if (!chosen || (!valid_directory(dir) && create_dir(dir) != 0)) {
+        continue_backup_ = false;
+        return -1;
+    }
+    backup_dir_ = dir;
+    have_backup_dir_ = true;
+    modlist_path_ = join_directory(backup_dir_, MODLIST_FILE);
+    if (modlist_.valid())
+        return 0;
+    modlist_ = open_for_writing(modlist_path_, 0644);
+    std::string header = std::string(catalogue_text(DEF_MODLIST_HEADER)) + "\n\n";
+    if (!modlist_.valid() || !modlist_.write_all(header.data(), header.size())) {
+        int open_errno = errno;
+        error(format_message(DEF_CANT_OPEN_FILE, modlist_path_.c_str(), std::strerror(open_errno)), true);
+        asked_ = true;
+        continue_backup_ = false;
+        return -1;
+    }
+    return 0;
+}
+
+// Links are left for the final deletion: moving one would back up its
+// target's name, not a changed file.
+int product::backup_file(const listring& relative_path)
+{
+    listring source = join_directory(target_, relative_path);
+    listring destination = join_directory(backup_dir_, relative_path);
+    listring destination_dir;
+    get_path(destination, destination_dir);
+    if (!valid_directory(destination_dir) && create_dir(destination_dir) != 0) {
+        if (!ask(message_kind::confirm, catalogue_text(DEF_CONTINUE_BACKUP)))
+            continue_backup_ = false;
+        return -1;
+    }
+    if (is_link(source))
+        return 0;
+    if (unix_rename(source, destination) != 0) {
+        asked_ = true;
+        if (continue_backup_ && !ask(message_kind::confirm, catalogue_text(DEF_CONTINUE_BACKUP)))
+            continue_backup_ = false;
+        return -1;
+    }
+    listring arrow(ARROW);
+    arrow += " ";
+    arrow += destination;
+    log_removal(source, arrow);
+    std::string entry = std::string(relative_path.c_str()) + "\n";
+    if (modlist_.valid() && !modlist_.write_all(entry.data(), entry.size())) {
+        int write_errno = errno;
+        error(format_message(DEF_CANT_WRITE_FILE, modlist_path_.c_str(), std::strerror(write_errno)), true);
+        asked_ = true;
+    }
+    return 0;
 }

@@ -5,16 +5,22 @@
 #ifndef KITSETUP_PROD_PRODUCT_H
 #define KITSETUP_PROD_PRODUCT_H
 
+#include <chrono>
 #include <fstream>
 #include <memory>
 #include <nl_types.h>
+#include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "cmds/cmd.h"
+#include "lib/descriptor.h"
 #include "lib/listring.h"
 #include "toolkit/oiu_callback_multiple.h"
 
 class l_cmd;
 class listream;
+enum class message_kind;
 class l_listring;
 class l_prim_opt;
 class l_proc_desc;
@@ -106,6 +112,12 @@ public:
     int backup_file(const listring& relative_path);
     // Cuts the target and then one "/" from the front of path.
     void remove_target(listring& path) const;
+
+    // Asks for a directory, proposing dir: true with dir the one chosen,
+    // false when the user cancelled. Set by the dialogs above this layer;
+    // without one the proposal is taken.
+    using directory_prompt = liboolean (*)(listring& dir, const listring& prompt);
+    static void set_directory_prompt(directory_prompt prompt) { directory_prompt_ = prompt; }
 
     // Scripts run when an installation or a removal has finished. The
     // sequencing that runs them is not built yet: until it is, these run no
@@ -215,6 +227,27 @@ private:
     // Applies one entry of the data file; the key's value is read from data.
     int apply_data_entry(listream& data, const listring& key, int entry);
 
+    // What one piece of removal work led to: go on with the batch, end
+    // the batch (a question was asked: the next tick goes on), or the
+    // removal is over.
+    enum class removal_step { next, asked, over };
+    removal_step remove_next_entry();
+    removal_step consider_directory(const listring& top);
+    removal_step remove_file(const listring& path, long stamp);
+    removal_step finish_fileset();
+    removal_step backup_next_extra_file();
+    removal_step delete_directories();
+    // Ends a removal that stops short: log, list and dialog closed, timer
+    // cancelled.
+    void abandon_removal();
+    // True when full lies inside the target, no link on its way.
+    liboolean inside_target(const listring& full);
+    // Shows a question with the timer held: its answer; asked_ notes it.
+    liboolean ask(message_kind kind, const listring& text);
+    void arm_removal_timer(unsigned long ms);
+    // Appends "path text" to the log dialog.
+    void log_removal(const listring& path, const listring& text);
+
     l_product* product_list_;
     listring description_file_;
     listring fileset_path_;
@@ -243,6 +276,25 @@ private:
     liboolean have_backup_dir_ = false;
     liboolean removing_ = false;
     float percentage_installed_ = 0.0f;
+
+    // Removal state, from setup_deinstall to its end.
+    std::ifstream fileset_in_;
+    int fileset_line_ = 0;
+    descriptor modlist_;
+    listring modlist_path_;
+    listring backup_dir_;
+    std::vector<listring> dirs_to_delete_;
+    std::unordered_set<std::string> dirs_considered_;
+    std::vector<listring> extra_files_;
+    size_t next_extra_file_ = 0;
+    liboolean fileset_done_ = false;
+    liboolean others_installed_ = false;
+    liboolean removal_cancelled_ = false;
+    liboolean asked_ = false;
+    std::string real_target_;
+    std::string checked_directory_;
+    std::unique_ptr<cmd> delete_cmd_;
+    static directory_prompt directory_prompt_;
     Tcl_Interp* interpreter_ = nullptr;
     nl_catd catalogue_ = nullptr;
     std::unique_ptr<l_proc_desc> child_procs_;
