@@ -4,6 +4,8 @@
 #ifndef KITSETUP_OPTS_SUBSET_H
 #define KITSETUP_OPTS_SUBSET_H
 
+#include <memory>
+
 #include "lib/l_listring.h"
 #include "opts/t_subset.h"
 
@@ -57,6 +59,14 @@ public:
     // Selects or deselects the subset for an installation: selected and
     // default together, as the option dialogs and primary options do.
     void choose(liboolean on);
+
+    // The commands that extract this subset, in order: on tape the skips
+    // from where the installation's tape stands, then the extraction (its
+    // line built with standalone flag), then the deletion of each selected
+    // plain-file sub-option. Moves the installation's tape place on. A new
+    // list for the caller, or null after the message of a template whose
+    // line cannot be built.
+    std::unique_ptr<l_cmd> extract_cmds(liboolean flag);
 
 private:
     listring name_;
