@@ -372,7 +372,11 @@ long l_cmd::read_cmd_output(OI_d_tech*, void* argument, long value)
             return 1;
     if (got != 0)
         return 1;
-    pending_output_.clear();
+    // A last line without its newline still names a file.
+    std::string last_line;
+    last_line.swap(pending_output_);
+    if (!last_line.empty() && process_line(listring(last_line.c_str()), parser) != 0)
+        return 1;
     OI_io_dispatch_remove(fd, OI_READABLE);
     wait_for_end(nullptr, proc, 0);
     return 1;

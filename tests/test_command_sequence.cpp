@@ -1,0 +1,216 @@
+// Install sequences run by the event loop: output lines split anywhere,
+// listings turned into status, gauge and file-set log, the records and the
+// end of an installation; commands that fail by exit status, by a kill or
+// by their standard error; a stop in the middle of an extraction.
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine_fixture.h"
+#include "cmds/ext_cmd.h"
+#include "misc/l_proc_desc.h"
+#include "misc/utilities.h"
+#include "opts/subset.h"
+
+using namespace utilities_test;
+
+namespace {
+
+const std::string FAILED = "Command did not complete successfully. You should examine the log file for "
+                           "the source of the problem.";
+
+// A sequence entry whose line is a given shell script.
+struct scripted_cmd : ext_cmd {
+    scripted_cmd(product* owner, const char* program, std::string script)
+        : ext_cmd(nullptr, owner), script_(std::move(script))
+    {
+        set_name(program);
+    }
+    int build_cmd_line(liboolean) override { return set_cmd_line(script_.c_str()), 0; }
+    std::string script_;
+};
+
+class sequences : public engine_fixture {
+protected:
+    l_cmd& sequence() { return *kps_.install_opts()->install_cmds(); }
+
+    // Runs the scripts as one sequence (program names the output's form)
+    // until cleanup is over: the messages shown meanwhile.
+    strings run(const char* program, const std::vector<std::string>& scripts)
+    {
+        recorder_.clear();
+        for (const std::string& script : scripts) {
+            auto entry = std::make_unique<scripted_cmd>(&kps_, program, "cd " + target_ + " && " + script);
+            entry->build_cmd_line(true);
+            sequence().add(entry.release());
+        }
+        sequence().execute_in_seq(true);
+        run_until("the sequence to end", [this] { return sequence().cleaning_up(); });
+        return recorder_.texts();
+    }
+
+    // The file-set record of a file under the target.
+    std::string record(const std::string& name) const
+    {
+        struct stat info {};
+        stat((target_ + "/" + name).c_str(), &info);
+        return name + " " + std::to_string(info.st_mtime) + " " + std::to_string(info.st_mode) + "\n";
+    }
+
+    // Ready for a fresh installation of docs (1 KB) into the target.
+    void start_over(media_t media)
+    {
+        kps_.set_media(media);
+        kps_.set_target(target_.c_str());
+        kps_.percentage_installed(0);
+        kps_.set_files_installed(false);
+        kps_.install_opts()->elem("docs")->choose(true);
+        dialogs_.transfer = fake_transfer();
+        dialogs_.log.lines.clear();
+    }
+};
+
+// Every split of the same output gives the same lines; what follows the
+// last newline waits.
+TEST(output_lines, a_chunk_split_anywhere_joins_into_the_same_lines)
+{
+    const std::string text = "x a, 1 bytes\nx bb, 22 bytes\n\nlast";
+    for (size_t split = 0; split <= text.size(); ++split) {
+        int ends[2];
+        ASSERT_EQ(pipe2(ends, O_NONBLOCK | O_CLOEXEC), 0);
+        std::string pending;
+        std::vector<std::string> lines;
+        for (const std::string& part : {text.substr(0, split), text.substr(split)}) {
+            ASSERT_EQ(write(ends[1], part.data(), part.size()), static_cast<ssize_t>(part.size()));
+            read_output_lines(ends[0], pending, lines);
+        }
+        close(ends[1]);
+        EXPECT_EQ(read_output_lines(ends[0], pending, lines), 0) << "the end of output";
+        close(ends[0]);
+        EXPECT_EQ(lines, (std::vector<std::string>{"x a, 1 bytes", "x bb, 22 bytes", ""})) << split;
+        EXPECT_EQ(pending, "last") << split;
+    }
+}
+
+// A tar-form listing over two commands, then a cpio one whose sizes come
+// from the files themselves; each ends with its records and one message.
+TEST_F(sequences, listings_become_status_gauge_file_set_log_and_records)
+{
+    ASSERT_EQ(initialised_, 0);
+    int status = run_in_child([this]() {
+        if (!private_opt_tarnu())
+            return SKIP_STATUS;
+        child_checks checks;
+        start_over(MEDIA_CD);
+        strings shown = run("tar", {"mkdir lib && head -c 512 /dev/zero > lib/a && echo 'x lib/a, 512 bytes' && "
+                                    "echo 'listing done' && head -c 256 /dev/zero > lib/b && "
+                                    "echo 'x lib/b, 256 bytes'",
+                                    "head -c 256 /dev/zero > top && printf 'x top, 256 bytes'"});
+        checks.expect(folded(shown.empty() ? "" : shown.back()), "Installation of Sample Product is now complete.");
+        checks.expect(std::to_string(shown.size()), "1");
+        std::string gauges, statuses;
+        for (int g : dialogs_.transfer.gauges)
+            gauges += std::to_string(g) + " ";
+        for (const std::string& s : dialogs_.transfer.statuses)
+            statuses += s + "|";
+        checks.expect(gauges, "50 75 100 ");
+        checks.expect(statuses, "Copying lib/a.|Copying lib/b.|Preparing to install next option ...|Copying top.|");
+        checks.expect(std::to_string(dialogs_.log.lines.size()) + " " + dialogs_.log.lines.at(2), "6 listing done");
+        checks.expect(read_file("/opt/tarnu/.kps30.fls"), record("lib/a") + record("lib/b") + record("top"));
+        checks.expect(read_file("/opt/tarnu/.kps30.dat"), "Target:\t" + target_ + ";\nOptions:\tdocs ;\n");
+        checks.expect(std::to_string(kps_.percentage_installed()), "100.000000");
+
+        start_over(MEDIA_FILESERVER);
+        run("cpio", {"head -c 512 /dev/zero > f1 && echo f1 && head -c 512 /dev/zero > f2 && echo f2"});
+        gauges.clear();
+        for (int g : dialogs_.transfer.gauges)
+            gauges += std::to_string(g) + " ";
+        checks.expect(gauges, "50 100 ");
+        checks.expect(read_file("/opt/tarnu/.kps30.fls"), record("f1") + record("f2"));
+        checks.expect(read_file("/opt/tarnu/.kps30.dat"),
+                      "Target:\t" + target_ + ";\nNode Installation:\tYes;\nOptions:\tdocs ;\n");
+        return checks.status();
+    }, false, true);
+    EXPECT_CHILD_PASSED(status, "sequences in a private /opt");
+}
+
+// A command fails by its exit status, a kill, or standard error without a
+// benign line; the message comes once, the rest of the sequence never runs,
+// and files already recorded are kept for the offered removal.
+TEST_F(sequences, failures_are_reported_once_and_end_the_sequence)
+{
+    ASSERT_EQ(initialised_, 0);
+    int status = run_in_child([this]() {
+        if (!private_opt_tarnu())
+            return SKIP_STATUS;
+        child_checks checks;
+        const std::string done = "Installation of Sample Product is now complete.";
+        const struct { const char* script; std::string shown; } rows[] = {
+            {"printf '10+0 records in\\nno such member\\n' >&2", done},
+            {"printf 'no such member\\n' >&2; sleep 1", FAILED},
+            {"printf '\\n' >&2", FAILED},
+            {"exit 3", FAILED},
+            {"kill -KILL $$", FAILED},
+        };
+        for (const auto& row : rows) {
+            start_over(MEDIA_CD);
+            strings shown = run("tar", {row.script, ": > never && echo 'x never, 0 bytes'"});
+            checks.expect(row.script + std::string(": ") + (shown.empty() ? "" : folded(shown.back())) + " " +
+                              std::to_string(shown.size()),
+                          row.script + std::string(": ") + row.shown + " 1");
+            checks.expect(std::to_string(access((target_ + "/never").c_str(), F_OK) == 0),
+                          row.shown == done ? "1" : "0");
+            std::remove((target_ + "/never").c_str());
+        }
+        checks.expect(std::to_string(access("/opt/tarnu/.kps30.dat", F_OK)), "-1");
+
+        start_over(MEDIA_CD);
+        recorder_.answer_next(false);
+        strings shown = run("tar", {": > g && echo 'x g, 0 bytes' && exit 3"});
+        checks.expect(std::to_string(shown.size()) + " " + (shown.empty() ? "" : folded(shown.back())),
+                      "2 Beginning deinstallation of Sample Product from " + target_ + ". Do you wish to continue?");
+        checks.expect(read_file("/opt/tarnu/.kps30.fls"), record("g"));
+        checks.expect(std::to_string(access("/opt/tarnu/.kps30.dat", F_OK)), "0");
+        return checks.status();
+    }, false, true);
+    EXPECT_CHILD_PASSED(status, "failing commands in a private /opt");
+}
+
+// The stop kills the whole pipeline at once, writes what was recorded and
+// asks whether to remove it.
+TEST_F(sequences, a_stop_during_an_extraction_kills_it_and_offers_the_removal)
+{
+    ASSERT_EQ(initialised_, 0);
+    int status = run_in_child([this]() {
+        if (!private_opt_tarnu())
+            return SKIP_STATUS;
+        child_checks checks;
+        start_over(MEDIA_CD);
+        auto entry = std::make_unique<scripted_cmd>(
+            &kps_, "tar", "cd " + target_ + " && : > f && echo 'x f, 0 bytes' && sleep 60 | sleep 60");
+        entry->build_cmd_line(true);
+        sequence().add(entry.release());
+        sequence().execute_in_seq(true);
+        run_until("the first file", [this] { return !dialogs_.transfer.statuses.empty(); });
+        pid_t group = kps_.child_procs()->elem(0)->pid;
+        recorder_.clear();
+        recorder_.answer_next(false);
+        dialogs_.transfer.set_stopped(true);
+        checks.expect(std::to_string(sequence().stop()), "1");
+        checks.expect(folded(recorder_.texts().empty() ? "" : recorder_.texts().back()),
+                      "Beginning deinstallation of Sample Product from " + target_ + ". Do you wish to continue?");
+        checks.expect(std::to_string(run_until("the pipeline to go", [group] { return kill(-group, 0) != 0; })),
+                      "1");
+        checks.expect(read_file("/opt/tarnu/.kps30.fls"), record("f"));
+        checks.expect(std::to_string(access("/opt/tarnu/.kps30.dat", F_OK)), "0");
+        checks.expect(std::to_string(kps_.child_procs()->entries()), "0");
+        return checks.status();
+    }, false, true);
+    EXPECT_CHILD_PASSED(status, "a stopped extraction in a private /opt");
+}
+
+}  // namespace
