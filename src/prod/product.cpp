@@ -662,6 +662,7 @@ void product::reset()
     installed_option_ids_->delete_all();
     dirs_to_delete_.clear();
     dirs_considered_.clear();
+    dirs_kept_.clear();
     extra_files_.clear();
     next_extra_file_ = 0;
     continue_backup_ = false;
@@ -775,7 +776,9 @@ int product::setup_deinstall(liboolean ask_backup)
     unsigned installed = 0;
     for (unsigned i = 0; product_list_ != nullptr && i < product_list_->entries(); ++i)
         installed += product_list_->elem(i)->was_installed() ? 1 : 0;
+    // This product counts as configured even when no list holds it.
     l_listring configured;
+    configured.add(id_);
     for (unsigned i = 0; product_list_ != nullptr && i < product_list_->entries(); ++i)
         configured.add(product_list_->elem(i)->id());
     others_installed_ = installed > 1 || installed_prod_noconf(&configured, target_);
@@ -842,7 +845,7 @@ product::removal_step product::remove_next_entry()
     get_toplevel_dir(path, top);
     if (consider_directory(top) == removal_step::over || removal_cancelled_)
         return removal_step::over;
-    if (top == "install" || !continue_backup_)
+    if (top == "install" || !continue_backup_ || dirs_kept_.count(top.c_str()) != 0)
         return removal_step::next;
     return remove_file(path, stamp);
 }
@@ -855,8 +858,11 @@ product::removal_step product::consider_directory(const listring& top)
         return removal_step::next;
     liboolean shared = top == COMMON_DIR1 || top == BIN_DIR1 || top == COMMON_DIR2 || top == BIN_DIR2;
     if (others_installed_ && shared &&
-        !ask(message_kind::confirm, format_message(DEF_DELETE_COMMON_QUERY, top.c_str())))
+        !ask(message_kind::confirm, format_message(DEF_DELETE_COMMON_QUERY, top.c_str()))) {
+        // Its files may be another product's too: none of them goes.
+        dirs_kept_.insert(top.c_str());
         return removal_step::next;
+    }
     if (removal_cancelled_)
         return removal_step::over;
     if (top == CWD || top == UPDIR || top == "install")

@@ -285,6 +285,8 @@ private:
     listring backup_dir_;
     std::vector<listring> dirs_to_delete_;
     std::unordered_set<std::string> dirs_considered_;
+    // Shared directories the user chose to keep, with everything in them.
+    std::unordered_set<std::string> dirs_kept_;
     std::vector<listring> extra_files_;
     size_t next_extra_file_ = 0;
     liboolean fileset_done_ = false;
