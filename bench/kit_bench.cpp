@@ -8,9 +8,12 @@
 //     kit_bench [--runs N] [--cap SECONDS] [--out DIR] [MEASUREMENT...]
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,8 +32,12 @@
 #include "lib/msgs.h"
 #include "misc/lidefs.h"
 #include "opts/l_subset.h"
+#include "lib/reporter.h"
 #include "opts/prod_opts.h"
+#include "prod/l_product.h"
 #include "prod/product.h"
+#include "prod/progress_views.h"
+#include "toolkit/oi_connection.h"
 #include "xp/xp.h"
 
 namespace {
@@ -175,21 +182,217 @@ double run_printer_save(const std::string& dir)
     return seconds;
 }
 
+// ---- Removal of an installed product ----------------------------------------
+
+bool make_directory(const std::string& dir);
+
+const int REMOVAL_FILES = 20000;
+const int REMOVAL_DIRS = 100;
+// When the stop is pressed, counted from the start of the removal.
+const long STOP_AFTER_MS = 300;
+
+// The product's files: a description, its (empty) subsets and the delete
+// command the removal ends with.
+bool prepare_removal(const std::string& dir)
+{
+    return make_directory(dir + "/config") && make_directory(dir + "/config/" KITSETUP_KARCH) &&
+           write_text(dir + "/config/bnc10.prd", "Code: bnc\nVersion: 10\nDescription: Bench product\n") &&
+           write_text(dir + "/config/bnc10prd.cfg", "Name=all; Man=Yes.\n") &&
+           write_text(dir + "/config/" KITSETUP_KARCH "/bnc10cmd.cfg",
+                      "Delete Command Directory: /bin\nDelete Command Name: rm\nDelete Command Options: -rf\n");
+}
+
+// REMOVAL_FILES files in REMOVAL_DIRS directories under four top-level
+// directories of dir/tree; the file-set log lists them when log is given.
+bool make_tree(const std::string& dir, std::string* log)
+{
+    std::string tree = dir + "/tree";
+    if (!make_directory(tree))
+        return false;
+    const char* tops[] = {"lib", "share", "doc", "data"};
+    for (int d = 0; d < REMOVAL_DIRS; ++d) {
+        std::string sub = std::string(tops[d % 4]) + "/d" + std::to_string(d);
+        if (!make_directory(tree + "/" + tops[d % 4]) || !make_directory(tree + "/" + sub))
+            return false;
+        for (int f = 0; f < REMOVAL_FILES / REMOVAL_DIRS; ++f) {
+            std::string name = sub + "/f" + std::to_string(f);
+            descriptor file(open((tree + "/" + name).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+            struct stat info;
+            if (!file.valid() || fstat(file.get(), &info) != 0) {
+                std::fprintf(stderr, "kit_bench: cannot make %s: %s\n", name.c_str(), std::strerror(errno));
+                return false;
+            }
+            if (log != nullptr)
+                *log += name + " " + std::to_string(info.st_mtime) + " 33188\n";
+        }
+    }
+    return true;
+}
+
+// Answers yes to every question; only errors are shown, on standard error.
+class answering_yes : public reporter {
+public:
+    liboolean show(message_kind kind, const listring& text, liboolean) override
+    {
+        if (kind == message_kind::error)
+            std::fprintf(stderr, "kit_bench: %s\n", text.c_str());
+        return true;
+    }
+    [[noreturn]] void end(int status) override { _exit(status); }
+};
+
+// The working dialog as the removal sees it: up or down, and its stop.
+class bench_working : public working_view {
+public:
+    void popup(const listring&) override { shown = true; }
+    void popdown() override { shown = false; }
+    void next_icon() override {}
+    void set_stop_action(const OI_callback& action) override { stop = action; }
+    product* current_prod() const override { return nullptr; }
+    void set_current_prod(product*) override {}
+    bool shown = false;
+    OI_callback stop;
+};
+
+double now_ms()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// The stop button as the user presses it: a message on a pipe written at
+// STOP_AFTER_MS by another process, whose arrival runs the stop action.
+struct stop_press {
+    int read_end = -1;
+    bench_working* working = nullptr;
+    double answered_ms = -1;
+};
+
+long press_stop(OI_d_tech*, void* argument, long)
+{
+    auto* press = static_cast<stop_press*>(argument);
+    double pressed = 0;
+    if (read(press->read_end, &pressed, sizeof pressed) == sizeof pressed) {
+        press->answered_ms = now_ms() - pressed;
+        press->working->stop.call(nullptr, 0);
+    }
+    OI_io_dispatch_remove(press->read_end, OI_READABLE);
+    return 1;
+}
+
+// In this run's own mount namespace, /opt is an empty file system: the
+// machine's installed-product records are never touched.
+bool private_records()
+{
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("bench_opt", "/opt", "tmpfs", 0, "size=16m") != 0 || mkdir("/opt/tarnu", 0755) != 0) {
+        std::fprintf(stderr, "kit_bench: no private /opt for the records: %s\n", std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// Installs the tree untimed, then removes it through the removal (with
+// backups on, so every file is examined and deleted one by one) until the
+// working dialog goes, or until the stop when stop is given. The
+// milliseconds the removal took, or -1.
+double remove_installed(const std::string& relative_dir, stop_press* stop)
+{
+    // The records name the target absolutely, as an installation does.
+    char* resolved = realpath(relative_dir.c_str(), nullptr);
+    if (resolved == nullptr)
+        return -1;
+    std::string dir(resolved);
+    std::free(resolved);
+    std::string log;
+    if (std::system(("rm -rf '" + dir + "/tree'").c_str()) != 0 || !private_records() || !make_tree(dir, &log) || !write_text("/opt/tarnu/.bnc10.fls", log) ||
+        !write_text("/opt/tarnu/.bnc10.dat", "Target:\t" + dir + "/tree;\nOptions:\tall ;\n"))
+        return -1;
+    CONFIG_FILE_DIR = (dir + "/config").c_str();
+    msg_file = CATALOGUE_FAILED;
+    answering_yes answers;
+    set_reporter(&answers);
+    bench_working working;
+    l_product products(nullptr);
+    products.set_views(nullptr, &working, nullptr);
+    product owner(&products, "bnc10");
+    if (owner.initialise() != 0)
+        return -1;
+    int ends[2];
+    if (stop != nullptr) {
+        if (pipe2(ends, O_CLOEXEC) != 0)
+            return -1;
+        stop->read_end = ends[0];
+        stop->working = &working;
+        OI_io_dispatch_insert(ends[0], OI_READABLE, OI_callback(press_stop, stop));
+    }
+    double start = now_ms();
+    if (stop != nullptr && fork() == 0) {
+        while (now_ms() < start + STOP_AFTER_MS)
+            usleep(1000);
+        double pressed = now_ms();
+        _exit(write(ends[1], &pressed, sizeof pressed) == sizeof pressed ? 0 : 1);
+    }
+    if (owner.setup_deinstall(true) != 0)
+        return -1;
+    while (working.shown)
+        OI_dispatch_one(true);
+    double took = now_ms() - start;
+    // The target itself stays; its top-level directories go.
+    bool gone = access((dir + "/tree/lib").c_str(), F_OK) != 0 && access((dir + "/tree/data").c_str(), F_OK) != 0;
+    if (stop == nullptr && !gone) {
+        std::fprintf(stderr, "kit_bench: the removal left files in %s/tree\n", dir.c_str());
+        return -1;
+    }
+    return took;
+}
+
+double run_removal(const std::string& dir)
+{
+    double ms = remove_installed(dir, nullptr);
+    return ms <= 0 ? -1 : REMOVAL_FILES / (ms / 1000.0);
+}
+
+double run_removal_stop(const std::string& dir)
+{
+    stop_press stop;
+    if (remove_installed(dir, &stop) < 0 || stop.answered_ms < 0) {
+        std::fprintf(stderr, "kit_bench: the stop was never answered\n");
+        return -1;
+    }
+    return stop.answered_ms;
+}
+
+// The same tree deleted by "rm -rf" alone.
+double run_rm_rf(const std::string& dir)
+{
+    std::string command = "rm -rf '" + dir + "/tree'";
+    if (std::system(command.c_str()) != 0 || !make_tree(dir, nullptr))
+        return -1;
+    double seconds = timed([&command] { return std::system(command.c_str()) == 0; });
+    return seconds <= 0 ? -1 : REMOVAL_FILES / seconds;
+}
+
 // One measurement: its name in results.json, a line for the table, the
-// untimed preparation of its input directory (false after a message) and
-// one timed run (seconds, or -1 after a message).
+// untimed preparation of its input directory (false after a message), one
+// run (its figure, or -1 after a message) and the figure's unit.
 struct measurement {
     const char* name;
     const char* title;
     bool (*prepare)(const std::string& dir);
     double (*run)(const std::string& dir);
+    const char* unit;
 };
 
 const measurement measurements[] = {
-    {"subsets_10000_seconds", "10 000 subsets read", prepare_subsets, run_subsets},
-    {"line_4mb_seconds", "one 4 MB line read", prepare_line, run_line},
-    {"printers_10000_seconds", "10 000 printers read", prepare_printers, run_printers},
-    {"printers_save_10000_seconds", "10 000 printers saved", prepare_printers, run_printer_save},
+    {"subsets_10000_seconds", "10 000 subsets read", prepare_subsets, run_subsets, "s"},
+    {"line_4mb_seconds", "one 4 MB line read", prepare_line, run_line, "s"},
+    {"printers_10000_seconds", "10 000 printers read", prepare_printers, run_printers, "s"},
+    {"printers_save_10000_seconds", "10 000 printers saved", prepare_printers, run_printer_save, "s"},
+    {"removal_files_per_second", "20 000 files removed", prepare_removal, run_removal, "files/s"},
+    {"rm_rf_files_per_second", "the same by rm -rf", prepare_removal, run_rm_rf, "files/s"},
+    {"removal_stop_ms", "stop during the removal", prepare_removal, run_removal_stop, "ms"},
 };
 
 // ---- Running -----------------------------------------------------------------
@@ -315,7 +518,7 @@ void print_row(const measurement& m, const outcome& o, double cap)
     else if (o.capped)
         std::snprintf(value, sizeof value, "> %.0f s (run %zu stopped at the cap)", cap, o.runs.size() + 1);
     else
-        std::snprintf(value, sizeof value, "%.4f s (median of %zu)", figure(o, cap), o.runs.size());
+        std::snprintf(value, sizeof value, "%.4f %s (median of %zu)", figure(o, cap), m.unit, o.runs.size());
     std::printf("%-30s %-24s %s\n", m.name, m.title, value);
     std::fflush(stdout);
 }
