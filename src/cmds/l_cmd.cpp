@@ -114,8 +114,14 @@ l_cmd::l_cmd(l_product* list, product* owner, const listring& product_id)
     config_file_ = config_file_path(arch, product_id);
 }
 
+// A sequence still running is no longer listened to; its child stays with
+// the product, which ends it.
 l_cmd::~l_cmd()
 {
+    if (running_ != nullptr) {
+        OI_delete_timeout(OI_callback(this, &l_cmd::wait_for_end, running_));
+        watch(running_, false);
+    }
     for (unsigned i = 0; i < entries(); ++i)
         delete static_cast<cmd*>(List::elem(i));
     empty();
