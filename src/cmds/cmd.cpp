@@ -142,12 +142,21 @@ int cmd::check_program() const
     return 0;
 }
 
-int cmd::stage_line(cmd* other, listring& line)
+int cmd::stage_line(cmd* other, const kit_message& missing, listring& line)
 {
+    if (other == nullptr) {
+        error(catalogue_text(missing), true);
+        return -1;
+    }
     int result = other->build_cmd_line(false);
     if (result == 0)
         line += other->get_cmd();
     return result;
+}
+
+liboolean ended_cleanly(int wait_result, int wait_status)
+{
+    return wait_result == 1 && WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == 0;
 }
 
 void log_text(product* owner, const listring& line, liboolean is_error)
@@ -255,8 +264,7 @@ void cmd::finish(proc_desc_t* proc, int wait_result, int wait_status)
 {
     while (take_errors(proc)) {
     }
-    liboolean succeeded = wait_result == 1 && WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == 0 &&
-                          !wrote_errors_;
+    liboolean succeeded = ended_cleanly(wait_result, wait_status) && !wrote_errors_;
     if (!succeeded) {
         child_succeeded_g = 0;
         report_failure();

@@ -29,6 +29,10 @@ extern liboolean rewinding_g;
 // 0 at the end of output, -1 when nothing could be read now.
 int read_output_lines(int fd, std::string& pending, std::vector<std::string>& lines);
 
+// True when watched_child_ended's result and status say the child exited
+// by itself with status 0; a child killed by a signal did not succeed.
+liboolean ended_cleanly(int wait_result, int wait_status);
+
 // Appends line to owner's log dialog, as an error line when is_error; no
 // dialog, no log.
 void log_text(product* owner, const listring& line, liboolean is_error);
@@ -154,9 +158,10 @@ protected:
     // The checks every kind makes first: dir is a directory (DEF_BAD_DIR)
     // and holds name (DEF_BAD_CMD_IN_DIR). 0, or -1 after the message.
     int check_program() const;
-    // Builds other (a sub-command) as a stage: its line, or -1 through
-    // built when it fails.
-    static int stage_line(cmd* other, listring& line);
+    // Appends the line of other, a sub-command built as a stage, to line:
+    // 0, -1 after missing when there is no sub-command, or the failed
+    // build's result.
+    static int stage_line(cmd* other, const kit_message& missing, listring& line);
 
     // Runs when a command started by execute has ended and its output is
     // read: succeeded is false when it exited non-zero, was killed or wrote

@@ -78,26 +78,14 @@ int ext_cmd::build_tape_line(const subset* option, liboolean standalone)
     line += shell_word(output());
     line += "; ";
     if (remote()) {
-        if (remote_cmd() == nullptr) {
-            error(catalogue_text(DEF_BAD_REMOTE_CMD), true);
-            return -1;
-        }
-        if (stage_line(remote_cmd(), line) != 0)
+        if (stage_line(remote_cmd(), DEF_BAD_REMOTE_CMD, line) != 0)
             return -1;
     }
-    if (copy_convert_cmd() == nullptr) {
-        error(catalogue_text(DEF_BAD_DD_CMD), true);
-        return -1;
-    }
-    if (stage_line(copy_convert_cmd(), line) != 0)
+    if (stage_line(copy_convert_cmd(), DEF_BAD_DD_CMD, line) != 0)
         return -1;
     line += " | ";
     if (option != nullptr && option->is_compressed() && !standalone) {
-        if (uncompress_cmd() == nullptr) {
-            error(catalogue_text(DEF_BAD_UNCOMPRESS_CMD), true);
-            return -1;
-        }
-        if (stage_line(uncompress_cmd(), line) != 0)
+        if (stage_line(uncompress_cmd(), DEF_BAD_UNCOMPRESS_CMD, line) != 0)
             return -1;
         line += " | ";
     }

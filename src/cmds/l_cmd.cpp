@@ -1,7 +1,5 @@
 #include "cmds/l_cmd.h"
 
-#include <sys/wait.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -543,8 +541,7 @@ void l_cmd::finish_command(proc_desc_t* proc, int wait_result, int wait_status)
     }
     if (errors < 0)
         return;
-    liboolean succeeded = wait_result == 1 && WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == 0 &&
-                          !command_failed_;
+    liboolean succeeded = ended_cleanly(wait_result, wait_status) && !command_failed_;
     running_ = nullptr;
     prod_->delete_child_proc(proc);
     if (!succeeded) {

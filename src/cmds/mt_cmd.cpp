@@ -19,11 +19,7 @@ int mt_cmd::build_cmd_line(liboolean standalone)
     }
     listring line;
     if (remote()) {
-        if (remote_cmd() == nullptr) {
-            error(catalogue_text(DEF_BAD_REMOTE_CMD), true);
-            return -1;
-        }
-        if (stage_line(remote_cmd(), line) != 0)
+        if (stage_line(remote_cmd(), DEF_BAD_REMOTE_CMD, line) != 0)
             return -1;
         line += " ";
     }
