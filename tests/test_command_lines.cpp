@@ -38,6 +38,9 @@ TEST_F(command_lines, each_medium_and_kind_builds_its_whole_line)
                                             "/tar xvf - man html ");
     EXPECT_EQ(line(CMD_EXTRACT, true), "cd " + T + "; " + dd + " | " + D + "/tar xvf - man html ");
     EXPECT_EQ(line(CMD_REWIND, true), D + "/mt -f " + device_ + " rewind");
+    kps_.cmd_templates(CMD_EXTRACT)->set_name("cpio");
+    EXPECT_EQ(line(CMD_EXTRACT, true), "cd " + T + "; " + dd + " | " + D + "/cpio xvf  man html ");
+    kps_.cmd_templates(CMD_EXTRACT)->set_name("tar");
     EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts()[0];
 
     // Remote: the remote shell line stands right before the copy-convert

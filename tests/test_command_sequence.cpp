@@ -140,7 +140,8 @@ TEST_F(sequences, listings_become_status_gauge_file_set_log_and_records)
 
 // A command fails by its exit status, a kill, or standard error without a
 // benign line; the message comes once, the rest of the sequence never runs,
-// and files already recorded are kept for the offered removal.
+// and files already recorded are kept for the offered removal. Output
+// closed early or megabytes without a newline end a command normally.
 TEST_F(sequences, failures_are_reported_once_and_end_the_sequence)
 {
     ASSERT_EQ(initialised_, 0);
@@ -151,6 +152,8 @@ TEST_F(sequences, failures_are_reported_once_and_end_the_sequence)
         const std::string done = "Installation of Sample Product is now complete.";
         const struct { const char* script; std::string shown; } rows[] = {
             {"printf '10+0 records in\\nno such member\\n' >&2", done},
+            {"exec >&-; sleep 1", done},
+            {"head -c 3000000 /dev/zero | tr '\\0' y", done},
             {"printf 'no such member\\n' >&2; sleep 1", FAILED},
             {"printf '\\n' >&2", FAILED},
             {"exit 3", FAILED},

@@ -128,6 +128,30 @@ TEST_F(child_processes, silent_pipeline_never_blocks_and_kill_takes_all_of_it)
     EXPECT_TRUE(recorder_.messages().empty());
 }
 
+// A child the installer did not start through its services (the help
+// viewer) is reaped without a word: it neither ends nor fails the
+// installer's own child, whose status stays for the command engine.
+TEST_F(child_processes, a_foreign_child_changes_no_flag_of_the_installers_own)
+{
+    proc_desc_t* proc = start("sleep 60");
+    ASSERT_NE(proc, nullptr);
+    pid_t foreign = fork();
+    if (foreign == 0)
+        _exit(3);
+    std::string entry = "/proc/" + std::to_string(foreign);
+    ASSERT_TRUE(wait_until("the handler to reap the foreign child",
+                           [&entry] { return access(entry.c_str(), F_OK) != 0; }));
+    int status = -1;
+    EXPECT_EQ(child_died_g, 0);
+    EXPECT_EQ(child_succeeded_g, 1);
+    EXPECT_EQ(watched_child_ended(proc->pid, &status), 0) << "still running";
+    unix_kill(proc->pid);
+    ASSERT_TRUE(wait_until("the own child to end", [&] { return watched_child_ended(proc->pid, &status) != 0; }));
+    EXPECT_EQ(watched_child_ended(proc->pid, &status), 1);
+    EXPECT_TRUE(WIFSIGNALED(status)) << "its real status, kept for it";
+    EXPECT_EQ(child_died_g, 1);
+}
+
 // Real children's reports where there are some, the forms of other commands
 // where not.
 TEST_F(child_processes, only_block_counts_records_and_links_on_stderr_are_benign)
