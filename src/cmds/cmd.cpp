@@ -15,6 +15,7 @@
 #include "cmds/uncomp_cmd.h"
 #include "lib/msgs.h"
 #include "lib/reporter.h"
+#include "misc/l_proc_desc.h"
 #include "misc/unix_cat.h"
 #include "misc/utilities.h"
 #include "prod/product.h"
@@ -113,6 +114,8 @@ cmd::~cmd()
     if (running_ == nullptr)
         return;
     OI_delete_timeout(OI_callback(this, &cmd::wait_for_end, running_));
+    if (!lists_child(prod_, running_))
+        return;
     for (FILE* stream : {running_->out, running_->err})
         if (stream != nullptr)
             OI_io_dispatch_remove(fileno(stream), OI_READABLE);
@@ -152,6 +155,15 @@ int cmd::stage_line(cmd* other, const kit_message& missing, listring& line)
     if (result == 0)
         line += other->get_cmd();
     return result;
+}
+
+liboolean lists_child(const product* owner, const proc_desc_t* proc)
+{
+    const l_proc_desc* children = owner == nullptr ? nullptr : owner->child_procs();
+    for (unsigned i = 0; proc != nullptr && children != nullptr && i < children->entries(); ++i)
+        if (children->elem(i) == proc)
+            return true;
+    return false;
 }
 
 liboolean ended_cleanly(int wait_result, int wait_status)
@@ -249,6 +261,10 @@ liboolean cmd::take_errors(proc_desc_t* proc)
 long cmd::wait_for_end(OI_d_tech*, void* argument, long)
 {
     auto* proc = static_cast<proc_desc_t*>(argument);
+    if (proc != running_ || !lists_child(prod_, proc)) {
+        running_ = nullptr;
+        return 1;
+    }
     int status = 0;
     int ended = watched_child_ended(proc->pid, &status);
     if (ended == 0)

@@ -29,6 +29,11 @@ extern liboolean rewinding_g;
 // 0 at the end of output, -1 when nothing could be read now.
 int read_output_lines(int fd, std::string& pending, std::vector<std::string>& lines);
 
+// True when owner still lists proc among its running children: the
+// product may forget its children (a removal starting), and a command's
+// pointer to one is then no longer to be used.
+liboolean lists_child(const product* owner, const proc_desc_t* proc);
+
 // True when watched_child_ended's result and status say the child exited
 // by itself with status 0; a child killed by a signal did not succeed.
 liboolean ended_cleanly(int wait_result, int wait_status);

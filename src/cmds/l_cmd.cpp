@@ -118,7 +118,8 @@ l_cmd::~l_cmd()
 {
     if (running_ != nullptr) {
         OI_delete_timeout(OI_callback(this, &l_cmd::wait_for_end, running_));
-        watch(running_, false);
+        if (lists_child(prod_, running_))
+            watch(running_, false);
     }
     for (unsigned i = 0; i < entries(); ++i)
         delete static_cast<cmd*>(List::elem(i));
@@ -297,7 +298,8 @@ void l_cmd::watch(proc_desc_t* proc, liboolean on)
 void l_cmd::set_halted(liboolean value)
 {
     halted_ = value;
-    watch(running_, !value);
+    if (lists_child(prod_, running_))
+        watch(running_, !value);
 }
 
 void l_cmd::empty_sequence()
@@ -308,7 +310,7 @@ void l_cmd::empty_sequence()
 
 void l_cmd::abandon()
 {
-    if (running_ != nullptr)
+    if (lists_child(prod_, running_))
         unix_kill(running_->pid);
     child_succeeded_g = 0;
     sequence_failed_ = true;
@@ -521,7 +523,7 @@ int l_cmd::close_fileset_log()
 long l_cmd::wait_for_end(OI_d_tech*, void* argument, long)
 {
     auto* proc = static_cast<proc_desc_t*>(argument);
-    if (proc != running_)
+    if (proc != running_ || !lists_child(prod_, proc))
         return 1;
     int status = 0;
     int ended = watched_child_ended(proc->pid, &status);
