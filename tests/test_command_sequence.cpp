@@ -133,6 +133,10 @@ TEST_F(sequences, listings_become_status_gauge_file_set_log_and_records)
         checks.expect(read_file("/opt/tarnu/.kps30.fls"), record("f1") + record("f2"));
         checks.expect(read_file("/opt/tarnu/.kps30.dat"),
                       "Target:\t" + target_ + ";\nNode Installation:\tYes;\nOptions:\tdocs ;\n");
+        recorder_.clear();
+        kps_.percentage_installed(100.5f);
+        checks.expect(recorder_.texts().at(0) + " " + std::to_string(kps_.percentage_installed()),
+                      "Percentage value is out of range. 100.000000");
         return checks.status();
     }, false, true);
     EXPECT_CHILD_PASSED(status, "sequences in a private /opt");
