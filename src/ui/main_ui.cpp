@@ -1,7 +1,5 @@
 #include "ui/main_ui.h"
 
-#include <algorithm>
-
 #include "lib/l_listring.h"
 #include "lib/msgs.h"
 #include "lib/reporter.h"
@@ -204,14 +202,9 @@ long main_ui::log_btn_cb(OI_d_tech*, void*, long)
 // The first size seen is the least the window may shrink to.
 long main_ui::resize_cb(OI_d_tech*, void*, long)
 {
-    int width = 0;
-    int height = 0;
-    main_window_->size(&width, &height);
-    if (minimum_width_ == 0) {
-        minimum_width_ = width;
-        minimum_height_ = height;
-    } else if (width < minimum_width_ || height < minimum_height_) {
-        main_window_->set_size(std::max(width, minimum_width_), std::max(height, minimum_height_));
-    }
+    if (!minimum_.remembered())
+        minimum_.remember(main_window_);
+    else
+        minimum_.enforce(main_window_);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "toolkit/oiu_callback_multiple.h"
+#include "ui/minimum_size.h"
 
 class KOI_button;
 class OI_app_window;
@@ -69,8 +70,7 @@ private:
     std::unique_ptr<log_ui> log_;
     std::unique_ptr<l_product> products_;
     std::unique_ptr<l_listring> product_ids_;
-    int minimum_width_ = 0;
-    int minimum_height_ = 0;
+    minimum_size minimum_;
     bool initialised_ = false;
 };
 
