@@ -14,6 +14,8 @@
 #include "ui/help_request.h"
 #include "ui/kitsetup.h"
 #include "ui/log_ui.h"
+#include "ui/transfer_ui.h"
+#include "ui/working_ui.h"
 #include "ui/ui_lookup.h"
 
 main_ui* the_interface = nullptr;
@@ -50,10 +52,15 @@ long close_about_box(OI_d_tech* origin, void*, long)
 main_ui::main_ui()
     : main_window_(find_part<OI_app_window>(root_object(), MAIN_WINDOW)),
       log_(std::make_unique<log_ui>()),
+      transfer_(std::make_unique<transfer_ui>()),
+      working_(std::make_unique<working_ui>()),
       products_(std::make_unique<l_product>(this)),
       product_ids_(std::make_unique<l_listring>())
 {
     the_log_dialog_ui = log_.get();
+    the_transfer_dialog_ui = transfer_.get();
+    the_working_dialog_ui = working_.get();
+    products_->set_views(transfer_.get(), working_.get(), log_.get());
     l_product::collect_ids(*product_ids_);
     products_->fill(*product_ids_);
     create_cb();
@@ -68,6 +75,10 @@ main_ui::~main_ui()
 {
     if (the_log_dialog_ui == log_.get())
         the_log_dialog_ui = nullptr;
+    if (the_transfer_dialog_ui == transfer_.get())
+        the_transfer_dialog_ui = nullptr;
+    if (the_working_dialog_ui == working_.get())
+        the_working_dialog_ui = nullptr;
     // The products go before the log they may still write to.
     products_.reset();
     // The identifier list never frees its strings itself.
