@@ -90,16 +90,12 @@ lay_out_subset()
     mkdir -p "$media/cd/$cd_dir"
     {
         echo "# $name of $id: the name on the CD-ROM, a tab, the installed name."
-        (cd "$from" && find . -type f | sed 's|^\./||' | LC_ALL=C sort) | {
-            number=0
-            while IFS= read -r file; do
-                number=$((number + 1))
-                cd_name=$(printf '%s/F%04d.DAT' "$cd_dir" "$number")
-                cp -p "$from/$file" "$media/cd/$cd_name"
-                printf '%s\t%s\n' "$cd_name" "$file"
-            done
-        }
+        (cd "$from" && find . -type f | sed 's|^\./||' | LC_ALL=C sort) |
+            awk -v dir="$cd_dir" '{ printf "%s/F%04d.DAT\t%s\n", dir, NR, $0 }'
     } > "$maps/$name"
+    grep -v '^#' "$maps/$name" | while IFS="$(printf '\t')" read -r cd_name file; do
+        cp -p "$from/$file" "$media/cd/$cd_name"
+    done
     cp -pR "$from/." "$media/dist/$id/"
     cp -pR "$from/." "$media/fileserver/$id/"
 
@@ -123,23 +119,20 @@ lay_out_subset()
 # release date.
 stage_contents()
 {
+    grep -v '^[[:space:]]*\(#\|$\)' "$here/contents" > "$work/contents"
+    (cd "$stage" && awk '{ print $1 "/" $2 "/" $5 }' "$work/contents" | xargs mkdir -p)
+    LC_ALL=C awk -v stage="$stage" -f "$here/sample_files.awk" "$work/contents" "$work/contents"
     set -f
-    grep -v '^[[:space:]]*\(#\|$\)' "$here/contents" | while read -r product subset kind mode dir files; do
-        mkdir -p "$stage/$product/$subset/$dir"
-    done
-    LC_ALL=C awk -v stage="$stage" -f "$here/sample_files.awk" "$here/contents" "$here/contents"
-    grep -v '^[[:space:]]*\(#\|$\)' "$here/contents" | while read -r product subset kind mode dir files; do
-        for file in $files; do
-            chmod "$mode" "$stage/$product/$subset/$dir/$file"
-        done
-    done
+    while read -r product subset kind mode dir files; do
+        (cd "$stage/$product/$subset/$dir" && chmod "$mode" $files)
+    done < "$work/contents"
     set +f
     find "$stage" -type d -exec chmod 0755 {} +
     find "$stage" -exec touch -h -d "$release" {} +
 }
 
 rm -rf "$work" "$media/cd" "$media/dist" "$media/fileserver" "$media/tape"
-mkdir -p "$work" "$maps" "$media/cd" "$media/tape"
+mkdir -p "$stage" "$maps" "$media/cd" "$media/tape"
 stage_contents
 
 drives=""
