@@ -30,8 +30,8 @@ maps=$2
 media=$3
 make_tape=$4
 shift 4
-# 14 March 1996, noon UTC: one release date for every file, so that the
-# archives come out the same in every build.
+# 14 March 1996, noon UTC: one release date for every file, so that every
+# build's media hold the same files with the same times.
 release=@826804800
 work=$media/.work
 stage=$work/stage
