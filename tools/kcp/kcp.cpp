@@ -255,7 +255,9 @@ bool copy_entry(const arguments& args, int target, const map_entry& entry)
         args.installed_names_on_source ? entry.installed_name : entry.medium_name;
     std::string source_path = args.source + "/" + source_name;
     std::string target_path = args.target + "/" + entry.installed_name;
-    descriptor from(open(source_path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a FIFO on the source is refused below instead
+    // of waiting for a writer; reads of a regular file ignore the flag.
+    descriptor from(open(source_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat status {};
     if (!from.valid() || fstat(from.get(), &status) != 0)
         return complain("cannot read " + source_path, errno);
