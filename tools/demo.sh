@@ -14,16 +14,22 @@ KARCH=${KARCH:-linux}
 LANG=${LANG:-C}
 XPPATH=${XPPATH:-$PWD/build/demo/xp}
 export KARCH LANG XPPATH
+# The demo tapes sit in emulated drives (build/media/tape), which the
+# installer and its mt and dd children see through the preloaded emulator.
+KITSETUP_TAPE=$(cat build/media/tape/drives)
+export KITSETUP_TAPE
+tape_drive_emulator=$PWD/build/tools/tapeemu/libtapeemu.so
 
 # Runs the installer with the given arguments, /opt/tarnu isolated unless
 # the real one was asked for.
 run_installer() {
     if [ -n "${KITSETUP_REAL_TARNU:-}" ]; then
-        build/kitsetup -dir build/demo "$@"
+        LD_PRELOAD=$tape_drive_emulator build/kitsetup -dir build/demo "$@"
     else
         tarnu=$(mktemp -d)
         status=0
-        unshare -m sh -c 'mkdir -p /opt/tarnu && mount --bind "$0" /opt/tarnu && exec "$@"' \
+        LD_PRELOAD=$tape_drive_emulator \
+            unshare -m sh -c 'mkdir -p /opt/tarnu && mount --bind "$0" /opt/tarnu && exec "$@"' \
             "$tarnu" build/kitsetup -dir build/demo "$@" || status=$?
         rm -rf "$tarnu"
         return "$status"

@@ -7,6 +7,8 @@
 #include "ui/dialogs.h"
 #include "ui/log_ui.h"
 #include "ui/main_ui.h"
+#include "ui/transfer_ui.h"
+#include "ui/working_ui.h"
 
 // Each dialog adds its object and callbacks here as it joins the program.
 void register_bindings()
@@ -14,11 +16,17 @@ void register_bindings()
     const std::vector<OI_actions_rec> table = {
         OI_object_action("the_main_ui", &the_interface),
         OI_object_action("the_log_dialog_ui", &the_log_dialog_ui),
+        OI_object_action("the_transfer_dialog_ui", &the_transfer_dialog_ui),
+        OI_object_action("the_working_dialog_ui", &the_working_dialog_ui),
         OI_member_action("main_ui::exit_btn_cb", &main_ui::exit_btn_cb),
         OI_member_action("main_ui::log_btn_cb", &main_ui::log_btn_cb),
         OI_member_action("main_ui::resize_cb", &main_ui::resize_cb),
         OI_member_action("log_ui::cancel_btn_cb", &log_ui::cancel_btn_cb),
         OI_member_action("log_ui::resize_cb", &log_ui::resize_cb),
+        OI_member_action("transfer_ui::stop_btn_cb", &transfer_ui::stop_btn_cb),
+        OI_member_action("transfer_ui::log_btn_cb", &transfer_ui::log_btn_cb),
+        OI_member_action("working_ui::stop_btn_cb", &working_ui::stop_btn_cb),
+        OI_member_action("working_ui::log_btn_cb", &working_ui::log_btn_cb),
         OI_function_action("def_char_check_cb", def_char_check_cb),
         OI_function_action("next_icon", next_icon),
         OI_function_action("prev_icon", prev_icon),

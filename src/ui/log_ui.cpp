@@ -62,13 +62,14 @@ log_ui::log_ui()
 
 log_ui::~log_ui()
 {
+    OI_delete_timeout(OI_callback(const_cast<log_ui*>(this), &log_ui::flush_cb, nullptr));
     dialog_->delete_all();
 }
 
 void log_ui::popup()
 {
     dialog_->update_resources();
-    dialog_->size(&minimum_width_, &minimum_height_);
+    minimum_.remember(dialog_);
     dialog_->set_resize(OI_callback(this, &log_ui::resize_cb, nullptr));
     // Centred at its size now: loading placed it while it was still empty.
     if (!dialog_->is_displayed())
@@ -81,25 +82,53 @@ void log_ui::popdown()
     dialog_->set_state(ACTIVE_NOT_DISPLAYED);
 }
 
-void log_ui::text(const listring& line, liboolean scroll)
+void log_ui::text(const listring& line, liboolean)
 {
-    text_->append_line(line.c_str(), scroll);
+    if (has_pending_)
+        pending_ += '\n';
+    pending_ += line.c_str();
+    has_pending_ = true;
+    if (!flush_armed_) {
+        flush_armed_ = true;
+        OI_add_timeout(0, OI_callback(this, &log_ui::flush_cb, nullptr));
+    }
+}
+
+// One insert and one repaint for everything that came since the last pass.
+void log_ui::show_pending() const
+{
+    flush_armed_ = false;
+    if (!has_pending_)
+        return;
+    std::string lines;
+    lines.swap(pending_);
+    has_pending_ = false;
+    text_->append_line(lines, true);
+}
+
+long log_ui::flush_cb(OI_d_tech*, void*, long)
+{
+    show_pending();
     OI_flush();
+    return 0;
 }
 
 listring log_ui::contents() const
 {
+    show_pending();
     return listring(text_->text().c_str());
 }
 
 void log_ui::header(const listring& line)
 {
     text(line, false);
+    show_pending();
     header_lines_ = text_->lines().size();
 }
 
 liboolean log_ui::is_empty() const
 {
+    show_pending();
     std::vector<std::string> lines = text_->lines();
     for (size_t i = header_lines_; i < lines.size(); ++i) {
         if (!lines[i].empty())
@@ -143,10 +172,6 @@ long log_ui::cancel_btn_cb(OI_d_tech* origin, void*, long)
 
 long log_ui::resize_cb(OI_d_tech*, void*, long)
 {
-    int width = 0;
-    int height = 0;
-    dialog_->size(&width, &height);
-    if (width < minimum_width_ || height < minimum_height_)
-        dialog_->set_size(std::max(width, minimum_width_), std::max(height, minimum_height_));
+    minimum_.enforce(dialog_);
     return 0;
 }

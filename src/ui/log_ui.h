@@ -1,17 +1,22 @@
 // log_ui: the log dialog, a copy of "log_dialog" whose text "text" collects
 // what a run reports (command output, start-up facts). It is written to
 // kitsetup.log at shutdown. One instance, the_log_dialog_ui, owned by the
-// main window.
+// main window. Lines arriving together are shown together: the text is
+// repainted once per event-loop pass, however many lines came.
 #ifndef KITSETUP_UI_LOG_UI_H
 #define KITSETUP_UI_LOG_UI_H
 
+#include <string>
+
 #include "lib/listring.h"
+#include "prod/progress_views.h"
 #include "toolkit/oiu_callback_multiple.h"
+#include "ui/minimum_size.h"
 
 class OI_dialog_box;
 class OI_scroll_text;
 
-class log_ui : public OIU_callback_multiple {
+class log_ui : public OIU_callback_multiple, public log_view {
 public:
     // Clones the template and finds its text; a missing part ends the program.
     log_ui();
@@ -21,8 +26,9 @@ public:
 
     void popup();
     void popdown();
-    // Appends line; with scroll, the last line is brought into view.
-    void text(const listring& line, liboolean scroll);
+    // Appends line, shown with the others of this pass at the end of the
+    // view; error lines are command errors.
+    void text(const listring& line, liboolean error) override;
     // The whole text, lines joined by newlines.
     listring contents() const;
     // Appends the run's opening line; it alone does not make the log worth
@@ -38,13 +44,20 @@ public:
     long save_btn_cb(OI_d_tech* origin, void* argument, long value);
     long cancel_btn_cb(OI_d_tech* origin, void* argument, long value);
     long resize_cb(OI_d_tech* origin, void* argument, long value);
+    // Shows the lines that arrived since the last pass.
+    long flush_cb(OI_d_tech* origin, void* argument, long value);
 
 private:
+    void show_pending() const;
+
     OI_dialog_box* dialog_;
     OI_scroll_text* text_;
-    int minimum_width_ = 0;
-    int minimum_height_ = 0;
+    minimum_size minimum_;
     size_t header_lines_ = 0;
+    // Lines not shown yet, each after a newline but the first.
+    mutable std::string pending_;
+    mutable bool has_pending_ = false;
+    mutable bool flush_armed_ = false;
 };
 
 extern log_ui* the_log_dialog_ui;

@@ -1,7 +1,5 @@
 #include "ui/main_ui.h"
 
-#include <algorithm>
-
 #include "lib/l_listring.h"
 #include "lib/msgs.h"
 #include "lib/reporter.h"
@@ -16,6 +14,8 @@
 #include "ui/help_request.h"
 #include "ui/kitsetup.h"
 #include "ui/log_ui.h"
+#include "ui/transfer_ui.h"
+#include "ui/working_ui.h"
 #include "ui/ui_lookup.h"
 
 main_ui* the_interface = nullptr;
@@ -52,10 +52,15 @@ long close_about_box(OI_d_tech* origin, void*, long)
 main_ui::main_ui()
     : main_window_(find_part<OI_app_window>(root_object(), MAIN_WINDOW)),
       log_(std::make_unique<log_ui>()),
+      transfer_(std::make_unique<transfer_ui>()),
+      working_(std::make_unique<working_ui>()),
       products_(std::make_unique<l_product>(this)),
       product_ids_(std::make_unique<l_listring>())
 {
     the_log_dialog_ui = log_.get();
+    the_transfer_dialog_ui = transfer_.get();
+    the_working_dialog_ui = working_.get();
+    products_->set_views(transfer_.get(), working_.get(), log_.get());
     l_product::collect_ids(*product_ids_);
     products_->fill(*product_ids_);
     create_cb();
@@ -70,6 +75,10 @@ main_ui::~main_ui()
 {
     if (the_log_dialog_ui == log_.get())
         the_log_dialog_ui = nullptr;
+    if (the_transfer_dialog_ui == transfer_.get())
+        the_transfer_dialog_ui = nullptr;
+    if (the_working_dialog_ui == working_.get())
+        the_working_dialog_ui = nullptr;
     // The products go before the log they may still write to.
     products_.reset();
     // The identifier list never frees its strings itself.
@@ -204,14 +213,9 @@ long main_ui::log_btn_cb(OI_d_tech*, void*, long)
 // The first size seen is the least the window may shrink to.
 long main_ui::resize_cb(OI_d_tech*, void*, long)
 {
-    int width = 0;
-    int height = 0;
-    main_window_->size(&width, &height);
-    if (minimum_width_ == 0) {
-        minimum_width_ = width;
-        minimum_height_ = height;
-    } else if (width < minimum_width_ || height < minimum_height_) {
-        main_window_->set_size(std::max(width, minimum_width_), std::max(height, minimum_height_));
-    }
+    if (!minimum_.remembered())
+        minimum_.remember(main_window_);
+    else
+        minimum_.enforce(main_window_);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "toolkit/oiu_callback_multiple.h"
+#include "ui/minimum_size.h"
 
 class KOI_button;
 class OI_app_window;
@@ -15,15 +16,17 @@ class OI_help_menu;
 class l_listring;
 class l_product;
 class log_ui;
+class transfer_ui;
+class working_ui;
 
 class main_ui : public OIU_callback_multiple {
 public:
     // The four actions, in the order of their icons.
     enum action { install_action, deinstall_action, view_action, setup_action, action_count };
 
-    // Creates the log dialog, fills the product list from the description
-    // files (no product to offer ends the program), then sets up the window
-    // (create_cb) and F1 in it.
+    // Creates the log, transfer and working dialogs, fills the product list
+    // from the description files (no product to offer ends the program),
+    // then sets up the window (create_cb) and F1 in it.
     main_ui();
     ~main_ui() override;
     main_ui(const main_ui&) = delete;
@@ -31,6 +34,8 @@ public:
 
     OI_app_window* main_window() const { return main_window_; }
     log_ui* log() const { return log_.get(); }
+    transfer_ui* transfer() const { return transfer_.get(); }
+    working_ui* working() const { return working_.get(); }
     l_product* products() const { return products_.get(); }
     // The identifiers found at start-up, in the order they were found.
     const l_listring* product_ids() const { return product_ids_.get(); }
@@ -67,10 +72,11 @@ private:
     KOI_button* icons_[action_count] = {};
     OI_callback actions_[action_count];
     std::unique_ptr<log_ui> log_;
+    std::unique_ptr<transfer_ui> transfer_;
+    std::unique_ptr<working_ui> working_;
     std::unique_ptr<l_product> products_;
     std::unique_ptr<l_listring> product_ids_;
-    int minimum_width_ = 0;
-    int minimum_height_ = 0;
+    minimum_size minimum_;
     bool initialised_ = false;
 };
 

@@ -1,0 +1,106 @@
+#include "ui/transfer_ui.h"
+
+#include "lib/msgs.h"
+#include "lib/reporter.h"
+#include "misc/lidefs.h"
+#include "toolkit/center_xy.h"
+#include "toolkit/oi_connection.h"
+#include "toolkit/oi_dialog_box.h"
+#include "toolkit/oi_gauge.h"
+#include "toolkit/oi_multi_text.h"
+#include "toolkit/oi_static_text.h"
+#include "ui/log_ui.h"
+#include "ui/progress_dialog.h"
+#include "ui/ui_lookup.h"
+
+transfer_ui* the_transfer_dialog_ui = nullptr;
+
+namespace {
+
+// The buttons act by themselves; none of them takes the dialog down.
+long keep_dialog_up(OI_d_tech*, void*, long)
+{
+    return 0;
+}
+
+const int GAUGE_FULL = 100;
+
+}  // namespace
+
+transfer_ui::transfer_ui()
+    : dialog_(find_part<OI_dialog_box>(root_object(), TRANSFER_DIALOG)),
+      status_(find_part<OI_static_text>(dialog_, STATUS_TEXT)),
+      message_(find_part<OI_multi_text>(dialog_, MESSAGE)),
+      gauge_(find_part<OI_gauge>(dialog_, GAUGE))
+{
+    dialog_->set_term_action(false, OI_callback(keep_dialog_up, nullptr));
+    dialog_->set_unpin(OI_callback(keep_dialog_up, nullptr));
+}
+
+void transfer_ui::popup(const listring& message)
+{
+    stopped_ = false;
+    set_main_window_busy(true);
+    dialog_->update_resources();
+    text(message);
+    minimum_.remember(dialog_);
+    dialog_->set_resize(OI_callback(this, &transfer_ui::resize_cb, nullptr));
+    center_xy(dialog_);
+    dialog_->set_state(ACTIVE);
+    OI_flush();
+}
+
+void transfer_ui::popdown()
+{
+    set_main_window_busy(false);
+    dialog_->set_state(ACTIVE_NOT_DISPLAYED);
+}
+
+liboolean transfer_ui::is_displayed() const
+{
+    return dialog_->state() == ACTIVE && dialog_->is_displayed();
+}
+
+void transfer_ui::status(const listring& text)
+{
+    status_->set_text(text.c_str());
+}
+
+void transfer_ui::gauge(int n)
+{
+    gauge_->set_value(n > GAUGE_FULL ? GAUGE_FULL : n);
+}
+
+product* transfer_ui::current_prod() const
+{
+    return checked_product(current_);
+}
+
+void transfer_ui::text(const listring& message)
+{
+    show_progress_message(dialog_, message_, message);
+}
+
+long transfer_ui::stop_btn_cb(OI_d_tech*, void*, long)
+{
+    if (!confirm(catalogue_text(DEF_CONFIRM_STOP), true))
+        return 0;
+    if (!kill_children(current_prod(), [this] { popdown(); }))
+        return 0;
+    stopped_ = true;
+    status(catalogue_text(DEF_STOPPING_INSTALL));
+    return 0;
+}
+
+long transfer_ui::log_btn_cb(OI_d_tech*, void*, long)
+{
+    if (the_log_dialog_ui != nullptr)
+        the_log_dialog_ui->popup();
+    return 0;
+}
+
+long transfer_ui::resize_cb(OI_d_tech*, void*, long)
+{
+    minimum_.enforce(dialog_);
+    return 0;
+}

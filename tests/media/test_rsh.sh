@@ -1,0 +1,33 @@
+#!/bin/sh
+# The stand-in remote shell: on a known host the command runs here through
+# the shell, its words joined as rsh joins them, so quotes inside them hold;
+# -n gives it no input; its status comes back; an unknown host is refused
+# with a message and nothing run.
+#
+# Usage: test_rsh.sh rsh
+set -u
+rsh=$1
+failures=0
+
+fail()
+{
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+work=$(mktemp -d) || exit 1
+trap 'rm -rf "$work"' EXIT
+
+out=$("$rsh" localhost printf "'%s|'" "'a  b'" "\"c'd\"" 2>&1)
+[ "$out" = "a  b|c'd|" ] || fail "quoted words came out as: $out"
+out=$(echo input | "$rsh" "$(hostname)" -n -l operator cat 2>&1)
+[ -z "$out" ] || fail "-n left the input open: $out"
+"$rsh" localhost 'exit 3'
+[ "$?" -eq 3 ] || fail "the command's status was not passed on"
+KITSETUP_RSH_HOSTS="other, tapehost" "$rsh" tapehost true || fail "a host from KITSETUP_RSH_HOSTS was refused"
+out=$("$rsh" tapehost touch "$work/ran" 2>&1) && fail "an unknown host was accepted"
+[ "$out" = "rsh: tapehost: unknown host" ] || fail "the unknown host's message was: $out"
+[ -e "$work/ran" ] && fail "the command ran for an unknown host"
+
+[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
+echo "all checks passed"

@@ -1,0 +1,35 @@
+#!/bin/sh
+# The listing tar: an extraction lists each file as "x NAME, SIZE bytes"
+# (links too, directories not), the files land, and tar's failure is its
+# status; anything else goes to the system's tar as it is.
+#
+# Usage: test_tar.sh tar
+set -u
+tar=$1
+failures=0
+
+fail()
+{
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+work=$(mktemp -d) || exit 1
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/src/lib" "$work/out"
+printf 'twelve bytes' > "$work/src/lib/libkps.so"
+printf 'ab' > "$work/src/read me"
+ln -s "read me" "$work/src/link"
+(cd "$work/src" && /bin/tar cf "$work/a.tar" lib "read me" link) || exit 1
+
+listing=$(cd "$work/out" && "$tar" xvf - < "$work/a.tar")
+expected="x lib/libkps.so, 12 bytes
+x read me, 2 bytes
+x link, 0 bytes"
+[ "$listing" = "$expected" ] || fail "the listing was: $listing"
+[ "$(cat "$work/out/lib/libkps.so")" = "twelve bytes" ] || fail "the files did not land"
+"$tar" xvf "$work/missing.tar" 2>/dev/null && fail "a failing tar reported success"
+[ "$("$tar" tf "$work/a.tar" | head -n 1)" = "lib/" ] || fail "a listing was rewritten"
+
+[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
+echo "all checks passed"

@@ -1,0 +1,326 @@
+// kcp: the copy utility the installer runs for CD-ROM and distribution-server
+// media. Copies the files a map file lists from a source directory into a
+// target directory and prints "x NAME, SIZE bytes" for each, the verbose form
+// the installer reads for its gauge and its file-set log.
+//
+//   kcp [-i] -M map -S source -T target
+//
+// A map line is "NAME-ON-MEDIUM<TAB>INSTALLED-NAME", both relative paths. A
+// CD-ROM holds each file under its name on the medium; a distribution server,
+// which an installation filled, holds it under its installed name, so -i
+// ignores the first name. The format is in docs/product-files.md.
+#include "lib/descriptor.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct map_entry {
+    std::string medium_name;
+    std::string installed_name;
+};
+
+struct arguments {
+    bool installed_names_on_source = false;  // -i
+    std::string map;
+    std::string source;
+    std::string target;
+};
+
+// Prints "kcp: text" on standard error. Returns false, the status of every
+// step that complains.
+bool complain(const std::string& text)
+{
+    std::fprintf(stderr, "kcp: %s\n", text.c_str());
+    return false;
+}
+
+bool complain(const std::string& text, int error_number)
+{
+    return complain(text + ": " + std::strerror(error_number));
+}
+
+// True when name is a relative path of plain components: not absolute, no
+// empty, "." or ".." component and no control character, so that it can
+// only name something below the directory it is joined to.
+bool inside_name(const std::string& name)
+{
+    if (name.empty() || name.front() == '/' || name.back() == '/')
+        return false;
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7f)
+            return false;
+    }
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find('/', start);
+        if (end == std::string::npos)
+            end = name.size();
+        std::string component = name.substr(start, end - start);
+        if (component.empty() || component == "." || component == "..")
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+// Reads the whole of path into text. False after a message naming the file.
+bool read_text(const std::string& path, std::string& text)
+{
+    descriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return complain("cannot read map file " + path, errno);
+    char buffer[8192];
+    for (;;) {
+        ssize_t got = read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return complain("cannot read map file " + path, errno);
+        if (got == 0)
+            return true;
+        text.append(buffer, static_cast<size_t>(got));
+    }
+}
+
+// Checks one map line and, when it is an entry, appends it. False after a
+// message naming the file and line. Blank lines and "#" comments pass.
+bool parse_map_line(const std::string& path, int number, const std::string& line,
+                    std::vector<map_entry>& entries)
+{
+    if (line.empty() || line[0] == '#')
+        return true;
+    std::string where = path + ", line " + std::to_string(number) + ": ";
+    size_t tab = line.find('\t');
+    if (tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos)
+        return complain(where + "expected the name on the medium, one tab and the installed name");
+    map_entry entry{line.substr(0, tab), line.substr(tab + 1)};
+    for (const std::string* name : {&entry.medium_name, &entry.installed_name}) {
+        if (!inside_name(*name))
+            return complain(where + "\"" + *name + "\" is not a relative path inside its directory");
+    }
+    entries.push_back(entry);
+    return true;
+}
+
+// Reads every entry of the map. Every bad line is reported, and any bad line
+// makes the result false, so a damaged map copies nothing.
+bool read_map(const std::string& path, std::vector<map_entry>& entries)
+{
+    std::string text;
+    if (!read_text(path, text))
+        return false;
+    bool good = true;
+    int number = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        good = parse_map_line(path, ++number, text.substr(start, end - start), entries) && good;
+        start = end + 1;
+    }
+    return good;
+}
+
+// Opens directory name inside parent, making it when it is missing. A
+// symbolic link there is refused rather than followed: whatever it points
+// to, writing through it could land outside the target. shown is the path
+// for messages.
+descriptor open_subdirectory(int parent, const std::string& name, const std::string& shown)
+{
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    descriptor fd(openat(parent, name.c_str(), flags));
+    if (!fd.valid() && errno == ENOENT) {
+        if (mkdirat(parent, name.c_str(), 0777) != 0 && errno != EEXIST) {
+            complain("cannot make directory " + shown, errno);
+            return fd;
+        }
+        fd.reset(openat(parent, name.c_str(), flags));
+    }
+    if (!fd.valid()) {
+        int saved = errno;
+        struct stat status {};
+        if (fstatat(parent, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode))
+            complain(shown + " is a symbolic link; kcp does not write through links");
+        else
+            complain("cannot open directory " + shown, saved);
+    }
+    return fd;
+}
+
+// The directory that will hold installed_name, made as needed below the
+// target, and in base the file's own name. Invalid after a message.
+descriptor open_parent(const arguments& args, int target, const std::string& installed_name,
+                       std::string& base)
+{
+    descriptor dir(fcntl(target, F_DUPFD_CLOEXEC, 0));
+    if (!dir.valid()) {
+        complain("cannot use target directory " + args.target, errno);
+        return dir;
+    }
+    std::string shown = args.target;
+    size_t start = 0;
+    size_t slash;
+    while ((slash = installed_name.find('/', start)) != std::string::npos) {
+        std::string component = installed_name.substr(start, slash - start);
+        shown += "/" + component;
+        dir = open_subdirectory(dir.get(), component, shown);
+        if (!dir.valid())
+            return dir;
+        start = slash + 1;
+    }
+    base = installed_name.substr(start);
+    return dir;
+}
+
+// Copies everything readable from `from` to `to`; adds the byte count to
+// copied. False with errno set on failure; *reading tells which side failed.
+bool copy_data(int from, const descriptor& to, long long& copied, bool* reading)
+{
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        ssize_t got = read(from, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        *reading = true;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        *reading = false;
+        if (!to.write_all(buffer.data(), static_cast<size_t>(got)))
+            return false;
+        copied += got;
+    }
+}
+
+// A new file in dir under a name no other file has, open for writing; its
+// name goes to temp_name. A name is never reused, so nothing existing is
+// opened or truncated.
+descriptor create_temporary(int dir, std::string& temp_name)
+{
+    static unsigned counter = 0;
+    descriptor fd;
+    do {
+        temp_name = ".kcp" + std::to_string(getpid()) + "." + std::to_string(counter++);
+        fd.reset(openat(dir, temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        0600));
+    } while (!fd.valid() && errno == EEXIST);
+    return fd;
+}
+
+// Copies the open regular file `from` (status in `status`) into dir under
+// base: written under a temporary name, given the source's mode and times,
+// then renamed over base, so an existing link there is replaced, not
+// followed, and a failed copy leaves the old file. Returns the size copied,
+// or -1 after a message.
+long long install_file(int from, const struct stat& status, int dir, const std::string& base,
+                       const std::string& source_path, const std::string& target_path)
+{
+    std::string temp_name;
+    descriptor to = create_temporary(dir, temp_name);
+    if (!to.valid()) {
+        complain("cannot write " + target_path, errno);
+        return -1;
+    }
+    long long copied = 0;
+    bool reading = false;
+    const struct timespec times[2] = {status.st_atim, status.st_mtim};
+    bool done = copy_data(from, to, copied, &reading);
+    if (!done && reading)
+        complain("cannot read " + source_path, errno);
+    else if (!done || fchmod(to.get(), status.st_mode & 07777) != 0 || futimens(to.get(), times) != 0 ||
+             !to.close() || renameat(dir, temp_name.c_str(), dir, base.c_str()) != 0)
+        done = complain("cannot write " + target_path, errno);
+    if (!done) {
+        unlinkat(dir, temp_name.c_str(), 0);
+        return -1;
+    }
+    return copied;
+}
+
+// Copies one map entry and prints its line. False after a message.
+bool copy_entry(const arguments& args, int target, const map_entry& entry)
+{
+    const std::string& source_name =
+        args.installed_names_on_source ? entry.installed_name : entry.medium_name;
+    std::string source_path = args.source + "/" + source_name;
+    std::string target_path = args.target + "/" + entry.installed_name;
+    // Non-blocking, so that a FIFO on the source is refused below instead
+    // of waiting for a writer; reads of a regular file ignore the flag.
+    descriptor from(open(source_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (!from.valid() || fstat(from.get(), &status) != 0)
+        return complain("cannot read " + source_path, errno);
+    if (!S_ISREG(status.st_mode))
+        return complain(source_path + " is not a regular file");
+    std::string base;
+    descriptor dir = open_parent(args, target, entry.installed_name, base);
+    if (!dir.valid())
+        return false;
+    long long size = install_file(from.get(), status, dir.get(), base, source_path, target_path);
+    if (size < 0)
+        return false;
+    if (std::printf("x %s, %lld bytes\n", entry.installed_name.c_str(), size) < 0)
+        return complain("cannot write the listing", errno);
+    return true;
+}
+
+// Reads the options into args: false, after the usage text, when they are
+// not exactly one of each of -M, -S and -T, and an optional -i.
+bool parse_arguments(int argc, char** argv, arguments& args)
+{
+    int option;
+    bool good = true;
+    while ((option = getopt(argc, argv, "iM:S:T:")) != -1) {
+        switch (option) {
+        case 'i': args.installed_names_on_source = true; break;
+        case 'M': args.map = optarg; break;
+        case 'S': args.source = optarg; break;
+        case 'T': args.target = optarg; break;
+        default: good = false; break;
+        }
+    }
+    if (!good || optind != argc || args.map.empty() || args.source.empty() || args.target.empty()) {
+        std::fprintf(stderr, "usage: kcp [-i] -M map -S source -T target\n");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    arguments args;
+    if (!parse_arguments(argc, argv, args))
+        return 2;
+    // The installer follows the copy line by line while it runs.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::vector<map_entry> entries;
+    if (!read_map(args.map, entries))
+        return 1;
+    descriptor target(open(args.target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!target.valid()) {
+        complain("cannot use target directory " + args.target, errno);
+        return 1;
+    }
+    for (const map_entry& entry : entries) {
+        if (!copy_entry(args, target.get(), entry))
+            return 1;
+    }
+    if (std::fflush(stdout) != 0) {
+        complain("cannot write the listing", errno);
+        return 1;
+    }
+    return 0;
+}
