@@ -154,10 +154,12 @@ TEST_F(child_processes, a_foreign_child_changes_no_flag_of_the_installers_own)
 
 // Real children's reports where there are some, the forms of other commands
 // where not.
+// GNU dd's byte count is part of its record report, and may come in a read
+// of its own.
 TEST_F(child_processes, only_block_counts_records_and_links_on_stderr_are_benign)
 {
     proc_desc_t* proc = start("echo '512 blocks' 1>&2; cat /nonexistent/kitsetup-missing; "
-                              "dd if=/dev/zero of=/dev/null bs=512 count=10 status=noxfer");
+                              "dd if=/dev/zero of=/dev/null bs=512 count=10");
     ASSERT_NE(proc, nullptr);
     std::vector<std::pair<std::string, bool>> rows = {
         {"./lib/x.so linked to ./lib/y.so", true}, {"3+1 records out", true}, {"512 bytes", false},
@@ -165,7 +167,7 @@ TEST_F(child_processes, only_block_counts_records_and_links_on_stderr_are_benign
     std::istringstream child_lines(run_to_end(proc).second);
     for (std::string line; std::getline(child_lines, line);)
         rows.emplace_back(line, line.find("kitsetup-missing") == std::string::npos);
-    ASSERT_EQ(rows.size(), 11u) << "the child's report changed";
+    ASSERT_EQ(rows.size(), 12u) << "the child's report changed";
     for (const auto& [line, benign] : rows)
         EXPECT_EQ(valid_stderr(listring(line.c_str())), benign) << "\"" << line << "\"";
 }

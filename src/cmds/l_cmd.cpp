@@ -269,6 +269,11 @@ const size_t FILESET_BLOCK = 65536;
 
 }  // namespace
 
+liboolean l_cmd::stopping() const
+{
+    return prod_->transfer() != nullptr && prod_->transfer()->stopped();
+}
+
 void l_cmd::popdown_transfer()
 {
     if (prod_->transfer() != nullptr)
@@ -544,6 +549,12 @@ void l_cmd::finish_command(proc_desc_t* proc, int wait_result, int wait_status)
     if (errors < 0)
         return;
     liboolean succeeded = ended_cleanly(wait_result, wait_status) && !command_failed_;
+    // A stopped installation's command was killed on purpose: that is not
+    // reported as its failure.
+    if (stopping()) {
+        succeeded = false;
+        halted_ = true;
+    }
     running_ = nullptr;
     prod_->delete_child_proc(proc);
     if (!succeeded) {
@@ -606,7 +617,7 @@ int l_cmd::take_errors(proc_desc_t* proc)
         proc->err = nullptr;
         return 0;
     }
-    if (lines.empty() || benign)
+    if (lines.empty() || benign || stopping())
         return got > 0 ? 1 : 0;
     command_failed_ = true;
     abandon();

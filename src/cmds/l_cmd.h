@@ -79,7 +79,9 @@ public:
     // result (-1 or 1) when they end it.
     int cleanup();
     // The transfer dialog's stop, once its stopped flag is set: kills the
-    // running command, empties the sequence and runs cleanup.
+    // running command, empties the sequence and runs cleanup. A dialog that
+    // only kills the children and sets its flag gets the same end when the
+    // killed command's output ends, without a failure message.
     int stop();
 
     // Offers the printer configuration after an installation; set by the
@@ -132,6 +134,9 @@ private:
     // Writes the buffered records: 0, or -1 after a message.
     int flush_fileset_log();
     void popdown_transfer();
+    // The transfer dialog's stop was pressed: what its killed command
+    // reports is no failure of its own.
+    liboolean stopping() const;
     // Starts the background rewind after a tape installation.
     void rewind_tape();
 

@@ -127,9 +127,14 @@ watched_child* find_watched_child(pid_t pid)
 }
 
 // Takes a free slot for pid, or the first one whose child has ended (its
-// status has long been read). Called with SIGCHLD blocked.
+// status has long been read). A slot left from an earlier child with the
+// same number is freed first: the system reuses numbers, and the old
+// status must not pass for the new child's. Called with SIGCHLD blocked.
 void watch_child(pid_t pid)
 {
+    for (watched_child& child : watched_children)
+        if (child.pid.load() == pid)
+            child.pid = 0;
     watched_child* slot = find_watched_child(0);
     for (unsigned i = 0; slot == nullptr && i < WATCHED_CHILD_SLOTS; ++i)
         if (watched_children[i].ended.load())
@@ -578,6 +583,11 @@ liboolean valid_stderr(const listring& line)
     if (std::sscanf(line, "%d+%d%s%s", &count, &other_count, first.data(), second.data()) == 4 &&
         listring(first.data()) == "records" &&
         (listring(second.data()) == "in" || listring(second.data()) == "out"))
+        return true;
+    // GNU dd ends its record counts with "N bytes (...) copied, T s, R".
+    long bytes = 0;
+    if (std::sscanf(line, "%ld %s", &bytes, first.data()) == 2 && listring(first.data()) == "bytes" &&
+        std::strstr(line, " copied, ") != nullptr)
         return true;
     return std::sscanf(line, "%s %s %s %s", first.data(), second.data(), third.data(),
                        fourth.data()) == 4 &&

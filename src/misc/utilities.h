@@ -61,7 +61,8 @@ int unix_read(int fd, char* buf, unsigned n);
 int unix_close(int fd);
 
 // True when a line from a command's standard error is a harmless report: a
-// cpio block count, dd record counts or a tar link report.
+// cpio block count, dd record counts (with GNU dd's byte count) or a tar
+// link report.
 liboolean valid_stderr(const listring& line);
 
 // True when name is one of VALID_CMDS, compared exactly.
