@@ -34,8 +34,6 @@ const int DEFAULT_READ_SIZE = 512;
 // No output line is a path longer than this; the rest of a longer one is
 // dropped instead of held.
 const size_t LONGEST_LINE = 65536;
-// How often a command whose output has ended is looked at until it is gone.
-const unsigned long END_POLL_MS = 10;
 
 }  // namespace
 

@@ -34,6 +34,10 @@ int read_output_lines(int fd, std::string& pending, std::vector<std::string>& li
 // pointer to one is then no longer to be used.
 liboolean lists_child(const product* owner, const proc_desc_t* proc);
 
+// How often a command whose output has ended is looked at until its child
+// is gone, for single commands and sequences alike.
+inline constexpr unsigned long END_POLL_MS = 10;
+
 // True when watched_child_ended's result and status say the child exited
 // by itself with status 0; a child killed by a signal did not succeed.
 liboolean ended_cleanly(int wait_result, int wait_status);

@@ -263,7 +263,6 @@ l_cmd::printer_offer l_cmd::printer_offer_ = nullptr;
 
 namespace {
 
-const unsigned long END_POLL_MS = 10;
 // Records are written out in blocks of about this size.
 const size_t FILESET_BLOCK = 65536;
 

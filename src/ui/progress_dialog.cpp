@@ -5,12 +5,15 @@
 #include "misc/l_proc_desc.h"
 #include "misc/utilities.h"
 #include "prod/product.h"
+#include "toolkit/center_xy.h"
 #include "toolkit/oi_app_window.h"
+#include "toolkit/oi_connection.h"
 #include "toolkit/oi_dialog_box.h"
 #include "toolkit/oi_multi_text.h"
 #include "ui/dialogs_ui.h"
 #include "ui/kitsetup.h"
 #include "ui/main_ui.h"
+#include "ui/minimum_size.h"
 
 void show_progress_message(OI_dialog_box* dialog, OI_multi_text* text, const listring& message)
 {
@@ -30,6 +33,40 @@ void set_main_window_busy(bool busy)
         window->set_working();
     else if (window->is_working())
         window->clear_working();
+}
+
+namespace {
+
+long keep_dialog_up(OI_d_tech*, void*, long)
+{
+    return 0;
+}
+
+}  // namespace
+
+void hold_progress_dialog(OI_dialog_box* dialog)
+{
+    dialog->set_term_action(false, OI_callback(keep_dialog_up, nullptr));
+    dialog->set_unpin(OI_callback(keep_dialog_up, nullptr));
+}
+
+void show_progress_dialog(OI_dialog_box* dialog, OI_multi_text* text, const listring& message,
+                          minimum_size& minimum, const OI_callback& resize)
+{
+    set_main_window_busy(true);
+    dialog->update_resources();
+    show_progress_message(dialog, text, message);
+    minimum.remember(dialog);
+    dialog->set_resize(resize);
+    center_xy(dialog);
+    dialog->set_state(ACTIVE);
+    OI_flush();
+}
+
+void hide_progress_dialog(OI_dialog_box* dialog)
+{
+    set_main_window_busy(false);
+    dialog->set_state(ACTIVE_NOT_DISPLAYED);
 }
 
 bool kill_children(product* p, const std::function<void()>& give_up)

@@ -10,7 +10,9 @@
 
 class OI_dialog_box;
 class OI_multi_text;
+class minimum_size;
 class product;
+class OI_callback;
 
 // Puts message into text, read-only, on the dialog's background, the
 // dialog wide enough for its longest line.
@@ -18,6 +20,16 @@ void show_progress_message(OI_dialog_box* dialog, OI_multi_text* text, const lis
 
 // The main window is busy while a progress dialog is up.
 void set_main_window_busy(bool busy);
+
+// The buttons of a progress dialog act by themselves: none of them, and
+// not the window manager's close, takes it down.
+void hold_progress_dialog(OI_dialog_box* dialog);
+// Shows dialog with message, centred, the main window busy; its size now
+// is the least it keeps (resize enforces it).
+void show_progress_dialog(OI_dialog_box* dialog, OI_multi_text* text, const listring& message,
+                          minimum_size& minimum, const OI_callback& resize);
+// Takes dialog down and frees the main window.
+void hide_progress_dialog(OI_dialog_box* dialog);
 
 // Sends the kill signal to every child of p, in list order. A child that
 // cannot be killed leaves the list, and the user is asked whether to go on

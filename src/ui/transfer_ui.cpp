@@ -3,7 +3,6 @@
 #include "lib/msgs.h"
 #include "lib/reporter.h"
 #include "misc/lidefs.h"
-#include "toolkit/center_xy.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_dialog_box.h"
 #include "toolkit/oi_gauge.h"
@@ -17,12 +16,6 @@ transfer_ui* the_transfer_dialog_ui = nullptr;
 
 namespace {
 
-// The buttons act by themselves; none of them takes the dialog down.
-long keep_dialog_up(OI_d_tech*, void*, long)
-{
-    return 0;
-}
-
 const int GAUGE_FULL = 100;
 
 }  // namespace
@@ -33,27 +26,19 @@ transfer_ui::transfer_ui()
       message_(find_part<OI_multi_text>(dialog_, MESSAGE)),
       gauge_(find_part<OI_gauge>(dialog_, GAUGE))
 {
-    dialog_->set_term_action(false, OI_callback(keep_dialog_up, nullptr));
-    dialog_->set_unpin(OI_callback(keep_dialog_up, nullptr));
+    hold_progress_dialog(dialog_);
 }
 
 void transfer_ui::popup(const listring& message)
 {
     stopped_ = false;
-    set_main_window_busy(true);
-    dialog_->update_resources();
-    text(message);
-    minimum_.remember(dialog_);
-    dialog_->set_resize(OI_callback(this, &transfer_ui::resize_cb, nullptr));
-    center_xy(dialog_);
-    dialog_->set_state(ACTIVE);
-    OI_flush();
+    show_progress_dialog(dialog_, message_, message, minimum_,
+                         OI_callback(this, &transfer_ui::resize_cb, nullptr));
 }
 
 void transfer_ui::popdown()
 {
-    set_main_window_busy(false);
-    dialog_->set_state(ACTIVE_NOT_DISPLAYED);
+    hide_progress_dialog(dialog_);
 }
 
 liboolean transfer_ui::is_displayed() const

@@ -3,7 +3,6 @@
 #include "lib/msgs.h"
 #include "lib/reporter.h"
 #include "misc/lidefs.h"
-#include "toolkit/center_xy.h"
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_dialog_box.h"
@@ -15,11 +14,6 @@
 working_ui* the_working_dialog_ui = nullptr;
 
 namespace {
-
-long keep_dialog_up(OI_d_tech*, void*, long)
-{
-    return 0;
-}
 
 const int PICTURE_COUNT = 3;
 
@@ -34,28 +28,20 @@ working_ui::working_ui()
         std::string name = "pic" + std::to_string(i + 1);
         pictures_[i] = dialog_->resource(name, "Pic", "$ICONS_DIR/" + name);
     }
-    dialog_->set_term_action(false, OI_callback(keep_dialog_up, nullptr));
-    dialog_->set_unpin(OI_callback(keep_dialog_up, nullptr));
+    hold_progress_dialog(dialog_);
 }
 
 void working_ui::popup(const listring& message)
 {
-    set_main_window_busy(true);
-    dialog_->update_resources();
     picture_ = 0;
     pic_->pixmap(pictures_[picture_]);
-    text(message);
-    minimum_.remember(dialog_);
-    dialog_->set_resize(OI_callback(this, &working_ui::resize_cb, nullptr));
-    center_xy(dialog_);
-    dialog_->set_state(ACTIVE);
-    OI_flush();
+    show_progress_dialog(dialog_, message_, message, minimum_,
+                         OI_callback(this, &working_ui::resize_cb, nullptr));
 }
 
 void working_ui::popdown()
 {
-    set_main_window_busy(false);
-    dialog_->set_state(ACTIVE_NOT_DISPLAYED);
+    hide_progress_dialog(dialog_);
 }
 
 void working_ui::next_icon()
