@@ -5,9 +5,12 @@
 #include "cmds/l_cmd.h"
 #include "lib/msgs.h"
 #include "lib/reporter.h"
+#include "misc/lidefs.h"
+#include "misc/utilities.h"
 #include "opts/l_subset.h"
 #include "opts/prod_opts.h"
 #include "prod/product.h"
+#include "toi/toi_init.h"
 
 subset::subset(t_subset* parent, subset* owner) : t_subset(parent, owner, listring()) {}
 
@@ -82,4 +85,42 @@ std::unique_ptr<l_cmd> subset::extract_cmds(liboolean flag)
             return nullptr;
     }
     return commands;
+}
+
+namespace {
+
+// Runs script in owner's interpreter, "CURR_OPTION" set to option when
+// one is given: the script's result, or -1 when the file is missing.
+int run_subset_script(product& owner, const listring& script, const listring* option)
+{
+    if (!valid_file(script, F_OK)) {
+        error(format_message(DEF_SCRIPT_DOES_NOT_EXIST, script.c_str()), true);
+        return -1;
+    }
+    if (option != nullptr)
+        set_variable(owner.interpreter(), CURR_OPTION_VAR_STRING, *option);
+    return evaluate_file(owner.interpreter(), script);
+}
+
+}  // namespace
+
+int subset::execute_install()
+{
+    if (!install_) {
+        error(format_message(DEF_SUBSET_NO_INSTALL, description_.c_str()), true);
+        return -1;
+    }
+    product* owner = current_prod();
+    if (owner->create_dist_server())
+        return 0;
+    return run_subset_script(*owner, product::subset_install_script(name_), &description_);
+}
+
+int subset::execute_deinstall()
+{
+    if (!deinstall_) {
+        error(format_message(DEF_SUBSET_NO_DEINSTALL, description_.c_str()), true);
+        return -1;
+    }
+    return run_subset_script(*current_prod(), product::subset_deinstall_script(name_), nullptr);
 }

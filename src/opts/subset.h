@@ -68,6 +68,14 @@ public:
     // line cannot be built.
     std::unique_ptr<l_cmd> extract_cmds(liboolean flag);
 
+    // Run the subset's script {cfg}/{name}.ins or {cfg}/{name}.del in the
+    // product's interpreter: the script's result (-1 failed, 0 go on, 1
+    // stop, 2 bypass), or -1 after a message when the subset has no such
+    // script or its file is missing. Nothing is installed into a
+    // distribution server, so no installation script runs for one (0).
+    int execute_install();
+    int execute_deinstall();
+
 private:
     listring name_;
     listring description_;

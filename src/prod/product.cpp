@@ -493,14 +493,101 @@ int product::setup_user()
     return evaluate_file(interpreter_, script);
 }
 
+namespace {
+
+// The name a script sees in "MEDIA" for media.
+const listring& media_name(media_t media)
+{
+    switch (media) {
+    case MEDIA_FILESERVER:
+        return FILESERVER_STRING;
+    case MEDIA_DISTRIBUTION:
+        return DISTRIBUTION_STRING;
+    case MEDIA_CD:
+        return CD_STRING;
+    case MEDIA_TAPE:
+        break;
+    }
+    return TAPE_STRING;
+}
+
+}  // namespace
+
+int product::initialise_if_needed()
+{
+    return initialised_ ? 0 : initialise();
+}
+
+int product::run_product_script(const listring& script)
+{
+    if (!valid_file(script, F_OK)) {
+        error(format_message(DEF_SCRIPT_DOES_NOT_EXIST, script.c_str()), true);
+        return -1;
+    }
+    return evaluate_file(interpreter_, script);
+}
+
+int product::execute_preinstall()
+{
+    set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
+    set_variable(interpreter_, TARGET_VAR_STRING, target_);
+    return run_product_script(preinstall_script());
+}
+
+int product::execute_predeinstall()
+{
+    if (!needs_predeinstall_)
+        return 0;
+    set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
+    set_variable(interpreter_, TARGET_VAR_STRING, target_);
+    return run_product_script(predeinstall_script());
+}
+
+// A node installation copied nothing, so every subset's script runs, as
+// when nothing was selected; otherwise only the selected subsets' scripts.
 int product::execute_all_install_scripts()
 {
-    return 0;
+    if (initialise_if_needed() != 0)
+        return -1;
+    l_subset* subsets = install_opts_->entries();
+    unsigned count = subsets == nullptr ? 0 : subsets->entries();
+    liboolean any_selected = false;
+    for (unsigned i = 0; i < count; ++i)
+        any_selected = any_selected || subsets->elem(i)->is_selected();
+    for (unsigned i = 0; i < count; ++i) {
+        subset* option = subsets->elem(i);
+        if (!option->needs_install())
+            continue;
+        if (media_ != MEDIA_FILESERVER && any_selected && !option->is_selected())
+            continue;
+        int result = option->execute_install();
+        if (result != 0)
+            return result;
+    }
+    if (!needs_install_)
+        return 0;
+    set_variable(interpreter_, CREATEDIST_VAR_STRING,
+                 create_dist_server_ ? TRUE_STRING : FALSE_STRING);
+    return run_product_script(install_script());
 }
 
 int product::execute_all_deinstall_scripts()
 {
-    return 0;
+    if (initialise_if_needed() != 0)
+        return -1;
+    set_variable(interpreter_, MEDIA_VAR_STRING, media_name(media_));
+    set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
+    for (unsigned i = 0; i < installed_option_ids_->entries(); ++i) {
+        subset* option = install_opts_->elem(*installed_option_ids_->elem(i));
+        if (option == nullptr || !option->needs_deinstall())
+            continue;
+        int result = option->execute_deinstall();
+        if (result != 0)
+            return result;
+    }
+    if (!needs_deinstall_)
+        return 0;
+    return run_product_script(deinstall_script());
 }
 
 // The list owns the records from here on: removing one closes what is
@@ -737,7 +824,7 @@ int product::setup_deinstall(liboolean ask_backup)
         return -1;
     }
     if (node_installation_) {
-        if (!initialised_ && initialise() != 0)
+        if (initialise_if_needed() != 0)
             return -1;
         remove_installed_data_files();
         int scripts = execute_all_deinstall_scripts();

@@ -119,10 +119,19 @@ public:
     using directory_prompt = liboolean (*)(listring& dir, const listring& prompt);
     static void set_directory_prompt(directory_prompt prompt) { directory_prompt_ = prompt; }
 
-    // Scripts run when an installation or a removal has finished. The
-    // sequencing that runs them is not built yet: until it is, these run no
-    // script and answer 0 (go on).
+    // The product's scripts; each answers the script's result (-1 failed,
+    // 0 go on, 1 stop, 2 bypass), or -1 after a message when a script the
+    // product's flags name is missing.
+    // Before an installation, with "PRODUCT" and "TARGET" set.
+    int execute_preinstall();
+    // Before a removal, when the product has such a script (else 0).
+    int execute_predeinstall();
+    // After an installation: the subsets' scripts (every subset's for a
+    // node installation or when none was selected, else the selected
+    // ones'), then the product's own with "CREATEDIST" set.
     int execute_all_install_scripts();
+    // After a removal, with "MEDIA" and "PRODUCT" set: the scripts of the
+    // recorded options in record order, then the product's own.
     int execute_all_deinstall_scripts();
 
     // ---- Running children -----------------------------------------------
@@ -224,6 +233,10 @@ private:
     void resolve_catalogue_texts();
     // Deletes what initialise() built.
     void discard_initialisation();
+    // initialise() unless done already: 0 or -1.
+    int initialise_if_needed();
+    // Runs script after checking that it exists: its result, or -1.
+    int run_product_script(const listring& script);
     // Applies one entry of the data file; the key's value is read from data.
     int apply_data_entry(listream& data, const listring& key, int entry);
 
