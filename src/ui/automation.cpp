@@ -11,7 +11,9 @@
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
 #include "ui/log_ui.h"
+#include "ui/main_ui.h"
 #include "lib/msgs.h"
+#include "prod/l_product.h"
 
 namespace {
 
@@ -102,6 +104,32 @@ void press_key_later(const OI_d_tech* object, const std::string& keysym)
         pending));
 }
 
+// The product whose identifier is id, compared exactly, or null.
+product* product_named(const std::string& id)
+{
+    l_product* products = the_interface == nullptr ? nullptr : the_interface->products();
+    for (unsigned i = 0; products != nullptr && i < products->entries(); ++i) {
+        if (id == products->elem(i)->id().c_str())
+            return products->elem(i);
+    }
+    return nullptr;
+}
+
+// Opens the option dialogs of an installation of p from the event loop,
+// as the install selection does once p is chosen; a product that cannot
+// be initialised has shown why and opens nothing.
+void choose_later(product* p)
+{
+    OI_add_timeout(0, OI_callback(
+        [](OI_d_tech*, void* argument, long) -> long {
+            auto* chosen = static_cast<product*>(argument);
+            if (the_interface != nullptr && (chosen->initialised() || chosen->initialise() == 0))
+                the_interface->choose_options(*chosen);
+            return 0;
+        },
+        p));
+}
+
 bool fail(std::string* result, const std::string& reason)
 {
     *result = reason;
@@ -180,6 +208,13 @@ bool automation_command(const std::vector<std::string>& args, std::string* resul
         press_later(button);
         return answer(result, "");
     }
+    if (verb == "choose" && args.size() == 2) {
+        product* chosen = product_named(args[1]);
+        if (chosen == nullptr)
+            return fail(result, "no product \"" + args[1] + "\"");
+        choose_later(chosen);
+        return answer(result, "");
+    }
     if (verb == "log" && args.size() == 1)
         return answer(result, the_log_dialog_ui == nullptr ? "" : the_log_dialog_ui->contents().c_str());
     if (verb == "quit" && args.size() == 1) {
@@ -187,7 +222,8 @@ bool automation_command(const std::vector<std::string>& args, std::string* resul
         return answer(result, "");
     }
     return fail(result, "usage: automation shown | state TOP OBJ | get TOP OBJ | set TOP OBJ VALUE"
-                        " | press TOP OBJ | key TOP OBJ KEYSYM | message | answer BUTTON | log | quit");
+                        " | press TOP OBJ | key TOP OBJ KEYSYM | message | answer BUTTON | choose PRODUCT | log"
+                        " | quit");
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 
 #include "toolkit/oi_connection.h"
 #include "ui/actions.h"
+#include "ui/continue_ui.h"
+#include "ui/l_prim_opt_ui.h"
+#include "ui/prod_opts_ui.h"
+#include "ui/sub_opts_ui.h"
 #include "ui/dialogs.h"
 #include "ui/log_ui.h"
 #include "ui/main_ui.h"
@@ -18,6 +22,27 @@ void register_bindings()
         OI_object_action("the_log_dialog_ui", &the_log_dialog_ui),
         OI_object_action("the_transfer_dialog_ui", &the_transfer_dialog_ui),
         OI_object_action("the_working_dialog_ui", &the_working_dialog_ui),
+        OI_object_action("the_options_ui", &the_options_ui),
+        OI_object_action("the_primary_options_ui", &the_primary_options_ui),
+        OI_object_action("the_suboptions_ui", &the_suboptions_ui),
+        OI_object_action("the_continue_ui", &the_continue_ui),
+        OI_member_action("prod_opts_ui::media_menu_cb", &prod_opts_ui::media_menu_cb),
+        OI_member_action("prod_opts_ui::local_btn_cb", &prod_opts_ui::local_btn_cb),
+        OI_member_action("prod_opts_ui::remote_btn_cb", &prod_opts_ui::remote_btn_cb),
+        OI_member_action("prod_opts_ui::all_btn_cb", &prod_opts_ui::all_btn_cb),
+        OI_member_action("prod_opts_ui::reset_btn_cb", &prod_opts_ui::reset_btn_cb),
+        OI_member_action("prod_opts_ui::ok_btn_cb", &prod_opts_ui::ok_btn_cb),
+        OI_member_action("prod_opts_ui::cancel_btn_cb", &prod_opts_ui::cancel_btn_cb),
+        OI_member_action("prod_opts_ui::help_btn_cb", &prod_opts_ui::help_btn_cb),
+        OI_member_action("l_prim_opt_ui::cancel_btn_cb", &l_prim_opt_ui::cancel_btn_cb),
+        OI_member_action("l_prim_opt_ui::help_btn_cb", &l_prim_opt_ui::help_btn_cb),
+        OI_member_action("sub_opts_ui::install_btn_cb", &sub_opts_ui::install_btn_cb),
+        OI_member_action("sub_opts_ui::install_all_btn_cb", &sub_opts_ui::install_all_btn_cb),
+        OI_member_action("sub_opts_ui::remove_btn_cb", &sub_opts_ui::remove_btn_cb),
+        OI_member_action("sub_opts_ui::ok_btn_cb", &sub_opts_ui::ok_btn_cb),
+        OI_member_action("sub_opts_ui::cancel_btn_cb", &sub_opts_ui::cancel_btn_cb),
+        OI_member_action("sub_opts_ui::help_btn_cb", &sub_opts_ui::help_btn_cb),
+        OI_member_action("continue_ui::help_btn_cb", &continue_ui::help_btn_cb),
         OI_member_action("main_ui::exit_btn_cb", &main_ui::exit_btn_cb),
         OI_member_action("main_ui::log_btn_cb", &main_ui::log_btn_cb),
         OI_member_action("main_ui::resize_cb", &main_ui::resize_cb),

@@ -13,7 +13,12 @@
 #include "toolkit/oi_help_menu.h"
 #include "ui/help_request.h"
 #include "ui/kitsetup.h"
+#include "prod/product.h"
+#include "ui/continue_ui.h"
+#include "ui/l_prim_opt_ui.h"
 #include "ui/log_ui.h"
+#include "ui/prod_opts_ui.h"
+#include "ui/sub_opts_ui.h"
 #include "ui/transfer_ui.h"
 #include "ui/working_ui.h"
 #include "ui/ui_lookup.h"
@@ -54,12 +59,20 @@ main_ui::main_ui()
       log_(std::make_unique<log_ui>()),
       transfer_(std::make_unique<transfer_ui>()),
       working_(std::make_unique<working_ui>()),
+      continue_(std::make_unique<continue_ui>()),
+      options_(std::make_unique<prod_opts_ui>()),
+      primary_options_(std::make_unique<l_prim_opt_ui>()),
+      suboptions_(std::make_unique<sub_opts_ui>()),
       products_(std::make_unique<l_product>(this)),
       product_ids_(std::make_unique<l_listring>())
 {
     the_log_dialog_ui = log_.get();
     the_transfer_dialog_ui = transfer_.get();
     the_working_dialog_ui = working_.get();
+    the_continue_ui = continue_.get();
+    the_options_ui = options_.get();
+    the_primary_options_ui = primary_options_.get();
+    the_suboptions_ui = suboptions_.get();
     products_->set_views(transfer_.get(), working_.get(), log_.get());
     l_product::collect_ids(*product_ids_);
     products_->fill(*product_ids_);
@@ -79,6 +92,14 @@ main_ui::~main_ui()
         the_transfer_dialog_ui = nullptr;
     if (the_working_dialog_ui == working_.get())
         the_working_dialog_ui = nullptr;
+    if (the_continue_ui == continue_.get())
+        the_continue_ui = nullptr;
+    if (the_options_ui == options_.get())
+        the_options_ui = nullptr;
+    if (the_primary_options_ui == primary_options_.get())
+        the_primary_options_ui = nullptr;
+    if (the_suboptions_ui == suboptions_.get())
+        the_suboptions_ui = nullptr;
     // The products go before the log they may still write to.
     products_.reset();
     // The identifier list never frees its strings itself.
@@ -192,6 +213,17 @@ long main_ui::icon_btn_cb(OI_d_tech* origin, void* argument, long value)
 void main_ui::bind_action(action which, const OI_callback& popup)
 {
     actions_[which] = popup;
+}
+
+void main_ui::choose_options(product& chosen)
+{
+    if (chosen.has_primary_options()) {
+        primary_options_->create_cb(chosen);
+        primary_options_->popup();
+        return;
+    }
+    options_->create_cb(chosen);
+    options_->popup();
 }
 
 long main_ui::exit_btn_cb(OI_d_tech*, void*, long)

@@ -1,5 +1,6 @@
-// main_ui: the installer's main window "main_win" and what it owns: the log
-// dialog, the product list, the four action icons and the help menu (On
+// main_ui: the installer's main window "main_win" and what it owns: the log,
+// transfer and working dialogs, the option dialogs of an installation and
+// the continue dialog, the product list, the four action icons and the help menu (On
 // Help, Contents, On Actions, About...). One instance, the_interface, made
 // at start-up.
 #ifndef KITSETUP_UI_MAIN_UI_H
@@ -15,7 +16,12 @@ class OI_app_window;
 class OI_help_menu;
 class l_listring;
 class l_product;
+class continue_ui;
+class l_prim_opt_ui;
 class log_ui;
+class prod_opts_ui;
+class product;
+class sub_opts_ui;
 class transfer_ui;
 class working_ui;
 
@@ -24,7 +30,7 @@ public:
     // The four actions, in the order of their icons.
     enum action { install_action, deinstall_action, view_action, setup_action, action_count };
 
-    // Creates the log, transfer and working dialogs, fills the product list
+    // Creates the dialogs it owns, fills the product list
     // from the description files (no product to offer ends the program),
     // then sets up the window (create_cb) and F1 in it.
     main_ui();
@@ -55,6 +61,10 @@ public:
     // Makes popup what the icon of which does when clicked: the one place
     // where the product selection dialogs join the main window.
     void bind_action(action which, const OI_callback& popup);
+    // The installation's choices for chosen, an initialised product: its
+    // primary options dialog when it has primary options, else its
+    // installation options dialog.
+    void choose_options(product& chosen);
 
     // Ends the program with status 0 (exit button, window manager's close).
     long exit_btn_cb(OI_d_tech* origin, void* argument, long value);
@@ -74,6 +84,10 @@ private:
     std::unique_ptr<log_ui> log_;
     std::unique_ptr<transfer_ui> transfer_;
     std::unique_ptr<working_ui> working_;
+    std::unique_ptr<continue_ui> continue_;
+    std::unique_ptr<prod_opts_ui> options_;
+    std::unique_ptr<l_prim_opt_ui> primary_options_;
+    std::unique_ptr<sub_opts_ui> suboptions_;
     std::unique_ptr<l_product> products_;
     std::unique_ptr<l_listring> product_ids_;
     minimum_size minimum_;

@@ -1,0 +1,371 @@
+// The option dialogs of an installation as a user meets them: the
+// installation options dialog (media, sources, the remote drive, the
+// target, the distribution toggle, space, the checks of OK), the primary
+// options dialog, the chain of suboptions dialogs and the continue dialog.
+// Every session has a private /opt/tarnu: a directory of the test's own.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <tcl.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kitsetup_session.h"
+
+namespace {
+
+const std::string program = KITSETUP_BIN;
+
+bool private_mounts_work()
+{
+    return run_program("/usr/bin/unshare", {"unshare", "-m", "true"}, test_environment()).status == 0;
+}
+
+// The installer on the install tree install, in a mount namespace of its
+// own where /opt/tarnu is records and read_only is a read-only directory.
+std::unique_ptr<kitsetup_session> start_installer(const std::string& install, const std::string& records,
+                                                  const std::string& read_only, const std::string& home)
+{
+    const char* script =
+        "mount -t tmpfs kit_opt /opt && mkdir /opt/tarnu && mount --bind \"$2\" /opt/tarnu && "
+        "mount --bind \"$4\" \"$4\" && mount -o remount,bind,ro \"$4\" && exec \"$1\" -dir \"$3\" -nosplash";
+    test_environment environment = session_environment();
+    environment.set("HOME", home.c_str());
+    return std::make_unique<kitsetup_session>(
+        "/usr/bin/unshare", std::vector<std::string>{"-m", "sh", "-c", script, "sh", program, records, install, read_only},
+        environment);
+}
+
+std::vector<std::string> list_words(const std::string& list)
+{
+    int count = 0;
+    const char** words = nullptr;
+    std::vector<std::string> result;
+    if (Tcl_SplitList(nullptr, list.c_str(), &count, &words) != TCL_OK)
+        return {"(not a list: " + list + ")"};
+    result.assign(words, words + count);
+    Tcl_Free(reinterpret_cast<char*>(words));
+    return result;
+}
+
+// The cells of a scrolling list, as "name" or "name*" for a selected one.
+std::string cells_of(kitsetup_session& session, const std::string& top, const std::string& menu)
+{
+    std::string cells;
+    for (const std::string& triple : list_words(session.automation("get " + top + " " + menu))) {
+        std::vector<std::string> fields = list_words(triple);
+        if (fields.size() != 3 || fields[0] == "dummy_cell")
+            continue;
+        cells += (cells.empty() ? "" : " ") + fields[0] + (fields[2] == "1" ? "*" : "");
+    }
+    return cells;
+}
+
+std::string options(kitsetup_session& session)
+{
+    return cells_of(session, "options_dialog", "options_menu");
+}
+
+std::string get(kitsetup_session& session, const std::string& object)
+{
+    return session.automation("get options_dialog " + object);
+}
+
+// Waits for the box {kind text}, answers it with button and waits for it
+// to go; false when it did not come.
+bool answer_box(kitsetup_session& session, const std::string& expected, const std::string& button)
+{
+    std::string shown;
+    bool came = wait_until("the box " + expected, [&] {
+        shown = folded(session.automation("message"));
+        return shown == expected;
+    });
+    EXPECT_TRUE(came) << "the box shown is: " << shown;
+    if (!came)
+        return false;
+    session.automation("answer " + button);
+    return wait_until("the box " + expected + " to go",
+                      [&] { return folded(session.automation("message")) != expected; });
+}
+
+void press_and_wait(kitsetup_session& session, const std::string& object, const std::string& shown)
+{
+    session.automation("press options_dialog " + object);
+    EXPECT_TRUE(session.wait_for_shown(shown)) << "after pressing " << object;
+}
+
+// A product for the tests: primary option "Pick" (not fixed) choosing two
+// options that each have parts, and a third option larger than any disk.
+void add_test_product(const std::string& install)
+{
+    std::string cfg = install + "/config/";
+    write_file(cfg + "tst10.prd", "Code: tst\nVersion: 10\nDescription: Test Product 1.0\n"
+                                  "Short Description: Test 1.0\nBitmap: pic2.xpm\nInstallation Script: Yes\n"
+                                  "Pre-Installation Script: No\nDeinstallation Script: No\n"
+                                  "Pre-Deinstallation Script: No\n");
+    write_file(cfg + "tst10.ins", "return 0\n");
+    write_file(cfg + "tst10ins.cfg", "Name=Pick; Desc=Alpha and beta; Icon=pic3.xpm; Opts=alpha,beta; Fix=No\n");
+    write_file(cfg + "tst10prd.cfg",
+               "Name=tst10ins; Desc=Installation utility; Man=Yes; Hid=Yes; Vol=1; Pos=1; Siz=1; Fls=1.\n"
+               "Name=alpha; Desc=Alpha parts; Opt=Yes; Vol=1; Pos=2; Siz=10; Fls=1.\n"
+               "Name=beta; Desc=Beta parts; Opt=Yes; Vol=1; Pos=3; Siz=20; Fls=1.\n"
+               "Name=huge; Desc=Huge data; Vol=1; Pos=4; Siz=2000000000; Fls=1.\n");
+    write_file(cfg + "alpha.cfg", "Name=a1; Desc=First alpha part; Siz=3.\nName=a2; Desc=Second alpha part; Siz=4.\n");
+    write_file(cfg + "beta.cfg", "Name=b1; Desc=First beta part; Siz=5.\nName=b2; Desc=Second beta part; Siz=6.\n");
+    std::string arch = cfg + KITSETUP_KARCH + "/";
+    write_file(arch + "tst10cmd.cfg", read_file(arch + "kps30cmd.cfg"));
+}
+
+class option_dialogs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!private_mounts_work())
+            GTEST_SKIP() << "no private mount namespace here";
+        install_ = copy_of_demo(dir_);
+        add_test_product(install_);
+        ASSERT_EQ(mkdir(records_.c_str(), 0755), 0);
+        ASSERT_EQ(mkdir(read_only_.c_str(), 0755), 0);
+        ASSERT_EQ(mkdir(home_.c_str(), 0755), 0);
+    }
+
+    void start()
+    {
+        session_ = start_installer(install_, records_, read_only_, home_);
+        ASSERT_TRUE(session_->wait_for_shown("main_win")) << session_->standard_error();
+    }
+
+    void choose(const std::string& product, const std::string& dialog)
+    {
+        EXPECT_EQ(session_->automation("choose " + product), "");
+        ASSERT_TRUE(session_->wait_for_shown(dialog)) << session_->standard_error();
+    }
+
+    void finish()
+    {
+        session_->automation("quit");
+        EXPECT_EQ(session_->wait_exit(), 0);
+        EXPECT_EQ(session_->standard_error(), "");
+    }
+
+    temp_dir dir_;
+    std::string install_;
+    std::string records_ = dir_ / "tarnu";
+    std::string read_only_ = dir_ / "read-only";
+    std::string home_ = dir_ / "home";
+    std::unique_ptr<kitsetup_session> session_;
+};
+
+}  // namespace
+
+// Each medium brings its source and its label; only tape offers the remote
+// drive, whose host comes from the product's templates; the file server
+// and the distribution toggle force every option on and give the user's
+// own selection back; the space follows the selection.
+TEST_F(option_dialogs, MediaSourcesRemoteDriveDistributionAndSpace)
+{
+    start();
+    choose("kdb12", "options_dialog");
+    kitsetup_session& s = *session_;
+    std::string media = KITSETUP_BUILD_DIR "/media/";
+    EXPECT_EQ(get(s, "source_field"), media + "cd");
+    EXPECT_EQ(get(s, "target_field"), "/opt/kps30");
+    EXPECT_EQ(options(s), "server* client*");
+    EXPECT_EQ(get(s, "space_reqd_val"), "345 KB") << "the installation utility counts from CD";
+    EXPECT_TRUE(s.screenshot("options_dialog"));
+
+    struct medium_case {
+        const char* cell;
+        std::string source;
+        const char* label;
+    };
+    for (const medium_case& medium : {medium_case{"tape_btn", media + "tape/nst0", "Source Device:"},
+                                      medium_case{"dist_server_btn", media + "dist/kps30", "Product Directory:"},
+                                      medium_case{"cd_btn", media + "cd", "Product Directory:"}}) {
+        s.automation(std::string("press options_dialog ") + medium.cell);
+        EXPECT_TRUE(wait_until(std::string("the source of ") + medium.cell,
+                               [&] { return get(s, "source_field") == medium.source; }))
+            << get(s, "source_field");
+        EXPECT_EQ(get(s, "source_label"), medium.label) << medium.cell;
+    }
+
+    s.automation("press options_dialog tape_btn");
+    wait_until("the remote menu", [&] { return s.automation("state options_dialog remote_menu") == "ACTIVE"; });
+    EXPECT_EQ(s.automation("state options_dialog remote_field"), "INACTIVE");
+    EXPECT_EQ(get(s, "space_reqd_val"), "342 KB") << "no installation utility from tape";
+    s.automation("press options_dialog remote_btn");
+    EXPECT_TRUE(wait_until("the host field", [&] { return get(s, "remote_field") == "localhost"; }));
+    EXPECT_EQ(s.automation("state options_dialog remote_field"), "ACTIVE");
+    s.automation("press options_dialog local_btn");
+    EXPECT_TRUE(wait_until("the host field to grey",
+                           [&] { return s.automation("state options_dialog remote_field") == "INACTIVE"; }));
+    EXPECT_EQ(get(s, "remote_field"), "");
+
+    // The user's own choice: the client left out.
+    s.automation("press options_dialog cd_btn");
+    s.automation("press options_dialog client");
+    EXPECT_TRUE(wait_until("the space without the client", [&] { return get(s, "space_reqd_val") == "209 KB"; }))
+        << get(s, "space_reqd_val");
+    EXPECT_EQ(s.automation("state options_dialog remote_menu"), "INACTIVE");
+
+    s.automation("press options_dialog dist_btn");
+    EXPECT_TRUE(wait_until("every option on", [&] { return options(s) == "server* client*"; })) << options(s);
+    EXPECT_EQ(s.automation("state options_dialog client"), "INACTIVE");
+    EXPECT_EQ(get(s, "space_reqd_val"), "345 KB");
+    s.automation("press options_dialog dist_btn");
+    EXPECT_TRUE(wait_until("the choice back", [&] { return options(s) == "server* client"; })) << options(s);
+    EXPECT_EQ(s.automation("state options_dialog client"), "ACTIVE");
+
+    s.automation("set options_dialog target_field " + home_);
+    s.automation("press options_dialog fileserver_btn");
+    EXPECT_TRUE(wait_until("the records directory as target",
+                           [&] { return get(s, "target_field") == "/opt/tarnu"; }));
+    EXPECT_EQ(get(s, "source_field"), media + "fileserver/kps30");
+    EXPECT_EQ(s.automation("state options_dialog target_field"), "INACTIVE");
+    EXPECT_EQ(s.automation("state options_dialog dist_menu"), "INACTIVE");
+    EXPECT_EQ(options(s), "server* client*");
+    s.automation("press options_dialog dist_server_btn");
+    EXPECT_TRUE(wait_until("the typed target back", [&] { return get(s, "target_field") == home_; }));
+    EXPECT_EQ(options(s), "server* client");
+    finish();
+}
+
+// OK checks what the user typed and says what is wrong, the dialog staying
+// up; nothing reaches /opt/tarnu meanwhile. Then the chain: the primary
+// option's two options with parts each get their suboptions dialog, the
+// last one leads to the continue dialog, whose setup goes back.
+TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
+{
+    start();
+    choose("tst10", "primary_options_dialog");
+    kitsetup_session& s = *session_;
+    EXPECT_TRUE(s.screenshot("primary_options_dialog"));
+    s.automation("press primary_options_dialog Pick");
+    ASSERT_TRUE(s.wait_for_shown("options_dialog"));
+    EXPECT_EQ(options(s), "alpha* beta* huge");
+
+    s.automation("set options_dialog source_field {   }");
+    s.automation("press options_dialog ok_btn");
+    answer_box(s, "error {Both source and target must be specified.}", "ok_btn");
+    s.automation("set options_dialog source_field " KITSETUP_BUILD_DIR "/media/cd");
+
+    std::string file = dir_ / "a-file";
+    write_file(file, "");
+    std::string long_path = home_ + "/" + std::string(2000, 'x');
+    struct target_case {
+        std::string typed;
+        std::string expanded;
+        const char* answer;
+        std::string failure;
+    };
+    for (const target_case& target :
+         {target_case{"~/y", home_ + "/y", "no_btn", ""},
+          target_case{file, file, "yes_btn", "error {Unable to create directory " + file},
+          target_case{long_path, long_path, "yes_btn", "error {Unable to create directory " + long_path},
+          target_case{"$HOME/x", home_ + "/x", "yes_btn", ""}}) {
+        s.automation("set options_dialog target_field {" + target.typed + "}");
+        answer_box(s, "error {Target directory \"" + target.expanded + "\" does not exist.}", "ok_btn");
+        answer_box(s, "confirm {Do you wish to try to create the directory?}", target.answer);
+        if (!target.failure.empty()) {
+            std::string shown = folded(s.wait_for_message());
+            EXPECT_EQ(shown.rfind(target.failure, 0), 0u) << shown;
+            s.automation("answer ok_btn");
+        }
+    }
+    EXPECT_TRUE(wait_until("the created target", [&] { return get(s, "target_field") == home_ + "/x"; }))
+        << get(s, "target_field");
+    struct stat info {};
+    EXPECT_EQ(stat((home_ + "/x").c_str(), &info), 0);
+    EXPECT_NE(stat((home_ + "/y").c_str(), &info), 0);
+
+    s.automation("set options_dialog target_field " + read_only_);
+    s.automation("press options_dialog ok_btn");
+    answer_box(s, "error {No permission to write to " + read_only_ + ".}", "ok_btn");
+    s.automation("set options_dialog target_field {~}");
+
+    // Nothing selected: the scripts may still configure, so the user is asked.
+    s.automation("press options_dialog alpha");
+    s.automation("press options_dialog beta");
+    EXPECT_TRUE(wait_until("nothing selected", [&] { return options(s) == "alpha beta huge"; })) << options(s);
+    s.automation("press options_dialog ok_btn");
+    answer_box(s, "confirm {As no options have been selected, no software will be extracted from the media. "
+                  "However, if required, configuration of previously installed software will be carried out. "
+                  "Do you wish to continue?}",
+               "no_btn");
+    EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
+
+    s.automation("press options_dialog all_btn");
+    EXPECT_TRUE(wait_until("every option", [&] { return options(s) == "alpha* beta* huge*"; })) << options(s);
+    s.automation("press options_dialog ok_btn");
+    answer_box(s, "confirm {There appears to be insufficient space on the target file system. "
+                  "Do you wish to continue?}",
+               "no_btn");
+    EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
+    EXPECT_TRUE(std::filesystem::is_empty(records_)) << "nothing recorded before the user confirms";
+    EXPECT_TRUE(s.screenshot("options_dialog_test_product"));
+
+    s.automation("press options_dialog ok_btn");
+    answer_box(s, "confirm {There appears to be insufficient space on the target file system. "
+                  "Do you wish to continue?}",
+               "yes_btn");
+    ASSERT_TRUE(s.wait_for_shown("suboptions_dialog"));
+    EXPECT_EQ(s.automation("get suboptions_dialog available_menu"),
+              "{a1 {First alpha part} 0} {a2 {Second alpha part} 0}");
+    s.automation("press suboptions_dialog install_all_btn");
+    s.automation("press suboptions_dialog install_all_btn");
+    EXPECT_TRUE(wait_until("both parts chosen once", [&] {
+        return cells_of(s, "suboptions_dialog", "selected_menu") == "a1 a2";
+    })) << cells_of(s, "suboptions_dialog", "selected_menu");
+    EXPECT_TRUE(s.screenshot("suboptions_dialog"));
+    s.automation("press suboptions_dialog ok_btn");
+    EXPECT_TRUE(wait_until("the beta parts", [&] {
+        return s.automation("get suboptions_dialog available_menu") ==
+               "{b1 {First beta part} 0} {b2 {Second beta part} 0}";
+    }));
+    s.automation("press suboptions_dialog ok_btn");
+    ASSERT_TRUE(s.wait_for_shown("continue_dialog"));
+    EXPECT_EQ(s.automation("shown"), "main_win continue_dialog");
+    EXPECT_TRUE(s.screenshot("continue_dialog"));
+    s.automation("press continue_dialog setup_icon");
+    ASSERT_TRUE(s.wait_for_shown("options_dialog"));
+    EXPECT_EQ(options(s), "alpha* beta* huge*") << "the options as the user left them";
+    EXPECT_EQ(get(s, "target_field"), "~");
+    finish();
+}
+
+// A primary option that hides an option takes it out of the list and
+// another brings it back; "all" selects every option. A reinstall must go
+// into the directory of the first installation.
+TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirectory)
+{
+    std::string old_target = dir_ / "old";
+    ASSERT_EQ(mkdir(old_target.c_str(), 0755), 0);
+    write_file(records_ + "/.kdb12.dat", "Target:\t" + old_target + ";\nOptions:\tserver ;\n");
+    start();
+    kitsetup_session& s = *session_;
+    choose("kps30", "primary_options_dialog");
+    s.automation("press primary_options_dialog Minimal");
+    ASSERT_TRUE(s.wait_for_shown("options_dialog"));
+    EXPECT_EQ(options(s), "base* docs print") << "examples hidden, the mandatory base kept";
+    s.automation("press options_dialog cancel_btn");
+    EXPECT_TRUE(wait_until("the dialog to go", [&] { return s.automation("shown") == "main_win"; }));
+    choose("kps30", "primary_options_dialog");
+    s.automation("press primary_options_dialog Full");
+    EXPECT_TRUE(wait_until("every option", [&] { return options(s) == "base* docs* print* examples*"; }))
+        << options(s);
+    s.automation("press options_dialog cancel_btn");
+
+    choose("kdb12", "options_dialog");
+    s.automation("set options_dialog target_field " + home_);
+    s.automation("press options_dialog ok_btn");
+    answer_box(s, "error {Sample Database 1.2 was previously installed in " + old_target +
+                      ". To reinstall you must specify this directory or deinstall before specifying a "
+                      "different directory.}",
+               "ok_btn");
+    EXPECT_EQ(get(s, "target_field"), old_target);
+    EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
+    finish();
+}
