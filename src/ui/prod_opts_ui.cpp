@@ -198,7 +198,7 @@ void prod_opts_ui::build_option_cells()
     if (shown > 1 && shown % OPTION_COLUMNS != 0) {
         OI_menu_cell* filler = oi_create_menu_cell(DUMMY_CELL.c_str(), std::string(width + 1, ' '),
                                                    OI_callback(), OI_TOGGLE_CELL);
-        filler->layout_associated_object(options_menu_, OPTION_COLUMNS - 1, shown / OPTION_COLUMNS, INACTIVE);
+        filler->layout_associated_object(options_menu_, OPTION_COLUMNS - 1, shown / OPTION_COLUMNS, NOT_DISPLAYED);
     }
     int rows = (shown + OPTION_COLUMNS - 1) / OPTION_COLUMNS;
     options_menu_->set_view_size(rows <= MAX_WHOLE_ROWS ? std::max(rows, 1) : resource_view_rows_);

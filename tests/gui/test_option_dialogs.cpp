@@ -26,9 +26,11 @@ bool private_mounts_work()
 }
 
 // The installer on the install tree install, in a mount namespace of its
-// own where /opt/tarnu is records and read_only is a read-only directory.
+// own where /opt/tarnu is records and read_only is a read-only directory;
+// on a private screen of that size when screen is given.
 std::unique_ptr<kitsetup_session> start_installer(const std::string& install, const std::string& records,
-                                                  const std::string& read_only, const std::string& home)
+                                                  const std::string& read_only, const std::string& home,
+                                                  const std::string& screen)
 {
     const char* script =
         "mount -t tmpfs kit_opt /opt && mkdir /opt/tarnu && mount --bind \"$2\" /opt/tarnu && "
@@ -37,7 +39,7 @@ std::unique_ptr<kitsetup_session> start_installer(const std::string& install, co
     environment.set("HOME", home.c_str());
     return std::make_unique<kitsetup_session>(
         "/usr/bin/unshare", std::vector<std::string>{"-m", "sh", "-c", script, "sh", program, records, install, read_only},
-        environment);
+        environment, screen);
 }
 
 std::vector<std::string> list_words(const std::string& list)
@@ -136,9 +138,9 @@ protected:
         ASSERT_EQ(mkdir(home_.c_str(), 0755), 0);
     }
 
-    void start()
+    void start(const std::string& screen = "")
     {
-        session_ = start_installer(install_, records_, read_only_, home_);
+        session_ = start_installer(install_, records_, read_only_, home_, screen);
         ASSERT_TRUE(session_->wait_for_shown("main_win")) << session_->standard_error();
     }
 
@@ -243,10 +245,10 @@ TEST_F(option_dialogs, MediaSourcesRemoteDriveDistributionAndSpace)
 // last one leads to the continue dialog, whose setup goes back.
 TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
 {
-    start();
+    start("800x600x24");
     choose("tst10", "primary_options_dialog");
     kitsetup_session& s = *session_;
-    EXPECT_TRUE(s.screenshot("primary_options_dialog"));
+    EXPECT_TRUE(s.screenshot("primary_options_dialog_800"));
     s.automation("press primary_options_dialog Pick");
     ASSERT_TRUE(s.wait_for_shown("options_dialog"));
     EXPECT_EQ(options(s), "alpha* beta* huge");
@@ -310,7 +312,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
                "no_btn");
     EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
     EXPECT_TRUE(std::filesystem::is_empty(records_)) << "nothing recorded before the user confirms";
-    EXPECT_TRUE(s.screenshot("options_dialog_test_product"));
+    EXPECT_TRUE(s.screenshot("options_dialog_test_product_800"));
 
     s.automation("press options_dialog ok_btn");
     answer_box(s, "confirm {There appears to be insufficient space on the target file system. "
@@ -324,7 +326,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
     EXPECT_TRUE(wait_until("both parts chosen once", [&] {
         return cells_of(s, "suboptions_dialog", "selected_menu") == "a1 a2";
     })) << cells_of(s, "suboptions_dialog", "selected_menu");
-    EXPECT_TRUE(s.screenshot("suboptions_dialog"));
+    EXPECT_TRUE(s.screenshot("suboptions_dialog_800"));
     s.automation("press suboptions_dialog ok_btn");
     EXPECT_TRUE(wait_until("the beta parts", [&] {
         return s.automation("get suboptions_dialog available_menu") ==
@@ -333,7 +335,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
     s.automation("press suboptions_dialog ok_btn");
     ASSERT_TRUE(s.wait_for_shown("continue_dialog"));
     EXPECT_EQ(s.automation("shown"), "main_win continue_dialog");
-    EXPECT_TRUE(s.screenshot("continue_dialog"));
+    EXPECT_TRUE(s.screenshot("continue_dialog_800"));
     s.automation("press continue_dialog setup_icon");
     ASSERT_TRUE(s.wait_for_shown("options_dialog"));
     EXPECT_EQ(options(s), "alpha* beta* huge*") << "the options as the user left them";
@@ -352,6 +354,7 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
     start();
     kitsetup_session& s = *session_;
     choose("kps30", "primary_options_dialog");
+    EXPECT_TRUE(s.screenshot("primary_options_dialog_3"));
     s.automation("press primary_options_dialog Minimal");
     ASSERT_TRUE(s.wait_for_shown("options_dialog"));
     EXPECT_EQ(options(s), "base* docs print") << "examples hidden, the mandatory base kept";
