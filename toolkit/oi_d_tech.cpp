@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <sstream>
 
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_tk.h"
@@ -348,7 +349,9 @@ void OI_d_tech::manage_in_parent()
 // The parent's "spacing" is the room around each of its children; with
 // "uniformColumns" its columns share one width, so a row of buttons lines up.
 // The child's "anchor" (n, e, ne, ..., center) keeps it at its natural size
-// at that side of its cell instead of filling it; a bad one fills.
+// at that side of its cell instead of filling it; a bad one fills. The
+// parent's "growColumns" lists the columns that take the room a wider
+// window gives, so a gauge spans a dialog widened for its message.
 void OI_d_tech::grid_in_parent(int column, int row)
 {
     std::string spacing = parent_->resource("spacing", "Spacing", "2");
@@ -358,10 +361,15 @@ void OI_d_tech::grid_in_parent(int column, int row)
     std::string sticky = anchor == "center" ? "{}" : sides ? anchor : "nsew";
     OI_tk::eval("grid " + widget_ + " -column " + std::to_string(column) + " -row " +
                std::to_string(row) + " -sticky " + sticky + " -padx " + pad + " -pady " + pad);
+    std::string grid_parent = "[winfo parent " + widget_ + "] " + std::to_string(column);
     std::string uniform = parent_->resource("uniformColumns", "UniformColumns");
     if (uniform == "true" || uniform == "1")
-        OI_tk::eval("grid columnconfigure [winfo parent " + widget_ + "] " + std::to_string(column) +
-                   " -uniform columns");
+        OI_tk::eval("grid columnconfigure " + grid_parent + " -uniform columns");
+    std::istringstream grow(parent_->resource("growColumns", "GrowColumns"));
+    for (int wide = 0; grow >> wide;) {
+        if (wide == column)
+            OI_tk::eval("grid columnconfigure " + grid_parent + " -weight 1");
+    }
 }
 
 std::string OI_d_tech::container_for(const OI_d_tech*) const

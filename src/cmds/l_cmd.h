@@ -93,6 +93,8 @@ public:
     const listring& last_file() const { return last_file_; }
     liboolean first_cmd() const { return first_cmd_; }
     liboolean halted() const { return halted_; }
+    // A command of the sequence is running.
+    liboolean running() const { return running_ != nullptr; }
     liboolean finished() const { return finished_; }
     liboolean cleaning_up() const { return cleaning_up_; }
     float percent() const { return percent_; }

@@ -1,8 +1,11 @@
 #include "ui/transfer_ui.h"
 
+#include "cmds/l_cmd.h"
 #include "lib/msgs.h"
 #include "lib/reporter.h"
 #include "misc/lidefs.h"
+#include "opts/prod_opts.h"
+#include "prod/product.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_dialog_box.h"
 #include "toolkit/oi_gauge.h"
@@ -74,6 +77,11 @@ long transfer_ui::stop_btn_cb(OI_d_tech*, void*, long)
         return 0;
     stopped_ = true;
     status(catalogue_text(DEF_STOPPING_INSTALL));
+    // Between commands nothing runs: the installation sees the flag
+    // before it starts the next one.
+    prod_opts* options = current_prod()->install_opts();
+    if (options != nullptr && options->install_cmds()->running())
+        options->install_cmds()->stop();
     return 0;
 }
 
