@@ -116,15 +116,13 @@ product* product_named(const std::string& id)
 }
 
 // Opens the option dialogs of an installation of p from the event loop,
-// as the install selection does once p is chosen; a product that cannot
-// be initialised has shown why and opens nothing.
+// as the install selection does once p is chosen.
 void choose_later(product* p)
 {
     OI_add_timeout(0, OI_callback(
         [](OI_d_tech*, void* argument, long) -> long {
-            auto* chosen = static_cast<product*>(argument);
-            if (the_interface != nullptr && (chosen->initialised() || chosen->initialise() == 0))
-                the_interface->choose_options(*chosen);
+            if (the_interface != nullptr)
+                the_interface->choose_options(*static_cast<product*>(argument));
             return 0;
         },
         p));

@@ -217,6 +217,8 @@ void main_ui::bind_action(action which, const OI_callback& popup)
 
 void main_ui::choose_options(product& chosen)
 {
+    if (!chosen.initialised() && chosen.initialise() != 0)
+        return;
     if (chosen.has_primary_options()) {
         primary_options_->create_cb(chosen);
         primary_options_->popup();

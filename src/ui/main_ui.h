@@ -61,9 +61,10 @@ public:
     // Makes popup what the icon of which does when clicked: the one place
     // where the product selection dialogs join the main window.
     void bind_action(action which, const OI_callback& popup);
-    // The installation's choices for chosen, an initialised product: its
-    // primary options dialog when it has primary options, else its
-    // installation options dialog.
+    // The installation's choices for chosen: its primary options dialog
+    // when it has primary options, else its installation options dialog.
+    // A product not yet initialised is initialised first; one that cannot
+    // be has shown why and gets no dialog.
     void choose_options(product& chosen);
 
     // Ends the program with status 0 (exit button, window manager's close).
