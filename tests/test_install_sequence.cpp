@@ -181,6 +181,12 @@ protected:
     {
         return std::to_string(!recorder_.texts().empty() && recorder_.texts()[0].rfind(start, 0) == 0);
     }
+    // How many lines of the log dialog hold text.
+    long logged(const std::string& text) const
+    {
+        return std::count_if(dialogs_.log.lines.begin(), dialogs_.log.lines.end(),
+                             [&](const std::string& line) { return line.find(text) != line.npos; });
+    }
     std::string data(const char* id) const { return read_file("/opt/tarnu/." + std::string(id) + ".dat"); }
     std::string scripts() const { return read_file(dir_ / "scripts"); }
 
@@ -244,9 +250,7 @@ TEST_F(installation, disk_media_copy_what_they_should_and_the_file_server_copies
         expect_complete(checks, kps_, target);
         checks.expect(std::to_string(files_under(target).size()), "91");
         checks.expect(data("kps30"), "Target:\t" + target + ";\nOptions:\tdocs ;\n");
-        checks.expect(std::to_string(std::count_if(dialogs_.log.lines.begin(), dialogs_.log.lines.end(),
-                                                    [](const std::string& l) { return l.find("/kcp -i -M") != l.npos; })),
-                      "2");
+        checks.expect(std::to_string(logged("/kcp -i -M")), "2");
 
         // A file server: nothing copied, every subset's script run where
         // the server holds the product, a node installation recorded.
@@ -263,7 +267,8 @@ TEST_F(installation, disk_media_copy_what_they_should_and_the_file_server_copies
             for (const char* name : {"kps30ins", "kps30cmn", "base", "docs", "print", "examples"})
                 ran += std::string(name) + " FILESERVER " + server + " " +
                        kps_.install_opts()->elem(name)->description().c_str() + "\n";
-            checks.expect(scripts(), ran + "kps30 FILESERVER " + server + " " + desc + " " + server + " localhost No\n");
+            checks.expect(scripts(),
+                          ran + "kps30 FILESERVER " + server + " " + desc + " " + server + " localhost No\n");
         }
         return checks.status();
     }, false, true);
@@ -315,10 +320,11 @@ TEST_F(installation, tape_installs_from_local_and_remote_drives_after_their_chec
 
         // A rewinding drive loses its place: refused before anything runs.
         checks.expect(std::to_string(install(kps_, MEDIA_TAPE, dir_ / "st0", dir_ / "rewinding", {"print"})), "-1");
-        checks.expect(last_message(), "The device " + (dir_ / "st0") +
-                                          " is not a non-rewind device or the tape in the drive is not a TARNU install tape.");
-        checks.expect(std::to_string(kps_.install_opts()->install_cmds()->entries() + files_under(dir_ / "rewinding").size()),
-                      "0");
+        checks.expect(last_message(), "The device " + (dir_ / "st0") + " is not a non-rewind device or the tape"
+                                                                        " in the drive is not a TARNU install tape.");
+        checks.expect(std::to_string(kps_.install_opts()->install_cmds()->entries()) + " " +
+                          std::to_string(files_under(dir_ / "rewinding").size()),
+                      "0 0");
 
         // A remote drive cannot be checked: the user is asked; no refuses.
         cmd::set_remote();
@@ -340,7 +346,8 @@ TEST_F(installation, tape_installs_from_local_and_remote_drives_after_their_chec
 
         // The second demo product, as its defaults select it.
         target = dir_ / "kdb12";
-        checks.expect(std::to_string(install(*kdb_, MEDIA_TAPE, dir_ / "nst1", target, {"kdb12ins", "server", "client"})),
+        checks.expect(std::to_string(install(*kdb_, MEDIA_TAPE, dir_ / "nst1", target,
+                                             {"kdb12ins", "server", "client"})),
                       "0");
         expect_complete(checks, *kdb_, target);
         checks.expect(std::to_string(files_under(target).size()), "67");
@@ -390,12 +397,10 @@ TEST_F(installation, common_files_questions_and_refusals_before_any_command)
         checks.expect(std::to_string(kps_.install()) + " " + std::to_string(recorder_.texts().size()) + " " +
                           std::to_string(files_under(dir_ / "missing").size()),
                       "-1 0 0");
-        checks.expect(std::to_string(kps_.install_opts()->install_cmds()->entries() + fs::exists("/opt/tarnu/.kps30.dat") +
-                                     fs::exists("/opt/tarnu/.kps30.fls")),
+        checks.expect(std::to_string(kps_.install_opts()->install_cmds()->entries() +
+                                     fs::exists("/opt/tarnu/.kps30.dat") + fs::exists("/opt/tarnu/.kps30.fls")),
                       "0");
-        checks.expect(std::to_string(std::count_if(dialogs_.log.lines.begin(), dialogs_.log.lines.end(),
-                                                    [](const std::string& l) { return l.find("kcp") != l.npos; })),
-                      "0");
+        checks.expect(std::to_string(logged("kcp")), "0");
         return checks.status();
     }, false, true);
     EXPECT_CHILD_PASSED(status, "common-files questions and refusals in a private /opt");
