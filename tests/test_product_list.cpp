@@ -60,8 +60,8 @@ TEST_F(ProductList, DemoProductsLoadWithoutAMessageInScanOrderAndAddingOneReread
     strings ids = collected_ids();
     l_product list(nullptr);
     fill_from_config(list);
-    ASSERT_EQ(list.entries(), 2u);
-    ASSERT_EQ(ids.size(), 2u);
+    ASSERT_EQ(list.entries(), 3u);
+    ASSERT_EQ(ids.size(), 3u);
     for (unsigned i = 0; i < list.entries(); ++i) {
         product* p = list.elem(i);
         EXPECT_EQ(std::string(p->id()), ids[i]) << "the list keeps the scan's order";
@@ -72,8 +72,8 @@ TEST_F(ProductList, DemoProductsLoadWithoutAMessageInScanOrderAndAddingOneReread
     product* original = list.elem(listring("kdb12"));
     ASSERT_NE(original, nullptr);
     ASSERT_EQ(list.add(*original), 0);
-    ASSERT_EQ(list.entries(), 3u);
-    product* copy = list.elem(2u);
+    ASSERT_EQ(list.entries(), 4u);
+    product* copy = list.elem(3u);
     EXPECT_STREQ(copy->id(), "kdb12");
     EXPECT_STREQ(copy->description(), original->description());
     EXPECT_NE(copy->interpreter(), original->interpreter());

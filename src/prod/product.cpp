@@ -590,6 +590,55 @@ int product::execute_all_deinstall_scripts()
     return run_product_script(deinstall_script());
 }
 
+int product::install()
+{
+    if (initialise_if_needed() != 0)
+        return -1;
+    const listring& source = cmd_templates(CMD_EXTRACT)->input();
+    listring target = cmd_templates(CMD_EXTRACT)->output();
+    // A node installation runs the product where the file server holds it.
+    set_variable(interpreter_, TARGET_VAR_STRING, media_ == MEDIA_FILESERVER ? source : target);
+    set_variable(interpreter_, MEDIA_VAR_STRING, media_name(media_));
+    set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
+    set_variable(interpreter_, SOURCE_VAR_STRING, source);
+    set_variable(interpreter_, HOST_VAR_STRING, cmd_templates(CMD_REMOTE)->host());
+
+    listring preparing(catalogue_text(DEF_BEGIN_EXTRACT));
+    if (transfer() != nullptr) {
+        transfer()->set_current_prod(this);
+        transfer()->is_displayed() ? transfer()->status(preparing) : transfer()->popup(preparing);
+        transfer()->gauge(0);
+    }
+    percentage_installed(0.0f);
+    listring now;
+    current_time(now);
+    log_text(this, now, false);
+    log_text(this, format_message(DEF_INSTALLING, description_.c_str()), false);
+
+    new_installation_ = true;
+    // Only files this installation records may lead to removing it.
+    files_installed_ = false;
+    target.clean();
+    target_ = target;
+
+    l_subset* subsets = install_opts_->entries();
+    liboolean any_selected = false;
+    for (unsigned i = 0; subsets != nullptr && i < subsets->entries(); ++i)
+        any_selected = any_selected || subsets->elem(i)->is_selected();
+    if (media_ != MEDIA_FILESERVER && any_selected)
+        return install_opts_->install();
+
+    // Nothing to copy: a node installation, or nothing chosen.
+    if (media_ == MEDIA_FILESERVER && !create_dist_server_ && write_data_file() != 0)
+        return -1;
+    if (transfer() != nullptr)
+        transfer()->popdown();
+    int scripts = execute_all_install_scripts();
+    if (scripts != -1 && scripts != 1)
+        information(format_message(DEF_INSTALL_COMPLETE, description_.c_str()), true);
+    return scripts;
+}
+
 // The list owns the records from here on: removing one closes what is
 // still open of its pipes and frees it.
 int product::add_child_proc(proc_desc_t* proc)

@@ -74,6 +74,16 @@ public:
     // and the installed option ids followed by the newly selected top-level
     // subsets. 0, or -1 after a message.
     int write_data_file();
+    // Starts an installation from what the dialogs left in the command
+    // templates (source, target, tape host, remote or local), the media, the
+    // distribution-server flag and the selected subsets: sets the scripts'
+    // variables and the target, then builds and starts the command sequence,
+    // whose end records and reports the installation. With file-server
+    // media or nothing selected nothing is copied: the records (file server
+    // only) and the installation scripts follow at once. 0 when the
+    // sequence was started, the scripts' result on the path without one,
+    // -1 after a message (nothing runs then).
+    int install();
     // Runs the product's user set-up script {cfg}/{id}.set with PRODUCT and
     // TARGET set: the script's result, or -1 after a message when there is
     // no script or no record of an installation.
