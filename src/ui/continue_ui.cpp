@@ -108,8 +108,7 @@ long continue_ui::go_btn_cb(OI_d_tech*, void*, long)
         if (any_subset_selected(*p))
             transfer->popup(format_message(DEF_INSTALLING, p->description().c_str()));
     }
-    int started = -1;  // INSTALL_PENDING: p->install() once it is on main
-    if (started != 0) {
+    if (p->install() != 0) {
         if (transfer != nullptr && transfer->is_displayed())
             transfer->popdown();
         p->remove_installed_data_files();
