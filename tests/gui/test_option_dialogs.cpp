@@ -365,6 +365,7 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
     EXPECT_TRUE(wait_until("every option", [&] { return options(s) == "base* docs* print* examples*"; }))
         << options(s);
     s.automation("press options_dialog cancel_btn");
+    EXPECT_TRUE(wait_until("the dialog to go", [&] { return s.automation("shown") == "main_win"; }));
 
     choose("kdb12", "options_dialog");
     s.automation("set options_dialog target_field " + home_);
@@ -373,7 +374,8 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
                       ". To reinstall you must specify this directory or deinstall before specifying a "
                       "different directory.}",
                "ok_btn");
-    EXPECT_EQ(get(s, "target_field"), old_target);
+    EXPECT_TRUE(wait_until("the old directory", [&] { return get(s, "target_field") == old_target; }))
+        << get(s, "target_field");
     EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
     finish();
 }
