@@ -16,6 +16,7 @@ class OI_help_menu;
 class l_listring;
 class l_product;
 class log_ui;
+class product;
 class transfer_ui;
 class working_ui;
 
@@ -55,6 +56,9 @@ public:
     // Makes popup what the icon of which does when clicked: the one place
     // where the product selection dialogs join the main window.
     void bind_action(action which, const OI_callback& popup);
+    // The installation's next step once a product is chosen and checked:
+    // its primary options when it has some, else its installation options.
+    void choose_options(product& chosen);
 
     // Ends the program with status 0 (exit button, window manager's close).
     long exit_btn_cb(OI_d_tech* origin, void* argument, long value);
