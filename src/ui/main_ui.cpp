@@ -219,3 +219,7 @@ long main_ui::resize_cb(OI_d_tech*, void*, long)
         minimum_.enforce(main_window_);
     return 0;
 }
+
+void main_ui::choose_options(product&)
+{
+}
