@@ -13,6 +13,10 @@
 #include "toolkit/oi_help_menu.h"
 #include "ui/help_request.h"
 #include "ui/kitsetup.h"
+#include "ui/l_del_prod_ui.h"
+#include "ui/l_inst_prod_ui.h"
+#include "ui/l_user_prod_ui.h"
+#include "ui/l_view_prod_ui.h"
 #include "ui/log_ui.h"
 #include "ui/transfer_ui.h"
 #include "ui/working_ui.h"
@@ -63,6 +67,14 @@ main_ui::main_ui()
     products_->set_views(transfer_.get(), working_.get(), log_.get());
     l_product::collect_ids(*product_ids_);
     products_->fill(*product_ids_);
+    install_dialog_ = std::make_unique<l_inst_prod_ui>(products_.get());
+    deinstall_dialog_ = std::make_unique<l_del_prod_ui>(products_.get());
+    view_dialog_ = std::make_unique<l_view_prod_ui>(products_.get());
+    user_dialog_ = std::make_unique<l_user_prod_ui>(products_.get());
+    l_product_ui* dialogs[action_count] = {install_dialog_.get(), deinstall_dialog_.get(), view_dialog_.get(),
+                                           user_dialog_.get()};
+    for (int i = 0; i < action_count; ++i)
+        bind_action(static_cast<action>(i), OI_callback(dialogs[i], &l_product_ui::popup, nullptr));
     create_cb();
     OI_actions_rec activate_help;
     activate_help.name = "activate_help";
@@ -79,7 +91,12 @@ main_ui::~main_ui()
         the_transfer_dialog_ui = nullptr;
     if (the_working_dialog_ui == working_.get())
         the_working_dialog_ui = nullptr;
-    // The products go before the log they may still write to.
+    // The dialogs go before the products they show, the products before
+    // the log they may still write to.
+    install_dialog_.reset();
+    deinstall_dialog_.reset();
+    view_dialog_.reset();
+    user_dialog_.reset();
     products_.reset();
     // The identifier list never frees its strings itself.
     product_ids_->delete_all();
