@@ -12,6 +12,7 @@
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_app_window.h"
 #include "toolkit/oi_dialog_box.h"
+#include "toolkit/oi_flush.h"
 #include "toolkit/oi_menu_cell.h"
 #include "toolkit/oi_static_text.h"
 #include "ui/actions.h"
@@ -188,8 +189,6 @@ void l_product_ui::bind_and_title()
     set_title();
     set_name();
     dialog_->update_resources();
-    if (dialog_->size_x() < MIN_WIDTH)
-        dialog_->set_size(MIN_WIDTH, dialog_->size_y());
 }
 
 void l_product_ui::set_title()
@@ -318,9 +317,14 @@ void l_product_ui::show_or_handle(const l_listring& available, const listring& e
     show();
 }
 
+// The dialog's size is known only once its container has fitted itself
+// to the products, so it is widened just before it shows.
 void l_product_ui::show()
 {
     set_main_window_busy(true);
+    OI_flush();
+    if (dialog_->size_x() < MIN_WIDTH)
+        dialog_->set_size(MIN_WIDTH, dialog_->size_y());
     center_xy(dialog_);
     dialog_->set_state(ACTIVE);
     if (!minimum_.remembered())

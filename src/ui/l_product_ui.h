@@ -19,6 +19,7 @@
 
 class KOI_button;
 class OI_dialog_box;
+class OI_menu_cell;
 class OI_static_text;
 class l_product;
 class product;
@@ -79,8 +80,7 @@ public:
 
 protected:
     // The variant's part of building: help button, product buttons and
-    // cancel bound, title and name set, resources applied, at least
-    // MIN_WIDTH wide.
+    // cancel bound, title and name set, resources applied.
     void bind_and_title();
     // Fills available with the installed products' identifiers: 0, or -1
     // after a message (no access to the records, none installed, or the
@@ -93,7 +93,8 @@ protected:
     // gets empty_message; one goes straight to handle_cb; more show the
     // dialog.
     void show_or_handle(const l_listring& available, const listring& empty_message);
-    // Centres and shows the dialog, the main window busy.
+    // Centres and shows the dialog, at least 400 pixels wide, the main
+    // window busy.
     void show();
     // The product of this list with identifier id, or null.
     product* find_product(const listring& id) const;
@@ -128,8 +129,8 @@ private:
     OI_d_tech* container_ = nullptr;
     OI_static_text* instruction_ = nullptr;
     OI_d_tech* separator_ = nullptr;
-    OI_d_tech* help_button_ = nullptr;
-    OI_d_tech* template_help_button_ = nullptr;
+    OI_menu_cell* help_button_ = nullptr;
+    OI_menu_cell* template_help_button_ = nullptr;
     std::vector<OI_d_tech*> boxes_;
     std::vector<OI_static_text*> labels_;
     std::vector<KOI_button*> buttons_;
