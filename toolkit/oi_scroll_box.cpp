@@ -103,8 +103,6 @@ void OI_scroll_box::fit_view()
     OI_tk::eval(canvas() + " configure -width " + std::to_string(width) + " -height " +
                std::to_string(std::max(view, 1)) + " -scrollregion {0 0 " + std::to_string(width) + " " +
                std::to_string(height) + "}");
-    if (!rows.empty())
-        OI_tk::eval(canvas() + " configure -yscrollincrement " + std::to_string(rows.front().height));
     if (view < height) {
         OI_tk::eval("grid " + widget() + ".bar -row 0 -column 1 -sticky ns");
     } else {
@@ -150,6 +148,7 @@ void OI_scroll_box::set_top_row(int row)
     }
 }
 
+// The whole grid row the child stands in comes into view, its spacing too.
 void OI_scroll_box::see(const OI_d_tech* child)
 {
     const std::string& path = OI_tk::widget(child);
@@ -157,12 +156,19 @@ void OI_scroll_box::see(const OI_d_tech* child)
         return;
     fit_view();
     int top = int_result("winfo rooty " + path) - int_result("winfo rooty " + child_container());
-    int height = int_result("winfo height " + path);
+    int bottom = top + int_result("winfo height " + path);
+    for (const row_extent& row : row_extents()) {
+        if (row.top <= top && top < row.top + row.height) {
+            top = row.top;
+            bottom = std::max(bottom, row.top + row.height);
+            break;
+        }
+    }
     auto [view_top, view_height] = view_span();
     if (top < view_top)
         scroll_to(top);
-    else if (top + height > view_top + view_height)
-        scroll_to(top + height - view_height);
+    else if (bottom > view_top + view_height)
+        scroll_to(bottom - view_height);
 }
 
 bool OI_scroll_box::get_value_text(std::string* text) const
