@@ -169,6 +169,7 @@ TEST(SelectionDialogs, DeinstallAndSetupOfferOnlyInstalledProducts)
                   0u);
         answer(*session, "ok_btn");
         ASSERT_TRUE(session->wait_for_shown(dialog));
+        EXPECT_TRUE(session->screenshot(dialog));
         EXPECT_EQ(session->automation("state " + dialog + " kdb12"), "INACTIVE");
         EXPECT_EQ(session->automation("state " + dialog + " kps30"), "ACTIVE");
         EXPECT_EQ(session->automation("get " + dialog + " cmd_text"),
