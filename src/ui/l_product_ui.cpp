@@ -317,11 +317,17 @@ void l_product_ui::show_or_handle(const l_listring& available, const listring& e
     show();
 }
 
+// The first product offered starts highlighted, so that Return takes it.
 // The dialog's size is known only once its container has fitted itself
 // to the products, so it is widened just before it shows.
 void l_product_ui::show()
 {
     set_main_window_busy(true);
+    bool highlighted = false;
+    for (KOI_button* button : buttons_) {
+        highlight(button, !highlighted && button->state() == ACTIVE);
+        highlighted = highlighted || button->state() == ACTIVE;
+    }
     OI_flush();
     if (dialog_->size_x() < MIN_WIDTH)
         dialog_->set_size(MIN_WIDTH, dialog_->size_y());
@@ -370,16 +376,12 @@ int l_product_ui::list_installed(l_listring& available)
     return 0;
 }
 
-// The first product offered starts highlighted, so that Return takes it.
 void l_product_ui::offer_available(const l_listring& available)
 {
-    bool highlighted = false;
     for (unsigned i = 0; i < products_->entries(); ++i) {
         bool offered = listed(available, products_->elem(i)->id());
         buttons_[i]->set_state(offered ? ACTIVE : INACTIVE);
         labels_[i]->set_state(offered ? ACTIVE : INACTIVE);
-        highlight(buttons_[i], offered && !highlighted);
-        highlighted = highlighted || offered;
         if (offered)
             buttons_[i]->set_click(OI_callback(this, &l_product_ui::product_btn_cb, nullptr));
     }

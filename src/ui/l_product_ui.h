@@ -94,7 +94,7 @@ protected:
     // dialog.
     void show_or_handle(const l_listring& available, const listring& empty_message);
     // Centres and shows the dialog, at least 400 pixels wide, the main
-    // window busy.
+    // window busy, the first product offered highlighted.
     void show();
     // The product of this list with identifier id, or null.
     product* find_product(const listring& id) const;
