@@ -146,8 +146,7 @@ void l_product_ui::create_cb()
         highlight(buttons_[i], i == 0);
     }
     dialog_->set_associated_object(root_, OI_DEFAULT_LOC, OI_DEFAULT_LOC, ACTIVE_NOT_DISPLAYED);
-    if (the_interface != nullptr)
-        dialog_->set_transient_for(the_interface->main_window());
+    dialog_->set_transient_for(find_dialog(MAIN_WINDOW));
     dialog_->substitute_translations(KEY_TRANSLATIONS);
     dialog_->set_resize(OI_callback(this, &l_product_ui::resize_cb, nullptr));
     initialised_ = true;
