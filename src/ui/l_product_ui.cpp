@@ -18,7 +18,6 @@
 #include "ui/actions.h"
 #include "ui/help_request.h"
 #include "ui/kitsetup.h"
-#include "ui/main_ui.h"
 #include "ui/progress_dialog.h"
 #include "ui/ui_lookup.h"
 

@@ -306,10 +306,10 @@ TEST(SelectionDialogs, ASecondClickWhileAChoiceIsHandledIsIgnored)
     session.automation("press view_product_dialog kps30");
     EXPECT_EQ(next_message(session), missing);
     session.automation("press view_product_dialog kdb12");
-    // A round trip after the click has run: still the first product's box.
-    EXPECT_EQ(session.automation("state view_product_dialog kdb12"), "ACTIVE");
-    EXPECT_EQ(folded(session.automation("message")), missing);
+    // The answer's press runs after the click: a click handled would have
+    // put its own box over the first by then.
     answer(session, "ok_btn");
+    EXPECT_EQ(session.automation("message"), "");
     EXPECT_TRUE(back_at_main_window(session));
     session.automation("quit");
     EXPECT_EQ(session.wait_exit(), 0);
