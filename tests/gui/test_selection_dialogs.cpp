@@ -184,7 +184,7 @@ TEST(SelectionDialogs, DeinstallAndSetupOfferOnlyInstalledProducts)
 }
 
 // Version 30 chosen with 20 installed asks whether to remove the older
-// one and goes on either way; with 40 installed it is refused and nothing
+// one, and yes starts its removal; with 40 installed it is refused and nothing
 // more happens. A pre-installation script answering bypass runs the
 // installation scripts at once.
 TEST(SelectionDialogs, InstallationChecksTheInstalledVersionsAndThePreinstallationScript)
@@ -211,7 +211,12 @@ TEST(SelectionDialogs, InstallationChecksTheInstalledVersionsAndThePreinstallati
               "confirm {Installing Sample Product 3.0, a previous version of this product, Sample Product 2.0, "
               "has already been installedin /opt/kps20. Do you wish to remove it before installing Sample "
               "Product 3.0?}");
-    answer(*session, "no_btn");
+    // Yes starts removing version 20, whose file-set log is missing here.
+    answer(*session, "yes_btn");
+    std::string removal = next_message(*session);
+    EXPECT_EQ(removal.rfind("error {", 0), 0u) << removal;
+    EXPECT_NE(removal.find("/opt/tarnu/.kps20.fls"), std::string::npos) << removal;
+    answer(*session, "ok_btn");
     EXPECT_TRUE(back_at_main_window(*session));
 
     std::filesystem::remove(tarnu / ".kps20.dat");
