@@ -59,12 +59,14 @@ void l_inst_prod_ui::handle_cb(product* chosen)
 bool l_inst_prod_ui::check_installed_versions(product& chosen)
 {
     l_listring installed_ids;
+    // The list never frees its strings: they go on every way out.
     struct free_ids {
         l_listring& ids;
         ~free_ids() { ids.delete_all(); }
     } freeing{installed_ids};
     if (get_prod_ids_from_files(TARNU_DIR, installed_ids, DATA_LOG_EXTENSION) != 0) {
         installed_ids.delete_all();
+        // Nothing is recorded yet: the directory the records will need.
         if (create_dir(TARNU_DIR) != 0) {
             information(format_message(DEF_MUST_RECORD, TARNU_DIR.c_str()), true);
             return false;
