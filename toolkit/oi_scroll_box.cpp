@@ -100,6 +100,14 @@ void OI_scroll_box::fit_view()
     if (!rows.empty())
         limit = std::max(limit, rows.front().top + rows.front().height);
     int view = std::min(height, limit);
+    // A view that scrolls ends with a whole row, not a sliver of the next.
+    int whole_rows = 0;
+    for (const row_extent& row : rows) {
+        if (row.top + row.height <= view)
+            whole_rows = row.top + row.height;
+    }
+    if (view < height && whole_rows > 0)
+        view = whole_rows;
     OI_tk::eval(canvas() + " configure -width " + std::to_string(width) + " -height " +
                std::to_string(std::max(view, 1)) + " -scrollregion {0 0 " + std::to_string(width) + " " +
                std::to_string(height) + "}");
