@@ -13,6 +13,7 @@
 #include "toolkit/oi_help_menu.h"
 #include "toolkit/oi_multi_text.h"
 #include "toolkit/oi_poly_menu.h"
+#include "toolkit/oi_scroll_box.h"
 #include "toolkit/oi_scroll_menu.h"
 #include "toolkit/oi_slider.h"
 #include "toolkit/oi_static_text.h"
@@ -47,6 +48,7 @@ void OI_register_standard_classes()
     OI_register_class("ExclusiveMenu", OI_make_object<OI_excl_menu>);
     OI_register_class("MenuCell", OI_make_object<OI_menu_cell>);
     OI_register_class("PolyMenu", OI_make_object<OI_poly_menu>);
+    OI_register_class("ScrollBox", OI_make_object<OI_scroll_box>);
     OI_register_class("ScrollMenu", OI_make_object<OI_scroll_menu>);
     OI_register_class("StaticText", OI_make_object<OI_static_text>);
     OI_register_class("AppWindow", OI_make_object<OI_app_window>);

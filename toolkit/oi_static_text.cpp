@@ -51,3 +51,8 @@ OI_set_result OI_static_text::set_value_text(const std::string& text, OI_set_by,
     set_text(text);
     return OI_set_result::set;
 }
+
+void OI_static_text::show_enabled(bool enabled)
+{
+    configure("-state", enabled ? "normal" : "disabled");
+}

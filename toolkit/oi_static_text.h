@@ -20,6 +20,8 @@ protected:
     void create_widget(const std::string& path) override;
     OI_d_tech* copy_self() const override;
     void apply_resources() override;
+    // A greyed-out text is drawn in the disabled colour.
+    void show_enabled(bool enabled) override;
 
 private:
     bool text_set_ = false;

@@ -6,6 +6,7 @@
 #include "toolkit/oi_app_window.h"
 #include "toolkit/oi_button_box.h"
 #include "toolkit/oi_dialog_box.h"
+#include "toolkit/oi_scroll_box.h"
 
 namespace {
 
@@ -70,9 +71,13 @@ bool is_highlighted(const OI_d_tech* icon)
     return icon->bdr_color() == icon->fg_color();
 }
 
+// An icon highlighted in a scrolling box is scrolled into view, so that the
+// keys reach every product of a long list.
 void highlight(OI_d_tech* icon, bool on)
 {
     icon->set_bdr_color(on ? icon->fg_color() : icon->bkg_color());
+    if (auto* box = on ? icon->ancestor_derived_from<OI_scroll_box>() : nullptr)
+        box->see(icon);
 }
 
 long next_icon(OI_d_tech* origin, void*, long)

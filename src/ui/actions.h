@@ -13,6 +13,8 @@ class OI_d_tech;
 // The displayed image buttons inside window, in tree order.
 std::vector<OI_d_tech*> icon_list(const OI_d_tech* window);
 bool is_highlighted(const OI_d_tech* icon);
+// Highlights icon (on) or not; a highlighted icon in a scrolling box is
+// scrolled into view.
 void highlight(OI_d_tech* icon, bool on);
 
 // "next_icon", "prev_icon": move the highlight to the next (previous) icon

@@ -7,21 +7,25 @@
 #include "misc/unix_cat.h"
 #include "misc/utilities.h"
 #include "prod/l_product.h"
+#include "prod/product.h"
 #include "toolkit/koi_button.h"
 #include "toolkit/oi_app_window.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_help_menu.h"
+#include "ui/continue_ui.h"
 #include "ui/help_request.h"
 #include "ui/kitsetup.h"
-#include "prod/product.h"
-#include "ui/continue_ui.h"
+#include "ui/l_del_prod_ui.h"
+#include "ui/l_inst_prod_ui.h"
 #include "ui/l_prim_opt_ui.h"
+#include "ui/l_user_prod_ui.h"
+#include "ui/l_view_prod_ui.h"
 #include "ui/log_ui.h"
 #include "ui/prod_opts_ui.h"
 #include "ui/sub_opts_ui.h"
 #include "ui/transfer_ui.h"
-#include "ui/working_ui.h"
 #include "ui/ui_lookup.h"
+#include "ui/working_ui.h"
 
 main_ui* the_interface = nullptr;
 
@@ -76,6 +80,14 @@ main_ui::main_ui()
     products_->set_views(transfer_.get(), working_.get(), log_.get());
     l_product::collect_ids(*product_ids_);
     products_->fill(*product_ids_);
+    install_dialog_ = std::make_unique<l_inst_prod_ui>(products_.get());
+    deinstall_dialog_ = std::make_unique<l_del_prod_ui>(products_.get());
+    view_dialog_ = std::make_unique<l_view_prod_ui>(products_.get());
+    user_dialog_ = std::make_unique<l_user_prod_ui>(products_.get());
+    l_product_ui* dialogs[action_count] = {install_dialog_.get(), deinstall_dialog_.get(), view_dialog_.get(),
+                                           user_dialog_.get()};
+    for (int i = 0; i < action_count; ++i)
+        bind_action(static_cast<action>(i), OI_callback(dialogs[i], &l_product_ui::popup, nullptr));
     create_cb();
     OI_actions_rec activate_help;
     activate_help.name = "activate_help";
@@ -100,7 +112,12 @@ main_ui::~main_ui()
         the_primary_options_ui = nullptr;
     if (the_suboptions_ui == suboptions_.get())
         the_suboptions_ui = nullptr;
-    // The products go before the log they may still write to.
+    // The dialogs go before the products they show, the products before
+    // the log they may still write to.
+    install_dialog_.reset();
+    deinstall_dialog_.reset();
+    view_dialog_.reset();
+    user_dialog_.reset();
     products_.reset();
     // The identifier list never frees its strings itself.
     product_ids_->delete_all();

@@ -14,10 +14,14 @@
 class KOI_button;
 class OI_app_window;
 class OI_help_menu;
-class l_listring;
-class l_product;
 class continue_ui;
+class l_del_prod_ui;
+class l_inst_prod_ui;
+class l_listring;
 class l_prim_opt_ui;
+class l_product;
+class l_user_prod_ui;
+class l_view_prod_ui;
 class log_ui;
 class prod_opts_ui;
 class product;
@@ -32,7 +36,8 @@ public:
 
     // Creates the dialogs it owns, fills the product list
     // from the description files (no product to offer ends the program),
-    // then sets up the window (create_cb) and F1 in it.
+    // creates the four product selection dialogs and binds them to the
+    // icons, then sets up the window (create_cb) and F1 in it.
     main_ui();
     ~main_ui() override;
     main_ui(const main_ui&) = delete;
@@ -91,6 +96,11 @@ private:
     std::unique_ptr<sub_opts_ui> suboptions_;
     std::unique_ptr<l_product> products_;
     std::unique_ptr<l_listring> product_ids_;
+    // The selection dialogs, in the order of the actions.
+    std::unique_ptr<l_inst_prod_ui> install_dialog_;
+    std::unique_ptr<l_del_prod_ui> deinstall_dialog_;
+    std::unique_ptr<l_view_prod_ui> view_dialog_;
+    std::unique_ptr<l_user_prod_ui> user_dialog_;
     minimum_size minimum_;
     bool initialised_ = false;
 };

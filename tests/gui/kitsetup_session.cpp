@@ -180,6 +180,11 @@ test_environment session_environment()
         .set("WINDOWID", nullptr);
 }
 
+bool private_mounts_work()
+{
+    return run_program("/usr/bin/unshare", {"unshare", "-m", "true"}, test_environment()).status == 0;
+}
+
 std::string copy_of_demo(const temp_dir& dir)
 {
     std::string copy = dir / "demo";

@@ -72,6 +72,10 @@ private:
 // the "C" language, no terminal window to hand the focus back to.
 test_environment session_environment();
 
+// Whether this process may make a private mount namespace, as the tests
+// that isolate system directories such as /opt/tarnu need.
+bool private_mounts_work();
+
 // A private copy of the demo tree under dir, so that a test may change it
 // and find the log it leaves.
 std::string copy_of_demo(const temp_dir& dir);

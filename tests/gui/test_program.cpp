@@ -14,13 +14,6 @@ namespace {
 
 const std::string program = KITSETUP_BIN;
 
-// Whether this process may make a private mount namespace, as the tests
-// that isolate system directories need.
-bool private_mounts_work()
-{
-    return run_program("/usr/bin/unshare", {"unshare", "-m", "true"}, test_environment()).status == 0;
-}
-
 }  // namespace
 
 // The log's opening line alone is no reason to leave a log file behind.
