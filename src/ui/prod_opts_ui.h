@@ -76,6 +76,8 @@ public:
     // Return in the target field: the target is checked (a missing one may
     // be created) from the event loop, once the key's own handling is over.
     long target_check_cb(OI_d_tech* origin, void* argument, long value);
+    // The check target_check_cb schedules: a missing target is reported and
+    // may be created; an existing one shows its free space.
     long check_target_now(OI_d_tech* origin, void* argument, long value);
 
 private:

@@ -344,13 +344,14 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
 }
 
 // A primary option that hides an option takes it out of the list and
-// another brings it back; "all" selects every option. A reinstall must go
-// into the directory of the first installation.
+// another brings it back; "all" selects every option. A reinstall asks
+// before an option is installed again and must go into the directory of
+// the first installation.
 TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirectory)
 {
     std::string old_target = dir_ / "old";
     ASSERT_EQ(mkdir(old_target.c_str(), 0755), 0);
-    write_file(records_ + "/.kdb12.dat", "Target:\t" + old_target + ";\nOptions:\tserver ;\n");
+    write_file(records_ + "/.kdb12.dat", "Target:\t" + old_target + ";\nOptions:\tserver client ;\n");
     start();
     kitsetup_session& s = *session_;
     choose("kps30", "primary_options_dialog");
@@ -368,6 +369,13 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
     EXPECT_TRUE(wait_until("the dialog to go", [&] { return s.automation("shown") == "main_win"; }));
 
     choose("kdb12", "options_dialog");
+    // A mandatory option stays on; one installed before asks first.
+    s.automation("press options_dialog server");
+    s.automation("press options_dialog client");
+    EXPECT_TRUE(wait_until("the client off", [&] { return options(s) == "server* client"; })) << options(s);
+    s.automation("press options_dialog client");
+    answer_box(s, "confirm {This option was previously installed. Do you wish to reinstall it?}", "no_btn");
+    EXPECT_EQ(options(s), "server* client");
     s.automation("set options_dialog target_field " + home_);
     s.automation("press options_dialog ok_btn");
     answer_box(s, "error {Sample Database 1.2 was previously installed in " + old_target +
