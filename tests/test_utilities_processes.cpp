@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "message_recorder.h"
@@ -150,6 +151,33 @@ TEST_F(child_processes, a_foreign_child_changes_no_flag_of_the_installers_own)
     EXPECT_EQ(watched_child_ended(proc->pid, &status), 1);
     EXPECT_TRUE(WIFSIGNALED(status)) << "its real status, kept for it";
     EXPECT_EQ(child_died_g, 1);
+}
+
+// Tcl's notifier thread may take SIGCHLD while the thread that starts the
+// children has it blocked to give a new child its slot: the handler there
+// must leave every child alone and hand the signal on, or the new child
+// would be reaped as a stranger and its end never seen.
+TEST_F(child_processes, another_thread_leaves_the_children_to_the_starting_thread)
+{
+    proc_desc_t* proc = start("exit 0");
+    ASSERT_NE(proc, nullptr);
+    run_to_end(proc);
+    sigset_t child_signal, previous;
+    sigemptyset(&child_signal);
+    sigaddset(&child_signal, SIGCHLD);
+    sigprocmask(SIG_BLOCK, &child_signal, &previous);
+    pid_t newcomer = fork();
+    if (newcomer == 0)
+        _exit(0);
+    siginfo_t info {};
+    ASSERT_EQ(waitid(P_PID, newcomer, &info, WEXITED | WNOWAIT), 0);
+    std::thread([] { get_child_status(SIGCHLD); }).join();
+    info = {};
+    EXPECT_EQ(waitid(P_PID, newcomer, &info, WEXITED | WNOHANG | WNOWAIT), 0) << "reaped by the other thread";
+    EXPECT_EQ(info.si_pid, newcomer);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    std::string entry = "/proc/" + std::to_string(newcomer);
+    EXPECT_TRUE(wait_until("this thread's handler to reap it", [&entry] { return access(entry.c_str(), F_OK) != 0; }));
 }
 
 // Real children's reports where there are some, the forms of other commands

@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <pthread.h>
 #include <sys/ioctl.h>
 #include <sys/mtio.h>
 #include <sys/stat.h>
@@ -146,10 +147,20 @@ void watch_child(pid_t pid)
     slot->pid = pid;
 }
 
+// The thread that starts the watched children and blocks SIGCHLD while it
+// gives a new one its slot. Tcl's notifier runs a thread of its own, which
+// may take the signal meanwhile: it hands the signal on to this one, or it
+// would reap the new child as a stranger, and the child's end would never
+// be seen.
+pthread_t reaping_thread;
+std::atomic<bool> reaping_thread_known{false};
+
 // Installs get_child_status for SIGCHLD. Stopped children do not call it, so
 // the handler only ever meets children that have ended.
 void install_child_handler()
 {
+    reaping_thread = pthread_self();
+    reaping_thread_known = true;
     struct sigaction action {};
     action.sa_handler = get_child_status;
     sigemptyset(&action.sa_mask);
@@ -493,9 +504,14 @@ proc_desc_t* unix_proc_open(const listring& command)
 // Never blocks in signal context. Signals of ended children merge, so every
 // ended child is reaped; only watched ones set the flags, which keep their
 // meaning for the children the installer's own waits are about.
-void get_child_status(int)
+void get_child_status(int signal_number)
 {
     int saved_errno = errno;
+    if (reaping_thread_known.load() && !pthread_equal(pthread_self(), reaping_thread)) {
+        pthread_kill(reaping_thread, signal_number);
+        errno = saved_errno;
+        return;
+    }
     int status = 0;
     pid_t reaped;
     while ((reaped = waitpid(-1, &status, WNOHANG)) > 0) {

@@ -167,32 +167,15 @@ int prod_opts::extract_dependencies(subset* option, l_listring& handled)
 // target's installer is this very one); otherwise the selected subsets go,
 // each after its dependencies, the installer's and the common subset only
 // as dependencies. Each subset is copied once.
-int prod_opts::install()
+int prod_opts::extract_subsets()
 {
-    l_cmd& sequence = *install_cmds_;
-    empty_commands(sequence);
-    sequence.set_tape_volume(1);
-    sequence.set_tape_position(0);
     const listring& target = prod_->target();
-    listring install_dir = join_directory(target, INSTALLER_SUBDIR);
     listring install_name = with_suffix(prod_->id(), INST_ARCHIVE_SUFFIX);
     listring common_name = with_suffix(prod_->id(), CMN_ARCHIVE_SUFFIX);
-    if (find_shared_common(join_directory(target, COMMON_DIR1)) != 0)
-        return -1;
-
-    unsigned count = entries() == nullptr ? 0 : entries()->entries();
-    if (prod_->media() == MEDIA_TAPE && count > 0 && start_tape() != 0) {
-        empty_commands(sequence);
-        return -1;
-    }
-    if (stopped()) {
-        empty_commands(sequence);
-        return -1;
-    }
-
     liboolean whole_media = prod_->create_dist_server();
     liboolean disc = prod_->media() == MEDIA_CD || prod_->media() == MEDIA_DISTRIBUTION;
-    liboolean own_installer = same_directory(install_dir, INSTALL_DIR);
+    liboolean own_installer = same_directory(join_directory(target, INSTALLER_SUBDIR), INSTALL_DIR);
+    unsigned count = entries() == nullptr ? 0 : entries()->entries();
     l_listring handled;
     int status = 0;
     case_sensitive_section exact;
@@ -215,12 +198,22 @@ int prod_opts::install()
             status = extract(option, handled);
     }
     handled.delete_all();
-    if (status != 0 || stopped()) {
-        empty_commands(sequence);
+    return status;
+}
+
+int prod_opts::install()
+{
+    l_cmd& sequence = *install_cmds_;
+    empty_commands(sequence);
+    sequence.set_tape_volume(1);
+    sequence.set_tape_position(0);
+    if (find_shared_common(join_directory(prod_->target(), COMMON_DIR1)) != 0)
         return -1;
-    }
-    // A sequence that cannot start has said why; nothing of it runs.
-    if (sequence.execute_in_seq(true) == -1) {
+    liboolean any = entries() != nullptr && entries()->entries() > 0;
+    // Whatever ends it here leaves no command behind: none may run later.
+    // A sequence that cannot start has said why.
+    if ((prod_->media() == MEDIA_TAPE && any && start_tape() != 0) || stopped() || extract_subsets() != 0 ||
+        stopped() || sequence.execute_in_seq(true) == -1) {
         empty_commands(sequence);
         return -1;
     }

@@ -33,6 +33,9 @@ public:
     int install();
 
 private:
+    // Appends the commands of every subset this installation copies, in
+    // order: 0, or -1 after a message or a refusal.
+    int extract_subsets();
     // Appends the commands that extract option (handled notes its name):
     // 0, or -1 when they cannot be built.
     int extract(subset* option, l_listring& handled);

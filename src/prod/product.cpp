@@ -590,23 +590,28 @@ int product::execute_all_deinstall_scripts()
     return run_product_script(deinstall_script());
 }
 
-int product::install()
+// A node installation runs the product where the file server holds it, so
+// its scripts see that directory as the target.
+void product::set_install_variables()
 {
-    if (initialise_if_needed() != 0)
-        return -1;
     const listring& source = cmd_templates(CMD_EXTRACT)->input();
-    listring target = cmd_templates(CMD_EXTRACT)->output();
-    // A node installation runs the product where the file server holds it.
+    const listring& target = cmd_templates(CMD_EXTRACT)->output();
     set_variable(interpreter_, TARGET_VAR_STRING, media_ == MEDIA_FILESERVER ? source : target);
     set_variable(interpreter_, MEDIA_VAR_STRING, media_name(media_));
     set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
     set_variable(interpreter_, SOURCE_VAR_STRING, source);
     set_variable(interpreter_, HOST_VAR_STRING, cmd_templates(CMD_REMOTE)->host());
+}
 
+void product::show_install_start()
+{
     listring preparing(catalogue_text(DEF_BEGIN_EXTRACT));
     if (transfer() != nullptr) {
         transfer()->set_current_prod(this);
-        transfer()->is_displayed() ? transfer()->status(preparing) : transfer()->popup(preparing);
+        if (transfer()->is_displayed())
+            transfer()->status(preparing);
+        else
+            transfer()->popup(preparing);
         transfer()->gauge(0);
     }
     percentage_installed(0.0f);
@@ -614,12 +619,19 @@ int product::install()
     current_time(now);
     log_text(this, now, false);
     log_text(this, format_message(DEF_INSTALLING, description_.c_str()), false);
+}
 
+int product::install()
+{
+    if (initialise_if_needed() != 0)
+        return -1;
+    set_install_variables();
+    show_install_start();
     new_installation_ = true;
     // Only files this installation records may lead to removing it.
     files_installed_ = false;
-    target.clean();
-    target_ = target;
+    target_ = cmd_templates(CMD_EXTRACT)->output();
+    target_.clean();
 
     l_subset* subsets = install_opts_->entries();
     liboolean any_selected = false;
@@ -627,8 +639,12 @@ int product::install()
         any_selected = any_selected || subsets->elem(i)->is_selected();
     if (media_ != MEDIA_FILESERVER && any_selected)
         return install_opts_->install();
+    return install_without_copying();
+}
 
-    // Nothing to copy: a node installation, or nothing chosen.
+// Nothing to copy: a node installation, or nothing chosen.
+int product::install_without_copying()
+{
     if (media_ == MEDIA_FILESERVER && !create_dist_server_ && write_data_file() != 0)
         return -1;
     if (transfer() != nullptr)

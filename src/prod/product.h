@@ -245,6 +245,13 @@ private:
     void discard_initialisation();
     // initialise() unless done already: 0 or -1.
     int initialise_if_needed();
+    // The scripts' variables for an installation, from the templates.
+    void set_install_variables();
+    // "Preparing to install ..." with the gauge at 0, and the log's lines.
+    void show_install_start();
+    // Records a node installation and runs the installation scripts: their
+    // result, or -1 when the record cannot be written.
+    int install_without_copying();
     // Runs script after checking that it exists: its result, or -1.
     int run_product_script(const listring& script);
     // Applies one entry of the data file; the key's value is read from data.
