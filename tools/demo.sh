@@ -53,9 +53,20 @@ HYPERHELP_AUTOMATION=kitsetup_demo_help
 export DISPLAY KITSETUP_AUTOMATION HYPERHELP_AUTOMATION
 
 shots=build/demo-shots
+rm -rf "$shots"
 mkdir -p "$shots"
-run_installer "$@" &
+# The walk installs into build/demo-run, and the user set-up writes into a
+# home there, never the user's own; the run stays for a look afterwards.
+scratch=$PWD/build/demo-run
+rm -rf "$scratch"
+mkdir -p "$scratch/home"
+(HOME=$scratch/home; export HOME; run_installer "$@") &
 installer=$!
-wish tools/demo_walk.tcl kitsetup_demo "$shots"
-wait "$installer"
+walk=0
+wish tools/demo_walk.tcl kitsetup_demo "$shots" "$PWD/build/media" "$scratch" || walk=$?
+if [ "$walk" -ne 0 ]; then
+    kill "$installer" 2>/dev/null || true
+fi
+wait "$installer" || true
 echo "Screenshots are in $shots"
+exit "$walk"

@@ -143,17 +143,17 @@ void dialog_reporter::end(int status)
     shutdown(status);
 }
 
-int get_dir(listring& dir, const listring& prompt)
+liboolean ask_directory(listring& dir, const listring& prompt)
 {
     if (OI_uib_conn == nullptr)
-        return 0;
+        return false;
     auto* dialog = find_below_root<OI_dialog_box>(DIR_DIALOG);
     if (dialog == nullptr)
-        return 0;
+        return false;
     auto* field = find_part_or_report<OI_entry_field>(dialog, DIR_FIELD);
     auto* message = find_part_or_report<OI_multi_text>(dialog, MESSAGE);
     if (field == nullptr || message == nullptr)
-        return 0;
+        return false;
     show_message_text(message, wrapped_message(prompt));
     field->set_text(dir.c_str());
     dialog->set_state(ACTIVE_NOT_DISPLAYED);
@@ -162,8 +162,15 @@ int get_dir(listring& dir, const listring& prompt)
     note_message_box(message_kind::dir, prompt, dialog);
     OI_menu_cell* pressed = dialog->wait_button(true, OI_callback(check_dir, field));
     forget_message_box(dialog);
-    if (pressed != nullptr && pressed->name() != CANCEL_BTN.c_str())
-        dir = OI_translate_filename(listring(field->text().c_str()));
+    if (pressed == nullptr || pressed->name() == CANCEL_BTN.c_str())
+        return false;
+    dir = OI_translate_filename(listring(field->text().c_str()));
+    return true;
+}
+
+int get_dir(listring& dir, const listring& prompt)
+{
+    ask_directory(dir, prompt);
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #ifndef KITSETUP_UI_DIALOGS_H
 #define KITSETUP_UI_DIALOGS_H
 
+#include "lib/liboolean.h"
 #include "lib/listring.h"
 #include "lib/reporter.h"
 
@@ -32,6 +33,9 @@ public:
 // missing one) or cancels; dir becomes the directory given (unchanged on
 // cancel). Returns 0.
 int get_dir(listring& dir, const listring& prompt);
+// The same prompt: true when a directory was given, false on cancel (or
+// without a display).
+liboolean ask_directory(listring& dir, const listring& prompt);
 
 // The entry-field character filter registered as "def_char_check_cb": accepts
 // printable characters only (letters, digits, punctuation, blanks).

@@ -13,6 +13,7 @@
 #include "toolkit/oi_connection.h"
 #include "toolkit/oi_help_menu.h"
 #include "ui/continue_ui.h"
+#include "ui/dialogs.h"
 #include "ui/help_request.h"
 #include "ui/kitsetup.h"
 #include "ui/l_del_prod_ui.h"
@@ -78,6 +79,7 @@ main_ui::main_ui()
     the_primary_options_ui = primary_options_.get();
     the_suboptions_ui = suboptions_.get();
     products_->set_views(transfer_.get(), working_.get(), log_.get());
+    product::set_directory_prompt(ask_directory);
     l_product::collect_ids(*product_ids_);
     products_->fill(*product_ids_);
     install_dialog_ = std::make_unique<l_inst_prod_ui>(products_.get());
