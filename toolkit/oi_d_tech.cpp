@@ -243,7 +243,10 @@ void OI_d_tech::realize()
         return;
     if (dynamic_cast<OI_root*>(parent_) != nullptr) {
         shell_ = conn->new_widget_path(".");
-        OI_tk::eval("toplevel " + shell_ + " -class " + quoted(conn->app_class()));
+        // A thin dark edge keeps windows apart where no window manager
+        // frames them (a bare X server, a kiosk display).
+        OI_tk::eval("toplevel " + shell_ + " -class " + quoted(conn->app_class()) +
+                   " -highlightthickness 1 -highlightbackground #505050 -highlightcolor #505050");
         OI_tk::eval("wm withdraw " + shell_);
         OI_tk::eval("wm title " + shell_ + " " + quoted(resource("title", "Title", name_)));
         OI_tk::eval("bind " + shell_ + " <Configure> {if {\"%W\" eq \"" + shell_ + "\"} {" +
@@ -296,7 +299,13 @@ void OI_d_tech::show_or_hide()
         return;
     bool visible = state_ == ACTIVE || state_ == INACTIVE;
     if (!shell_.empty()) {
+        // A window shown again comes to the front, as window managers put
+        // it; without one, X would leave it below every window made later.
+        std::string was;
+        OI_tk::eval("wm state " + shell_, &was);
         OI_tk::eval(std::string(visible ? "wm deiconify " : "wm withdraw ") + shell_);
+        if (visible && was != "normal")
+            OI_tk::eval("raise " + shell_);
         if (visible)
             conn->note_shown(this);
     } else if (!laid_out()) {

@@ -68,6 +68,12 @@ proc step {name script} {
     lappend steps $name [expr {([clock milliseconds] - $start) / 1000.0}]
 }
 
+# The viewer would stand in front of the dialogs that follow.
+proc close_help_viewer {} {
+    catch {send kitsetup_demo_help automation quit}
+    wait_until "the help viewer to end" {expr {[lsearch -exact [winfo interps] kitsetup_demo_help] < 0}}
+}
+
 proc back_at_main_window {} {
     wait_until "only the main window to be shown" {expr {[automation shown] eq "main_win"}}
 }
@@ -99,6 +105,7 @@ step "Main window and help" {
     wait_until "the help viewer's contents" \
         {expr {[lindex [send kitsetup_demo_help automation page] 1] == 5}}
     screenshot help_contents
+    close_help_viewer
 }
 
 set kps30 [file join $scratch kps30]
@@ -145,6 +152,7 @@ step "Release notes" {
     wait_until "the release notes" \
         {expr {[string match *kps30rel* [lindex [send kitsetup_demo_help automation page] 0]]}}
     screenshot release_notes
+    close_help_viewer
 }
 
 step "User set-up" {

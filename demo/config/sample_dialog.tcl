@@ -17,6 +17,7 @@ if {[info exists TARGET]} {
 }
 set_value sample_dialog backup 1
 set_cb sample_dialog sample_dialog_done
+center sample_dialog
 
 set answer stop
 if {[popup sample_dialog] == "ok_btn"} {
