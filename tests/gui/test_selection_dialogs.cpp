@@ -378,3 +378,30 @@ TEST(SelectionDialogs, ThirtyProductsAreAllReachableInTheScrollingGrid)
     session->automation("quit");
     EXPECT_EQ(session->wait_exit(), 0);
 }
+
+// A product whose option file is broken is reported when chosen, and the
+// other products stay usable.
+TEST(SelectionDialogs, ABrokenProductIsReportedAndTheOthersStayUsable)
+{
+    if (!private_mounts_work())
+        GTEST_SKIP() << "no private mount namespace here";
+    temp_dir dir;
+    temp_dir tarnu;
+    std::string install = copy_of_demo(dir);
+    write_file(install + "/config/kdb12prd.cfg", "Name=server; Vol=\x01\xff;\n");
+    auto session = isolated_session(install, tarnu.path());
+    ASSERT_TRUE(session->wait_for_shown("main_win")) << session->standard_error();
+    session->automation("press main_win install_icon");
+    ASSERT_TRUE(session->wait_for_shown("inst_product_dialog"));
+    session->automation("press inst_product_dialog kdb12");
+    std::string report = next_message(*session);
+    EXPECT_NE(report.find("kdb12prd.cfg"), std::string::npos) << report;
+    while (!session->automation("message").empty())
+        answer(*session, "ok_btn");
+    ASSERT_TRUE(session->wait_for_shown("inst_product_dialog")) << "the dialog went with the broken product";
+    session->automation("press inst_product_dialog kps30");
+    EXPECT_TRUE(session->wait_for_shown("primary_options_dialog"));
+    session->automation("quit");
+    EXPECT_EQ(session->wait_exit(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(tarnu.path())) << "something was recorded";
+}
