@@ -50,7 +50,10 @@ while [ ! -s build/demo-display ]; do sleep 0.1; done
 DISPLAY=":$(head -n 1 build/demo-display)"
 KITSETUP_AUTOMATION=kitsetup_demo
 HYPERHELP_AUTOMATION=kitsetup_demo_help
-export DISPLAY KITSETUP_AUTOMATION HYPERHELP_AUTOMATION
+# The walk's tape reads at the pace of a slow drive, so that its transfer
+# dialog can be seen.
+KITSETUP_TAPE_RATE=${KITSETUP_TAPE_RATE:-150000}
+export DISPLAY KITSETUP_AUTOMATION HYPERHELP_AUTOMATION KITSETUP_TAPE_RATE
 
 shots=build/demo-shots
 rm -rf "$shots"

@@ -132,8 +132,6 @@ step "Install Sample Product 3.0 from the CD directory" {
     wait_for continue_dialog
     screenshot continue
     automation press continue_dialog go_icon
-    wait_for transfer_dialog
-    screenshot transfer
     # The printing sample asks through its own dialog where its data goes.
     wait_for sample_dialog
     screenshot subset_script_dialog
@@ -191,6 +189,9 @@ step "Install Sample Database 1.2 from the emulated tape" {
     automation press options_dialog ok_btn
     wait_for continue_dialog
     automation press continue_dialog go_icon
+    wait_for transfer_dialog
+    wait_until "the tape's files to come" {string match Copying* [automation get transfer_dialog status_text]}
+    screenshot transfer
     reply "Installation of" ok_btn
     back_at_main_window
 }

@@ -31,6 +31,10 @@
  * - Opening for writing fails with EROFS; lseek fails with ESPIPE, so dd's
  *   skip= reads over the records as on a pipe.
  *
+ * Speed: with KITSETUP_TAPE_RATE set to a number of bytes a second, each read
+ * takes as long as a drive of that speed would need for its bytes, so that a
+ * demonstration shows its progress as a real tape would.
+ *
  * Limits: no records or blocks (a read takes any byte count; MTFSR and the
  * like are ENOSYS), no writing. Descriptors are real descriptors on the
  * placeholder, recognised by device and inode number, so dup, dup2, fork and
@@ -56,9 +60,11 @@
 #include <sys/mtio.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <time.h>
 #include <unistd.h>
 
 #define TAPE_VARIABLE "KITSETUP_TAPE"
+#define RATE_VARIABLE "KITSETUP_TAPE_RATE"
 #define POSITION_FILE ".position"
 
 /* The generic status bits MTIOCGET reports (the header only has test macros). */
@@ -396,6 +402,22 @@ static int report_status(const struct tape_device *tape, struct mtget *status)
     return 0;
 }
 
+/* Waits as long as a drive of the configured speed reads bytes; errno is
+ * kept for the caller. */
+static void pace(size_t bytes)
+{
+    const char *text = getenv(RATE_VARIABLE);
+    long rate = text == NULL ? 0 : strtol(text, NULL, 10);
+    if (rate <= 0 || bytes == 0)
+        return;
+    int saved = errno;
+    long long nanoseconds = (long long)bytes * 1000000000LL / rate;
+    struct timespec pause = {(time_t)(nanoseconds / 1000000000LL), (long)(nanoseconds % 1000000000LL)};
+    while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+    }
+    errno = saved;
+}
+
 /* Reads up to count bytes at the head of tape into buffer and moves the head
  * on. At a filemark it returns 0 and leaves the head after the mark; at end
  * of data it returns 0 once and then fails with EIO, as the st driver does. */
@@ -437,6 +459,7 @@ static ssize_t read_tape(const struct tape_device *tape, void *buffer, size_t co
         errno = EIO;
         return -1;
     }
+    pace((size_t)result);
     return result;
 }
 
