@@ -125,13 +125,14 @@ protected:
     // Installs the subsets chosen (all others deselected) of prod from
     // source into target (made empty when missing) and lets the sequence
     // run out: install's result. The scripts' notes and the messages start
-    // afresh; records of earlier runs are removed first.
+    // afresh; records of earlier runs are removed first unless kept.
     int install(product& prod, media_t media, const std::string& source, const std::string& target,
-                const std::vector<std::string>& chosen, bool create_dist = false)
+                const std::vector<std::string>& chosen, bool create_dist = false, bool keep_records = false)
     {
         fs::create_directories(target);
         for (const char* ext : {".dat", ".fls"})
-            std::remove(("/opt/tarnu/." + std::string(prod.id().c_str()) + ext).c_str());
+            if (!keep_records)
+                std::remove(("/opt/tarnu/." + std::string(prod.id().c_str()) + ext).c_str());
         std::remove((dir_ / "scripts").c_str());
         prod_opts& options = *prod.install_opts();
         for (unsigned i = 0; i < options.entries()->entries(); ++i)
@@ -251,6 +252,12 @@ TEST_F(installation, disk_media_copy_what_they_should_and_the_file_server_copies
         checks.expect(std::to_string(files_under(target).size()), "91");
         checks.expect(data("kps30"), "Target:\t" + target + ";\nOptions:\tdocs ;\n");
         checks.expect(std::to_string(logged("/kcp -i -M")), "2");
+
+        // A distribution server made where the product is installed leaves
+        // that installation's records as they were.
+        std::string records = data("kps30") + read_file("/opt/tarnu/.kps30.fls");
+        checks.expect(std::to_string(install(kps_, MEDIA_CD, cd, dir_ / "dist2", {"base"}, true, true)), "0");
+        checks.expect(std::to_string(data("kps30") + read_file("/opt/tarnu/.kps30.fls") == records), "1");
 
         // A file server: nothing copied, every subset's script run where
         // the server holds the product, a node installation recorded.

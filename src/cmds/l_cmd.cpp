@@ -333,6 +333,9 @@ int l_cmd::execute_in_seq(liboolean start)
         last_file_.empty();
         first_cmd_ = true;
         sequence_failed_ = false;
+        // A distribution server made on a machine where the product is
+        // installed must leave that installation's records as they are.
+        keeps_records_ = !(prod_->create_dist_server() && prod_->was_installed());
         prod_->delete_all_child_procs();
     } else {
         first_cmd_ = false;
@@ -459,6 +462,10 @@ int l_cmd::record_last_file(liboolean ask)
         long size = unix_filesize(path);
         if (size >= 0)
             advance_gauge(size);
+    }
+    if (!keeps_records_) {
+        last_file_.empty();
+        return 0;
     }
     if (!fileset_log_.valid() && open_fileset_log() != 0) {
         popdown_transfer();
@@ -656,7 +663,7 @@ int l_cmd::cleanup()
             return -1;
         }
         if (prod_->create_dist_server()) {
-            if (valid_file(prod_->fileset_path(), F_OK))
+            if (keeps_records_ && valid_file(prod_->fileset_path(), F_OK))
                 unix_unlink(prod_->fileset_path());
         } else if (prod_->write_data_file() != 0) {
             popdown_transfer();
@@ -684,6 +691,8 @@ int l_cmd::cleanup()
             prod_->remove_installed_data_files();
         return 1;
     }
+    if (!keeps_records_)
+        return 1;
     if (prod_->write_data_file() != 0) {
         popdown_transfer();
         return -1;

@@ -163,6 +163,9 @@ private:
     std::string pending_errors_;
     liboolean command_failed_ = false;
     liboolean sequence_failed_ = false;
+    // Whether the sequence writes the file-set log and, after a stop, the
+    // data file: not for a distribution server of an installed product.
+    liboolean keeps_records_ = true;
     std::unique_ptr<cmd> rewind_;
     static printer_offer printer_offer_;
     int tape_volume_ = 1;

@@ -108,10 +108,14 @@ long continue_ui::go_btn_cb(OI_d_tech*, void*, long)
         if (any_subset_selected(*p))
             transfer->popup(format_message(DEF_INSTALLING, p->description().c_str()));
     }
+    // An installation that does not start leaves no records of its own,
+    // but those of an earlier installation stay: it can still be removed.
+    liboolean recorded_before = p->was_installed();
     if (p->install() != 0) {
         if (transfer != nullptr && transfer->is_displayed())
             transfer->popdown();
-        p->remove_installed_data_files();
+        if (!recorded_before)
+            p->remove_installed_data_files();
     }
     return 0;
 }
