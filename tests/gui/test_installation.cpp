@@ -1,0 +1,415 @@
+// Installations and deinstallations as a user runs them through the
+// dialogs: every medium, the creation of a distribution server, a stop in
+// the middle of an extraction, and a deinstallation that backs up what the
+// user changed. Each session has a private /opt/tarnu; what is left on
+// disk and in the log dialog is checked after each.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "kitsetup_session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string program = KITSETUP_BIN;
+const std::string media = KITSETUP_BUILD_DIR "/media/";
+const std::string kps30 = "Sample Product 3.0, a demonstration kit with a printing sample";
+const std::string kdb12 = "Sample Database 1.2, a demonstration database kit";
+
+// Sorted "name stamp mode" records of the files under dir, as the file-set
+// log holds them, leaving out those named in made_by_scripts.
+std::vector<std::string> files_under(const std::string& dir, const std::vector<std::string>& made_by_scripts = {})
+{
+    std::vector<std::string> records;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        struct stat info {};
+        std::string name = fs::relative(entry.path(), dir).string();
+        if (lstat(entry.path().c_str(), &info) != 0 || S_ISDIR(info.st_mode) ||
+            std::count(made_by_scripts.begin(), made_by_scripts.end(), name) > 0)
+            continue;
+        records.push_back(name + " " + std::to_string(info.st_mtime) + " " + std::to_string(info.st_mode));
+    }
+    std::sort(records.begin(), records.end());
+    return records;
+}
+
+std::vector<std::string> sorted_lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// The names in target's top directory, in order.
+std::string top_level(const std::string& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string joined;
+    for (const std::string& name : names)
+        joined += (joined.empty() ? "" : " ") + name;
+    return joined;
+}
+
+std::vector<std::string> names_of(std::vector<std::string> records)
+{
+    for (std::string& record : records)
+        record = record.substr(0, record.find(' '));
+    return records;
+}
+
+// The medium cells and the source each offers for the demo's products.
+std::string default_source(const std::string& medium, const std::string& id)
+{
+    if (medium == "cd_btn")
+        return media + "cd";
+    if (medium == "tape_btn")
+        return media + "tape/" + (id == "kps30" ? "nst0" : "nst1");
+    return media + (medium == "fileserver_btn" ? "fileserver/" : "dist/") + id;
+}
+
+// One installation through the dialogs.
+struct walk {
+    std::string id;
+    std::string primary;  // the primary option pressed, for a product with them
+    std::string medium;   // the medium's cell in the options dialog
+    std::string source;   // empty: the medium's default
+    std::string target;   // empty: the dialog's (the file server's records directory)
+    std::vector<std::string> presses = {};  // cells pressed in the options dialog before OK
+};
+
+class installation_dialogs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!private_mounts_work())
+            GTEST_SKIP() << "no private mount namespace here";
+        install_ = copy_of_demo(dir_);
+        fs::create_directories(tarnu_);
+        fs::create_directories(home_);
+        // Every script of the second product notes that it ran, and with what.
+        std::string cfg = install_ + "/config/";
+        write_file(cfg + "kdb12prd.cfg",
+                   std::regex_replace(read_file(cfg + "kdb12prd.cfg"), std::regex("Name=(\\w+);"), "Name=$1; Ins=Yes;"));
+        write_file(cfg + "kdb12.prd", std::regex_replace(read_file(cfg + "kdb12.prd"),
+                                                         std::regex("\nInstallation Script: No"),
+                                                         "\nInstallation Script: Yes"));
+        for (const char* name : {"kdb12ins", "server", "client"})
+            write_file(cfg + name + ".ins", note_script("$CURR_OPTION $MEDIA $TARGET"));
+        write_file(cfg + "kdb12.ins", note_script("product $MEDIA $CREATEDIST"));
+    }
+
+    std::string note_script(const std::string& words) const
+    {
+        return "set f [open {" + notes_ + "} a]\nputs $f \"" + words + "\"\nclose $f\nreturn 0\n";
+    }
+
+    void start(test_environment environment = session_environment())
+    {
+        const char* script = "mount -t tmpfs kit_opt /opt && mkdir /opt/tarnu && mount --bind \"$2\" /opt/tarnu && "
+                             "exec \"$1\" -dir \"$3\" -nosplash";
+        environment.set("HOME", home_.c_str());
+        session_ = std::make_unique<kitsetup_session>(
+            "/usr/bin/unshare", std::vector<std::string>{"-m", "sh", "-c", script, "sh", program, tarnu_, install_},
+            environment);
+        ASSERT_TRUE(session_->wait_for_shown("main_win")) << session_->standard_error();
+    }
+
+    void finish()
+    {
+        session_->automation("quit");
+        EXPECT_EQ(session_->wait_exit(), 0);
+    }
+
+    // The most recently shown top-level object, once it is one of tops.
+    std::string wait_for_top(const std::vector<std::string>& tops)
+    {
+        std::string top;
+        wait_until("one of " + tops.front() + "...", [&] {
+            std::string shown = " " + session_->automation("shown");
+            top = shown.substr(shown.rfind(' ') + 1);
+            return std::count(tops.begin(), tops.end(), top) > 0;
+        });
+        return top;
+    }
+
+    // Waits for a box whose folded {kind text} begins with start: the whole
+    // of it, or "" after wait_limit.
+    std::string wait_for_box(const std::string& start)
+    {
+        std::string shown;
+        bool came = wait_until("the box " + start, [&] {
+            shown = folded(session_->automation("message"));
+            return !shown.empty() && shown.rfind(start, 0) == 0;
+        });
+        EXPECT_TRUE(came) << "the box shown is: " << shown;
+        return came ? shown : "";
+    }
+
+    // Answers the box now up with button and waits for it to go.
+    void answer(const std::string& button)
+    {
+        std::string answered = session_->automation("message");
+        session_->automation("answer " + button);
+        EXPECT_TRUE(wait_until("the box to go", [&] { return session_->automation("message") != answered; }));
+    }
+
+    std::string get(const std::string& top, const std::string& object)
+    {
+        return session_->automation("get " + top + " " + object);
+    }
+
+    // Chooses the product, its medium, source and target, presses OK and
+    // the suboptions' OK, and then go: the transfer runs.
+    void go(const walk& w)
+    {
+        kitsetup_session& s = *session_;
+        s.automation("press main_win install_icon");
+        ASSERT_TRUE(s.wait_for_shown("inst_product_dialog"));
+        s.automation("press inst_product_dialog " + w.id);
+        if (!w.primary.empty()) {
+            ASSERT_TRUE(s.wait_for_shown("primary_options_dialog"));
+            s.automation("press primary_options_dialog " + w.primary);
+        }
+        ASSERT_TRUE(s.wait_for_shown("options_dialog"));
+        s.automation("press options_dialog " + w.medium);
+        std::string source = default_source(w.medium, w.id);
+        ASSERT_TRUE(wait_until("the source of " + w.medium, [&] { return get("options_dialog", "source_field") == source; }));
+        if (!w.source.empty())
+            EXPECT_EQ(s.automation("set options_dialog source_field " + w.source), "");
+        if (!w.target.empty())
+            EXPECT_EQ(s.automation("set options_dialog target_field " + w.target), "");
+        for (const std::string& cell : w.presses)
+            s.automation("press options_dialog " + cell);
+        s.automation("press options_dialog ok_btn");
+        // One option with parts at most: all its parts are taken.
+        if (wait_for_top({"suboptions_dialog", "continue_dialog"}) == "suboptions_dialog") {
+            s.automation("press suboptions_dialog install_all_btn");
+            s.automation("press suboptions_dialog ok_btn");
+            ASSERT_TRUE(s.wait_for_shown("continue_dialog"));
+        }
+        s.automation("press continue_dialog go_icon");
+    }
+
+    // Waits for the end of an installation of description and answers it.
+    void expect_complete(const std::string& description)
+    {
+        EXPECT_NE(wait_for_box("information {Installation of " + description + " is now complete.}"), "");
+        answer("ok_btn");
+        EXPECT_TRUE(wait_until("the main window alone", [&] { return session_->automation("shown") == "main_win"; }));
+    }
+
+    // The records of id agree with the files under target (but for those
+    // that scripts made), and the log shows command and every file.
+    void expect_records(const std::string& id, const std::string& target, const std::string& data,
+                        const std::string& command, const std::vector<std::string>& made_by_scripts = {})
+    {
+        EXPECT_EQ(read_file(tarnu_ + "/." + id + ".dat"), data);
+        std::vector<std::string> recorded = sorted_lines(read_file(tarnu_ + "/." + id + ".fls"));
+        EXPECT_FALSE(recorded.empty());
+        EXPECT_EQ(recorded, files_under(target, made_by_scripts));
+        std::string log = session_->automation("log");
+        EXPECT_NE(log.find(command), std::string::npos) << "no " << command << " in the log:\n" << log;
+        for (const std::string& name : names_of(recorded))
+            EXPECT_NE(log.find("x " + name + ", "), std::string::npos) << name << " not in the log";
+    }
+
+    temp_dir dir_;
+    std::string install_;
+    const std::string tarnu_ = dir_ / "tarnu";
+    const std::string home_ = dir_ / "home";
+    const std::string notes_ = dir_ / "notes";
+    std::unique_ptr<kitsetup_session> session_;
+};
+
+}  // namespace
+
+// From the CD: a primary option, an option added, the suboptions and the
+// printing sample's own dialog. A distribution server made from the CD
+// holds every subset and no records; an installation from it copies with
+// kcp -i. From the file server nothing is copied and every script runs.
+TEST_F(installation_dialogs, FromTheCdTheDistributionServerItMakesAndTheFileServer)
+{
+    start();
+    kitsetup_session& s = *session_;
+    std::string target = dir_ / "from_cd";
+    fs::create_directories(target);
+    go({"kps30", "Custom", "cd_btn", "", target, {"print"}});
+    ASSERT_TRUE(s.wait_for_shown("sample_dialog"));
+    EXPECT_EQ(get("sample_dialog", "data_dir"), target + "/sample");
+    EXPECT_EQ(s.automation("set sample_dialog data_dir " + dir_ / "sample"), "");
+    s.automation("press sample_dialog ok_btn");
+    expect_complete(kps30);
+    EXPECT_EQ(read_file(dir_ / "sample/settings"), "backup 1\n");
+    EXPECT_TRUE(fs::exists(target + "/docs/html") && fs::exists(target + "/common")) << "html parts, common files";
+    expect_records("kps30", target, "Target:\t" + target + ";\nOptions:\tbase docs print ;\n",
+                   "/kcp -M" + install_ + "/map/base -S" + media + "cd -T" + target, {"install/kps30.installed"});
+
+    std::string dist = dir_ / "dist";
+    fs::create_directories(dist);
+    go({"kdb12", "", "cd_btn", "", dist, {"dist_btn"}});
+    expect_complete(kdb12);
+    EXPECT_EQ(names_of(files_under(dist)), names_of(files_under(media + "dist/kdb12")));
+    EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.dat") || fs::exists(tarnu_ + "/.kdb12.fls"));
+    EXPECT_EQ(read_file(notes_), "product CD Yes\n") << "only the product's script runs";
+
+    target = dir_ / "from_dist";
+    fs::create_directories(target);
+    go({"kdb12", "", "dist_server_btn", dist, target, {"client"}});
+    expect_complete(kdb12);
+    expect_records("kdb12", target, "Target:\t" + target + ";\nOptions:\tserver ;\n", "/kcp -i -M");
+    fs::remove(tarnu_ + "/.kdb12.dat");
+    fs::remove(tarnu_ + "/.kdb12.fls");
+
+    fs::remove(notes_);
+    std::string server = media + "fileserver/kdb12";
+    go({"kdb12", "", "fileserver_btn", "", "", {}});
+    expect_complete(kdb12);
+    EXPECT_EQ(read_file(tarnu_ + "/.kdb12.dat"),
+              "Target:\t" + server + ";\nNode Installation:\tYes;\nOptions:\tserver client ;\n");
+    EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.fls"));
+    EXPECT_EQ(read_file(notes_), "Installation utility FILESERVER " + server + "\nDatabase server FILESERVER " + server +
+                                     "\nClient programs FILESERVER " + server + "\nproduct FILESERVER No\n");
+    finish();
+}
+
+// From the emulated local drive, and from the same drive on a remote tape
+// host through the remote shell, which asks first since a remote drive
+// cannot be checked.
+TEST_F(installation_dialogs, FromLocalAndRemoteTapes)
+{
+    std::string drives;
+    for (const char* id : {"kdb12", "kps30"}) {
+        std::string drive = dir_ / (id == std::string("kps30") ? "nst0" : "nst1");
+        write_file(drive, "");
+        fs::copy(media + "tape/" + id, dir_ / id);
+        drives += (drives.empty() ? "" : ":") + drive + "=" + (dir_ / id);
+    }
+    start(session_environment().set("LD_PRELOAD", KITSETUP_TAPEEMU).set("KITSETUP_TAPE", drives.c_str()));
+    std::string target = dir_ / "local";
+    fs::create_directories(target);
+    go({"kdb12", "", "tape_btn", dir_ / "nst1", target, {}});
+    expect_complete(kdb12);
+    expect_records("kdb12", target, "Target:\t" + target + ";\nOptions:\tserver client ;\n",
+                   "/tar xvf " + (dir_ / "nst1"));
+    EXPECT_EQ(read_file(notes_), "Database server TAPE " + target + "\nClient programs TAPE " + target +
+                                     "\nproduct TAPE No\n");
+
+    target = dir_ / "remote";
+    fs::create_directories(target);
+    go({"kps30", "Minimal", "tape_btn", dir_ / "nst0", target, {"remote_btn"}});
+    EXPECT_NE(wait_for_box("confirm {" + (dir_ / "nst0") + " has been specified as the remote tape device."), "");
+    answer("yes_btn");
+    expect_complete(kps30);
+    EXPECT_TRUE(fs::exists(target + "/common")) << "the base's dependency came along";
+    expect_records("kps30", target, "Target:\t" + target + ";\nOptions:\tbase ;\n",
+                   "/rsh localhost -n /bin/dd", {"install/kps30.installed"});
+    finish();
+}
+
+// A stop while the server's files are in place and the client's are not
+// yet: the records name what was installed, the user is asked whether to
+// deinstall it, and yes removes it all.
+TEST_F(installation_dialogs, AStopDuringTheExtractionRecordsWhatWasExtractedAndOffersItsRemoval)
+{
+    // The copy utility holds after the server's files until the test lets
+    // go or the stop ends it.
+    std::string bin = install_ + "/bin/" KITSETUP_KARCH "/";
+    std::string hold = dir_ / "hold", held = dir_ / "held";
+    fs::rename(bin + "kcp", bin + "kcp.real");
+    write_file(bin + "kcp", "#!/bin/sh\n'" + bin + "kcp.real' \"$@\" || exit\ncase \"$*\" in *map/server*)\n"
+                            "    : > '" + held + "'\n    while [ -e '" + hold + "' ]; do sleep 0.1; done\nesac\n");
+    fs::permissions(bin + "kcp", fs::perms::owner_all);
+    write_file(hold, "");
+    start();
+    std::string target = dir_ / "stopped";
+    fs::create_directories(target);
+    go({"kdb12", "", "cd_btn", "", target, {}});
+    ASSERT_TRUE(wait_until("the server's files to be copied", [&] { return fs::exists(held); }));
+    ASSERT_TRUE(session_->wait_for_shown("transfer_dialog"));
+    session_->automation("press transfer_dialog stop_btn");
+    EXPECT_NE(wait_for_box("confirm {"), "");
+    answer("yes_btn");
+    EXPECT_EQ(wait_for_box("confirm {Beginning"),
+              "confirm {Beginning deinstallation of " + kdb12 + " from " + target + ". Do you wish to continue?}");
+    std::vector<std::string> extracted = files_under(target);
+    EXPECT_EQ(extracted.size(), 44u) << "the utility's and the server's files";
+    expect_records("kdb12", target, "Target:\t" + target + ";\nOptions:\tserver client ;\n", "/kcp -M");
+    answer("yes_btn");
+    EXPECT_NE(wait_for_box("information {Deinstallation of " + kdb12 + " is now complete.}"), "");
+    answer("ok_btn");
+    EXPECT_EQ(top_level(target), "install") << "only the installer's own directory stays";
+    EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.dat") || fs::exists(tarnu_ + "/.kdb12.fls"));
+    EXPECT_FALSE(fs::exists(notes_)) << "no installation script ran";
+    finish();
+}
+
+// A changed and an added file go to the backup directory the user names
+// and into its MODS.LST; the rest goes, with the records, and the product
+// is no longer offered while the other one still is.
+TEST_F(installation_dialogs, DeinstallingBacksUpChangedAndAddedFiles)
+{
+    std::string target = dir_ / "db", backup = dir_ / "backup";
+    fs::create_directories(target);
+    fs::create_directories(backup);
+    write_file(tarnu_ + "/.kps30.dat", "Target:\t/opt/kps30;\nOptions:\tbase ;\n");
+    start();
+    kitsetup_session& s = *session_;
+    go({"kdb12", "", "cd_btn", "", target, {}});
+    expect_complete(kdb12);
+    write_file(target + "/etc/kdb.conf", "port 5555\n");
+    fs::last_write_time(target + "/etc/kdb.conf", fs::last_write_time(target + "/etc/kdb.conf") - std::chrono::hours(1));
+    write_file(target + "/etc/added.conf", "mine\n");
+
+    s.automation("press main_win deinstall_icon");
+    ASSERT_TRUE(s.wait_for_shown("del_product_dialog"));
+    s.automation("press del_product_dialog kdb12");
+    EXPECT_NE(wait_for_box("confirm {Beginning deinstallation of " + kdb12), "");
+    answer("yes_btn");
+    EXPECT_NE(wait_for_box("confirm {Do you wish to backup any modified or additional files"), "");
+    answer("yes_btn");
+    // The shared top-level directories are asked about as they come.
+    std::string box;
+    int directories_asked = 0;
+    while ((box = wait_for_box("")).rfind("information", 0) != 0 && !box.empty()) {
+        if (box.rfind("dir {Please enter the directory in which to store the modified files.", 0) == 0) {
+            EXPECT_EQ(s.automation("set dir_dialog dir_field " + backup), "");
+            answer("ok_btn");
+        } else {
+            EXPECT_EQ(box.rfind("confirm {Other Tarnu products have been installed", 0), 0u) << box;
+            ++directories_asked;
+            answer("yes_btn");
+        }
+    }
+    EXPECT_EQ(box, "information {Deinstallation of " + kdb12 + " is now complete.}");
+    EXPECT_EQ(directories_asked, 1) << "bin";
+    answer("ok_btn");
+    EXPECT_EQ(read_file(backup + "/etc/kdb.conf"), "port 5555\n");
+    EXPECT_EQ(read_file(backup + "/etc/added.conf"), "mine\n");
+    EXPECT_EQ(read_file(backup + "/MODS.LST"),
+              "FILES WHICH WERE MODIFIED OR CREATED SINCE INSTALLATION.\n\netc/kdb.conf\netc/added.conf\n");
+    EXPECT_EQ(top_level(target), "install");
+    EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.dat") || fs::exists(tarnu_ + "/.kdb12.fls"));
+
+    s.automation("press main_win deinstall_icon");
+    ASSERT_TRUE(s.wait_for_shown("del_product_dialog"));
+    EXPECT_EQ(s.automation("state del_product_dialog kdb12"), "INACTIVE");
+    EXPECT_EQ(s.automation("state del_product_dialog kps30"), "ACTIVE");
+    s.automation("press del_product_dialog cancel_btn");
+    finish();
+}
