@@ -134,6 +134,7 @@ protected:
     {
         session_->automation("quit");
         EXPECT_EQ(session_->wait_exit(), 0);
+        EXPECT_EQ(session_->standard_error(), "");
     }
 
     // The most recently shown top-level object, once it is one of tops.
@@ -237,13 +238,15 @@ protected:
     std::unique_ptr<kitsetup_session> session_;
 };
 
+using Installation = installation_dialogs;
+
 }  // namespace
 
 // From the CD: a primary option, an option added, the suboptions and the
 // printing sample's own dialog. A distribution server made from the CD
 // holds every subset and no records; an installation from it copies with
 // kcp -i. From the file server nothing is copied and every script runs.
-TEST_F(installation_dialogs, FromTheCdTheDistributionServerItMakesAndTheFileServer)
+TEST_F(Installation, FromTheCdTheDistributionServerItMakesAndTheFileServer)
 {
     start();
     kitsetup_session& s = *session_;
@@ -291,7 +294,7 @@ TEST_F(installation_dialogs, FromTheCdTheDistributionServerItMakesAndTheFileServ
 // From the emulated local drive, and from the same drive on a remote tape
 // host through the remote shell, which asks first since a remote drive
 // cannot be checked.
-TEST_F(installation_dialogs, FromLocalAndRemoteTapes)
+TEST_F(Installation, FromLocalAndRemoteTapes)
 {
     std::string drives;
     for (const char* id : {"kdb12", "kps30"}) {
@@ -310,6 +313,8 @@ TEST_F(installation_dialogs, FromLocalAndRemoteTapes)
     EXPECT_EQ(read_file(notes_), "Database server TAPE " + target + "\nClient programs TAPE " + target +
                                      "\nproduct TAPE No\n");
 
+    // A new installation is refused while the last one's rewind runs.
+    EXPECT_TRUE(wait_until("the rewind", [&] { return read_file(dir_ / "kdb12/.position").rfind("0 0", 0) == 0; }));
     target = dir_ / "remote";
     fs::create_directories(target);
     go({"kps30", "Minimal", "tape_btn", dir_ / "nst0", target, {"remote_btn"}});
@@ -325,22 +330,25 @@ TEST_F(installation_dialogs, FromLocalAndRemoteTapes)
 // A stop while the server's files are in place and the client's are not
 // yet: the records name what was installed, the user is asked whether to
 // deinstall it, and yes removes it all.
-TEST_F(installation_dialogs, AStopDuringTheExtractionRecordsWhatWasExtractedAndOffersItsRemoval)
+TEST_F(Installation, AStopDuringTheExtractionRecordsWhatWasExtractedAndOffersItsRemoval)
 {
     // The copy utility holds after the server's files until the test lets
     // go or the stop ends it.
     std::string bin = install_ + "/bin/" KITSETUP_KARCH "/";
-    std::string hold = dir_ / "hold", held = dir_ / "held";
+    std::string hold = dir_ / "hold";
     fs::rename(bin + "kcp", bin + "kcp.real");
     write_file(bin + "kcp", "#!/bin/sh\n'" + bin + "kcp.real' \"$@\" || exit\ncase \"$*\" in *map/server*)\n"
-                            "    : > '" + held + "'\n    while [ -e '" + hold + "' ]; do sleep 0.1; done\nesac\n");
+                            "    while [ -e '" + hold + "' ]; do sleep 0.1; done\nesac\n");
     fs::permissions(bin + "kcp", fs::perms::owner_all);
     write_file(hold, "");
     start();
     std::string target = dir_ / "stopped";
     fs::create_directories(target);
     go({"kdb12", "", "cd_btn", "", target, {}});
-    ASSERT_TRUE(wait_until("the server's files to be copied", [&] { return fs::exists(held); }));
+    // The last of the server's files read and logged: all are in place.
+    ASSERT_TRUE(wait_until("the server's last file in the log", [&] {
+        return session_->automation("log").find("\nx share/kdb/sql/views.sql, ") != std::string::npos;
+    }));
     ASSERT_TRUE(session_->wait_for_shown("transfer_dialog"));
     session_->automation("press transfer_dialog stop_btn");
     EXPECT_NE(wait_for_box("confirm {"), "");
@@ -362,7 +370,7 @@ TEST_F(installation_dialogs, AStopDuringTheExtractionRecordsWhatWasExtractedAndO
 // A changed and an added file go to the backup directory the user names
 // and into its MODS.LST; the rest goes, with the records, and the product
 // is no longer offered while the other one still is.
-TEST_F(installation_dialogs, DeinstallingBacksUpChangedAndAddedFiles)
+TEST_F(Installation, DeinstallingBacksUpChangedAndAddedFiles)
 {
     std::string target = dir_ / "db", backup = dir_ / "backup";
     fs::create_directories(target);
