@@ -193,3 +193,13 @@ std::string copy_of_demo(const temp_dir& dir)
     EXPECT_EQ(std::system(command.c_str()), 0);
     return copy;
 }
+
+std::unique_ptr<kitsetup_session> isolated_session(const std::string& install, const std::string& tarnu,
+                                                   const std::string& screen, test_environment environment)
+{
+    const char* script = "mount -t tmpfs kit_opt /opt && mkdir /opt/tarnu && mount --bind \"$2\" /opt/tarnu && "
+                         "exec \"$1\" -dir \"$3\" -nosplash";
+    return std::make_unique<kitsetup_session>(
+        "/usr/bin/unshare", std::vector<std::string>{"-m", "sh", "-c", script, "sh", KITSETUP_BIN, tarnu, install},
+        environment, screen);
+}

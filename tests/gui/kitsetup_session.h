@@ -5,6 +5,7 @@
 #define KITSETUP_TESTS_GUI_KITSETUP_SESSION_H
 
 #include <csignal>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,13 @@ test_environment session_environment();
 // Whether this process may make a private mount namespace, as the tests
 // that isolate system directories such as /opt/tarnu need.
 bool private_mounts_work();
+
+// The installer on the install tree install in a private mount namespace
+// where /opt/tarnu is the directory tarnu; on a private screen of that size
+// when screen is given.
+std::unique_ptr<kitsetup_session> isolated_session(const std::string& install, const std::string& tarnu,
+                                                   const std::string& screen = "",
+                                                   test_environment environment = session_environment());
 
 // A private copy of the demo tree under dir, so that a test may change it
 // and find the log it leaves.

@@ -25,17 +25,6 @@ namespace {
 
 const std::string program = KITSETUP_BIN;
 
-// The installer on install, its /opt/tarnu being the directory tarnu.
-std::unique_ptr<kitsetup_session> isolated_session(const std::string& install, const std::string& tarnu,
-                                                   const std::string& screen = "")
-{
-    const char* script = "mount -t tmpfs kit_opt /opt && mkdir /opt/tarnu && mount --bind \"$2\" /opt/tarnu && "
-                         "exec \"$1\" -dir \"$3\" -nosplash";
-    return std::make_unique<kitsetup_session>(
-        "/usr/bin/unshare", std::vector<std::string>{"-m", "sh", "-c", script, "sh", program, tarnu, install},
-        session_environment(), screen);
-}
-
 // Records id as installed in target with options, as an installation
 // from CD leaves it.
 void record(const temp_dir& tarnu, const std::string& id, const std::string& target,
