@@ -261,6 +261,8 @@ TEST_F(Installation, FromTheCdTheDistributionServerItMakesAndTheFileServer)
     EXPECT_EQ(names_of(files_under(dist)), names_of(files_under(media + "dist/kdb12")));
     EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.dat") || fs::exists(tarnu_ + "/.kdb12.fls"));
     EXPECT_EQ(read_file(notes_), "product CD Yes\n") << "only the product's script runs";
+    EXPECT_NE(s.automation("log").find("/kcp -M" + install_ + "/map/client -S" + media + "cd -T" + dist),
+              std::string::npos);
 
     target = dir_ / "from_dist";
     fs::create_directories(target);
@@ -277,6 +279,7 @@ TEST_F(Installation, FromTheCdTheDistributionServerItMakesAndTheFileServer)
     EXPECT_EQ(read_file(tarnu_ + "/.kdb12.dat"),
               "Target:\t/opt/tarnu;\nNode Installation:\tYes;\nOptions:\tkdb12ins server client ;\n");
     EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.fls"));
+    EXPECT_EQ(s.automation("log").find(server), std::string::npos) << "a command read the file server";
     EXPECT_EQ(read_file(notes_), every_script("FILESERVER", server));
     finish();
 }
@@ -321,8 +324,8 @@ TEST_F(Installation, FromLocalAndRemoteTapes)
 // deinstall it, and yes removes it all.
 TEST_F(Installation, AStopDuringTheExtractionRecordsWhatWasExtractedAndOffersItsRemoval)
 {
-    // The copy utility holds after the server's files until the test lets
-    // go or the stop ends it.
+    // The copy utility holds after the server's files for as long as the
+    // file hold is there: the stop ends it, or the test's end.
     std::string bin = install_ + "/bin/" KITSETUP_KARCH "/";
     std::string hold = dir_ / "hold";
     fs::rename(bin + "kcp", bin + "kcp.real");
@@ -344,8 +347,7 @@ TEST_F(Installation, AStopDuringTheExtractionRecordsWhatWasExtractedAndOffersIts
     answer("yes_btn");
     EXPECT_EQ(wait_for_box("confirm {Beginning"),
               "confirm {Beginning deinstallation of " + kdb12 + " from " + target + ". Do you wish to continue?}");
-    std::vector<std::string> extracted = files_under(target);
-    EXPECT_EQ(extracted.size(), 44u) << "the utility's and the server's files";
+    EXPECT_EQ(files_under(target).size(), 44u) << "the utility's and the server's files";
     expect_records("kdb12", target, "Target:\t" + target + ";\nOptions:\tkdb12ins server client ;\n", "/kcp -M");
     answer("yes_btn");
     EXPECT_NE(wait_for_box("information {Deinstallation of " + kdb12 + " is now complete.}"), "");
