@@ -229,6 +229,7 @@ protected:
     std::unique_ptr<kitsetup_session> session_;
 };
 
+// The suite as reports and ctest -R name it.
 using Installation = installation_dialogs;
 
 }  // namespace
