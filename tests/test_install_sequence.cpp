@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include "file_records.h"
 #include "message_recorder.h"
 #include "product_sandbox.h"
 #include "progress_fakes.h"
@@ -37,32 +38,6 @@ namespace {
 
 const std::string DEMO = KITSETUP_DEMO_DIR;
 const std::string MEDIA = KITSETUP_BUILD_DIR "/media";
-
-// Sorted "name stamp mode" records of every file and link under dir.
-std::vector<std::string> files_under(const std::string& dir)
-{
-    std::vector<std::string> records;
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        struct stat info {};
-        if (lstat(entry.path().c_str(), &info) != 0 || S_ISDIR(info.st_mode))
-            continue;
-        stat(entry.path().c_str(), &info);
-        records.push_back(fs::relative(entry.path(), dir).string() + " " + std::to_string(info.st_mtime) +
-                          " " + std::to_string(info.st_mode));
-    }
-    std::sort(records.begin(), records.end());
-    return records;
-}
-
-std::vector<std::string> sorted_lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
 
 // The names alone, each cut at its first blank.
 std::vector<std::string> names_of(const std::vector<std::string>& records)

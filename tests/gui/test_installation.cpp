@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "file_records.h"
 #include "kitsetup_session.h"
 
 namespace fs = std::filesystem;
@@ -24,33 +25,6 @@ namespace {
 const std::string media = KITSETUP_BUILD_DIR "/media/";
 const std::string kps30 = "Sample Product 3.0, a demonstration kit with a printing sample";
 const std::string kdb12 = "Sample Database 1.2, a demonstration database kit";
-
-// Sorted "name stamp mode" records of the files under dir, as the file-set
-// log holds them, leaving out those named in made_by_scripts.
-std::vector<std::string> files_under(const std::string& dir, const std::vector<std::string>& made_by_scripts = {})
-{
-    std::vector<std::string> records;
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        struct stat info {};
-        std::string name = fs::relative(entry.path(), dir).string();
-        if (lstat(entry.path().c_str(), &info) != 0 || S_ISDIR(info.st_mode) ||
-            std::count(made_by_scripts.begin(), made_by_scripts.end(), name) > 0)
-            continue;
-        records.push_back(name + " " + std::to_string(info.st_mtime) + " " + std::to_string(info.st_mode));
-    }
-    std::sort(records.begin(), records.end());
-    return records;
-}
-
-std::vector<std::string> sorted_lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
 
 // Whether the installer's own directory, never removed, is all that is
 // left in target.
