@@ -387,3 +387,27 @@ TEST_F(Installation, DeinstallingBacksUpChangedAndAddedFiles)
     answer("no_btn");
     finish();
 }
+
+// Another product recorded in the same target shares its common files:
+// the installation asks before it replaces them, and no leaves them out.
+TEST_F(Installation, CommonFilesSharedWithAnotherProductAreOnlyReplacedOnYes)
+{
+    std::string target = dir_ / "shared";
+    fs::create_directories(target + "/common");
+    write_file(target + "/common/kept", "another product's common file\n");
+    write_file(tarnu_ + "/.kdb12.dat", "Target:\t" + target + ";\nOptions:\tserver ;\n");
+    start();
+    go({"kps30", "Minimal", "cd_btn", "", target, {}});
+    EXPECT_EQ(wait_for_box("confirm {Common files for another Tarnu product already exist in the target location."),
+              "confirm {Common files for another Tarnu product already exist in the target location. If changes have "
+              "been made to these files they may be lost by installing the common files for Sample Product 3.0. Do "
+              "you wish to install the common files?}");
+    answer("no_btn");
+    expect_complete(kps30);
+    EXPECT_TRUE(fs::exists(target + "/bin/kps")) << "the programs were installed";
+    std::vector<std::string> common;
+    for (const auto& entry : fs::directory_iterator(target + "/common"))
+        common.push_back(entry.path().filename().string());
+    EXPECT_EQ(common, std::vector<std::string>{"kept"});
+    finish();
+}
