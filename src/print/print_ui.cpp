@@ -198,7 +198,8 @@ long print_ui::dialog_term_cb(OI_d_tech* origin, void*, long)
             print_edit();
         return 0;
     }
-    if (name == DELETE_BTN.c_str())
+    // Help never ends the dialog: the user reads it and carries on.
+    if (name == DELETE_BTN.c_str() || name == HELP_BTN.c_str())
         return 0;
     return cb_called_ ? 0 : 1;
 }
