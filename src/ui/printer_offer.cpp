@@ -6,6 +6,7 @@
 #include "lib/msgs.h"
 #include "lib/reporter.h"
 #include "misc/lidefs.h"
+#include "misc/translate_filename.h"
 #include "misc/unix_cat.h"
 #include "misc/utilities.h"
 #include "print/print_ui.h"
@@ -15,11 +16,18 @@
 
 namespace {
 
-// Merges one printer resource file; false (reported) when it is missing or bad.
-bool merge_printer_file(const listring& path)
+// Merges one printer resource file, creating its dialogs when make_objects
+// is set; false (reported) when it is missing or bad.
+bool merge_printer_file(const listring& path, bool make_objects)
 {
-    OI_d_tech** objects = nullptr;
     OI_resource_fault fault;
+    if (!make_objects) {
+        if (OI_uib_conn->add_resources(OI_translate_filename(path).c_str(), 0, &fault) != 0)
+            return true;
+        error(bad_resource_file_text(path, fault), true);
+        return false;
+    }
+    OI_d_tech** objects = nullptr;
     int merged = merge_resource_file(nullptr, path.c_str(), &objects, &fault);
     std::free(objects);
     if (merged == 1)
@@ -30,14 +38,15 @@ bool merge_printer_file(const listring& path)
 }
 
 // Loads print.cf and its language copy on first use only: the dialogs they
-// declare live for the rest of the run.
+// declare live for the rest of the run. The texts go in first, since the
+// dialogs take their resources when they are made.
 bool load_printer_resources()
 {
     static int loaded = -1;
     if (loaded == -1) {
         listring texts = language_file(CONFIG_FILE_DIR, PRINT_RES_FILE);
-        loaded = merge_printer_file(join_directory(CONFIG_FILE_DIR, PRINT_RES_FILE)) &&
-                 (texts.is_empty() || merge_printer_file(texts));
+        loaded = (texts.is_empty() || merge_printer_file(texts, false)) &&
+                 merge_printer_file(join_directory(CONFIG_FILE_DIR, PRINT_RES_FILE), true);
     }
     return loaded == 1;
 }
