@@ -93,12 +93,10 @@ void print_ui::create_cb()
     XpFreeDeviceArray(devices_, count_);
     devices_ = nullptr;
     count_ = XpGetDevices(&devices_, 0, &default_index_, path_);
-    if (count_ < 0 || popup_main_print_dialog == 0) {
+    if (count_ < 0) {
         count_ = 0;
-        if (popup_main_print_dialog != 0) {
-            error(catalogue_text(DEF_GET_DEVICES_ERROR), true);
-            information(catalogue_text(DEF_PRINTER_CONFIG_ERROR), true);
-        }
+        error(catalogue_text(DEF_GET_DEVICES_ERROR), true);
+        information(catalogue_text(DEF_PRINTER_CONFIG_ERROR), true);
         initialised_ = false;
         return;
     }
@@ -297,7 +295,9 @@ long print_ui::resize_cb(OI_d_tech*, void*, long)
     return 0;
 }
 
-void print_ui::print_error_handler(int, int)
+// Warnings are shown too, but only an error closes the dialogs for good: a
+// file without a valid default still lists its printers.
+void print_ui::print_error_handler(int, int is_error)
 {
     char text[LIBRARY_TEXT_SIZE] = "";
     XpGetErrorText(text, sizeof text);
@@ -305,6 +305,8 @@ void print_ui::print_error_handler(int, int)
     OI_dialog_box* main_dialog = lookup_dialog(root, MAIN_PRINT_DIALOG);
     OI_dialog_box* edit_dialog = lookup_dialog(root, PRINT_EDIT_DIALOG);
     error(format_message(DEF_INTERNAL_XP_ERROR, text), true);
+    if (!is_error)
+        return;
     if (edit_dialog != nullptr)
         edit_dialog->take_down();
     if (main_dialog != nullptr)

@@ -64,8 +64,9 @@ public:
     long resize_cb(OI_d_tech* origin, void* argument, long value);
     long shutdown_app(OI_d_tech* origin, void* argument, long value);
 
-    // The printer library's error handler: shows its reason, closes both
-    // dialogs and keeps them closed for the rest of the run.
+    // The printer library's error handler: shows its reason; after an
+    // error (not a warning) closes both dialogs and keeps them closed for
+    // the rest of the run.
     static void print_error_handler(int code, int is_error);
 
 private:

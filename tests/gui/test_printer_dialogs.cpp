@@ -2,6 +2,7 @@
 // adding, editing and deleting printers saves exactly those changes, a
 // printer already installed on a port is refused, and leaving without
 // changes never touches the file.
+#include <cstdio>
 #include <string>
 #include <sys/stat.h>
 
@@ -26,13 +27,19 @@ protected:
 
     std::string defaults() const { return dir_ / "xp/Xpdefaults"; }
 
-    // kpconfig on the copy, with its main dialog up.
-    std::unique_ptr<kitsetup_session> start()
+    // kpconfig on the copy.
+    std::unique_ptr<kitsetup_session> start_without_dialog()
     {
         test_environment environment = session_environment();
         environment.set("XPPATH", (dir_ / "xp").c_str()).set("HOME", (dir_ / "home").c_str());
-        auto session = std::make_unique<kitsetup_session>(
+        return std::make_unique<kitsetup_session>(
             KPCONFIG, std::vector<std::string>{"-dir", KITSETUP_DEMO_DIR, "-system"}, environment);
+    }
+
+    // The same, with its main dialog up.
+    std::unique_ptr<kitsetup_session> start()
+    {
+        auto session = start_without_dialog();
         EXPECT_TRUE(session->wait_for_shown("main_print_dialog")) << session->standard_error();
         return session;
     }
@@ -176,4 +183,33 @@ TEST_F(printer_dialogs, DeletingTheDefaultAndThenTheLastPrinter)
     std::string saved = read_file(defaults());
     EXPECT_EQ(section(saved, "devices").find('='), std::string::npos) << saved;
     expect_untouched(saved, {"other-devices", "ports", "Quillet,PostScript"});
+}
+
+// A defaults file that cannot be used never opens the dialogs: the
+// library's reason comes first, then what could not be done and the advice
+// to use kpconfig, and the run ends with status 1.
+TEST_F(printer_dialogs, AnUnusableDefaultsFileGivesTheLibrarysReasonAndNoDialog)
+{
+    const std::string reason = "error {Internal QUillet Error: ";
+    const std::string advice =
+        "information {Unable to configure printers. When installation is complete use the kpconfig utility.}";
+    auto expect_boxes = [](kitsetup_session& s, const std::vector<std::string>& starts) {
+        for (const std::string& start : starts) {
+            std::string box;
+            EXPECT_TRUE(wait_until("a box starting " + start, [&] {
+                box = folded(s.automation("message"));
+                return box.rfind(start, 0) == 0;
+            })) << box;
+            s.automation("answer ok_btn");
+            wait_until("the box to go", [&] { return folded(s.automation("message")) != box; });
+        }
+        EXPECT_EQ(s.wait_exit(), 1);
+    };
+    write_file(defaults(), std::string("\0\x01\x02[\xff]\n=\n", 8));
+    expect_boxes(*start_without_dialog(),
+                 {reason, "error {Unable to get devices from the Xpdefaults file.}", advice});
+    EXPECT_EQ(read_file(defaults()), std::string("\0\x01\x02[\xff]\n=\n", 8));
+
+    ASSERT_EQ(std::remove(defaults().c_str()), 0);
+    expect_boxes(*start_without_dialog(), {reason + "eOpenFile: XpGetDefaultsFile:: Can not open file", advice});
 }
