@@ -213,3 +213,25 @@ TEST_F(printer_dialogs, AnUnusableDefaultsFileGivesTheLibrarysReasonAndNoDialog)
     ASSERT_EQ(std::remove(defaults().c_str()), 0);
     expect_boxes(*start_without_dialog(), {reason + "eOpenFile: XpGetDefaultsFile:: Can not open file", advice});
 }
+
+// A port name the file could not read back is refused in the edit dialog;
+// one with blanks and non-ASCII letters is saved and reads back the same.
+TEST_F(printer_dialogs, PortNamesAreRefusedOrReadBackTheSame)
+{
+    auto s = start();
+    EXPECT_EQ(s->automation("press main_print_dialog add_btn"), "");
+    choose(*s, "HP LaserJet III", "lp=9", true);
+    EXPECT_EQ(folded(s->wait_for_message()).rfind("error {\"lp=9\" cannot be used as a port name", 0), 0u);
+    EXPECT_EQ(s->automation("answer ok_btn"), "");
+    EXPECT_EQ(s->automation("set print_edit_dialog alias_field {Büro 2}"), "");
+    EXPECT_EQ(s->automation("set print_edit_dialog cmd_field {lp -d büro}"), "");
+    EXPECT_EQ(s->automation("press print_edit_dialog ok_btn"), "");
+    save_and_leave(*s);
+
+    s = start();
+    EXPECT_NE(s->automation("get main_print_dialog printer_menu").find("HP LaserJet III on Büro 2"), std::string::npos)
+        << read_file(defaults());
+    EXPECT_NE(section(read_file(defaults()), "ports").find("Büro 2=lp -d büro\n"), std::string::npos);
+    EXPECT_EQ(s->automation("press main_print_dialog done_btn"), "");
+    EXPECT_EQ(s->wait_exit(), 0);
+}
