@@ -16,8 +16,6 @@
 
 print_edit_ui* the_print_edit_ui = nullptr;
 
-OI_lookup_policy missing_print_part(const OI_d_tech* dialog, const listring& part);
-
 namespace {
 
 const char* const DEFAULT_COMMAND = "lp";

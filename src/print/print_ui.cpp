@@ -34,7 +34,6 @@ OI_dialog_box* lookup_dialog(OI_d_tech* root, const listring& name)
 
 }  // namespace
 
-// Reports a part of dialog that is missing or of another class.
 OI_lookup_policy missing_print_part(const OI_d_tech* dialog, const listring& part)
 {
     listring dialog_name(dialog == nullptr ? "" : dialog->name().c_str());

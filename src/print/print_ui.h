@@ -9,6 +9,7 @@
 #include <string>
 
 #include "lib/listring.h"
+#include "toolkit/oi_lookup.h"
 #include "toolkit/oiu_callback_multiple.h"
 #include "xp/xp.h"
 
@@ -97,6 +98,9 @@ private:
 
     friend class print_edit_ui;
 };
+
+// What a missing part of one of the printer dialogs does: its error box.
+OI_lookup_policy missing_print_part(const OI_d_tech* dialog, const listring& part);
 
 extern print_ui* the_main_print_ui;
 // Starts true; a printer library error clears it for the rest of the run.
