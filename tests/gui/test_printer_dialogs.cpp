@@ -252,3 +252,30 @@ TEST_F(printer_dialogs, AHugeAndIrregularFileStillListsItsPrinters)
     EXPECT_EQ(s->automation("press main_print_dialog done_btn"), "");
     EXPECT_EQ(s->wait_exit(), 0);
 }
+
+// A defaults file that cannot be written when saving (here a directory has
+// taken its place): the library's reason is shown, then the save's error,
+// and the dialogs close.
+TEST_F(printer_dialogs, ALibraryErrorWhenSavingNamesItsReasonAndClosesTheDialogs)
+{
+    auto s = start();
+    EXPECT_EQ(s->automation("press main_print_dialog delete_btn"), "");
+    ASSERT_EQ(std::rename(defaults().c_str(), (dir_ / "kept").c_str()), 0);
+    ASSERT_EQ(mkdir(defaults().c_str(), 0755), 0);
+    EXPECT_EQ(s->automation("press main_print_dialog done_btn"), "");
+    EXPECT_EQ(folded(s->wait_for_message()), "confirm {Do you wish to save printer configuration changes?}");
+    EXPECT_EQ(s->automation("answer yes_btn"), "");
+    std::string box;
+    EXPECT_TRUE(wait_until("the library's reason", [&] {
+        box = folded(s->automation("message"));
+        return box.rfind("error {Internal QUillet Error: ", 0) == 0;
+    })) << box;
+    EXPECT_EQ(s->automation("answer ok_btn"), "");
+    EXPECT_TRUE(wait_until("the save's error", [&] {
+        return folded(s->automation("message")) ==
+               "error {Unable to write the devices section of the XpDefaults file.}";
+    })) << s->automation("message");
+    EXPECT_EQ(s->automation("answer ok_btn"), "");
+    EXPECT_EQ(s->wait_exit(), 0);
+    EXPECT_EQ(read_file(dir_ / "kept"), original_);
+}
