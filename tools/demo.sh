@@ -9,11 +9,20 @@ cd "$(dirname "$0")/.."
 tools/build.sh
 
 # The demo tree ships the "C" catalogues only, which any other language falls
-# back to, and its own printer defaults.
+# back to, and its own printer defaults. The run works in build/demo-run: the
+# printer dialogs save into a copy of those defaults there, and a home there
+# holds whatever the run writes for the user, never the user's own files.
 KARCH=${KARCH:-linux}
 LANG=${LANG:-C}
-XPPATH=${XPPATH:-$PWD/build/demo/xp}
-export KARCH LANG XPPATH
+scratch=$PWD/build/demo-run
+rm -rf "$scratch"
+mkdir -p "$scratch/home" "$scratch/xp"
+cp build/demo/xp/Xpdefaults "$scratch/xp/Xpdefaults"
+XPPATH=$scratch/xp
+# The X server's cookie stays where the user's session keeps it.
+XAUTHORITY=${XAUTHORITY:-$HOME/.Xauthority}
+HOME=$scratch/home
+export KARCH LANG XPPATH HOME XAUTHORITY
 # The demo tapes sit in emulated drives (build/media/tape), which the
 # installer and its mt and dd children see through the preloaded emulator.
 KITSETUP_TAPE=$(cat build/media/tape/drives)
@@ -58,12 +67,8 @@ export DISPLAY KITSETUP_AUTOMATION HYPERHELP_AUTOMATION KITSETUP_TAPE_RATE
 shots=build/demo-shots
 rm -rf "$shots"
 mkdir -p "$shots"
-# The walk installs into build/demo-run, and the user set-up writes into a
-# home there, never the user's own; the run stays for a look afterwards.
-scratch=$PWD/build/demo-run
-rm -rf "$scratch"
-mkdir -p "$scratch/home"
-(HOME=$scratch/home; export HOME; run_installer "$@") &
+# The walk installs into build/demo-run; the run stays for a look afterwards.
+run_installer "$@" &
 installer=$!
 walk=0
 wish tools/demo_walk.tcl kitsetup_demo "$shots" "$PWD/build/media" "$scratch" || walk=$?

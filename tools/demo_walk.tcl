@@ -136,6 +136,14 @@ step "Install Sample Product 3.0 from the CD directory" {
     wait_for sample_dialog
     screenshot subset_script_dialog
     automation press sample_dialog ok_btn
+    # A successful installation offers the printer configuration.
+    wait_for main_print_dialog
+    screenshot printer_configuration
+    automation press main_print_dialog add_btn
+    wait_for print_edit_dialog
+    screenshot printer_edit
+    automation press print_edit_dialog cancel_btn
+    automation press main_print_dialog done_btn
     reply "Installation of Sample Product 3.0" ok_btn install_complete
     set ::kps30_files [count_files $kps30]
     back_at_main_window
@@ -192,6 +200,8 @@ step "Install Sample Database 1.2 from the emulated tape" {
     wait_for transfer_dialog
     wait_until "the tape's files to come" {string match Copying* [automation get transfer_dialog status_text]}
     screenshot transfer
+    wait_for main_print_dialog
+    automation press main_print_dialog done_btn
     reply "Installation of" ok_btn
     back_at_main_window
 }

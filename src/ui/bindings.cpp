@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "print/print_edit_ui.h"
+#include "print/print_ui.h"
 #include "toolkit/oi_connection.h"
 #include "ui/actions.h"
 #include "ui/continue_ui.h"
@@ -58,5 +60,24 @@ void register_bindings()
         OI_function_action("set_next_tab", set_next_tab),
         OI_function_action("set_prev_tab", set_prev_tab),
     };
-    OI_add_actions(table.data(), static_cast<int>(table.size()));
+    // The printer dialogs, shared with kpconfig.
+    const std::vector<OI_actions_rec> kpconfig_action_tbl = {
+        OI_object_action("the_main_print_ui", &the_main_print_ui),
+        OI_object_action("the_print_edit_ui", &the_print_edit_ui),
+        OI_member_action("print_ui::dialog_term_cb", &print_ui::dialog_term_cb),
+        OI_member_action("print_ui::add_btn_cb", &print_ui::add_btn_cb),
+        OI_member_action("print_ui::del_btn_cb", &print_ui::del_btn_cb),
+        OI_member_action("print_ui::edit_btn_cb", &print_ui::edit_btn_cb),
+        OI_member_action("print_ui::done_btn_cb", &print_ui::done_btn_cb),
+        OI_member_action("print_ui::set_def_btn_cb", &print_ui::set_def_btn_cb),
+        OI_member_action("print_ui::help_btn_cb", &print_ui::help_btn_cb),
+        OI_member_action("print_edit_ui::ok_btn_cb", &print_edit_ui::ok_btn_cb),
+        OI_member_action("print_edit_ui::alias_field_cb", &print_edit_ui::alias_field_cb),
+        OI_member_action("print_edit_ui::cmd_field_cb", &print_edit_ui::cmd_field_cb),
+        OI_member_action("print_edit_ui::cancel_btn_cb", &print_edit_ui::cancel_btn_cb),
+        OI_member_action("print_edit_ui::dialog_term_cb", &print_edit_ui::dialog_term_cb),
+    };
+    std::vector<OI_actions_rec> all = table;
+    all.insert(all.end(), kpconfig_action_tbl.begin(), kpconfig_action_tbl.end());
+    OI_add_actions(all.data(), static_cast<int>(all.size()));
 }

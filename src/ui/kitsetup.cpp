@@ -30,6 +30,8 @@
 #include "ui/automation.h"
 #include "ui/bindings.h"
 #include "ui/log_ui.h"
+#include "ui/printer_offer.h"
+#include "cmds/l_cmd.h"
 #include "ui/main_ui.h"
 #include "misc/utilities.h"
 #include "ui/dialogs.h"
@@ -53,7 +55,13 @@ struct command_line {
     liboolean directory_given = false;
     liboolean splash = true;
     listring setup_product;
+    XpDefaults_t printer_file = XP_USER_DEFAULTS;
 };
+
+// Set by kpconfig_main: the run shows the printer dialogs instead of the
+// main window, and takes the printer utility's options.
+bool printer_utility = false;
+const char* const SYSTEM_FILE_OPTION = "-system";
 
 // Everything after the last "/" of path.
 listring base_name(const char* path)
@@ -64,6 +72,11 @@ listring base_name(const char* path)
 
 [[noreturn]] void print_usage()
 {
+    if (printer_utility) {
+        std::fputs(catalogue_text(DEF_KPCONFIG_USAGE), stdout);
+        std::fflush(stdout);
+        shutdown(0);
+    }
     std::fputs(catalogue_text(DEF_USAGE_STRING1), stdout);
     std::fputs(catalogue_text(DEF_USAGE_STRING2), stdout);
     std::fputs("\n", stdout);
@@ -93,7 +106,9 @@ command_line read_command_line(int argc, char** argv)
                 shutdown(status);
             open_installer_catalogue();
             options.directory_given = true;
-        } else if (argument == SETUP_OPTION) {
+        } else if (printer_utility && argument == SYSTEM_FILE_OPTION) {
+            options.printer_file = XP_SYSTEM_DEFAULTS;
+        } else if (argument == SETUP_OPTION && !printer_utility) {
             if (i + 1 >= argc)
                 print_usage();
             options.setup_product = argv[++i];
@@ -330,12 +345,17 @@ int kitsetup_main(int argc, char** argv)
     listring font_file = screen_is_large() ? FONTS_RES_FILE : SMALL_FONTS_RES_FILE;
     setup_environment();
     register_bindings();
+    l_cmd::set_printer_offer(offer_printer_configuration);
     create_message_icons();
     OI_uib_conn->set_model(OI_MODEL_MOTIF);
     set_reporter(&message_boxes);
     setup_hyperhelp();
 
     OI_d_tech** main_objects = load_resource_files(font_file);
+    if (printer_utility) {
+        std::free(main_objects);
+        shutdown(run_printer_configuration(options.printer_file) == 0 ? 0 : 1);
+    }
     OI_d_tech* splash = nullptr;
     if (options.splash) {
         KOI_button* image = create_koi_button(WELCOME_DIALOG.c_str(), "", 2, 2, 30);
@@ -346,6 +366,12 @@ int kitsetup_main(int argc, char** argv)
     if (!options.setup_product.is_empty())
         run_user_setup(main_objects, options.setup_product);
     run_main_window(main_objects, splash);
+}
+
+int kpconfig_main(int argc, char** argv)
+{
+    printer_utility = true;
+    return kitsetup_main(argc, argv);
 }
 
 int setup_directories(const listring& dir)

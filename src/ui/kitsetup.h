@@ -19,6 +19,10 @@ extern const char* const kitsetup_ver;
 // Runs the installer; returns only through shutdown.
 int kitsetup_main(int argc, char** argv);
 
+// Runs the printer configuration utility kpconfig: the installer's start-up,
+// then the printer dialogs on the user's printer defaults file (the
+// system's with -system) instead of the main window.
+int kpconfig_main(int argc, char** argv);
 // Fixes the layout under dir: 0, or -1 when dir is not a directory.
 int setup_directories(const listring& dir);
 

@@ -100,7 +100,9 @@ protected:
 
     void start(test_environment environment = session_environment())
     {
-        session_ = isolated_session(install_, tarnu_, "", environment.set("HOME", home_.c_str()));
+        std::string printers = install_ + "/xp";
+        session_ = isolated_session(install_, tarnu_, "",
+                                    environment.set("HOME", home_.c_str()).set("XPPATH", printers.c_str()));
         ASSERT_TRUE(session_->wait_for_shown("main_win")) << session_->standard_error();
     }
 
@@ -172,9 +174,14 @@ protected:
         s.automation("press continue_dialog go_icon");
     }
 
-    // Waits for the end of an installation of description and answers it.
-    void expect_complete(const std::string& description)
+    // Waits for the end of an installation of description and answers it;
+    // with printers, the printer configuration is offered first and left.
+    void expect_complete(const std::string& description, bool printers = true)
     {
+        if (printers) {
+            EXPECT_TRUE(session_->wait_for_shown("main_print_dialog")) << session_->automation("message");
+            session_->automation("press main_print_dialog done_btn");
+        }
         EXPECT_NE(wait_for_box("information {Installation of " + description + " is now complete.}"), "");
         answer("ok_btn");
         EXPECT_TRUE(wait_until("the main window alone", [&] { return session_->automation("shown") == "main_win"; }));
@@ -232,7 +239,7 @@ TEST_F(Installation, FromTheCdTheDistributionServerItMakesAndTheFileServer)
     std::string dist = dir_ / "dist";
     fs::create_directories(dist);
     go({"kdb12", "", "cd_btn", "", dist, {"dist_btn"}});
-    expect_complete(kdb12);
+    expect_complete(kdb12, false);
     EXPECT_EQ(names_of(files_under(dist)), names_of(files_under(media + "dist/kdb12")));
     EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.dat") || fs::exists(tarnu_ + "/.kdb12.fls"));
     EXPECT_EQ(read_file(notes_), "product CD Yes\n") << "only the product's script runs";
@@ -250,7 +257,7 @@ TEST_F(Installation, FromTheCdTheDistributionServerItMakesAndTheFileServer)
     fs::remove(notes_);
     std::string server = media + "fileserver/kdb12";
     go({"kdb12", "", "fileserver_btn", "", "", {}});
-    expect_complete(kdb12);
+    expect_complete(kdb12, false);
     EXPECT_EQ(read_file(tarnu_ + "/.kdb12.dat"),
               "Target:\t/opt/tarnu;\nNode Installation:\tYes;\nOptions:\tkdb12ins server client ;\n");
     EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.fls"));
