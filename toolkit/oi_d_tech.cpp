@@ -36,6 +36,14 @@ OI_d_tech* OI_d_tech::by_id(unsigned long id)
     return found == objects_by_id().end() ? nullptr : found->second;
 }
 
+void OI_d_tech::report_when_idle(const std::string& kind, bool& pending) const
+{
+    if (!realized() || pending)
+        return;
+    pending = true;
+    OI_tk::eval("after idle " + quoted(event_script(kind)));
+}
+
 std::string OI_d_tech::event_script(const std::string& kind) const
 {
     return "::oi::event " + std::to_string(id_) + " " + kind;

@@ -226,6 +226,10 @@ protected:
     void refit_parent();
     // The Tcl command a binding runs to report kind for this object.
     std::string event_script(const std::string& kind) const;
+    // Reports kind to this object once Tk is idle, however often asked
+    // before then; pending is set until the report arrives, where the
+    // handler clears it.
+    void report_when_idle(const std::string& kind, bool& pending) const;
 
 private:
     enum class placement { none, pixel, grid };

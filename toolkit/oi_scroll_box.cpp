@@ -124,10 +124,7 @@ void OI_scroll_box::fit_view()
 
 void OI_scroll_box::schedule_fit()
 {
-    if (!realized() || fit_pending_)
-        return;
-    fit_pending_ = true;
-    OI_tk::eval("after idle " + quoted(event_script("fit")));
+    report_when_idle("fit", fit_pending_);
 }
 
 int OI_scroll_box::top_row() const

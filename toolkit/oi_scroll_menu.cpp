@@ -132,10 +132,7 @@ void OI_scroll_menu::fit_view()
 
 void OI_scroll_menu::schedule_fit()
 {
-    if (!realized() || fit_pending_)
-        return;
-    fit_pending_ = true;
-    OI_tk::eval("after idle " + quoted(event_script("fit")));
+    report_when_idle("fit", fit_pending_);
 }
 
 int OI_scroll_menu::handle_loc_y() const
