@@ -71,6 +71,7 @@ OI_d_tech::~OI_d_tech()
     if (parent_ != nullptr) {
         auto& siblings = parent_->children_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+        parent_->unplace_child(this);
         parent_->regrid_default_children();
     }
 }
@@ -213,6 +214,7 @@ void OI_d_tech::disassociate()
     auto& siblings = old_parent->children_;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     parent_ = nullptr;
+    old_parent->unplace_child(this);
     old_parent->regrid_default_children();
     old_parent->refit_parent_of_children();
 }
@@ -323,6 +325,7 @@ void OI_d_tech::show_or_hide()
     } else {
         OI_tk::eval("place forget " + widget_);
         OI_tk::eval("grid remove " + widget_);
+        parent_->unplace_child(this);
         refit_parent();
     }
     if (visible)
@@ -349,7 +352,8 @@ void OI_d_tech::manage_in_parent()
         break;
     }
     case placement::grid:
-        grid_in_parent(place_a_, place_b_);
+        if (!parent_->place_child(this, place_a_, place_b_))
+            grid_in_parent(place_a_, place_b_);
         break;
     case placement::none: {
         auto& siblings = parent_->children_;
@@ -357,7 +361,8 @@ void OI_d_tech::manage_in_parent()
         int column = 0;
         int row = 0;
         parent_->default_grid_cell(this, static_cast<int>(index), &column, &row);
-        grid_in_parent(column, row);
+        if (!parent_->place_child(this, column, row))
+            grid_in_parent(column, row);
         break;
     }
     }

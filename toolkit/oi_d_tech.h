@@ -212,6 +212,11 @@ protected:
     virtual bool laid_out() const { return true; }
     // Called after the widget was (re)built, for classes that bind events.
     virtual void widget_built() {}
+    // A container that lays its children out itself, without grid, takes
+    // child at column and row and answers true.
+    virtual bool place_child(const OI_d_tech*, int, int) { return false; }
+    // The child placed by place_child is hidden or leaves.
+    virtual void unplace_child(const OI_d_tech*) {}
     // Lays the shown children that the toolkit places out again (after one
     // left, or after default_grid_cell changed its answer).
     void regrid_default_children();

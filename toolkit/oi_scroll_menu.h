@@ -1,10 +1,15 @@
 // OI_scroll_menu: a scrolling list of menu cells. Cells are lines of the
 // list, stacked in column 0 unless laid out at a column and row; a few rows
-// are visible at a time ("viewSize", 5 by default). Pressing a line selects
+// are visible at a time ("viewSize", 5 by default). The lines are those of a
+// text widget, which maps only the lines in view and has no limit on their
+// number, so a list of ten thousand cells opens at once. Pressing a line selects
 // it: exclusively by default, several at a time with "selectMode: multiple";
 // a cell of type toggle keeps its check box and toggles on its own.
 #ifndef KITSETUP_TOOLKIT_OI_SCROLL_MENU_H
 #define KITSETUP_TOOLKIT_OI_SCROLL_MENU_H
+
+#include <map>
+#include <utility>
 
 #include "toolkit/oi_menu.h"
 
@@ -48,16 +53,23 @@ protected:
     void apply_resources() override;
     void widget_built() override;
     std::string child_container() const override;
+    bool place_child(const OI_d_tech* child, int column, int row) override;
+    void unplace_child(const OI_d_tech* child) override;
 
 private:
-    std::string canvas() const { return widget() + ".list.canvas"; }
-    // Sizes the view to its rows and the list's widest line, and the
-    // scrolling region to all the rows.
+    using place = std::pair<int, int>;  // row, column
+
+    std::string view() const { return widget() + ".list.view"; }
+    std::string text() const { return view() + ".text"; }
+    // Sizes the view to its rows and the list's widest line, and sets the
+    // tab stops that line the columns up.
     void fit_view();
     // Runs fit_view once the pending geometry work is done.
     void schedule_fit();
-    // Top and height in pixels of each grid row of the cells.
-    std::vector<std::pair<int, int>> row_extents() const;
+    // Puts the placed cells into the text again, a line per row.
+    void rebuild_lines();
+    // Rows the text holds (the last placed row + 1).
+    int row_count() const;
 
     bool multiple_ = false;
     bool multiple_set_ = false;
@@ -66,6 +78,9 @@ private:
     std::string title_;
     bool title_set_ = false;
     bool fit_pending_ = false;
+    std::map<place, const OI_d_tech*> cells_at_;
+    std::map<const OI_d_tech*, place> place_of_;
+    bool lines_stale_ = false;
 };
 
 #endif

@@ -319,7 +319,8 @@ int kitsetup_main(int argc, char** argv)
 {
     set_reporter(&terminal_messages);
     std::set_new_handler(out_of_memory);
-    ERROR_CATALOGUE = base_name(argc > 0 ? argv[0] : APP_NAME.c_str());
+    // kpconfig speaks from the installer's own catalogue.
+    ERROR_CATALOGUE = printer_utility ? APP_NAME : base_name(argc > 0 ? argv[0] : APP_NAME.c_str());
     OI_reg_derived_classes();
     listring::case_sensitive_off();
 
