@@ -31,15 +31,16 @@ std::string cleaned(const std::string& text)
 }
 
 // A port name reads back from the ports and devices entries only without
-// "=" or "," and not starting a section header; a command only without "=".
+// "=" or "," and not starting a section header; a command reads back whole
+// ("=" and all) as long as it stays on its line.
 bool readable_port(const std::string& port)
 {
-    return port.find_first_of("=,") == std::string::npos && port.compare(0, 1, "[") != 0;
+    return port.find_first_of("=,\r\n") == std::string::npos && port.compare(0, 1, "[") != 0;
 }
 
 bool readable_command(const std::string& command)
 {
-    return command.find('=') == std::string::npos && command.compare(0, 1, "[") != 0;
+    return command.find_first_of("\r\n") == std::string::npos;
 }
 
 // Every missing part ends the program: the dialog cannot work without it.

@@ -75,7 +75,8 @@ int run_printer_configuration(XpDefaults_t type)
     if (!dialog->initialised())
         return -1;
     dialog->popup();
-    return 0;
+    // A library error closed the dialogs: the changes were not saved.
+    return popup_main_print_dialog ? 0 : -1;
 }
 
 void offer_printer_configuration(product&)
