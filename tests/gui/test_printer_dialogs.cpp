@@ -243,18 +243,18 @@ TEST_F(printer_dialogs, PortNamesAreRefusedOrReadBackTheSame)
     EXPECT_EQ(s->wait_exit(), 0);
 }
 
-// Thousands of printers, a duplicated section and a section without keys
+// Ten thousand printers, a duplicated section and a section without keys
 // still give a usable list with the default in view.
 TEST_F(printer_dialogs, AHugeAndIrregularFileStillListsItsPrinters)
 {
     std::string devices = "[devices]\n";
-    for (int i = 0; i < 3000; ++i)
+    for (int i = 0; i < 10000; ++i)
         devices += "P" + std::to_string(i) + "=HP_LaserJet_4 PCL5,lp0\n";
     write_file(defaults(), "[windows]\ndevice=HP_LaserJet_4,PCL5,lp0\n\n[empty]\n\n" + devices + "\n" + original_ +
                                "\n[ports]\nlp0=lp -d other\n");
     auto s = start();
     EXPECT_EQ(s->automation("get main_print_dialog def_printer_text"), "P0 on lp0");
-    EXPECT_NE(s->automation("get main_print_dialog printer_menu").find("{P2999 on lp0} {P2999 on lp0} 0"),
+    EXPECT_NE(s->automation("get main_print_dialog printer_menu").find("{P9999 on lp0} {P9999 on lp0} 0"),
               std::string::npos);
     EXPECT_EQ(s->automation("press main_print_dialog done_btn"), "");
     EXPECT_EQ(s->wait_exit(), 0);
