@@ -177,7 +177,8 @@ long print_edit_ui::alias_field_cb(OI_d_tech*, void*, long)
 {
     std::string port = cleaned(alias_field_->text());
     alias_field_->set_text(port);
-    if (port.empty() || port == XP_FILE_STRING.c_str() || port_index(port) >= 0)
+    // A name the file could not hold never joins the port list; OK says why.
+    if (port.empty() || port == XP_FILE_STRING.c_str() || port_index(port) >= 0 || !readable_port(port))
         return 0;
     if (alias_menu_->cell(port) == nullptr)
         alias_menu_->add_cell(
