@@ -379,4 +379,61 @@ TEST_F(installation, common_files_questions_and_refusals_before_any_command)
     EXPECT_CHILD_PASSED(status, "common-files questions and refusals in a private /opt");
 }
 
+// Blanks, quotes, ";", "$(...)", back quotes and a leading "-" in the
+// source's and the target's names reach every command as one word: the
+// product goes into exactly that target and leaves it again, and nothing
+// runs or changes anywhere else. A target the data file could not give
+// back (";" in it) is refused before anything runs.
+TEST_F(installation, odd_names_in_source_and_target_stay_single_words)
+{
+    ASSERT_EQ(kps_.initialise(), 0);
+    int status = run_in_child([&]() {
+        if (!private_opt_tarnu())
+            return SKIP_STATUS;
+        child_checks checks;
+        const std::string odd = "-n 'a b' \"c\" $(touch pwned) `touch pwned` &|<>*?";
+        const std::string cd = dir_ / ("cd; " + odd), target = dir_ / ("to " + odd);
+        fs::copy(MEDIA + "/cd", cd, fs::copy_options::recursive);
+        fs::create_directories(dir_ / "work");
+        fs::current_path(dir_ / "work");
+        write_file(config_ + "/kps30.del", "return 0\n");
+        std::vector<std::string> outside = files_under(dir_.path());
+
+        const std::string refused = dir_ / "to;x";
+        checks.expect(std::to_string(install(kps_, MEDIA_CD, cd, refused, {"base"})), "-1");
+        checks.expect(last_message(), "The target directory \"" + refused + "\" cannot be recorded: it may not "
+                                      "contain \";\", tabs or line breaks, begin or end with a blank, or hold two "
+                                      "blanks in a row.");
+        checks.expect(std::to_string(files_under(refused).size() + fs::exists("/opt/tarnu/.kps30.dat")), "0");
+        fs::remove(refused);
+
+        checks.expect(std::to_string(install(kps_, MEDIA_CD, cd, target, {"base"})), "0");
+        expect_complete(checks, kps_, target);
+        checks.expect(data("kps30"), "Target:\t" + target + ";\nOptions:\tbase ;\n");
+        checks.expect(std::to_string(files_under(target).size()), "38");
+
+        recorder_.clear();
+        dialogs_.working = fake_working();
+        checks.expect(std::to_string(kps_.setup_deinstall(false)), "0");
+        wait_until("the removal to end", [&] { return !dialogs_.working.shown; }, [] {
+            if (!OI_dispatch_one(false))
+                usleep(1000);
+        });
+        checks.expect(last_message(), "Deinstallation of " + std::string(kps_.description().c_str()) +
+                                          " is now complete.");
+        checks.expect(std::to_string(fs::exists("/opt/tarnu/.kps30.dat") + fs::exists("/opt/tarnu/.kps30.fls")),
+                      "0");
+        // What the removal keeps: the installer's own directory; and the
+        // scripts' notes.
+        std::remove((dir_ / "scripts").c_str());
+        std::vector<std::string> now = files_under(dir_.path());
+        now.erase(std::remove_if(now.begin(), now.end(),
+                                 [&](const std::string& r) { return r.rfind("to " + odd + "/install/", 0) == 0; }),
+                  now.end());
+        checks.expect(std::to_string(now == outside), "1");
+        return checks.status();
+    }, false, true);
+    EXPECT_CHILD_PASSED(status, "odd source and target names in a private /opt");
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "misc/utilities.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -707,6 +708,14 @@ liboolean is_link(const listring& path)
 {
     struct stat info;
     return lstat(path, &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+liboolean recordable_path(const listring& path)
+{
+    std::string text(path.c_str());
+    bool blank_edge = !text.empty() && (text.front() == ' ' || text.back() == ' ');
+    bool control = std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < ' '; });
+    return !blank_edge && !control && text.find(';') == std::string::npos && text.find("  ") == std::string::npos;
 }
 
 // An empty dir names no directory, so it is not writable. The test file gets

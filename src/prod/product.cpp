@@ -625,6 +625,11 @@ int product::install()
 {
     if (initialise_if_needed() != 0)
         return -1;
+    listring target = cmd_templates(CMD_EXTRACT)->output();
+    if (!recordable_path(target)) {
+        error(format_message(DEF_TARGET_NOT_RECORDABLE, target.c_str()), true);
+        return -1;
+    }
     set_install_variables();
     show_install_start();
     new_installation_ = true;

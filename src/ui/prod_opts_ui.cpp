@@ -555,6 +555,10 @@ bool prod_opts_ui::ok_checks()
         error(catalogue_text(DEF_NO_SOURCE_OR_TARGET), true);
         return false;
     }
+    if (!recordable_path(target_)) {
+        error(format_message(DEF_TARGET_NOT_RECORDABLE, target_.c_str()), true);
+        return false;
+    }
     if (p->was_installed()) {
         if (p->parse_data_file() != 0) {
             error(format_message(DEF_NO_RECORD_OF_INSTALL, p->description().c_str()), true);
