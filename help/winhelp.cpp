@@ -107,6 +107,7 @@ bool send_request(Display* display, const viewer& found, const char* help_file,
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
+    close_on_exec_above_stderr();
     const char* directory = std::getenv("HHPATH");
     std::string program = directory == nullptr ? DEFAULT_VIEWER : std::string(directory) + "/hyperhelp";
     std::string context = std::to_string(static_cast<int>(data));

@@ -80,7 +80,7 @@ protected:
 
 // In this order each row also shows that starting a child sets the flag
 // again after a failure. The child's standard input is closed, so it cannot
-// take the installer's.
+// take the installer's, and it gets no other descriptor of the installer's.
 TEST_F(child_processes, success_flag_follows_the_exit_code_and_megabytes_drain_without_a_hang)
 {
     const std::pair<const char*, int> rows[] = {{"exit 3", 0}, {"exit 0", 1}, {"exit 3", 0}, {"kill -TERM $$", 1}};
@@ -90,7 +90,13 @@ TEST_F(child_processes, success_flag_follows_the_exit_code_and_megabytes_drain_w
         run_to_end(proc);
         EXPECT_EQ(child_succeeded_g, succeeded) << command;
     }
-    proc_desc_t* proc = start("head -c 4000000 /dev/zero; test -e /proc/$$/fd/0 || echo no-stdin 1>&2; exit 3");
+    // A descriptor a library opened without close-on-exec stays here too.
+    int unmarked = open("/dev/null", O_RDONLY);  // NOLINT: the leak under test
+    ASSERT_GE(unmarked, 0);
+    std::string leaked = "test -e /proc/$$/fd/" + std::to_string(unmarked) + " && echo leaked 1>&2; ";
+    proc_desc_t* proc =
+        start(("head -c 4000000 /dev/zero; test -e /proc/$$/fd/0 || echo no-stdin 1>&2; " + leaked + "exit 3").c_str());
+    close(unmarked);
     ASSERT_NE(proc, nullptr);
     EXPECT_TRUE(fcntl(fileno(proc->out), F_GETFD) & FD_CLOEXEC) << "later children would inherit it";
     auto [out, err] = run_to_end(proc);

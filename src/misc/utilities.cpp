@@ -246,6 +246,7 @@ owned_stream read_stream(descriptor& fd)
         _exit(EXIT_FAILURE);
     // The child's input is closed on purpose, so a command never waits for it.
     close(STDIN_FILENO);
+    close_on_exec_above_stderr();
 
     if (setpgid(0, 0) == -1) {
         int setpgid_errno = errno;
@@ -458,6 +459,17 @@ int parse_integer(const listring& s, liboolean* consumed, liboolean* fits = null
 }  // namespace
 
 // ---- Processes --------------------------------------------------------------
+
+// Streams and libraries may have opened files without close-on-exec; none
+// of them is a child's business.
+void close_on_exec_above_stderr()
+{
+    if (close_range(STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC) == 0)
+        return;
+    long highest = std::min(sysconf(_SC_OPEN_MAX), 65536L);
+    for (int fd = STDERR_FILENO + 1; fd < highest; ++fd)
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
+}
 
 proc_desc_t* unix_proc_open(const listring& command)
 {

@@ -38,6 +38,9 @@ extern l_listring VALID_CMDS;
 // with standard input closed and both outputs on non-blocking pipes. Clears
 // child_died_g and sets child_succeeded_g. Null after a message on failure.
 proc_desc_t* unix_proc_open(const listring& command);
+// In a child about to exec: every descriptor above the standard three is
+// marked close-on-exec, so the program run inherits none of ours.
+void close_on_exec_above_stderr();
 
 // The SIGCHLD handler: reaps every ended child; for one started here
 // (unix_proc_open, the tape check) it sets child_died_g, keeps the wait
