@@ -161,20 +161,25 @@ TEST_F(printer_dialogs, ADuplicateIsRefusedAndLeavingUnchangedNeverWrites)
     EXPECT_EQ(read_file(defaults()), original_);
 }
 
-// Deleting the default makes the first remaining printer the default;
-// deleting the last leaves none, and the saved file lists no printer.
+// A printer added and made the default; deleting the default makes the
+// first remaining printer the default; deleting the last leaves none, and
+// the saved file lists no printer.
 TEST_F(printer_dialogs, DeletingTheDefaultAndThenTheLastPrinter)
 {
     auto s = start();
     EXPECT_EQ(s->automation("press main_print_dialog add_btn"), "");
     choose(*s, "HP DeskJet 500", "lp1", false);
     EXPECT_TRUE(wait_until("the edit dialog to close", [&] { return edit_dialog_gone(*s); }));
-    EXPECT_EQ(s->automation("press main_print_dialog {HP LaserJet 4 on lp0}"), "");
-    EXPECT_EQ(s->automation("press main_print_dialog delete_btn"), "");
+    EXPECT_EQ(s->automation("press main_print_dialog {HP DeskJet 500 on lp1}"), "");
+    EXPECT_EQ(s->automation("press main_print_dialog set_def_btn"), "");
     EXPECT_TRUE(wait_until("the DeskJet to become the default", [&] {
         return s->automation("get main_print_dialog def_printer_text") == "HP DeskJet 500 on lp1";
     }));
-    EXPECT_EQ(s->automation("press main_print_dialog {HP DeskJet 500 on lp1}"), "");
+    EXPECT_EQ(s->automation("press main_print_dialog delete_btn"), "");
+    EXPECT_TRUE(wait_until("the LaserJet to become the default again", [&] {
+        return s->automation("get main_print_dialog def_printer_text") == "HP LaserJet 4 on lp0";
+    }));
+    EXPECT_EQ(s->automation("press main_print_dialog {HP LaserJet 4 on lp0}"), "");
     EXPECT_EQ(s->automation("press main_print_dialog delete_btn"), "");
     EXPECT_TRUE(wait_until("the default to be empty",
                            [&] { return s->automation("get main_print_dialog def_printer_text").empty(); }));
