@@ -20,7 +20,7 @@ inline std::vector<std::string> files_under(const std::string& dir, const std::v
     std::vector<std::string> records;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
         struct stat info {};
-        std::string name = fs::relative(entry.path(), dir).string();
+        std::string name = entry.path().lexically_relative(dir).string();
         if (lstat(entry.path().c_str(), &info) != 0 || S_ISDIR(info.st_mode) ||
             std::count(skipped.begin(), skipped.end(), name) > 0)
             continue;

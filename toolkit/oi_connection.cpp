@@ -137,14 +137,22 @@ int refit_command(ClientData, Tcl_Interp*, int argc, const char** argv)
     return TCL_OK;
 }
 
+void (*display_lost_action)() = nullptr;
+
 // The display went away: nothing can be shown or asked any more, and the
 // exit handlers of Tk would wait on the dead connection, so the program ends
-// here with the message Xlib would give.
+// here with the message Xlib would give, once the program's own action has
+// saved what it must. A second loss inside that action ends at once.
 int display_lost(Display*)
 {
     const char* name = OI_uib_conn == nullptr ? "kitsetup" : OI_uib_conn->app_name().c_str();
     std::fprintf(stderr, "%s: the connection to the X display was lost.\n", name);
     std::fflush(stderr);
+    void (*action)() = display_lost_action;
+    display_lost_action = nullptr;
+    if (action != nullptr)
+        action();
+    std::fflush(stdout);
     _exit(1);
 }
 
@@ -527,6 +535,11 @@ OI_connection* OI_init(int* argc, char** argv, const char* app_class, void*)
     for (const std::string& line : options.resource_lines)
         OI_uib_conn->merge_resources(line.c_str());
     return OI_uib_conn;
+}
+
+void OI_set_display_lost_action(void (*action)())
+{
+    display_lost_action = action;
 }
 
 Tcl_Interp* OI_tk::interp(const OI_connection* conn)

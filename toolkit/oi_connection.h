@@ -140,6 +140,10 @@ OI_d_tech* OI_root_object();
 // in OI_uib_conn. Null when the display cannot be opened.
 OI_connection* OI_init(int* argc, char** argv, const char* app_class, void* options);
 void OI_fini();
+// Sets what runs when the display goes away, before the toolkit ends the
+// program: nothing can be drawn or asked by then, so action must not use
+// the display (it may save what the run must keep).
+void OI_set_display_lost_action(void (*action)());
 
 // elements as one Tcl list, each staying one element whatever it holds.
 std::string OI_list(const std::vector<std::string>& elements);

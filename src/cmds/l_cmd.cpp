@@ -116,6 +116,8 @@ l_cmd::l_cmd(l_product* list, product* owner, const listring& product_id)
 // the product, which ends it.
 l_cmd::~l_cmd()
 {
+    if (running_sequence_ == this)
+        running_sequence_ = nullptr;
     if (running_ != nullptr) {
         OI_delete_timeout(OI_callback(this, &l_cmd::wait_for_end, running_));
         if (lists_child(prod_, running_))
@@ -259,6 +261,7 @@ int l_cmd::parse_config()
 
 // ---- Running an install sequence --------------------------------------------
 
+l_cmd* l_cmd::running_sequence_ = nullptr;
 l_cmd::printer_offer l_cmd::printer_offer_ = nullptr;
 
 namespace {
@@ -337,6 +340,13 @@ int l_cmd::execute_in_seq(liboolean start)
         // installed must leave that installation's records as they are.
         keeps_records_ = !(prod_->create_dist_server() && prod_->was_installed());
         prod_->delete_all_child_procs();
+        // The records directory must take the file-set log before anything
+        // is extracted: files no record names could never be removed.
+        if (keeps_records_ && open_fileset_log() != 0) {
+            popdown_transfer();
+            return -1;
+        }
+        running_sequence_ = this;
     } else {
         first_cmd_ = false;
     }
@@ -375,9 +385,7 @@ long l_cmd::read_cmd_output(OI_d_tech*, void* argument, long value)
     }
     if (halted_)
         return 1;
-    listring parser = prod_->media() == MEDIA_CD || prod_->media() == MEDIA_DISTRIBUTION
-                          ? KCP_UTILITY
-                          : elem(0)->name();
+    listring parser = output_parser();
     std::vector<std::string> lines;
     int got = read_output_lines(fd, pending_output_, lines);
     for (const std::string& line : lines)
@@ -393,6 +401,26 @@ long l_cmd::read_cmd_output(OI_d_tech*, void* argument, long value)
     OI_io_dispatch_remove(fd, OI_READABLE);
     wait_for_end(nullptr, proc, 0);
     return 1;
+}
+
+listring l_cmd::output_parser() const
+{
+    return prod_->media() == MEDIA_CD || prod_->media() == MEDIA_DISTRIBUTION ? KCP_UTILITY : elem(0)->name();
+}
+
+// The command wrote its file lines before the error that fails it, but
+// they may still wait in the pipe: each names a file now on disk.
+void l_cmd::take_waiting_output(proc_desc_t* proc)
+{
+    if (proc->out == nullptr || entries() == 0)
+        return;
+    listring parser = output_parser();
+    std::vector<std::string> lines;
+    while (read_output_lines(fileno(proc->out), pending_output_, lines) > 0) {
+    }
+    for (const std::string& line : lines)
+        if (process_line(listring(line.c_str()), parser) != 0)
+            return;
 }
 
 // A line that names a file moves the status on; the file before it is
@@ -625,6 +653,7 @@ int l_cmd::take_errors(proc_desc_t* proc)
     }
     if (lines.empty() || benign || stopping())
         return got > 0 ? 1 : 0;
+    take_waiting_output(proc);
     command_failed_ = true;
     abandon();
     if (!halted_) {
@@ -647,6 +676,8 @@ int l_cmd::stop()
 int l_cmd::cleanup()
 {
     cleaning_up_ = true;
+    if (running_sequence_ == this)
+        running_sequence_ = nullptr;
     if (running_ != nullptr)
         OI_delete_timeout(OI_callback(this, &l_cmd::wait_for_end, running_));
     running_ = nullptr;
@@ -683,23 +714,42 @@ int l_cmd::cleanup()
     }
     finished_ = true;
     popdown_transfer();
-    close_fileset_log();
     listring question =
         format_message(DEF_CONFIRM_DEINSTALL, prod_->description().c_str(), prod_->target().c_str());
+    int recorded = record_partial_installation();
+    if (recorded < 0)
+        return -1;
+    if (recorded == 1 && confirm(question, true))
+        prod_->setup_deinstall(false);
+    return 1;
+}
+
+int l_cmd::record_partial_installation()
+{
+    close_fileset_log();
     if (!prod_->files_installed()) {
         if (!prod_->create_dist_server())
             prod_->remove_installed_data_files();
-        return 1;
+        return 0;
     }
     if (!keeps_records_)
-        return 1;
-    if (prod_->write_data_file() != 0) {
-        popdown_transfer();
-        return -1;
-    }
-    if (confirm(question, true))
-        prod_->setup_deinstall(false);
-    return 1;
+        return 0;
+    return prod_->write_data_file() == 0 ? 1 : -1;
+}
+
+void l_cmd::record_interrupted_installation()
+{
+    l_cmd* sequence = running_sequence_;
+    if (sequence == nullptr)
+        return;
+    running_sequence_ = nullptr;
+    sequence->abandon();
+    sequence->cleaning_up_ = sequence->finished_ = true;
+    sequence->running_ = nullptr;
+    sequence->prod_->delete_all_child_procs();
+    if (!sequence->last_file_.is_empty())
+        sequence->record_last_file(false);
+    sequence->record_partial_installation();
 }
 
 // The installer does not wait for the rewind; a new installation does.

@@ -83,6 +83,10 @@ public:
     // only kills the children and sets its flag gets the same end when the
     // killed command's output ends, without a failure message.
     int stop();
+    // The program is ending in the middle of an installation (a signal, the
+    // display gone): the running command is killed and what was extracted
+    // is recorded, as after a stop, without asking anything.
+    static void record_interrupted_installation();
 
     // Offers the printer configuration after an installation; set by the
     // dialogs above this layer. Without one nothing is offered.
@@ -106,6 +110,11 @@ private:
     // One output line of the running command (parser names its form): 0,
     // or 1 when the sequence was ended while it was handled.
     int process_line(const listring& line, const listring& parser);
+    // The form of the running command's output lines: kcp's for disk
+    // media, else the command's own.
+    listring output_parser() const;
+    // Handles the output lines a failing command left in its pipe.
+    void take_waiting_output(proc_desc_t* proc);
     // Records last_file in the file-set log (asking whether to go on when
     // it cannot be examined and ask is true): 0, or 1 when the sequence
     // was ended instead.
@@ -135,6 +144,11 @@ private:
     int close_fileset_log();
     // Writes the buffered records: 0, or -1 after a message.
     int flush_fileset_log();
+    // Closes the file-set log after a failure or a stop and writes the data
+    // file when files were extracted, or removes both records when none
+    // were: 1 when an installation is left to offer the removal of, 0 when
+    // none is, -1 when the data file could not be written (after a message).
+    int record_partial_installation();
     void popdown_transfer();
     // The transfer dialog's stop was pressed: what its killed command
     // reports is no failure of its own.
@@ -168,6 +182,8 @@ private:
     liboolean keeps_records_ = true;
     std::unique_ptr<cmd> rewind_;
     static printer_offer printer_offer_;
+    // The sequence whose commands run now; one installation runs at a time.
+    static l_cmd* running_sequence_;
     int tape_volume_ = 1;
     int tape_position_ = 0;
     listring cd_source_default_;

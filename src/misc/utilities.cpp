@@ -499,11 +499,12 @@ proc_desc_t* unix_proc_open(const listring& command)
     // window in which a kill of the group would find nothing. Once the child
     // has run exec this fails, harmlessly.
     setpgid(pid, pid);
-    // From the first child on an interrupt ends the installer at once.
+    // A hangup ends the installer at once from the first child on. An
+    // interrupt keeps its orderly end, which records an installation it
+    // stops: dying at once would leave extracted files that no record names.
     struct sigaction default_action {};
     default_action.sa_handler = SIG_DFL;
     sigemptyset(&default_action.sa_mask);
-    sigaction(SIGINT, &default_action, nullptr);
     sigaction(SIGHUP, &default_action, nullptr);
     // Only the child writes: the end of its output shows once it is gone.
     out_pipe.write_end.close();

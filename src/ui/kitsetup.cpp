@@ -313,6 +313,27 @@ void take_splash_down_later(const OI_d_tech* splash)
     shutdown(status);
 }
 
+// Records an installation the end of the run interrupts and saves a
+// non-empty log of the run.
+void keep_what_the_run_did()
+{
+    l_cmd::record_interrupted_installation();
+    log_ui* log = the_interface == nullptr ? nullptr : the_interface->log();
+    if (log != nullptr && !log->is_empty()) {
+        listring dir = write_access(INSTALL_DIR) ? INSTALL_DIR : TMP_DIR;
+        log->write_log(join_directory(dir, LOG_FILE));
+    }
+}
+
+// The display went away: the same is kept as at shutdown, with messages on
+// standard error since no box can show; the toolkit then ends the program.
+void keep_what_the_run_did_without_display()
+{
+    set_reporter(&terminal_messages);
+    keep_what_the_run_did();
+    WinHelp_quit_now();
+}
+
 }  // namespace
 
 int kitsetup_main(int argc, char** argv)
@@ -342,6 +363,7 @@ int kitsetup_main(int argc, char** argv)
         OI_io_dispatch_insert(signal_read_end.get(), OI_READABLE, OI_callback(signal_pipe_ready, nullptr));
         loop_watches_signals = 1;
     }
+    OI_set_display_lost_action(keep_what_the_run_did_without_display);
     install_automation();
     listring font_file = screen_is_large() ? FONTS_RES_FILE : SMALL_FONTS_RES_FILE;
     setup_environment();
@@ -525,12 +547,8 @@ void handle_signals()
 
 void shutdown(int status)
 {
+    keep_what_the_run_did();
     if (the_interface != nullptr) {
-        log_ui* log = the_interface->log();
-        if (log != nullptr && !log->is_empty()) {
-            listring dir = write_access(INSTALL_DIR) ? INSTALL_DIR : TMP_DIR;
-            log->write_log(join_directory(dir, LOG_FILE));
-        }
         if (OI_uib_conn != nullptr) {
             const char* window = unix_getenv(WINDOWID_VAR);
             long window_id = window == nullptr || *window == '\0' ? 0 : string_to_integer(window);

@@ -195,9 +195,11 @@ std::string copy_of_demo(const temp_dir& dir)
 }
 
 std::unique_ptr<kitsetup_session> isolated_session(const std::string& install, const std::string& tarnu,
-                                                   const std::string& screen, test_environment environment)
+                                                   const std::string& screen, test_environment environment,
+                                                   const std::string& namespace_setup)
 {
-    const char* script = "mount -t tmpfs kit_opt /opt && mkdir /opt/tarnu && mount --bind \"$2\" /opt/tarnu && "
+    std::string script = "mount -t tmpfs kit_opt /opt && mkdir /opt/tarnu && mount --bind \"$2\" /opt/tarnu && " +
+                         (namespace_setup.empty() ? "" : "{ " + namespace_setup + "; } && ") +
                          "exec \"$1\" -dir \"$3\" -nosplash";
     return std::make_unique<kitsetup_session>(
         "/usr/bin/unshare", std::vector<std::string>{"-m", "sh", "-c", script, "sh", KITSETUP_BIN, tarnu, install},

@@ -44,6 +44,9 @@ public:
     }
     // Sends signal_number to the program: false when it has ended.
     bool send_signal(int signal_number) { return !ended() && kill(pid_, signal_number) == 0; }
+    // The program's process id (the installer's own in an isolated
+    // session), through whose /proc entry a test sees its mount namespace.
+    int pid() const { return pid_; }
     // The display the program runs on.
     const std::string& display() const { return display_; }
     // Ends the session's private Xvfb, as a display going away.
@@ -79,10 +82,12 @@ bool private_mounts_work();
 
 // The installer on the install tree install in a private mount namespace
 // where /opt/tarnu is the directory tarnu; on a private screen of that size
-// when screen is given.
+// when screen is given. namespace_setup, when given, is shell text run in
+// the namespace before the installer starts (mounts over a target, say).
 std::unique_ptr<kitsetup_session> isolated_session(const std::string& install, const std::string& tarnu,
                                                    const std::string& screen = "",
-                                                   test_environment environment = session_environment());
+                                                   test_environment environment = session_environment(),
+                                                   const std::string& namespace_setup = "");
 
 // A private copy of the demo tree under dir, so that a test may change it
 // and find the log it leaves.
