@@ -26,7 +26,7 @@ namespace {
 // through (a link, another user's file: the log may go to /tmp and the
 // program runs as root), to a new file beside it. written names the file
 // that took the text; false when none did.
-bool write_text(const listring& path, const listring& text, listring& written)
+bool write_text(const listring& path, const std::string& text, listring& written)
 {
     written = path;
     descriptor file = open_for_writing(path, 0644);
@@ -36,10 +36,9 @@ bool write_text(const listring& path, const listring& text, listring& written)
         prefix += ".";
         file = create_unique_file(prefix, written);
     }
-    std::string contents(text.c_str());
-    if (!contents.empty())
-        contents += '\n';
-    return file.valid() && file.write_all(contents.data(), contents.size()) && file.close();
+    // The text is written as it is, without a copy to add the last newline.
+    return file.valid() && file.write_all(text.data(), text.size()) &&
+           (text.empty() || file.write_all("\n", 1)) && file.close();
 }
 
 }  // namespace
@@ -68,6 +67,8 @@ log_ui::~log_ui()
 
 void log_ui::popup()
 {
+    take_pending();
+    fill_widget();
     dialog_->update_resources();
     minimum_.remember(dialog_);
     dialog_->set_resize(OI_callback(this, &log_ui::resize_cb, nullptr));
@@ -94,54 +95,66 @@ void log_ui::text(const listring& line, liboolean)
     }
 }
 
-// One insert and one repaint for everything that came since the last pass.
-void log_ui::show_pending() const
+// The lines of this pass join the text as the widget would join them; a
+// shown dialog gets them in one insert and one repaint.
+void log_ui::take_pending() const
 {
     flush_armed_ = false;
     if (!has_pending_)
         return;
-    std::string lines;
-    lines.swap(pending_);
+    if (!log_.empty())
+        log_ += '\n';
+    log_ += pending_;
+    pending_.clear();
     has_pending_ = false;
-    text_->append_line(lines, true);
+    if (dialog_->state() == ACTIVE)
+        fill_widget();
+}
+
+void log_ui::fill_widget() const
+{
+    if (widget_length_ == log_.size())
+        return;
+    // The widget puts the newline between what it has and what comes.
+    size_t from = widget_length_ == 0 ? 0 : widget_length_ + 1;
+    text_->append_line(log_.substr(from), true);
+    widget_length_ = log_.size();
 }
 
 long log_ui::flush_cb(OI_d_tech*, void*, long)
 {
-    show_pending();
-    OI_flush();
+    bool shown = dialog_->state() == ACTIVE;
+    take_pending();
+    if (shown)
+        OI_flush();
     return 0;
 }
 
 listring log_ui::contents() const
 {
-    show_pending();
-    return listring(text_->text().c_str());
+    take_pending();
+    return listring(log_.c_str());
 }
 
 void log_ui::header(const listring& line)
 {
     text(line, false);
-    show_pending();
-    header_lines_ = text_->lines().size();
+    take_pending();
+    header_end_ = log_.size();
 }
 
 liboolean log_ui::is_empty() const
 {
-    show_pending();
-    std::vector<std::string> lines = text_->lines();
-    for (size_t i = header_lines_; i < lines.size(); ++i) {
-        if (!lines[i].empty())
-            return false;
-    }
-    return true;
+    take_pending();
+    return log_.find_first_not_of('\n', header_end_) == std::string::npos;
 }
 
 liboolean log_ui::write_log(const listring& path)
 {
     listring target(path);
     listring written;
-    while (!write_text(target, contents(), written)) {
+    take_pending();
+    while (!write_text(target, log_, written)) {
         error(catalogue_text(DEF_CANNOT_SAVE_LOG), true);
         listring dir(TMP_DIR);
         get_dir(dir, catalogue_text(DEF_ENTER_LOG_DIR));
