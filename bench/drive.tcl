@@ -8,8 +8,10 @@
 #   wish drive.tcl bare
 #       seconds from exec to a bare wish's one window shown
 #   wish drive.tcl install KITSETUP TREE TARNU cd|tape TARGET
-#       seconds from the options dialog's OK to the completion message, and
-#       the installer's peak resident size in KB
+#       seconds from the options dialog's OK to the completion message, the
+#       installer's peak resident size in KB, the processor seconds it used
+#       itself (start-up included, its commands not) and its peak resident
+#       size in KB before the OK
 #
 # The installer runs on TREE with /opt/tarnu bound to TARNU
 # (tools/private_tarnu.sh). A send that meets no answer yet is retried, so
@@ -79,6 +81,16 @@ proc peak_rss_kb {pid} {
     return $kb
 }
 
+# The processor seconds process pid has used so far, its children not
+# counted (the clock ticks are the kernel's usual hundred a second).
+proc cpu_seconds {pid} {
+    set f [open /proc/$pid/stat]
+    set stat [read $f]
+    close $f
+    set fields [split [string trim [string range $stat [string last ")" $stat]+1 end]]]
+    format %.2f [expr {([lindex $fields 11] + [lindex $fields 12]) / 100.0}]
+}
+
 proc seconds_since {start} {
     format %.4f [expr {([clock microseconds] - $start) / 1e6}]
 }
@@ -113,6 +125,7 @@ proc install {kitsetup tree tarnu medium target} {
     set ending [expr {$medium eq "cd" ? "/cd" : "/nst0"}]
     wait_until "the default source of $medium" 10 [list source_ends_with $ending]
     automation set options_dialog target_field $target
+    set rss_before [peak_rss_kb $pid]
     set start [clock microseconds]
     automation press options_dialog ok_btn
     wait_for continue_dialog
@@ -134,9 +147,10 @@ proc install {kitsetup tree tarnu medium target} {
         fail "the installation ended with: $message"
     }
     set rss [peak_rss_kb $pid]
+    set cpu [cpu_seconds $pid]
     automation answer ok_btn
     quit_installer
-    puts "$seconds $rss"
+    puts "$seconds $rss $cpu $rss_before"
 }
 
 set mode [lindex $argv 0]

@@ -513,22 +513,23 @@ bool product_made(const std::string&)
 
 // One installation through the installer under the display, driven by
 // drive.tcl from the options dialog's OK to the completion message. Adds
-// the installer's peak resident size to dir/peak_rss_kb.
+// the installer's peak resident size in KB, its own processor seconds and
+// how many KB the peak grew during the installation to dir/installer.
 double run_install(const std::string& dir, const std::string& medium)
 {
     if (!fresh_scratch() || (medium == "tape" && !attach_tape()))
         return -1;
     std::string output;
     std::string scratch = scratch_dir();
-    double seconds = -1;
-    long rss_kb = 0;
+    double seconds = -1, cpu = -1;
+    long rss_kb = 0, rss_before_kb = 0;
     if (!output_of({"wish", KITSETUP_SOURCE_DIR "/bench/drive.tcl", "install", KITSETUP_BIN,
                     bench_root + "/tree", scratch + "/tarnu", medium, scratch + "/target"},
                    output) ||
-        std::sscanf(output.c_str(), "%lf %ld", &seconds, &rss_kb) != 2 || !target_complete())
+        std::sscanf(output.c_str(), "%lf %ld %lf %ld", &seconds, &rss_kb, &cpu, &rss_before_kb) != 4 || !target_complete())
         return -1;
-    std::ofstream peaks(dir + "/peak_rss_kb", std::ios::app);
-    peaks << rss_kb << "\n";
+    std::ofstream installer(dir + "/installer", std::ios::app);
+    installer << rss_kb << " " << cpu << " " << rss_kb - rss_before_kb << "\n";
     return seconds;
 }
 
@@ -954,18 +955,33 @@ void print_row(const comparison& c, const outcome& program, const outcome& tools
     std::fflush(stdout);
 }
 
-// The largest peak resident size the installations left in dirs, in MB; -1
-// when there is none.
-double peak_rss_mb(const std::vector<std::string>& dirs)
+// What the installations of a comparison left in dir/installer: the largest
+// peak resident size and the largest growth of it during an installation,
+// in MB, and the median of the installer's own processor seconds; -1 for
+// each when there is none.
+struct installer_figures {
+    double rss_mb = -1;
+    double growth_mb = -1;
+    double cpu_seconds = -1;
+};
+
+installer_figures read_installer_figures(const std::string& dir)
 {
-    long largest = -1;
-    for (const std::string& dir : dirs) {
-        std::ifstream peaks(dir + "/peak_rss_kb");
-        long kb;
-        while (peaks >> kb)
-            largest = std::max(largest, kb);
+    std::ifstream runs(dir + "/installer");
+    long kb, growth_kb;
+    double cpu;
+    long largest = -1, largest_growth = -1;
+    outcome cpus;
+    while (runs >> kb >> cpu >> growth_kb) {
+        largest = std::max(largest, kb);
+        largest_growth = std::max(largest_growth, growth_kb);
+        cpus.runs.push_back(cpu);
     }
-    return largest < 0 ? -1 : largest / 1024.0;
+    installer_figures figures;
+    figures.rss_mb = largest < 0 ? -1 : largest / 1024.0;
+    figures.growth_mb = largest_growth < 0 ? -1 : largest_growth / 1024.0;
+    figures.cpu_seconds = figure(cpus, 0);
+    return figures;
 }
 
 // Prints each goal against its figure; the number missed or not measured
@@ -1073,12 +1089,13 @@ int main(int argc, char** argv)
         print_row(m, o, cap);
         file.add(m.name, o, cap);
     }
-    std::vector<std::string> install_dirs;
+    double peak_rss = -1, rss_growth = -1;
+    bool installed = false;
     for (const comparison& c : comparisons) {
         if (interrupted || !wanted_name(wanted, c.name))
             continue;
         std::string dir = bench_root + "/" + c.name;
-        if (!make_directory(dir) || !write_text(dir + "/peak_rss_kb", ""))
+        if (!make_directory(dir) || !write_text(dir + "/installer", ""))
             return 1;
         outcome program, tools;
         program.failed = !c.prepare(dir);
@@ -1092,13 +1109,21 @@ int main(int argc, char** argv)
         file.add(std::string(c.name) + "_baseline_seconds", tools, c_cap);
         double r = ratio(program, tools, c_cap);
         file.add(std::string(c.name) + "_ratio", r, r < 0);
-        if (std::strncmp(c.name, "install_", 8) == 0)
-            install_dirs.push_back(dir);
+        if (std::strncmp(c.name, "install_", 8) == 0) {
+            installer_figures f = read_installer_figures(dir);
+            std::printf("%-28s %-28s %.2f s\n", "", "the installer's own CPU", f.cpu_seconds);
+            file.add(std::string(c.name) + "_installer_cpu_seconds", f.cpu_seconds, f.cpu_seconds < 0);
+            peak_rss = std::max(peak_rss, f.rss_mb);
+            rss_growth = std::max(rss_growth, f.growth_mb);
+            installed = true;
+        }
     }
-    if (!install_dirs.empty()) {
-        double rss = peak_rss_mb(install_dirs);
-        std::printf("%-28s %-28s %.1f MB\n", "install_peak_rss_mb", "installer's peak RSS", rss);
-        file.add("install_peak_rss_mb", rss, rss < 0);
+    if (installed) {
+        std::printf("%-28s %-28s %.1f MB\n", "install_peak_rss_mb", "installer's peak RSS", peak_rss);
+        file.add("install_peak_rss_mb", peak_rss, peak_rss < 0);
+        std::printf("%-28s %-28s %.1f MB\n", "install_rss_growth_mb", "of it grown while installing",
+                    rss_growth);
+        file.add("install_rss_growth_mb", rss_growth, rss_growth < 0);
     }
     std::string results = out_dir + "/results.json";
     if (!file.write(results, runs, cap))

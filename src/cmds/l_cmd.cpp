@@ -325,6 +325,7 @@ int l_cmd::execute_in_seq(liboolean start)
 {
     if (start) {
         percent_ = prod_->percentage_installed();
+        required_kb_ = -1;
         if (rewinding_g) {
             error(catalogue_text(DEF_STILL_REWINDING), true);
             popdown_transfer();
@@ -428,8 +429,11 @@ void l_cmd::advance_gauge(long bytes)
 
 int l_cmd::get_gauge_setting(int bytes)
 {
-    prod_opts* settings = prod_->install_opts();
-    double required = settings == nullptr ? 0.0 : static_cast<double>(settings->space_reqd(false));
+    if (required_kb_ < 0) {
+        prod_opts* settings = prod_->install_opts();
+        required_kb_ = settings == nullptr ? 0.0 : static_cast<double>(settings->space_reqd(false));
+    }
+    double required = required_kb_;
     // Nothing to measure against: the gauge stays where it is.
     if (required > 0.0)
         percent_ += static_cast<float>(bytes * 100.0 / (required * 1024.0));

@@ -179,6 +179,9 @@ private:
     liboolean finished_ = false;
     liboolean cleaning_up_ = false;
     float percent_ = 0.0f;
+    // The space the running installation needs, in KB, looked up once per
+    // sequence (the choice cannot change while it runs); -1 until then.
+    double required_kb_ = -1;
 };
 
 #endif
