@@ -615,8 +615,9 @@ std::vector<std::string> log_lines()
 
 // The log dialog of the installer on the display: the lines appended as reads
 // of command output bring them, each read followed by the log's once-a-pass
-// work, then the log saved. Shown or not, as shown says. The event-loop pass
-// itself is not counted: the installer makes it for the read anyway.
+// work (the timer the lines armed, fired), then the log saved. Shown or not,
+// as shown says. The event-loop pass itself is not counted: the installer
+// makes it for the read anyway.
 double run_log(const std::string& dir, bool shown)
 {
     char arg0[] = "kitsetup";
@@ -649,8 +650,11 @@ double run_log(const std::string& dir, bool shown)
     double seconds = timed([&] {
         for (size_t i = 0; i < lines.size(); ++i) {
             log.text(lines[i], false);
-            if (i % LOG_LINES_PER_READ == LOG_LINES_PER_READ - 1)
+            if (i % LOG_LINES_PER_READ == LOG_LINES_PER_READ - 1) {
+                // The pass's timer, which the event loop would fire now.
+                OI_delete_timeout(OI_callback(&log, &log_ui::flush_cb, nullptr));
                 log.flush_cb(nullptr, nullptr, 0);
+            }
         }
         bool saved = log.write_log(path.c_str());
         while (OI_dispatch_one(false)) {
