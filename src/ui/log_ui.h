@@ -10,6 +10,7 @@
 #define KITSETUP_UI_LOG_UI_H
 
 #include <string>
+#include <vector>
 
 #include "lib/listring.h"
 #include "prod/progress_views.h"
@@ -56,16 +57,25 @@ private:
     void take_pending() const;
     // Gives the widget the part of the text it does not hold yet.
     void fill_widget() const;
+    // The pieces from first on, joined.
+    std::string joined(size_t first) const;
 
     OI_dialog_box* dialog_;
     OI_scroll_text* text_;
     minimum_size minimum_;
-    // The whole text, as the widget shows it once filled; the widget holds
-    // its first widget_length_ characters.
-    mutable std::string log_;
+    // The text joined from what each pass brought, as the widget shows it
+    // once filled (a piece starts with the newline that parts it from the
+    // text before, when there is text before). Pieces are never joined while
+    // lines come: a growing string would copy the whole log again and again.
+    // The widget holds the first widget_pieces_ (widget_length_
+    // characters), the header the first header_pieces_; length_ is the
+    // text's length.
+    mutable std::vector<std::string> pieces_;
+    mutable size_t widget_pieces_ = 0;
     mutable size_t widget_length_ = 0;
-    size_t header_end_ = 0;
-    // Lines not taken yet, each after a newline but the first.
+    mutable size_t length_ = 0;
+    size_t header_pieces_ = 0;
+    // The piece this pass is bringing.
     mutable std::string pending_;
     mutable bool has_pending_ = false;
     mutable bool flush_armed_ = false;
