@@ -118,6 +118,7 @@ l_cmd::~l_cmd()
 {
     if (running_ != nullptr) {
         OI_delete_timeout(OI_callback(this, &l_cmd::wait_for_end, running_));
+        OI_delete_timeout(OI_callback(this, &l_cmd::resume_output, running_));
         if (lists_child(prod_, running_))
             watch(running_, false);
     }
@@ -265,6 +266,11 @@ namespace {
 
 // Records are written out in blocks of about this size.
 const size_t FILESET_BLOCK = 65536;
+// After a read of output the pipe rests this long: a command that lists
+// each file as it lands would otherwise wake the installer once a file,
+// and the wake-up costs more than the line. The pipe holds far more than
+// a pause brings.
+const unsigned long OUTPUT_PAUSE_MS = 5;
 
 }  // namespace
 
@@ -384,6 +390,10 @@ long l_cmd::read_cmd_output(OI_d_tech*, void* argument, long value)
     for (const std::string& line : lines)
         if (process_line(listring(line.c_str()), parser) != 0)
             return 1;
+    if (got > 0 && proc == running_ && !halted_ && !cleaning_up_) {
+        OI_io_dispatch_remove(fd, OI_READABLE);
+        OI_add_timeout(OUTPUT_PAUSE_MS, OI_callback(this, &l_cmd::resume_output, proc));
+    }
     if (got != 0)
         return 1;
     // A last line without its newline still names a file.
@@ -535,6 +545,17 @@ int l_cmd::close_fileset_log()
     return status;
 }
 
+// A halted sequence is watched again when it goes on; one that moved on
+// to another command or ended needs nothing.
+long l_cmd::resume_output(OI_d_tech*, void* argument, long)
+{
+    auto* proc = static_cast<proc_desc_t*>(argument);
+    if (proc != running_ || halted_ || cleaning_up_ || !lists_child(prod_, proc) || proc->out == nullptr)
+        return 1;
+    OI_io_dispatch_insert(fileno(proc->out), OI_READABLE, OI_callback(this, &l_cmd::read_cmd_output, proc));
+    return 1;
+}
+
 long l_cmd::wait_for_end(OI_d_tech*, void* argument, long)
 {
     auto* proc = static_cast<proc_desc_t*>(argument);
@@ -651,8 +672,10 @@ int l_cmd::stop()
 int l_cmd::cleanup()
 {
     cleaning_up_ = true;
-    if (running_ != nullptr)
+    if (running_ != nullptr) {
         OI_delete_timeout(OI_callback(this, &l_cmd::wait_for_end, running_));
+        OI_delete_timeout(OI_callback(this, &l_cmd::resume_output, running_));
+    }
     running_ = nullptr;
     prod_->delete_all_child_procs();
     if (finished_)

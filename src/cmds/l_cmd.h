@@ -114,6 +114,8 @@ private:
     void advance_gauge(long bytes);
     // The end of a command's output, once its child is gone.
     long wait_for_end(OI_d_tech* origin, void* proc, long value);
+    // Watches the running command's standard output again after a pause.
+    long resume_output(OI_d_tech* origin, void* proc, long value);
     void finish_command(proc_desc_t* proc, int wait_result, int wait_status);
     // Reads the running command's standard error: 1 when more may come, 0
     // at its end or when nothing waits, -1 when the command failed and the
