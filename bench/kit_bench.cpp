@@ -24,6 +24,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,11 @@
 #include "prod/l_product.h"
 #include "prod/product.h"
 #include "prod/progress_views.h"
+#include "toolkit/koi_button.h"
 #include "toolkit/oi_connection.h"
+#include "ui/bindings.h"
+#include "ui/kitsetup.h"
+#include "ui/log_ui.h"
 #include "xp/xp.h"
 
 namespace {
@@ -374,6 +379,367 @@ double run_rm_rf(const std::string& dir)
     return seconds <= 0 ? -1 : REMOVAL_FILES / seconds;
 }
 
+// ---- The whole program against the tools it runs ------------------------------
+
+// Where bench/make_product.sh left the product, its media and the start-up
+// trees (build/bench); each run works in its scratch directory, which
+// bench/run removes however the run ends.
+std::string bench_root;
+
+std::string scratch_dir() { return bench_root + "/scratch"; }
+
+// text as one word for sh.
+std::string quoted(const std::string& text)
+{
+    std::string result = "'";
+    for (char c : text)
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return result + "'";
+}
+
+// Runs command through sh: false after a message.
+bool shell(const std::string& command)
+{
+    int status = std::system(command.c_str());
+    if (status == 0)
+        return true;
+    std::fprintf(stderr, "kit_bench: failed with status %d: %s\n", status, command.c_str());
+    return false;
+}
+
+// Runs argv with its standard output in output: false when it could not run
+// or ended with a failure (its standard error says why).
+bool output_of(const std::vector<std::string>& argv, std::string& output)
+{
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        std::fprintf(stderr, "kit_bench: pipe: %s\n", std::strerror(errno));
+        return false;
+    }
+    descriptor reading(ends[0]), writing(ends[1]);
+    std::fflush(nullptr);
+    pid_t child = fork();
+    if (child < 0) {
+        std::fprintf(stderr, "kit_bench: fork: %s\n", std::strerror(errno));
+        return false;
+    }
+    if (child == 0) {
+        std::vector<char*> args;
+        for (const std::string& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        if (dup2(writing.get(), STDOUT_FILENO) >= 0)
+            execvp(args[0], args.data());
+        std::fprintf(stderr, "kit_bench: cannot run %s: %s\n", args[0], std::strerror(errno));
+        _exit(127);
+    }
+    writing.reset();
+    char chunk[512];
+    ssize_t got;
+    while ((got = read(reading.get(), chunk, sizeof chunk)) != 0) {
+        if (got > 0)
+            output.append(chunk, static_cast<size_t>(got));
+        else if (errno != EINTR)
+            break;
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// An empty scratch directory with the target, the private /opt/tarnu, a home
+// and a copy of the demo's printer defaults for the printer offer, all
+// written back to disk first, so that the run timed next does not pay for
+// the one before. false after a message.
+bool fresh_scratch()
+{
+    std::string scratch = scratch_dir();
+    if (!shell("rm -rf " + quoted(scratch)) || !make_directory(scratch) ||
+        !make_directory(scratch + "/target") || !make_directory(scratch + "/tarnu") ||
+        !make_directory(scratch + "/home") || !make_directory(scratch + "/xp") ||
+        !shell("cp " + quoted(bench_root + "/tree/xp/Xpdefaults") + " " + quoted(scratch + "/xp/")))
+        return false;
+    sync();
+    setenv("HOME", (scratch + "/home").c_str(), 1);
+    setenv("XPPATH", (scratch + "/xp").c_str(), 1);
+    return true;
+}
+
+// The emulated tape drive for this process's children, its tape rewound.
+bool attach_tape()
+{
+    std::ifstream drives(bench_root + "/media/tape/drives");
+    std::string value;
+    if (!std::getline(drives, value) || value.empty()) {
+        std::fprintf(stderr, "kit_bench: no tape drives in %s/media/tape\n", bench_root.c_str());
+        return false;
+    }
+    setenv("KITSETUP_TAPE", value.c_str(), 1);
+    setenv("LD_PRELOAD", KITSETUP_TAPEEMU, 1);
+    std::string position = bench_root + "/media/tape/bwp10/.position";
+    if (unlink(position.c_str()) != 0 && errno != ENOENT) {
+        std::fprintf(stderr, "kit_bench: cannot rewind: %s: %s\n", position.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+const int PRODUCT_FILES = 20000;
+
+// Whether the target holds every file of the product: false after a message.
+bool target_complete()
+{
+    std::string output;
+    std::string target = scratch_dir() + "/target";
+    if (!output_of({"sh", "-c", "find " + quoted(target) + " -type f | wc -l"}, output))
+        return false;
+    if (std::atoi(output.c_str()) == PRODUCT_FILES)
+        return true;
+    std::fprintf(stderr, "kit_bench: %d files of %d in %s\n", std::atoi(output.c_str()), PRODUCT_FILES,
+                 target.c_str());
+    return false;
+}
+
+// Whether make_product.sh finished: false after a message.
+bool product_made(const std::string&)
+{
+    if (access((bench_root + "/product.stamp").c_str(), F_OK) == 0)
+        return true;
+    std::fprintf(stderr, "kit_bench: no generated product in %s (bench/make_product.sh makes it)\n",
+                 bench_root.c_str());
+    return false;
+}
+
+// One installation through the installer under the display, driven by
+// drive.tcl from the options dialog's OK to the completion message. Adds
+// the installer's peak resident size in KB, its own processor seconds and
+// how many KB the peak grew during the installation to dir/installer.
+double run_install(const std::string& dir, const std::string& medium)
+{
+    if (!fresh_scratch() || (medium == "tape" && !attach_tape()))
+        return -1;
+    std::string output;
+    std::string scratch = scratch_dir();
+    double seconds = -1, cpu = -1;
+    long rss_kb = 0, rss_before_kb = 0;
+    if (!output_of({"wish", KITSETUP_SOURCE_DIR "/bench/drive.tcl", "install", KITSETUP_BIN,
+                    bench_root + "/tree", scratch + "/tarnu", medium, scratch + "/target"},
+                   output) ||
+        std::sscanf(output.c_str(), "%lf %ld %lf %ld", &seconds, &rss_kb, &cpu, &rss_before_kb) != 4 || !target_complete())
+        return -1;
+    std::ofstream installer(dir + "/installer", std::ios::app);
+    installer << rss_kb << " " << cpu << " " << rss_kb - rss_before_kb << "\n";
+    return seconds;
+}
+
+double run_install_tape(const std::string& dir) { return run_install(dir, "tape"); }
+double run_install_cd(const std::string& dir) { return run_install(dir, "cd"); }
+
+// The product's tape read as the tools alone would: each tape file by dd,
+// through uncompress when its subset is compressed, into tar -xvf (the tar
+// the product's commands name), its listing thrown away.
+double run_tape_pipeline(const std::string&)
+{
+    if (!fresh_scratch() || !attach_tape())
+        return -1;
+    std::ifstream subsets(bench_root + "/tree/config/bwp10prd.cfg");
+    std::string device = quoted(bench_root + "/media/tape/nst0");
+    std::string tar = quoted(bench_root + "/tree/bin/" KITSETUP_KARCH "/tar");
+    std::string script = "cd " + quoted(scratch_dir() + "/target") + " && {";
+    std::string line;
+    while (std::getline(subsets, line)) {
+        if (line.rfind("Name=", 0) != 0)
+            continue;
+        bool compressed = line.find("Com=Yes") != std::string::npos;
+        script += " /bin/dd if=" + device + " bs=20b 2>/dev/null | " +
+                  (compressed ? "/usr/bin/uncompress -c | " : "") + tar + " -xvf - &&";
+    }
+    script += " true; } >/dev/null";
+    double seconds = timed([&script] { return shell(script); });
+    return target_complete() ? seconds : -1;
+}
+
+// The product's CD directory copied by cp -a.
+double run_cd_copy(const std::string&)
+{
+    if (!fresh_scratch())
+        return -1;
+    std::string command = "cp -a " + quoted(bench_root + "/media/cd/BWP10") + " " +
+                          quoted(scratch_dir() + "/target/");
+    double seconds = timed([&command] { return shell(command); });
+    return target_complete() ? seconds : -1;
+}
+
+// Seconds from exec to the main window with the install tree of count
+// products.
+double run_startup(int count)
+{
+    if (!fresh_scratch())
+        return -1;
+    std::string output;
+    if (!output_of({"wish", KITSETUP_SOURCE_DIR "/bench/drive.tcl", "startup", KITSETUP_BIN,
+                    bench_root + "/startup_" + std::to_string(count), scratch_dir() + "/tarnu"},
+                   output))
+        return -1;
+    return std::atof(output.c_str());
+}
+
+double run_startup_2(const std::string&) { return run_startup(2); }
+double run_startup_9(const std::string&) { return run_startup(9); }
+double run_startup_200(const std::string&) { return run_startup(200); }
+
+// Seconds from exec to the one window of a bare wish.
+double run_bare_wish(const std::string&)
+{
+    std::string output;
+    if (!output_of({"wish", KITSETUP_SOURCE_DIR "/bench/drive.tcl", "bare"}, output))
+        return -1;
+    return std::atof(output.c_str());
+}
+
+const int LOG_LINES = 100000;
+// Lines a read of a command's output brings at once: a pipe's 4 KB.
+const int LOG_LINES_PER_READ = 100;
+
+// The verbose listing of an extraction, as the log receives it.
+std::vector<std::string> log_lines()
+{
+    std::vector<std::string> lines;
+    lines.reserve(LOG_LINES);
+    for (int i = 0; i < LOG_LINES; ++i)
+        lines.push_back("x part" + std::to_string(i / 5000 + 1) + "/d" + std::to_string(i / 100 % 50) +
+                        "/f" + std::to_string(i % 1000) + ", " + std::to_string(1024 + i % 3072) + " bytes");
+    return lines;
+}
+
+// The log dialog of the installer on the display: the lines appended as reads
+// of command output bring them, each read followed by the log's once-a-pass
+// work (the timer the lines armed, fired), then the log saved. Shown or not,
+// as shown says. The event-loop pass itself is not counted: the installer
+// makes it for the read anyway.
+double run_log(const std::string& dir, bool shown)
+{
+    char arg0[] = "kitsetup";
+    char* argv[] = {arg0, nullptr};
+    int argc = 1;
+    if (OI_init(&argc, argv, "kitsetup", nullptr) == nullptr)
+        return -1;
+    setenv("ICONS_DIR", KITSETUP_DEMO_DIR "/icons", 1);
+    OI_reg_derived_classes();
+    register_bindings();
+    std::free(load_cf(nullptr, KITSETUP_DEMO_DIR "/config/fonts.cf"));
+    OI_d_tech** dialogs = load_cf(nullptr, KITSETUP_DEMO_DIR "/config/cmndlgs.cf");
+    if (dialogs == nullptr)
+        return -1;
+    std::free(dialogs);
+    create_message_icons();
+    std::vector<listring> lines;
+    for (const std::string& line : log_lines())
+        lines.emplace_back(line.c_str());
+    // The save names the file it wrote on standard output.
+    descriptor quiet(open("/dev/null", O_WRONLY | O_CLOEXEC));
+    if (!quiet.valid() || dup2(quiet.get(), STDOUT_FILENO) < 0)
+        return -1;
+    log_ui log;
+    if (shown)
+        log.popup();
+    while (OI_dispatch_one(false)) {
+    }
+    std::string path = dir + "/inst.log";
+    double seconds = timed([&] {
+        for (size_t i = 0; i < lines.size(); ++i) {
+            log.text(lines[i], false);
+            if (i % LOG_LINES_PER_READ == LOG_LINES_PER_READ - 1) {
+                // The pass's timer, which the event loop would fire now.
+                OI_delete_timeout(OI_callback(&log, &log_ui::flush_cb, nullptr));
+                log.flush_cb(nullptr, nullptr, 0);
+            }
+        }
+        bool saved = log.write_log(path.c_str());
+        while (OI_dispatch_one(false)) {
+        }
+        return saved;
+    });
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 || info.st_size < LOG_LINES * 20) {
+        std::fprintf(stderr, "kit_bench: the log was not saved whole in %s\n", path.c_str());
+        return -1;
+    }
+    return seconds;
+}
+
+double run_log_hidden(const std::string& dir) { return run_log(dir, false); }
+double run_log_shown(const std::string& dir) { return run_log(dir, true); }
+
+// The same lines written to a file as they come: one write per read.
+double run_lines_to_file(const std::string& dir)
+{
+    std::vector<std::string> lines = log_lines();
+    std::string path = dir + "/lines";
+    return timed([&] {
+        descriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+        std::string chunk;
+        bool written = file.valid();
+        for (size_t i = 0; written && i < lines.size(); ++i) {
+            chunk += lines[i];
+            chunk += '\n';
+            if (i % LOG_LINES_PER_READ == LOG_LINES_PER_READ - 1 || i + 1 == lines.size()) {
+                written = file.write_all(chunk.data(), chunk.size());
+                chunk.clear();
+            }
+        }
+        if (written && file.close())
+            return true;
+        std::fprintf(stderr, "kit_bench: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    });
+}
+
+bool nothing_to_prepare(const std::string&) { return true; }
+
+// A comparison: the program's run and the tools' run on the same work,
+// alternated, each the median of its runs. Its keys in results.json are
+// NAME_seconds, NAME_baseline_seconds and NAME_ratio.
+struct comparison {
+    const char* name;
+    const char* title;
+    const char* baseline_title;
+    bool (*prepare)(const std::string& dir);
+    double (*run)(const std::string& dir);
+    double (*baseline)(const std::string& dir);
+    // A run may take this long at least, whatever the cap.
+    double least_cap;
+};
+
+const comparison comparisons[] = {
+    {"install_tape", "20 000 files from tape", "dd | uncompress | tar -xvf", product_made, run_install_tape,
+     run_tape_pipeline, 600},
+    {"install_cd", "20 000 files from CD", "cp -a", product_made, run_install_cd, run_cd_copy, 600},
+    {"startup_2", "start-up, 2 products", "bare wish window", product_made, run_startup_2, run_bare_wish, 60},
+    {"startup_9", "start-up, 9 products", "bare wish window", product_made, run_startup_9, run_bare_wish, 60},
+    {"startup_200", "start-up, 200 products", "bare wish window", product_made, run_startup_200,
+     run_bare_wish, 60},
+    {"log", "100 000 log lines, saved", "lines written to a file", nothing_to_prepare, run_log_hidden,
+     run_lines_to_file, 60},
+    {"log_shown", "the same, log shown", "lines written to a file", nothing_to_prepare, run_log_shown,
+     run_lines_to_file, 60},
+};
+
+// The figures each goal holds to: at most or at least limit.
+struct goal {
+    const char* key;
+    bool at_most;
+    double limit;
+};
+
+const goal goals[] = {
+    {"install_tape_ratio", true, 1.10},    {"install_cd_ratio", true, 1.10},
+    {"install_peak_rss_mb", true, 64},     {"removal_files_per_second", false, 2000},
+    {"removal_stop_ms", true, 100},        {"startup_9_seconds", true, 0.5},
+    {"startup_200_seconds", true, 1.5},    {"log_ratio", true, 2.0},
+};
+
 // One measurement: its name in results.json, a line for the table, the
 // untimed preparation of its input directory (false after a message), one
 // run (its figure, or -1 after a message) and the figure's unit.
@@ -397,15 +763,22 @@ const measurement measurements[] = {
 
 // ---- Running -----------------------------------------------------------------
 
+// Set by SIGINT and SIGTERM: the run in progress is killed and the driver
+// ends with what it has.
+volatile sig_atomic_t interrupted = 0;
+
+void note_interrupt(int) { interrupted = 1; }
+
 struct outcome {
     std::vector<double> runs;
     bool capped = false;
     bool failed = false;
 };
 
-// One run of m in a child, killed after cap seconds: the run's seconds, or
-// -1 when it failed, or -2 when it was killed at the cap.
-double run_once(const measurement& m, const std::string& dir, double cap)
+// One run in a child of its own process group (so that a kill reaches the
+// programs it started), killed after cap seconds: the run's figure, or -1
+// when it failed, -2 when it was killed at the cap, -3 when interrupted.
+double run_once(const char* name, double (*run)(const std::string&), const std::string& dir, double cap)
 {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) {
@@ -420,31 +793,54 @@ double run_once(const measurement& m, const std::string& dir, double cap)
         return -1;
     }
     if (child == 0) {
-        double seconds = m.run(dir);
+        setpgid(0, 0);
+        signal(SIGINT, SIG_DFL);
+        signal(SIGTERM, SIG_DFL);
+        double seconds = run(dir);
         bool sent = write(writing.get(), &seconds, sizeof seconds) == sizeof seconds;
         _exit(sent ? 0 : 1);
     }
+    setpgid(child, child);
     writing.reset();
     pollfd wait_for{reading.get(), POLLIN, 0};
+    auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(cap);
     int ready;
-    do
-        ready = poll(&wait_for, 1, static_cast<int>(cap * 1000));
-    while (ready < 0 && errno == EINTR);
+    do {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit - std::chrono::steady_clock::now());
+        ready = interrupted ? -1 : poll(&wait_for, 1, static_cast<int>(std::max<long long>(0, left.count())));
+    } while (ready < 0 && errno == EINTR && !interrupted);
     double seconds = -1;
-    if (ready == 0) {
-        kill(child, SIGKILL);
+    if (interrupted) {
+        kill(-child, SIGKILL);
+        seconds = -3;
+    } else if (ready == 0) {
+        kill(-child, SIGKILL);
         seconds = -2;
     } else if (ready < 0) {
         std::fprintf(stderr, "kit_bench: poll: %s\n", std::strerror(errno));
-        kill(child, SIGKILL);
+        kill(-child, SIGKILL);
     } else if (read(reading.get(), &seconds, sizeof seconds) != sizeof seconds) {
-        std::fprintf(stderr, "kit_bench: %s ended without a result\n", m.name);
+        std::fprintf(stderr, "kit_bench: %s ended without a result\n", name);
         seconds = -1;
     }
     int status;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
+    // What the run started and left behind (a killed driver's installer).
+    kill(-child, SIGKILL);
     return seconds;
+}
+
+// Adds one run's figure to o: false when the runs must stop there.
+bool record(outcome& o, double seconds)
+{
+    if (seconds == -2)
+        o.capped = true;
+    else if (seconds < 0)
+        o.failed = true;
+    else
+        o.runs.push_back(seconds);
+    return seconds >= 0;
 }
 
 // Up to runs runs of m, stopping at a failure or at the first run killed at
@@ -452,27 +848,30 @@ double run_once(const measurement& m, const std::string& dir, double cap)
 outcome measure(const measurement& m, const std::string& dir, int runs, double cap)
 {
     outcome result;
-    for (int i = 0; i < runs; ++i) {
-        double seconds = run_once(m, dir, cap);
-        if (seconds == -2) {
-            result.capped = true;
-            break;
-        }
-        if (seconds < 0) {
-            result.failed = true;
-            break;
-        }
-        result.runs.push_back(seconds);
+    for (int i = 0; i < runs && record(result, run_once(m.name, m.run, dir, cap)); ++i) {
     }
     return result;
+}
+
+// The program's and the tools' runs of c alternated, so that both meet the
+// same load on a busy machine.
+void measure(const comparison& c, const std::string& dir, int runs, double cap, outcome& program,
+             outcome& tools)
+{
+    cap = std::max(cap, c.least_cap);
+    for (int i = 0; i < runs; ++i) {
+        if (!record(program, run_once(c.name, c.run, dir, cap)) ||
+            !record(tools, run_once(c.name, c.baseline, dir, cap)))
+            break;
+    }
 }
 
 // The figure a measurement reports: the median of its runs, the cap when a
 // run was killed there (the time is at least that), -1 when it failed.
 double figure(const outcome& o, double cap)
 {
-    if (o.failed)
-        return -1;
+    if (o.failed || o.runs.empty())
+        return o.capped ? cap : -1;
     if (o.capped)
         return cap;
     std::vector<double> sorted = o.runs;
@@ -488,39 +887,133 @@ std::string json_number(double value)
     return text;
 }
 
-// results.json: "results" maps each name to its figure (null when it
-// failed); "details" keeps every run and whether the cap stopped it.
-bool write_results(const std::string& path, const std::vector<const measurement*>& done,
-                   const std::vector<outcome>& outcomes, int runs, double cap)
-{
-    std::string results, details;
-    for (size_t i = 0; i < done.size(); ++i) {
-        const outcome& o = outcomes[i];
-        std::string separator = i == 0 ? "\n" : ",\n";
-        double value = figure(o, cap);
-        results += separator + "    \"" + done[i]->name + "\": " + (o.failed ? "null" : json_number(value));
+// The figures of the run: "results" maps each name to its figure (null when
+// it failed); "details" keeps every run and whether the cap stopped it.
+struct results_file {
+    std::string results;
+    std::string details;
+    std::map<std::string, double> known;
+
+    void add(const std::string& name, double value, bool failed)
+    {
+        results += std::string(results.empty() ? "\n" : ",\n") + "    \"" + name +
+                   "\": " + (failed ? "null" : json_number(value));
+        if (!failed)
+            known[name] = value;
+    }
+    void add(const std::string& name, const outcome& o, double cap)
+    {
+        add(name, figure(o, cap), o.failed || (o.runs.empty() && !o.capped));
         std::string list;
         for (double seconds : o.runs)
             list += (list.empty() ? "" : ", ") + json_number(seconds);
-        details += separator + "    \"" + done[i]->name + "\": {\"runs\": [" + list + "], \"capped\": " +
-                   (o.capped ? "true" : "false") + ", \"failed\": " + (o.failed ? "true" : "false") + "}";
+        details += std::string(details.empty() ? "\n" : ",\n") + "    \"" + name + "\": {\"runs\": [" + list +
+                   "], \"capped\": " + (o.capped ? "true" : "false") +
+                   ", \"failed\": " + (o.failed ? "true" : "false") + "}";
     }
-    return write_text(path, "{\n  \"runs\": " + std::to_string(runs) + ",\n  \"cap_seconds\": " +
-                                json_number(cap) + ",\n  \"results\": {" + results + "\n  },\n  \"details\": {" +
-                                details + "\n  }\n}\n");
-}
+    bool write(const std::string& path, int runs, double cap) const
+    {
+        return write_text(path, "{\n  \"runs\": " + std::to_string(runs) + ",\n  \"cap_seconds\": " +
+                                    json_number(cap) + ",\n  \"results\": {" + results + "\n  },\n  \"details\": {" +
+                                    details + "\n  }\n}\n");
+    }
+};
 
-void print_row(const measurement& m, const outcome& o, double cap)
+std::string shown(const outcome& o, double cap, const char* unit)
 {
-    char value[64];
+    char value[80];
     if (o.failed)
         std::snprintf(value, sizeof value, "failed");
     else if (o.capped)
         std::snprintf(value, sizeof value, "> %.0f s (run %zu stopped at the cap)", cap, o.runs.size() + 1);
+    else if (o.runs.empty())
+        std::snprintf(value, sizeof value, "not run");
     else
-        std::snprintf(value, sizeof value, "%.4f %s (median of %zu)", figure(o, cap), m.unit, o.runs.size());
-    std::printf("%-30s %-24s %s\n", m.name, m.title, value);
+        std::snprintf(value, sizeof value, "%.4f %s", figure(o, cap), unit);
+    return value;
+}
+
+void print_row(const measurement& m, const outcome& o, double cap)
+{
+    std::printf("%-28s %-28s %s (median of %zu)\n", m.name, m.title, shown(o, cap, m.unit).c_str(),
+                o.runs.size());
     std::fflush(stdout);
+}
+
+// The ratio of the medians, -1 when either side has no figure.
+double ratio(const outcome& program, const outcome& tools, double cap)
+{
+    double a = figure(program, cap), b = figure(tools, cap);
+    return program.failed || tools.failed || a < 0 || b <= 0 ? -1 : a / b;
+}
+
+void print_row(const comparison& c, const outcome& program, const outcome& tools, double cap)
+{
+    cap = std::max(cap, c.least_cap);
+    double r = ratio(program, tools, cap);
+    std::printf("%-28s %-28s %s\n", c.name, c.title, shown(program, cap, "s").c_str());
+    std::printf("%-28s %-28s %s\n", "", c.baseline_title, shown(tools, cap, "s").c_str());
+    if (r >= 0)
+        std::printf("%-28s %-28s %.3f (medians of %zu and %zu)\n", "", "ratio", r, program.runs.size(),
+                    tools.runs.size());
+    std::fflush(stdout);
+}
+
+// What the installations of a comparison left in dir/installer: the largest
+// peak resident size and the largest growth of it during an installation,
+// in MB, and the median of the installer's own processor seconds; -1 for
+// each when there is none.
+struct installer_figures {
+    double rss_mb = -1;
+    double growth_mb = -1;
+    double cpu_seconds = -1;
+};
+
+installer_figures read_installer_figures(const std::string& dir)
+{
+    std::ifstream runs(dir + "/installer");
+    long kb, growth_kb;
+    double cpu;
+    long largest = -1, largest_growth = -1;
+    outcome cpus;
+    while (runs >> kb >> cpu >> growth_kb) {
+        largest = std::max(largest, kb);
+        largest_growth = std::max(largest_growth, growth_kb);
+        cpus.runs.push_back(cpu);
+    }
+    installer_figures figures;
+    figures.rss_mb = largest < 0 ? -1 : largest / 1024.0;
+    figures.growth_mb = largest_growth < 0 ? -1 : largest_growth / 1024.0;
+    figures.cpu_seconds = figure(cpus, 0);
+    return figures;
+}
+
+// Prints each goal against its figure; the number missed or not measured
+// among those whose figure this run made.
+int report_goals(const results_file& file)
+{
+    int missed = 0;
+    std::printf("\ngoals\n");
+    for (const goal& g : goals) {
+        auto found = file.known.find(g.key);
+        const char* verdict;
+        if (found == file.known.end())
+            verdict = file.results.find(std::string("\"") + g.key + "\"") == std::string::npos ? "not run"
+                                                                                               : "MISSED (no figure)";
+        else if (g.at_most ? found->second <= g.limit : found->second >= g.limit)
+            verdict = "met";
+        else
+            verdict = "MISSED";
+        if (std::strncmp(verdict, "MISSED", 6) == 0)
+            ++missed;
+        std::printf("  %-28s %s %-8g %-12s %s\n", g.key, g.at_most ? "<=" : ">=", g.limit,
+                    found == file.known.end() ? "-" : json_number(found->second).c_str(), verdict);
+    }
+    if (missed > 0)
+        std::printf("%d goal%s missed\n", missed, missed == 1 ? "" : "s");
+    else
+        std::printf("no goal missed among those measured\n");
+    return missed;
 }
 
 // Makes dir unless it exists: false after a message.
@@ -536,6 +1029,11 @@ int usage()
 {
     std::fprintf(stderr, "usage: kit_bench [--runs N] [--cap SECONDS] [--out DIR] [MEASUREMENT...]\n");
     return 2;
+}
+
+bool wanted_name(const std::vector<std::string>& wanted, const char* name)
+{
+    return wanted.empty() || std::find(wanted.begin(), wanted.end(), name) != wanted.end();
 }
 
 }  // namespace
@@ -563,30 +1061,82 @@ int main(int argc, char** argv)
     // The product reader wants what start-up checks for.
     setenv("LANG", "C", 1);
     setenv("KARCH", KITSETUP_KARCH, 0);
+    if (!make_directory(out_dir))
+        return 1;
+    char* root = realpath(out_dir.c_str(), nullptr);
+    if (root == nullptr) {
+        std::fprintf(stderr, "kit_bench: %s: %s\n", out_dir.c_str(), std::strerror(errno));
+        return 1;
+    }
+    bench_root = root;
+    std::free(root);
+    struct sigaction on_interrupt {};
+    on_interrupt.sa_handler = note_interrupt;
+    sigaction(SIGINT, &on_interrupt, nullptr);
+    sigaction(SIGTERM, &on_interrupt, nullptr);
 
-    std::vector<const measurement*> done;
-    std::vector<outcome> outcomes;
+    results_file file;
     int status = 0;
-    std::printf("%-30s %-24s %s\n", "measurement", "what", "time");
+    std::printf("%-28s %-28s %s\n", "measurement", "what", "figure");
     for (const measurement& m : measurements) {
-        if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), m.name) == wanted.end())
+        if (interrupted || !wanted_name(wanted, m.name))
             continue;
         std::string dir = out_dir + "/" + m.name;
-        if (!make_directory(out_dir) || !make_directory(dir))
+        if (!make_directory(dir))
             return 1;
         outcome o;
         o.failed = !m.prepare(dir);
         if (!o.failed)
             o = measure(m, dir, runs, cap);
-        if (o.failed)
+        if (o.failed && !interrupted)
             status = 1;
         print_row(m, o, cap);
-        done.push_back(&m);
-        outcomes.push_back(o);
+        file.add(m.name, o, cap);
+    }
+    double peak_rss = -1, rss_growth = -1;
+    bool installed = false;
+    for (const comparison& c : comparisons) {
+        if (interrupted || !wanted_name(wanted, c.name))
+            continue;
+        std::string dir = bench_root + "/" + c.name;
+        if (!make_directory(dir) || !write_text(dir + "/installer", ""))
+            return 1;
+        outcome program, tools;
+        program.failed = !c.prepare(dir);
+        if (!program.failed)
+            measure(c, dir, runs, cap, program, tools);
+        if ((program.failed || tools.failed) && !interrupted)
+            status = 1;
+        print_row(c, program, tools, cap);
+        double c_cap = std::max(cap, c.least_cap);
+        file.add(std::string(c.name) + "_seconds", program, c_cap);
+        file.add(std::string(c.name) + "_baseline_seconds", tools, c_cap);
+        double r = ratio(program, tools, c_cap);
+        file.add(std::string(c.name) + "_ratio", r, r < 0);
+        if (std::strncmp(c.name, "install_", 8) == 0) {
+            installer_figures f = read_installer_figures(dir);
+            std::printf("%-28s %-28s %.2f s\n", "", "the installer's own CPU", f.cpu_seconds);
+            file.add(std::string(c.name) + "_installer_cpu_seconds", f.cpu_seconds, f.cpu_seconds < 0);
+            peak_rss = std::max(peak_rss, f.rss_mb);
+            rss_growth = std::max(rss_growth, f.growth_mb);
+            installed = true;
+        }
+    }
+    if (installed) {
+        std::printf("%-28s %-28s %.1f MB\n", "install_peak_rss_mb", "installer's peak RSS", peak_rss);
+        file.add("install_peak_rss_mb", peak_rss, peak_rss < 0);
+        std::printf("%-28s %-28s %.1f MB\n", "install_rss_growth_mb", "of it grown while installing",
+                    rss_growth);
+        file.add("install_rss_growth_mb", rss_growth, rss_growth < 0);
     }
     std::string results = out_dir + "/results.json";
-    if (!write_results(results, done, outcomes, runs, cap))
+    if (!file.write(results, runs, cap))
         return 1;
+    report_goals(file);
     std::printf("figures in %s\n", results.c_str());
+    if (interrupted) {
+        std::printf("interrupted: the figures above are what was measured before\n");
+        return 130;
+    }
     return status;
 }

@@ -55,10 +55,20 @@ void descriptor_ready(ClientData data, int)
     callback.call(nullptr, fd);
 }
 
+// The notifier needs Tcl's subsystems, which the display connection sets up;
+// work without a display (a removal, the engine's tests) must set them up
+// itself. Setting them up twice does nothing.
+void need_notifier()
+{
+    static const bool ready = (Tcl_FindExecutable(nullptr), true);
+    (void)ready;
+}
+
 }  // namespace
 
 void OI_add_timeout(unsigned long ms, const OI_callback& callback)
 {
+    need_notifier();
     timers().push_back({callback, nullptr});
     timer_record& record = timers().back();
     record.token = Tcl_CreateTimerHandler(static_cast<int>(ms), timer_fired, &record);
@@ -78,6 +88,7 @@ void OI_delete_timeout(const OI_callback& callback)
 
 void OI_io_dispatch_insert(int fd, int condition, const OI_callback& callback)
 {
+    need_notifier();
     OI_io_dispatch_remove(fd, condition);
     watches().push_back({fd, condition, callback});
     Tcl_CreateFileHandler(fd, TCL_READABLE, descriptor_ready, &watches().back());

@@ -38,8 +38,7 @@ run_installer() {
         tarnu=$(mktemp -d)
         status=0
         LD_PRELOAD=$tape_drive_emulator \
-            unshare -m sh -c 'mkdir -p /opt/tarnu && mount --bind "$0" /opt/tarnu && exec "$@"' \
-            "$tarnu" build/kitsetup -dir build/demo "$@" || status=$?
+            tools/private_tarnu.sh "$tarnu" build/kitsetup -dir build/demo "$@" || status=$?
         rm -rf "$tarnu"
         return "$status"
     fi

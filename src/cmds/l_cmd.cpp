@@ -118,11 +118,9 @@ l_cmd::~l_cmd()
 {
     if (running_sequence_ == this)
         running_sequence_ = nullptr;
-    if (running_ != nullptr) {
-        OI_delete_timeout(OI_callback(this, &l_cmd::wait_for_end, running_));
-        if (lists_child(prod_, running_))
-            watch(running_, false);
-    }
+    stop_timers();
+    if (running_ != nullptr && lists_child(prod_, running_))
+        watch(running_, false);
     for (unsigned i = 0; i < entries(); ++i)
         delete static_cast<cmd*>(List::elem(i));
     empty();
@@ -268,6 +266,11 @@ namespace {
 
 // Records are written out in blocks of about this size.
 const size_t FILESET_BLOCK = 65536;
+// After a read of output the pipe rests this long: a command that lists
+// each file as it lands would otherwise wake the installer once a file,
+// and the wake-up costs more than the line. The pipe holds far more than
+// a pause brings.
+const unsigned long OUTPUT_PAUSE_MS = 5;
 
 }  // namespace
 
@@ -328,6 +331,7 @@ int l_cmd::execute_in_seq(liboolean start)
 {
     if (start) {
         percent_ = prod_->percentage_installed();
+        required_kb_ = -1;
         if (rewinding_g) {
             error(catalogue_text(DEF_STILL_REWINDING), true);
             popdown_transfer();
@@ -391,6 +395,10 @@ long l_cmd::read_cmd_output(OI_d_tech*, void* argument, long value)
     for (const std::string& line : lines)
         if (process_line(listring(line.c_str()), parser) != 0)
             return 1;
+    if (got > 0 && proc == running_ && !halted_ && !cleaning_up_) {
+        OI_io_dispatch_remove(fd, OI_READABLE);
+        OI_add_timeout(OUTPUT_PAUSE_MS, OI_callback(this, &l_cmd::resume_output, proc));
+    }
     if (got != 0)
         return 1;
     // A last line without its newline still names a file.
@@ -456,8 +464,11 @@ void l_cmd::advance_gauge(long bytes)
 
 int l_cmd::get_gauge_setting(int bytes)
 {
-    prod_opts* settings = prod_->install_opts();
-    double required = settings == nullptr ? 0.0 : static_cast<double>(settings->space_reqd(false));
+    if (required_kb_ < 0) {
+        prod_opts* settings = prod_->install_opts();
+        required_kb_ = settings == nullptr ? 0.0 : static_cast<double>(settings->space_reqd(false));
+    }
+    double required = required_kb_;
     // Nothing to measure against: the gauge stays where it is.
     if (required > 0.0)
         percent_ += static_cast<float>(bytes * 100.0 / (required * 1024.0));
@@ -557,6 +568,25 @@ int l_cmd::close_fileset_log()
         status = -1;
     }
     return status;
+}
+
+// A halted sequence is watched again when it goes on; one that moved on
+// to another command or ended needs nothing.
+void l_cmd::stop_timers()
+{
+    if (running_ == nullptr)
+        return;
+    OI_delete_timeout(OI_callback(this, &l_cmd::wait_for_end, running_));
+    OI_delete_timeout(OI_callback(this, &l_cmd::resume_output, running_));
+}
+
+long l_cmd::resume_output(OI_d_tech*, void* argument, long)
+{
+    auto* proc = static_cast<proc_desc_t*>(argument);
+    if (proc != running_ || halted_ || cleaning_up_ || !lists_child(prod_, proc) || proc->out == nullptr)
+        return 1;
+    OI_io_dispatch_insert(fileno(proc->out), OI_READABLE, OI_callback(this, &l_cmd::read_cmd_output, proc));
+    return 1;
 }
 
 long l_cmd::wait_for_end(OI_d_tech*, void* argument, long)
@@ -678,8 +708,7 @@ int l_cmd::cleanup()
     cleaning_up_ = true;
     if (running_sequence_ == this)
         running_sequence_ = nullptr;
-    if (running_ != nullptr)
-        OI_delete_timeout(OI_callback(this, &l_cmd::wait_for_end, running_));
+    stop_timers();
     running_ = nullptr;
     prod_->delete_all_child_procs();
     if (finished_)
@@ -745,6 +774,7 @@ void l_cmd::record_interrupted_installation()
     running_sequence_ = nullptr;
     sequence->abandon();
     sequence->cleaning_up_ = sequence->finished_ = true;
+    sequence->stop_timers();
     sequence->running_ = nullptr;
     sequence->prod_->delete_all_child_procs();
     if (!sequence->last_file_.is_empty())

@@ -113,6 +113,9 @@ private:
     // The form of the running command's output lines: kcp's for disk
     // media, else the command's own.
     listring output_parser() const;
+    // Cancels the timers that wait for the running command's end and its
+    // next output.
+    void stop_timers();
     // Handles the output lines a failing command left in its pipe.
     void take_waiting_output(proc_desc_t* proc);
     // Records last_file in the file-set log (asking whether to go on when
@@ -123,6 +126,8 @@ private:
     void advance_gauge(long bytes);
     // The end of a command's output, once its child is gone.
     long wait_for_end(OI_d_tech* origin, void* proc, long value);
+    // Watches the running command's standard output again after a pause.
+    long resume_output(OI_d_tech* origin, void* proc, long value);
     void finish_command(proc_desc_t* proc, int wait_result, int wait_status);
     // Reads the running command's standard error: 1 when more may come, 0
     // at its end or when nothing waits, -1 when the command failed and the
@@ -195,6 +200,9 @@ private:
     liboolean finished_ = false;
     liboolean cleaning_up_ = false;
     float percent_ = 0.0f;
+    // The space the running installation needs, in KB, looked up once per
+    // sequence (the choice cannot change while it runs); -1 until then.
+    double required_kb_ = -1;
 };
 
 #endif

@@ -142,9 +142,9 @@ product::product(l_product* list, const listring& id)
     data_name += DATA_LOG_EXTENSION;
     data_path_ = join_path(TARNU_DIR, data_name);
 
-    // One interpreter per product keeps one product's script variables
-    // away from every other's.
-    interpreter_ = create_interpreter();
+    // Making the interpreter here used to leave comparisons ignoring case;
+    // code that makes a product may still count on that.
+    listring::case_sensitive_off();
 
     if (parse_config() != 0) {
         error(format_message(DEF_PARSER_FAILURE, description_file_.c_str()), true);
@@ -153,6 +153,19 @@ product::product(l_product* list, const listring& id)
 
     catalogue_ = unix_catopen(id_, NL_CAT_LOCALE);
     resolve_catalogue_texts();
+}
+
+// One interpreter per product keeps one product's script variables away
+// from every other's. Made later than the product, it leaves the case
+// setting of the moment as it was.
+Tcl_Interp* product::interpreter() const
+{
+    if (!interpreter_tried_) {
+        interpreter_tried_ = true;
+        case_insensitive_section as_scripts_expect;
+        interpreter_ = create_interpreter();
+    }
+    return interpreter_;
 }
 
 // The interpreter lives until the program ends, as every interpreter does.
@@ -482,15 +495,15 @@ int product::setup_user()
         error(format_message(DEF_SCRIPT_DOES_NOT_EXIST, script.c_str()), true);
         return -1;
     }
-    set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
+    set_variable(interpreter(), PRODUCT_VAR_STRING, description_);
     // A product never installed here has no data file, and one without a
     // target has no usable record: one message says so.
     if (!was_installed() || parse_data_file() != 0 || target_.is_empty()) {
         error(format_message(DEF_NO_RECORD_OF_INSTALL, description_.c_str()), true);
         return -1;
     }
-    set_variable(interpreter_, TARGET_VAR_STRING, target_);
-    return evaluate_file(interpreter_, script);
+    set_variable(interpreter(), TARGET_VAR_STRING, target_);
+    return evaluate_file(interpreter(), script);
 }
 
 namespace {
@@ -524,13 +537,13 @@ int product::run_product_script(const listring& script)
         error(format_message(DEF_SCRIPT_DOES_NOT_EXIST, script.c_str()), true);
         return -1;
     }
-    return evaluate_file(interpreter_, script);
+    return evaluate_file(interpreter(), script);
 }
 
 int product::execute_preinstall()
 {
-    set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
-    set_variable(interpreter_, TARGET_VAR_STRING, target_);
+    set_variable(interpreter(), PRODUCT_VAR_STRING, description_);
+    set_variable(interpreter(), TARGET_VAR_STRING, target_);
     return run_product_script(preinstall_script());
 }
 
@@ -538,8 +551,8 @@ int product::execute_predeinstall()
 {
     if (!needs_predeinstall_)
         return 0;
-    set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
-    set_variable(interpreter_, TARGET_VAR_STRING, target_);
+    set_variable(interpreter(), PRODUCT_VAR_STRING, description_);
+    set_variable(interpreter(), TARGET_VAR_STRING, target_);
     return run_product_script(predeinstall_script());
 }
 
@@ -566,7 +579,7 @@ int product::execute_all_install_scripts()
     }
     if (!needs_install_)
         return 0;
-    set_variable(interpreter_, CREATEDIST_VAR_STRING,
+    set_variable(interpreter(), CREATEDIST_VAR_STRING,
                  create_dist_server_ ? TRUE_STRING : FALSE_STRING);
     return run_product_script(install_script());
 }
@@ -575,8 +588,8 @@ int product::execute_all_deinstall_scripts()
 {
     if (initialise_if_needed() != 0)
         return -1;
-    set_variable(interpreter_, MEDIA_VAR_STRING, media_name(media_));
-    set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
+    set_variable(interpreter(), MEDIA_VAR_STRING, media_name(media_));
+    set_variable(interpreter(), PRODUCT_VAR_STRING, description_);
     for (unsigned i = 0; i < installed_option_ids_->entries(); ++i) {
         subset* option = install_opts_->elem(*installed_option_ids_->elem(i));
         if (option == nullptr || !option->needs_deinstall())
@@ -596,11 +609,11 @@ void product::set_install_variables()
 {
     const listring& source = cmd_templates(CMD_EXTRACT)->input();
     const listring& target = cmd_templates(CMD_EXTRACT)->output();
-    set_variable(interpreter_, TARGET_VAR_STRING, media_ == MEDIA_FILESERVER ? source : target);
-    set_variable(interpreter_, MEDIA_VAR_STRING, media_name(media_));
-    set_variable(interpreter_, PRODUCT_VAR_STRING, description_);
-    set_variable(interpreter_, SOURCE_VAR_STRING, source);
-    set_variable(interpreter_, HOST_VAR_STRING, cmd_templates(CMD_REMOTE)->host());
+    set_variable(interpreter(), TARGET_VAR_STRING, media_ == MEDIA_FILESERVER ? source : target);
+    set_variable(interpreter(), MEDIA_VAR_STRING, media_name(media_));
+    set_variable(interpreter(), PRODUCT_VAR_STRING, description_);
+    set_variable(interpreter(), SOURCE_VAR_STRING, source);
+    set_variable(interpreter(), HOST_VAR_STRING, cmd_templates(CMD_REMOTE)->host());
 }
 
 void product::show_install_start()

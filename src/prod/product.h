@@ -194,7 +194,10 @@ public:
     liboolean continue_backup() const { return continue_backup_; }
     void set_continue_backup(liboolean on) { continue_backup_ = on; }
     liboolean removing() const { return removing_; }
-    Tcl_Interp* interpreter() const { return interpreter_; }
+    // The product's own interpreter, made when first asked for: most
+    // products of a long list never run a script in a session. Null when it
+    // could not be made (after a message, shown once).
+    Tcl_Interp* interpreter() const;
     nl_catd catalogue() const { return catalogue_; }
     l_product* product_list() const { return product_list_; }
     l_proc_desc* child_procs() const { return child_procs_.get(); }
@@ -327,7 +330,8 @@ private:
     std::string checked_directory_;
     std::unique_ptr<cmd> delete_cmd_;
     static directory_prompt directory_prompt_;
-    Tcl_Interp* interpreter_ = nullptr;
+    mutable Tcl_Interp* interpreter_ = nullptr;
+    mutable bool interpreter_tried_ = false;
     nl_catd catalogue_ = nullptr;
     std::unique_ptr<l_proc_desc> child_procs_;
     std::unique_ptr<l_listring> installed_option_ids_;

@@ -10,7 +10,6 @@ l_del_prod_ui::l_del_prod_ui(l_product* products)
     : l_product_ui(products, "del_product_dialog", catalogue_text(DEF_CHOOSE_PROD_DEINSTALL),
                    KITSETUP_HELP_FILE, HELP_DEINSTALL_TOPIC)
 {
-    create_cb();
 }
 
 long l_del_prod_ui::popup(OI_d_tech* origin, void* argument, long value)

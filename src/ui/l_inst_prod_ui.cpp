@@ -19,8 +19,6 @@ l_inst_prod_ui::l_inst_prod_ui(l_product* products)
     : l_product_ui(products, "inst_product_dialog", catalogue_text(DEF_CHOOSE_ONE), KITSETUP_HELP_FILE,
                    HELP_PRODUCT_TOPIC)
 {
-    create_cb();
-    bind_and_title();
 }
 
 long l_inst_prod_ui::popup(OI_d_tech*, void*, long)

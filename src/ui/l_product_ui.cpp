@@ -283,10 +283,16 @@ void l_product_ui::choose(product* chosen, bool shown)
     handle_cb(chosen);
 }
 
+// The dialog is built on its first popup, so that a long product list
+// costs start-up nothing for the dialogs the user never opens.
 void l_product_ui::start_popup()
 {
     handling_ = false;
     the_products_ui = this;
+    if (!initialised_) {
+        create_cb();
+        bind_and_title();
+    }
 }
 
 long l_product_ui::installed_popup(OI_d_tech*, void*, long)

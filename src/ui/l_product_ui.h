@@ -30,8 +30,8 @@ public:
     static const unsigned MAX_COLUMN_PRODUCTS = 9;
 
     // name and title are the variant's dialog name and instruction text;
-    // help_file and help_context its help topic. The dialog is built by the
-    // variant's constructor (create_cb).
+    // help_file and help_context its help topic. The dialog is built on the
+    // first popup (create_cb).
     l_product_ui(l_product* products, const listring& name, const listring& title,
                  const listring& help_file, unsigned long help_context);
     ~l_product_ui() override;
@@ -101,7 +101,8 @@ protected:
     // The available list: filled by modify_interface, owned here.
     l_listring& available() { return available_; }
     void clear_available();
-    // Clears the handling flag; this dialog becomes the_products_ui.
+    // Builds the dialog when not built yet, clears the handling flag; this
+    // dialog becomes the_products_ui.
     void start_popup();
     // Hands chosen on: selected, initialised on first choice, then
     // handle_cb, with the dialog taken down when shown. A product that

@@ -10,7 +10,6 @@ l_user_prod_ui::l_user_prod_ui(l_product* products)
     : l_product_ui(products, "user_product_dialog", catalogue_text(DEF_CHOOSE_PROD_CONFIG),
                    KITSETUP_HELP_FILE, HELP_USER_SETUP_TOPIC)
 {
-    create_cb();
 }
 
 long l_user_prod_ui::popup(OI_d_tech* origin, void* argument, long value)

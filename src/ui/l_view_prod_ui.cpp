@@ -12,8 +12,6 @@ l_view_prod_ui::l_view_prod_ui(l_product* products)
                    HELP_RELEASE_NOTES_TOPIC)
 {
     handle_before_popdown_ = true;
-    create_cb();
-    bind_and_title();
 }
 
 long l_view_prod_ui::popup(OI_d_tech*, void*, long)

@@ -26,7 +26,7 @@ namespace {
 // through (a link, another user's file: the log may go to /tmp and the
 // program runs as root), to a new file beside it. written names the file
 // that took the text; false when none did.
-bool write_text(const listring& path, const listring& text, listring& written)
+bool write_text(const listring& path, const std::vector<std::string>& pieces, listring& written)
 {
     written = path;
     descriptor file = open_for_writing(path, 0644);
@@ -36,10 +36,14 @@ bool write_text(const listring& path, const listring& text, listring& written)
         prefix += ".";
         file = create_unique_file(prefix, written);
     }
-    std::string contents(text.c_str());
-    if (!contents.empty())
-        contents += '\n';
-    return file.valid() && file.write_all(contents.data(), contents.size()) && file.close();
+    // The pieces are written as they are, never joined into one copy.
+    bool written_all = file.valid();
+    bool any = false;
+    for (size_t i = 0; written_all && i < pieces.size(); ++i) {
+        written_all = file.write_all(pieces[i].data(), pieces[i].size());
+        any = any || !pieces[i].empty();
+    }
+    return written_all && (!any || file.write_all("\n", 1)) && file.close();
 }
 
 }  // namespace
@@ -68,6 +72,8 @@ log_ui::~log_ui()
 
 void log_ui::popup()
 {
+    take_pending();
+    fill_widget();
     dialog_->update_resources();
     minimum_.remember(dialog_);
     dialog_->set_resize(OI_callback(this, &log_ui::resize_cb, nullptr));
@@ -84,7 +90,7 @@ void log_ui::popdown()
 
 void log_ui::text(const listring& line, liboolean)
 {
-    if (has_pending_)
+    if (has_pending_ || length_ > 0)
         pending_ += '\n';
     pending_ += line.c_str();
     has_pending_ = true;
@@ -94,44 +100,73 @@ void log_ui::text(const listring& line, liboolean)
     }
 }
 
-// One insert and one repaint for everything that came since the last pass.
-void log_ui::show_pending() const
+// The lines of this pass join the text as the widget would join them; a
+// shown dialog gets them in one insert and one repaint.
+void log_ui::take_pending() const
 {
     flush_armed_ = false;
     if (!has_pending_)
         return;
-    std::string lines;
-    lines.swap(pending_);
+    length_ += pending_.size();
+    size_t last_size = pending_.size();
+    pieces_.push_back(std::move(pending_));
+    pending_.clear();
+    // The next pass likely brings as much: room for it at once.
+    pending_.reserve(last_size);
     has_pending_ = false;
-    text_->append_line(lines, true);
+    if (dialog_->state() == ACTIVE)
+        fill_widget();
+}
+
+std::string log_ui::joined(size_t first) const
+{
+    std::string text;
+    for (size_t i = first; i < pieces_.size(); ++i)
+        text += pieces_[i];
+    return text;
+}
+
+void log_ui::fill_widget() const
+{
+    if (widget_pieces_ == pieces_.size())
+        return;
+    std::string more = joined(widget_pieces_);
+    widget_pieces_ = pieces_.size();
+    bool widget_empty = widget_length_ == 0;
+    widget_length_ += more.size();
+    if (more.empty())
+        return;
+    // The widget puts the newline between what it has and what comes.
+    text_->append_line(widget_empty ? more : more.substr(1), true);
 }
 
 long log_ui::flush_cb(OI_d_tech*, void*, long)
 {
-    show_pending();
-    OI_flush();
+    bool shown = dialog_->state() == ACTIVE;
+    take_pending();
+    if (shown)
+        OI_flush();
     return 0;
 }
 
 listring log_ui::contents() const
 {
-    show_pending();
-    return listring(text_->text().c_str());
+    take_pending();
+    return listring(joined(0).c_str());
 }
 
 void log_ui::header(const listring& line)
 {
     text(line, false);
-    show_pending();
-    header_lines_ = text_->lines().size();
+    take_pending();
+    header_pieces_ = pieces_.size();
 }
 
 liboolean log_ui::is_empty() const
 {
-    show_pending();
-    std::vector<std::string> lines = text_->lines();
-    for (size_t i = header_lines_; i < lines.size(); ++i) {
-        if (!lines[i].empty())
+    take_pending();
+    for (size_t i = header_pieces_; i < pieces_.size(); ++i) {
+        if (pieces_[i].find_first_not_of('\n') != std::string::npos)
             return false;
     }
     return true;
@@ -141,7 +176,8 @@ liboolean log_ui::write_log(const listring& path)
 {
     listring target(path);
     listring written;
-    while (!write_text(target, contents(), written)) {
+    take_pending();
+    while (!write_text(target, pieces_, written)) {
         error(catalogue_text(DEF_CANNOT_SAVE_LOG), true);
         listring dir(TMP_DIR);
         get_dir(dir, catalogue_text(DEF_ENTER_LOG_DIR));

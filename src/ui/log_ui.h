@@ -1,12 +1,16 @@
 // log_ui: the log dialog, a copy of "log_dialog" whose text "text" collects
 // what a run reports (command output, start-up facts). It is written to
 // kitsetup.log at shutdown. One instance, the_log_dialog_ui, owned by the
-// main window. Lines arriving together are shown together: the text is
-// repainted once per event-loop pass, however many lines came.
+// main window. The log keeps its text itself; the dialog's text widget gets
+// it only while shown (on popup, whatever came while it was hidden), since
+// a large text costs the widget far more than the string. Lines arriving
+// together are shown together: the text is repainted once per event-loop
+// pass, however many lines came.
 #ifndef KITSETUP_UI_LOG_UI_H
 #define KITSETUP_UI_LOG_UI_H
 
 #include <string>
+#include <vector>
 
 #include "lib/listring.h"
 #include "prod/progress_views.h"
@@ -48,13 +52,30 @@ public:
     long flush_cb(OI_d_tech* origin, void* argument, long value);
 
 private:
-    void show_pending() const;
+    // Moves the lines of this pass into the text, and into the widget when
+    // the dialog is shown.
+    void take_pending() const;
+    // Gives the widget the part of the text it does not hold yet.
+    void fill_widget() const;
+    // The pieces from first on, joined.
+    std::string joined(size_t first) const;
 
     OI_dialog_box* dialog_;
     OI_scroll_text* text_;
     minimum_size minimum_;
-    size_t header_lines_ = 0;
-    // Lines not shown yet, each after a newline but the first.
+    // The text joined from what each pass brought, as the widget shows it
+    // once filled (a piece starts with the newline that parts it from the
+    // text before, when there is text before). Pieces are never joined while
+    // lines come: a growing string would copy the whole log again and again.
+    // The widget holds the first widget_pieces_ (widget_length_
+    // characters), the header the first header_pieces_; length_ is the
+    // text's length.
+    mutable std::vector<std::string> pieces_;
+    mutable size_t widget_pieces_ = 0;
+    mutable size_t widget_length_ = 0;
+    mutable size_t length_ = 0;
+    size_t header_pieces_ = 0;
+    // The piece this pass is bringing.
     mutable std::string pending_;
     mutable bool has_pending_ = false;
     mutable bool flush_armed_ = false;

@@ -32,6 +32,11 @@ transfer_ui::transfer_ui()
     hold_progress_dialog(dialog_);
 }
 
+transfer_ui::~transfer_ui()
+{
+    OI_delete_timeout(OI_callback(this, &transfer_ui::flush_cb, nullptr));
+}
+
 void transfer_ui::popup(const listring& message)
 {
     stopped_ = false;
@@ -49,14 +54,41 @@ liboolean transfer_ui::is_displayed() const
     return dialog_->state() == ACTIVE && dialog_->is_displayed();
 }
 
+// A status line per file would cost a reconfiguration per file; the last
+// one of the pass is what could be seen anyway.
 void transfer_ui::status(const listring& text)
 {
-    status_->set_text(text.c_str());
+    pending_status_ = text.c_str();
+    has_pending_status_ = true;
+    arm_flush();
 }
 
+// The gauge moves a hundred times in a whole installation, so a value is
+// drawn at once, and only when it changed.
 void transfer_ui::gauge(int n)
 {
-    gauge_->set_value(n > GAUGE_FULL ? GAUGE_FULL : n);
+    int value = n > GAUGE_FULL ? GAUGE_FULL : n;
+    if (gauge_->value() != value)
+        gauge_->set_value(value);
+}
+
+void transfer_ui::arm_flush()
+{
+    if (flush_armed_)
+        return;
+    flush_armed_ = true;
+    OI_add_timeout(0, OI_callback(this, &transfer_ui::flush_cb, nullptr));
+}
+
+long transfer_ui::flush_cb(OI_d_tech*, void*, long)
+{
+    flush_armed_ = false;
+    if (has_pending_status_) {
+        has_pending_status_ = false;
+        if (status_->text() != pending_status_)
+            status_->set_text(pending_status_);
+    }
+    return 0;
 }
 
 product* transfer_ui::current_prod() const

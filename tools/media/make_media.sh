@@ -17,11 +17,19 @@
 #   MEDIA/tape/nstN, stN          drive placeholders of product N (from 0);
 #   MEDIA/tape/drives             the KITSETUP_TAPE value that attaches them
 #
-# Usage: make_media.sh config_dir map_dir media_dir make_tape.sh product...
+# With --staged DIR the files come from DIR/PRODUCT/SUBSET/ as they are
+# (modes and times included) instead of from the contents list.
+#
+# Usage: make_media.sh [--staged DIR] config_dir map_dir media_dir make_tape.sh product...
 set -eu
 
+staged=""
+if [ "${1:-}" = --staged ] && [ "$#" -ge 2 ]; then
+    staged=$(cd "$2" && pwd)
+    shift 2
+fi
 if [ "$#" -lt 5 ]; then
-    echo "usage: $0 config_dir map_dir media_dir make_tape.sh product..." >&2
+    echo "usage: $0 [--staged DIR] config_dir map_dir media_dir make_tape.sh product..." >&2
     exit 2
 fi
 here=$(cd "$(dirname "$0")" && pwd)
@@ -34,7 +42,7 @@ shift 4
 # build's media hold the same files with the same times.
 release=@826804800
 work=$media/.work
-stage=$work/stage
+stage=${staged:-$work/stage}
 
 fail()
 {
@@ -132,8 +140,8 @@ stage_contents()
 }
 
 rm -rf "$work" "$media/cd" "$media/dist" "$media/fileserver" "$media/tape"
-mkdir -p "$stage" "$maps" "$media/cd" "$media/tape"
-stage_contents
+mkdir -p "$work" "$stage" "$maps" "$media/cd" "$media/tape"
+[ -n "$staged" ] || stage_contents
 
 drives=""
 drive=0
