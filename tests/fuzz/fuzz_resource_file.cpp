@@ -1,11 +1,12 @@
-// Fuzz target: resource files, read by the toolkit's reader into the
+// Fuzz target: resource files, merged by the toolkit's reader into the
 // resource database of a connection on a real display, with the objects
-// they declare created as start-up and load_resources create them.
+// they declare created, as start-up and the scripts' load_resources do.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "fuzz_support.h"
+#include "toolkit/merge_resource_file.h"
 #include "toolkit/oi_connection.h"
 
 namespace {
@@ -43,10 +44,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string path = fuzz_write("input.cf", std::string(reinterpret_cast<const char*>(data), size));
+    connection();
     OI_resource_fault fault;
+    OI_d_tech** objects = nullptr;
     try {
-        if (connection()->add_resources(path.c_str(), 0, &fault) == 1)
-            std::free(OI_make_top_level());
+        if (merge_resource_file(nullptr, path.c_str(), &objects, &fault) == 1)
+            std::free(objects);
     } catch (const fuzz_program_end&) {
     }
     return 0;
