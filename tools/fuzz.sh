@@ -26,11 +26,12 @@ if [ $# -ne 2 ] || ! echo "$targets" | grep -qx "$1" || ! [ "$2" -gt 0 ] 2>/dev/
 fi
 target=$1
 seconds=$2
-if ! command -v clang++ >/dev/null; then
-    echo "tools/fuzz.sh: clang++ is needed (apt-get install clang)" >&2
-    exit 2
-fi
 tools/install-deps.sh
+if ! command -v clang++ >/dev/null; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends clang
+fi
 
 launcher=""
 command -v ccache >/dev/null && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
