@@ -6,7 +6,6 @@
 #include <strings.h>
 #include <tcl.h>
 #include <tk.h>
-#include <unistd.h>
 
 #include <sys/stat.h>
 
@@ -18,6 +17,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <vector>
 
 #include "toolkit/oi_connection.h"
@@ -191,6 +191,33 @@ bool read_xpm(const std::string& path, Display* display, Colormap colormap, rgba
     return true;
 }
 
+// Checks the "#define NAME_width N" and "_height" lines of X bitmap text
+// against the limits before Xlib, which allocates what they say, reads the
+// file: true, or false with the reason and the line's number.
+bool xbm_size_fits(const std::string& text, std::string* reason)
+{
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        std::istringstream words(line);
+        std::string define, name, value;
+        if (!(words >> define >> name >> value) || define != "#define")
+            continue;
+        size_t underscore = name.rfind('_');
+        std::string kind = underscore == std::string::npos ? name : name.substr(underscore + 1);
+        if (kind != "width" && kind != "height")
+            continue;
+        // Too large for strtol comes back as LONG_MAX, which is refused.
+        long size = std::strtol(value.c_str(), nullptr, 10);
+        if (size < 0 || static_cast<unsigned long>(size) > max_xpm_side) {
+            *reason = "line " + std::to_string(number) + ": a " + kind + " of " + value +
+                      " is beyond what an icon may be (at most " + std::to_string(max_xpm_side) + ")";
+            return false;
+        }
+    }
+    return true;
+}
+
 // Reads an X bitmap into out: set bits black, clear bits transparent, so
 // the bitmap shows in the widget's own background like a copied plane.
 // False with the reason; *no_memory tells a file that was read but could
@@ -198,10 +225,9 @@ bool read_xpm(const std::string& path, Display* display, Colormap colormap, rgba
 bool read_xbm(const std::string& path, rgba_image* out, std::string* reason, bool* no_memory)
 {
     *no_memory = false;
-    if (access(path.c_str(), R_OK) != 0) {
-        *reason = std::strerror(errno);
+    std::string text;
+    if (!read_icon_file(path, &text, reason) || !xbm_size_fits(text, reason))
         return false;
-    }
     unsigned width = 0;
     unsigned height = 0;
     unsigned char* bits = nullptr;
