@@ -6,11 +6,18 @@
 #include <strings.h>
 #include <tcl.h>
 #include <tk.h>
-#include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <vector>
 
 #include "toolkit/oi_connection.h"
@@ -55,16 +62,115 @@ void xpm_colour(Display* display, Colormap colormap, const XpmColor& entry, unsi
     }
 }
 
-// Reads an XPM file into out: true, or false with the reader's reason.
-bool read_xpm(const std::string& path, Display* display, Colormap colormap, rgba_image* out,
-              std::string* reason)
+// What an icon may be. libXpm trusts the values line of a file: a huge
+// width, colour count or number of characters per pixel makes it allocate
+// and loop accordingly, and a picture of many millions of pixels takes
+// seconds. These limits lie far above any icon or splash screen.
+const std::streamsize max_xpm_file_size = 16L * 1024 * 1024;
+const unsigned long max_xpm_side = 4096;
+const unsigned long max_xpm_pixels = 1024UL * 1024;
+const unsigned long max_xpm_colours = 4096;
+const unsigned long max_xpm_chars_per_pixel = 4;
+
+// Reads the whole of the regular file at path into text: true, or false
+// with the reason.
+bool read_icon_file(const std::string& path, std::string* text, std::string* reason)
 {
-    if (access(path.c_str(), R_OK) != 0) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
         *reason = std::strerror(errno);
         return false;
     }
+    if (!S_ISREG(info.st_mode) || info.st_size > max_xpm_file_size) {
+        *reason = S_ISREG(info.st_mode) ? "larger than any icon" : "not a file";
+        return false;
+    }
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *reason = std::strerror(errno != 0 ? errno : EIO);
+        return false;
+    }
+    text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        *reason = "cannot be read";
+        return false;
+    }
+    return true;
+}
+
+// Where the first string after the opening brace begins in XPM 3 text,
+// comments skipped as libXpm skips them (a quote inside one is no string);
+// npos when there is none.
+size_t first_string(const std::string& text)
+{
+    bool inside_braces = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "/*") == 0) {
+            i = text.find("*/", i + 2);
+            if (i == std::string::npos)
+                return i;
+            ++i;
+        } else if (text[i] == '{') {
+            inside_braces = true;
+        } else if (text[i] == '"' && inside_braces) {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+// Checks the values line of XPM 3 text, its first string ("width height
+// colours characters-per-pixel ..."), against the limits: true, or false
+// with the reason and the line's number.
+bool xpm_values_fit(const std::string& text, std::string* reason)
+{
+    size_t start = first_string(text);
+    size_t end = start == std::string::npos ? start : text.find('"', start + 1);
+    if (end == std::string::npos) {
+        *reason = "no values line of an XPM 3 file";
+        return false;
+    }
+    std::string where = "line " + std::to_string(std::count(text.begin(), text.begin() + start, '\n') + 1);
+    std::string values = text.substr(start + 1, end - start - 1);
+    unsigned long numbers[4];
+    const char* next = values.c_str();
+    for (unsigned long& number : numbers) {
+        while (*next == ' ' || *next == '\t')
+            ++next;
+        // A number too large for strtoul comes back as ULONG_MAX, which the
+        // limits refuse.
+        char* after = nullptr;
+        number = std::strtoul(next, &after, 10);
+        if (!std::isdigit(static_cast<unsigned char>(*next))) {
+            *reason = where + ": the values line needs four numbers";
+            return false;
+        }
+        next = after;
+    }
+    const unsigned long width = numbers[0], height = numbers[1];
+    if (width == 0 || height == 0 || width > max_xpm_side || height > max_xpm_side ||
+        width * height > max_xpm_pixels || numbers[2] == 0 || numbers[2] > max_xpm_colours ||
+        numbers[3] == 0 || numbers[3] > max_xpm_chars_per_pixel) {
+        *reason = where + ": \"" + values + "\" is beyond what an icon may be (at most " +
+                  std::to_string(max_xpm_pixels) + " pixels, " + std::to_string(max_xpm_side) +
+                  " a side, " + std::to_string(max_xpm_colours) + " colours, " +
+                  std::to_string(max_xpm_chars_per_pixel) + " characters a pixel)";
+        return false;
+    }
+    return true;
+}
+
+// Reads an XPM file into out: true, or false with the reader's reason. The
+// file is read once, checked, and handed to libXpm as text.
+bool read_xpm(const std::string& path, Display* display, Colormap colormap, rgba_image* out,
+              std::string* reason)
+{
+    std::string text;
+    if (!read_icon_file(path, &text, reason) || !xpm_values_fit(text, reason))
+        return false;
     XpmImage xpm;
-    int status = XpmReadFileToXpmImage(path.c_str(), &xpm, nullptr);
+    int status = XpmCreateXpmImageFromBuffer(text.data(), &xpm, nullptr);
     if (status != XpmSuccess) {
         *reason = XpmGetErrorString(status);
         return false;
@@ -85,6 +191,33 @@ bool read_xpm(const std::string& path, Display* display, Colormap colormap, rgba
     return true;
 }
 
+// Checks the "#define NAME_width N" and "_height" lines of X bitmap text
+// against the limits before Xlib, which allocates what they say, reads the
+// file: true, or false with the reason and the line's number.
+bool xbm_size_fits(const std::string& text, std::string* reason)
+{
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        std::istringstream words(line);
+        std::string define, name, value;
+        if (!(words >> define >> name >> value) || define != "#define")
+            continue;
+        size_t underscore = name.rfind('_');
+        std::string kind = underscore == std::string::npos ? name : name.substr(underscore + 1);
+        if (kind != "width" && kind != "height")
+            continue;
+        // Too large for strtol comes back as LONG_MAX, which is refused.
+        long size = std::strtol(value.c_str(), nullptr, 10);
+        if (size < 0 || static_cast<unsigned long>(size) > max_xpm_side) {
+            *reason = "line " + std::to_string(number) + ": a " + kind + " of " + value +
+                      " is beyond what an icon may be (at most " + std::to_string(max_xpm_side) + ")";
+            return false;
+        }
+    }
+    return true;
+}
+
 // Reads an X bitmap into out: set bits black, clear bits transparent, so
 // the bitmap shows in the widget's own background like a copied plane.
 // False with the reason; *no_memory tells a file that was read but could
@@ -92,10 +225,9 @@ bool read_xpm(const std::string& path, Display* display, Colormap colormap, rgba
 bool read_xbm(const std::string& path, rgba_image* out, std::string* reason, bool* no_memory)
 {
     *no_memory = false;
-    if (access(path.c_str(), R_OK) != 0) {
-        *reason = std::strerror(errno);
+    std::string text;
+    if (!read_icon_file(path, &text, reason) || !xbm_size_fits(text, reason))
         return false;
-    }
     unsigned width = 0;
     unsigned height = 0;
     unsigned char* bits = nullptr;
@@ -107,6 +239,12 @@ bool read_xbm(const std::string& path, rgba_image* out, std::string* reason, boo
         *reason = status == BitmapNoMemory ? intermediate_failure
                   : status == BitmapOpenFailed ? "cannot be opened"
                                                : "not an X bitmap";
+        return false;
+    }
+    if (width > max_xpm_side || height > max_xpm_side ||
+        static_cast<unsigned long>(width) * height > max_xpm_pixels) {
+        XFree(bits);
+        *reason = std::to_string(width) + "x" + std::to_string(height) + " is beyond what an icon may be";
         return false;
     }
     unsigned row_bytes = (width + 7) / 8;

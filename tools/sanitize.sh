@@ -1,8 +1,9 @@
 #!/bin/sh
 # Builds everything with AddressSanitizer and UBSan into build-asan/ and runs
 # every test there with leak detection on. Arguments go to ctest (-R NAME to
-# run some tests only). A memory error, a leak or undefined behaviour in our
-# code fails the test that met it, with its stack in the test's output.
+# run some tests only); KIT_GUI_TESTS=OFF leaves the GUI programs' tests out
+# of the build and the run. A memory error, a leak or undefined behaviour in
+# our code fails the test that met it, with its stack in the test's output.
 set -e
 cd "$(dirname "$0")/.."
 repo=$(pwd)
@@ -17,6 +18,6 @@ LSAN_OPTIONS=suppressions=$repo/tests/lsan.supp:print_suppressions=0
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
 
-cmake -S . -B build-asan -DKIT_SANITIZE=ON >/dev/null
+cmake -S . -B build-asan -DKIT_SANITIZE=ON -DKIT_GUI_TESTS="${KIT_GUI_TESTS:-ON}" >/dev/null
 cmake --build build-asan -j "$(nproc)"
 ctest --test-dir build-asan -j "$(nproc)" --output-on-failure --timeout 600 "$@"

@@ -779,8 +779,18 @@ const unsigned long REMOVAL_TICK_MS = 50;
 const unsigned long REMOVAL_YIELD_MS = 1;
 const std::chrono::milliseconds REMOVAL_BATCH{20};
 
-// True when path climbs out of where it starts: absolute, or with a ".."
-// component.
+std::string real_path(const listring& path)
+{
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return std::string();
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+}  // namespace
+
 liboolean leaves_its_directory(const listring& path)
 {
     if (path.is_empty() || path[0u] == '/')
@@ -798,8 +808,6 @@ liboolean leaves_its_directory(const listring& path)
     return false;
 }
 
-// One file-set log line: a path without blanks, a time stamp and a mode,
-// nothing after them. A carriage return before the newline is dropped.
 liboolean parse_fileset_line(std::string line, listring& path, long& stamp)
 {
     if (!line.empty() && line.back() == '\r')
@@ -814,18 +822,6 @@ liboolean parse_fileset_line(std::string line, listring& path, long& stamp)
     path = name.c_str();
     return true;
 }
-
-std::string real_path(const listring& path)
-{
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved == nullptr)
-        return std::string();
-    std::string result(resolved);
-    std::free(resolved);
-    return result;
-}
-
-}  // namespace
 
 void product::reset()
 {

@@ -341,4 +341,12 @@ private:
     std::unique_ptr<prod_opts> install_opts_;
 };
 
+// The removal's reading of one file-set log line: a path without blanks, a
+// time stamp and a mode, nothing after them (a carriage return before the
+// newline is dropped). False when the line is not such an entry.
+liboolean parse_fileset_line(std::string line, listring& path, long& stamp);
+// True when a recorded path climbs out of where it starts: absolute, or
+// with a ".." component.
+liboolean leaves_its_directory(const listring& path);
+
 #endif

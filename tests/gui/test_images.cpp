@@ -107,6 +107,31 @@ TEST_F(images, BitmapIsTheFallbackForAMissingOrBadXpmAndWithNeitherThereIsNoImag
     EXPECT_TRUE(button->is_displayed());
 }
 
+// An icon whose values line asks for more than any icon (libXpm would
+// allocate and loop as told) is refused by its line, comments or not; so is
+// a bitmap of that size. A small icon beside them still reads.
+TEST_F(images, IconsBeyondAnyIconsSizeAreRefusedNamingTheLine)
+{
+    write_file(dir_ / "wide.xpm", "/* XPM */\n/* { \"1 1 1 1\" */\nstatic char *w[] = {\n/* \"1 1 1 1\" */ "
+                                  "\"4000 4000 2 1\",\n\"a c red\",\n\"b c None\",\n\"ab\"};\n");
+    write_file(dir_ / "deep.xpm", "/* XPM */\nstatic char *d[] = {\n\"3 1 3 18888888888888888888888\",\n\"abc\"};\n");
+    std::string row;
+    for (int byte = 0; byte < 625; ++byte)
+        row += "0x0f,";
+    write_file(dir_ / "wide.xbm",
+               "#define w_width 5000\n#define w_height 1\nstatic unsigned char w_bits[] = {\n" + row + "};\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(OI_image_for_file(dir_ / "wide"), "");
+    EXPECT_EQ(OI_image_for_file(dir_ / "deep"), "");
+    std::string err = folded(testing::internal::GetCapturedStderr());
+    EXPECT_NE(err.find("wide.xpm\": line 4: \"4000 4000 2 1\" is beyond what an icon may be"),
+              std::string::npos) << err;
+    EXPECT_NE(err.find("wide.xbm\": line 1: a width of 5000 is beyond"), std::string::npos) << err;
+    EXPECT_NE(err.find("deep.xpm\": line 3: \"3 1 3 18888888888888888888888\" is beyond"), std::string::npos) << err;
+    write_file(dir_ / "small.xpm", small_xpm);
+    EXPECT_NE(OI_image_for_file(dir_ / "small"), "");
+}
+
 // A button declared in a resource file shows its image and keeps it and its
 // action in a copy; press, a click on the picture and Space run the callback
 // once each, a release outside or a greyed button none.

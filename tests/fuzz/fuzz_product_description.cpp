@@ -1,0 +1,35 @@
+// Fuzz target: the product description file ({cfg}/{id}.prd), read again
+// into one product as the start-up's product list reads it.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "fuzz_support.h"
+#include "product_sandbox.h"
+#include "prod/product.h"
+
+namespace {
+
+product* the_product = nullptr;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    use_fuzz_reporter();
+    static product_sandbox sandbox(fuzz_dir(), fuzz_dir());
+    fuzz_write("kps30.prd", "Code: kps\nVersion: 30\n");
+    static std::unique_ptr<product> made = std::make_unique<product>(nullptr, "kps30");
+    the_product = made.get();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz_write("kps30.prd", std::string(reinterpret_cast<const char*>(data), size));
+    try {
+        the_product->parse_config();
+    } catch (const fuzz_program_end&) {
+    }
+    return 0;
+}

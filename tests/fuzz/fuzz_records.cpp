@@ -1,0 +1,61 @@
+// Fuzz target: the installed-product records, the data file and the
+// file-set log. The input's first part (parts end at form feeds) is
+// /opt/tarnu/.kps30.dat, read by the product; every line of the second is
+// read as the removal reads a file-set log line. /opt is a private tmpfs
+// in a mount namespace of the target's own, so the real records are never
+// touched; without the right to make one the target exits with 77, a skip.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "product_sandbox.h"
+#include "utilities_test_support.h"
+#include "misc/utilities.h"
+#include "prod/product.h"
+
+namespace {
+
+product* the_product = nullptr;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        !utilities_test::private_opt_tarnu()) {
+        std::perror("fuzz_records: no private /opt/tarnu (needs root)");
+        std::exit(utilities_test::SKIP_STATUS);
+    }
+    use_fuzz_reporter();
+    static product_sandbox sandbox(fuzz_dir(), fuzz_dir());
+    fuzz_write("kps30.prd", "Code: kps\nVersion: 30\n");
+    static std::unique_ptr<product> made = std::make_unique<product>(nullptr, "kps30");
+    the_product = made.get();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::vector<std::string> parts = fuzz_parts(data, size);
+    write_file(the_product->data_path().c_str(), parts[0]);
+    try {
+        the_product->parse_data_file();
+        std::istringstream log(parts.size() > 1 ? parts[1] : std::string());
+        std::string line;
+        while (std::getline(log, line)) {
+            listring path;
+            long stamp = 0;
+            if (parse_fileset_line(line, path, stamp) && !leaves_its_directory(path)) {
+                listring top;
+                get_toplevel_dir(path, top);
+            }
+        }
+    } catch (const fuzz_program_end&) {
+    }
+    return 0;
+}

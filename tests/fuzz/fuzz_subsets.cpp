@@ -1,0 +1,52 @@
+// Fuzz target: the subset definition files with their nested sets. The
+// input's first part (parts end at form feeds) is the product's file
+// {cfg}/kps30prd.cfg; the next ones, when there, are the sets of the
+// subsets a, b, c and d ({cfg}/a.cfg and so on), which the seeds name.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "product_sandbox.h"
+#include "opts/prod_opts.h"
+#include "prod/product.h"
+
+namespace {
+
+const char* const nested_files[] = {"a.cfg", "b.cfg", "c.cfg", "d.cfg"};
+product* the_product = nullptr;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    use_fuzz_reporter();
+    static product_sandbox sandbox(fuzz_dir(), fuzz_dir());
+    fuzz_write("kps30.prd", "Code: kps\nVersion: 30\n");
+    static std::unique_ptr<product> made = std::make_unique<product>(nullptr, "kps30");
+    the_product = made.get();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::vector<std::string> parts = fuzz_parts(data, size);
+    fuzz_write("kps30prd.cfg", parts[0]);
+    for (size_t i = 0; i < std::size(nested_files); ++i) {
+        if (i + 1 < parts.size())
+            fuzz_write(nested_files[i], parts[i + 1]);
+        else
+            fuzz_remove(nested_files[i]);
+    }
+    try {
+        prod_opts tree(nullptr, the_product);
+        if (tree.parse_config() == 0) {
+            // The sums the options dialog shows.
+            tree.space_reqd(false);
+            tree.total_files();
+        }
+    } catch (const fuzz_program_end&) {
+    }
+    return 0;
+}
