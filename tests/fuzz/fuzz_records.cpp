@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "product_sandbox.h"
+#include "fuzz_product.h"
 #include "utilities_test_support.h"
 #include "misc/utilities.h"
 #include "prod/product.h"
@@ -32,10 +32,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         std::exit(utilities_test::SKIP_STATUS);
     }
     use_fuzz_reporter();
-    static product_sandbox sandbox(fuzz_dir(), fuzz_dir());
-    fuzz_write("kps30.prd", "Code: kps\nVersion: 30\n");
-    static std::unique_ptr<product> made = std::make_unique<product>(nullptr, "kps30");
-    the_product = made.get();
+    the_product = fuzz_sample_product();
     return 0;
 }
 
