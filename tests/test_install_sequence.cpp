@@ -383,7 +383,7 @@ TEST_F(installation, common_files_questions_and_refusals_before_any_command)
 // source's and the target's names reach every command as one word: the
 // product goes into exactly that target and leaves it again, and nothing
 // runs or changes anywhere else. A target the data file could not give
-// back (";" in it) is refused before anything runs.
+// back (":" or ";" in it) is refused before anything runs.
 TEST_F(installation, odd_names_in_source_and_target_stay_single_words)
 {
     ASSERT_EQ(kps_.initialise(), 0);
@@ -399,10 +399,10 @@ TEST_F(installation, odd_names_in_source_and_target_stay_single_words)
         write_file(config_ + "/kps30.del", "return 0\n");
         std::vector<std::string> outside = files_under(dir_.path());
 
-        const std::string refused = dir_ / "to;x";
+        const std::string refused = dir_ / "to:x";
         checks.expect(std::to_string(install(kps_, MEDIA_CD, cd, refused, {"base"})), "-1");
         checks.expect(last_message(), "The target directory \"" + refused + "\" cannot be recorded: it may not "
-                                      "contain \";\", tabs or line breaks, begin or end with a blank, or hold two "
+                                      "contain \";\", \":\", tabs or line breaks, begin or end with a blank, or hold two "
                                       "blanks in a row.");
         checks.expect(std::to_string(files_under(refused).size() + fs::exists("/opt/tarnu/.kps30.dat")), "0");
         fs::remove(refused);

@@ -728,7 +728,8 @@ liboolean recordable_path(const listring& path)
     std::string text(path.c_str());
     bool blank_edge = !text.empty() && (text.front() == ' ' || text.back() == ' ');
     bool control = std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < ' '; });
-    return !blank_edge && !control && text.find(';') == std::string::npos && text.find("  ") == std::string::npos;
+    return !blank_edge && !control && text.find_first_of(";:") == std::string::npos &&
+           text.find("  ") == std::string::npos;
 }
 
 // An empty dir names no directory, so it is not writable. The test file gets

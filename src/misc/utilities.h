@@ -91,8 +91,9 @@ liboolean valid_directory(const listring& path);
 liboolean valid_file(const listring& path, int mode);
 // path itself is a symbolic link.
 liboolean is_link(const listring& path);
-// True when path reads back unchanged from a product's data file: no ";",
-// no control character, no blank at either end or two in a row.
+// True when path reads back unchanged from a product's data file, whose
+// entries end at ":" and ";": neither of those, no control character, no
+// blank at either end or two in a row.
 liboolean recordable_path(const listring& path);
 // True when a file can be created in dir (tried under a name nobody can
 // foresee, then removed).
