@@ -256,3 +256,28 @@ TEST_F(Faults, SigintDuringAnInstallationAndSigtermDuringARemovalKeepTheRecords)
 {
     interrupt_installation_and_removal(SIGINT, SIGTERM);
 }
+
+// With the install tree read-only the log of the run goes to /tmp (the
+// test's own, mounted there); a link planted under the log's name, to
+// another user's file, is left alone and the log goes to a new file.
+TEST_F(Faults, TheLogSavedInTmpNeverFollowsALinkPlantedThere)
+{
+    const std::string tmp = dir_ / "tmp", victim = dir_ / "victim", text = "another user's file\n";
+    fs::create_directories(tmp);
+    write_file(victim, text);
+    ASSERT_EQ(chown(victim.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(symlink(victim.c_str(), (tmp + "/kitsetup.log").c_str()), 0);
+    start(session_environment(), "mount --bind '" + tmp + "' /tmp && mount --bind '" + install_ + "' '" + install_ +
+                                     "' && mount -o remount,bind,ro '" + install_ + "'");
+    go({"kdb12", "", "cd_btn", "", target_, {}});
+    ASSERT_TRUE(wait_for_server_files());
+    ASSERT_TRUE(session_->send_signal(SIGTERM));
+    EXPECT_EQ(session_->wait_exit(), SIGTERM);
+    EXPECT_EQ(read_file(victim), text);
+    EXPECT_TRUE(fs::is_symlink(tmp + "/kitsetup.log"));
+    bool saved = false;
+    for (const auto& entry : fs::directory_iterator(tmp))
+        saved = saved || (entry.path().filename().string().rfind("kitsetup.log.", 0) == 0 &&
+                          read_file(entry.path()).find("x share/kdb/sql/views.sql") != std::string::npos);
+    EXPECT_TRUE(saved) << "the log of the run is nowhere in /tmp";
+}
