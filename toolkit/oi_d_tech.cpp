@@ -376,8 +376,7 @@ void OI_d_tech::manage_in_parent()
 // window gives, so a gauge spans a dialog widened for its message.
 void OI_d_tech::grid_in_parent(int column, int row)
 {
-    std::string spacing = parent_->resource("spacing", "Spacing", "2");
-    std::string pad = std::to_string(std::max(0, std::atoi(spacing.c_str())));
+    std::string pad = std::to_string(parent_->child_spacing());
     std::string anchor = resource("anchor", "Anchor", "fill");
     bool sides = !anchor.empty() && anchor.find_first_not_of("nsew") == std::string::npos;
     std::string sticky = anchor == "center" ? "{}" : sides ? anchor : "nsew";
@@ -392,6 +391,11 @@ void OI_d_tech::grid_in_parent(int column, int row)
         if (wide == column)
             OI_tk::eval("grid columnconfigure " + grid_parent + " -weight 1");
     }
+}
+
+int OI_d_tech::child_spacing() const
+{
+    return std::max(0, std::atoi(resource("spacing", "Spacing", "2").c_str()));
 }
 
 std::string OI_d_tech::container_for(const OI_d_tech*) const

@@ -212,6 +212,8 @@ protected:
     virtual bool laid_out() const { return true; }
     // Called after the widget was (re)built, for classes that bind events.
     virtual void widget_built() {}
+    // The room in pixels kept around each child ("spacing" resource, 2).
+    int child_spacing() const;
     // A container that lays its children out itself, without grid, takes
     // child at column and row and answers true.
     virtual bool place_child(const OI_d_tech*, int, int) { return false; }

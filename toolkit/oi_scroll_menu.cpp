@@ -119,7 +119,7 @@ void OI_scroll_menu::rebuild_lines()
 {
     lines_stale_ = false;
     std::string t = text();
-    std::string pad = std::to_string(std::max(0, std::atoi(resource("spacing", "Spacing", "2").c_str())));
+    std::string pad = std::to_string(child_spacing());
     std::string script = t + " configure -state normal\nforeach w [" + t + " window names] {catch {" + t +
                          " window configure $w -window {}}}\n" + t + " delete 1.0 end\n";
     place last{0, -1};
@@ -149,7 +149,7 @@ void OI_scroll_menu::fit_view()
         widgets += " " + OI_tk::widget(entry.second);
     std::string sizes;
     OI_tk::eval("lmap w {" + widgets + "} {list [winfo reqwidth $w] [winfo reqheight $w]}", &sizes);
-    int pad = 2 * std::max(0, std::atoi(resource("spacing", "Spacing", "2").c_str()));
+    int pad = 2 * child_spacing();
     std::vector<int> widths;
     std::map<int, int> row_heights;
     std::istringstream measured(sizes);
