@@ -13,6 +13,7 @@
 #include "lib/descriptor.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,6 +104,21 @@ bool copy_data(int from, const descriptor& to, long long& copied, bool* reading)
     }
 }
 
+// The copy being written, for a hangup or termination to remove: the
+// installer ends a failing or stopped copy that way, and a half-written
+// file that no record names must not stay in the target.
+volatile sig_atomic_t temporary_live = 0;
+int temporary_dir = -1;
+char temporary_name[64];
+
+void remove_temporary(int signal_number)
+{
+    if (temporary_live)
+        unlinkat(temporary_dir, temporary_name, 0);
+    signal(signal_number, SIG_DFL);
+    raise(signal_number);
+}
+
 // A new file in dir under a name no other file has, open for writing; its
 // name goes to temp_name. A name is never reused, so nothing existing is
 // opened or truncated.
@@ -115,6 +131,11 @@ descriptor create_temporary(int dir, std::string& temp_name)
         fd.reset(openat(dir, temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                         0600));
     } while (!fd.valid() && errno == EEXIST);
+    if (fd.valid()) {
+        std::snprintf(temporary_name, sizeof temporary_name, "%s", temp_name.c_str());
+        temporary_dir = dir;
+        temporary_live = 1;
+    }
     return fd;
 }
 
@@ -136,16 +157,18 @@ long long install_file(int from, const struct stat& status, int dir, const std::
     bool reading = false;
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
     bool done = copy_data(from, to, copied, &reading);
-    if (!done && reading)
-        complain("cannot read " + source_path, errno);
-    else if (!done || fchmod(to.get(), status.st_mode & 07777) != 0 || futimens(to.get(), times) != 0 ||
-             !to.close() || renameat(dir, temp_name.c_str(), dir, base.c_str()) != 0)
-        done = complain("cannot write " + target_path, errno);
-    if (!done) {
+    bool read_failed = !done && reading;
+    done = done && fchmod(to.get(), status.st_mode & 07777) == 0 && futimens(to.get(), times) == 0 &&
+           to.close() && renameat(dir, temp_name.c_str(), dir, base.c_str()) == 0;
+    int failed_errno = errno;
+    if (!done)
         unlinkat(dir, temp_name.c_str(), 0);
-        return -1;
-    }
-    return copied;
+    temporary_live = 0;
+    if (done)
+        return copied;
+    // The message comes last: the installer ends the copy as it reads it.
+    complain(read_failed ? "cannot read " + source_path : "cannot write " + target_path, failed_errno);
+    return -1;
 }
 
 // Copies one map entry and prints its line. False after a message.
@@ -204,6 +227,8 @@ int main(int argc, char** argv)
     arguments args;
     if (!parse_arguments(argc, argv, args))
         return 2;
+    for (int signal_number : {SIGHUP, SIGINT, SIGTERM})
+        signal(signal_number, remove_temporary);
     // The installer follows the copy line by line while it runs.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::vector<map_entry> entries;
