@@ -779,6 +779,8 @@ const unsigned long REMOVAL_TICK_MS = 50;
 const unsigned long REMOVAL_YIELD_MS = 1;
 const std::chrono::milliseconds REMOVAL_BATCH{20};
 
+}  // namespace
+
 std::string real_path(const listring& path)
 {
     char* resolved = realpath(path.c_str(), nullptr);
@@ -789,7 +791,24 @@ std::string real_path(const listring& path)
     return result;
 }
 
-}  // namespace
+liboolean resolves_inside(const std::string& real_target, const std::string& resolved)
+{
+    return !real_target.empty() && resolved.compare(0, real_target.size(), real_target) == 0 &&
+           (resolved.size() == real_target.size() || resolved[real_target.size()] == '/');
+}
+
+liboolean parent_inside(const std::string& real_target, const listring& full, std::string& checked)
+{
+    listring parent;
+    get_path(full, parent);
+    std::string resolved = real_path(parent);
+    if (resolved.empty() || resolved == checked)
+        return true;
+    if (!resolves_inside(real_target, resolved))
+        return false;
+    checked = resolved;
+    return true;
+}
 
 liboolean leaves_its_directory(const listring& path)
 {
@@ -808,7 +827,7 @@ liboolean leaves_its_directory(const listring& path)
     return false;
 }
 
-liboolean parse_fileset_line(std::string line, listring& path, long& stamp)
+liboolean parse_fileset_line(std::string line, listring& path, long& stamp, unsigned long* mode)
 {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
@@ -816,10 +835,12 @@ liboolean parse_fileset_line(std::string line, listring& path, long& stamp)
         return false;
     std::istringstream fields(line);
     std::string name, rest;
-    unsigned long mode = 0;
-    if (!(fields >> name >> stamp >> mode) || (fields >> rest))
+    unsigned long recorded_mode = 0;
+    if (!(fields >> name >> stamp >> recorded_mode) || (fields >> rest))
         return false;
     path = name.c_str();
+    if (mode != nullptr)
+        *mode = recorded_mode;
     return true;
 }
 
@@ -849,6 +870,14 @@ int product::open_fileset()
     }
     fileset_line_ = 0;
     return 0;
+}
+
+liboolean product::read_fileset_line(std::string& line)
+{
+    if (!std::getline(fileset_in_, line))
+        return false;
+    ++fileset_line_;
+    return true;
 }
 
 int product::close_fileset()
@@ -895,13 +924,20 @@ void product::arm_removal_timer(unsigned long ms)
 
 // The target must be an absolute directory other than "/": the removal
 // deletes below it and nowhere else.
-int product::setup_deinstall(liboolean ask_backup)
+int product::read_installed_record()
 {
-    reset();
     if (parse_data_file() != 0 || target_.is_empty() || target_[0u] != '/' || target_ == "/") {
         error(format_message(DEF_NO_RECORD_OF_INSTALL, description_.c_str()), true);
         return -1;
     }
+    return 0;
+}
+
+int product::setup_deinstall(liboolean ask_backup)
+{
+    reset();
+    if (read_installed_record() != 0)
+        return -1;
     if (node_installation_) {
         if (initialise_if_needed() != 0)
             return -1;
@@ -991,9 +1027,8 @@ long product::remove_installed_files(OI_d_tech*, void*, long)
 product::removal_step product::remove_next_entry()
 {
     std::string line;
-    if (!std::getline(fileset_in_, line))
+    if (!read_fileset_line(line))
         return finish_fileset();
-    ++fileset_line_;
     if (line.empty() || line == "\r")
         return removal_step::next;
     listring path;
@@ -1039,16 +1074,7 @@ product::removal_step product::consider_directory(const listring& top)
 
 liboolean product::inside_target(const listring& full)
 {
-    listring parent;
-    get_path(full, parent);
-    std::string resolved = real_path(parent);
-    if (resolved.empty() || resolved == checked_directory_)
-        return true;
-    if (real_target_.empty() || resolved.compare(0, real_target_.size(), real_target_) != 0 ||
-        (resolved.size() > real_target_.size() && resolved[real_target_.size()] != '/'))
-        return false;
-    checked_directory_ = resolved;
-    return true;
+    return parent_inside(real_target_, full, checked_directory_);
 }
 
 // An unchanged file goes, a changed one is backed up, a directory stays for

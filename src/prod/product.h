@@ -69,6 +69,10 @@ public:
     // the installed option ids. 0, or -1 after the message of each bad
     // entry or of an unopenable file.
     int parse_data_file();
+    // Reads the data file for a removal or a check of the installed files:
+    // 0 when it reads cleanly and names an absolute target other than "/",
+    // else -1 after DEF_NO_RECORD_OF_INSTALL.
+    int read_installed_record();
     // Records this installation in the data file, creating /opt/tarnu when
     // needed: the target, the node-installation line for file-server media,
     // and the installed option ids followed by the newly selected top-level
@@ -99,6 +103,10 @@ public:
     // DEF_CANT_OPEN_FILE. close_fileset closes it: 0, or -1.
     int open_fileset();
     int close_fileset();
+    // The next line of the open file-set log into line: false at its end.
+    // fileset_line() counts the lines read, for the messages.
+    liboolean read_fileset_line(std::string& line);
+    int fileset_line() const { return fileset_line_; }
     // Empties the installed option ids, the directories to delete and the
     // extra files; clears continue_backup, have_extra_files and
     // have_backup_dir.
@@ -341,12 +349,23 @@ private:
     std::unique_ptr<prod_opts> install_opts_;
 };
 
-// The removal's reading of one file-set log line: a path without blanks, a
-// time stamp and a mode, nothing after them (a carriage return before the
-// newline is dropped). False when the line is not such an entry.
-liboolean parse_fileset_line(std::string line, listring& path, long& stamp);
+// The reading of one file-set log line: a path without blanks, a time
+// stamp and a mode (into mode when given), nothing after them (a carriage
+// return before the newline is dropped). False when the line is not such an
+// entry.
+liboolean parse_fileset_line(std::string line, listring& path, long& stamp, unsigned long* mode = nullptr);
 // True when a recorded path climbs out of where it starts: absolute, or
 // with a ".." component.
 liboolean leaves_its_directory(const listring& path);
+// path with every link resolved, or "" when it cannot be resolved.
+std::string real_path(const listring& path);
+// True when resolved (a path with its links resolved) is real_target or
+// lies below it.
+liboolean resolves_inside(const std::string& real_target, const std::string& resolved);
+// True when the directory holding full, its links resolved, lies inside
+// real_target (the target resolved); a directory that does not resolve
+// holds nothing to reach. checked remembers the last directory found
+// inside, so a run of files in one directory resolves it once.
+liboolean parent_inside(const std::string& real_target, const listring& full, std::string& checked);
 
 #endif

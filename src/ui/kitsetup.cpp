@@ -15,6 +15,7 @@
 #include "lib/descriptor.h"
 #include "misc/lidefs.h"
 #include "misc/unix_cat.h"
+#include "prod/installed_check.h"
 #include "prod/product.h"
 #include "toolkit/center_xy.h"
 #include "toolkit/koi_button.h"
@@ -55,6 +56,7 @@ struct command_line {
     liboolean directory_given = false;
     liboolean splash = true;
     listring setup_product;
+    listring verify_product;
     XpDefaults_t printer_file = XP_USER_DEFAULTS;
 };
 
@@ -112,6 +114,10 @@ command_line read_command_line(int argc, char** argv)
             if (i + 1 >= argc)
                 print_usage();
             options.setup_product = argv[++i];
+        } else if (argument == VERIFY_OPTION && !printer_utility) {
+            if (i + 1 >= argc)
+                print_usage();
+            options.verify_product = argv[++i];
         } else if (argument == NO_SPLASH_OPTION) {
             options.splash = false;
         } else if (argument == HELP_OPTION) {
@@ -131,6 +137,29 @@ void require_environment(liboolean given, const kit_message& text)
         error(catalogue_text(text), true);
         shutdown(0);
     }
+}
+
+// Checks the installed product product_id against its records in text
+// mode and ends the program with the check's status: 0 when everything
+// matches, 1 with differences, 2 when there are no readable records. The
+// product's description file must be there, named by the identifier
+// itself, for the product to be made at all.
+[[noreturn]] void run_verify(const listring& product_id)
+{
+    listring description = product::config_file_name(product_id, EMPTY_STRING, PRODUCT_FILE_EXTENSION);
+    if (std::strchr(product_id.c_str(), '/') != nullptr || !valid_file(description, F_OK)) {
+        error(format_message(DEF_NO_RECORD_OF_INSTALL, product_id.c_str()), true);
+        shutdown(installed_check::NO_RECORDS);
+    }
+    int status = installed_check::NO_RECORDS;
+    {
+        product checked(nullptr, product_id);
+        if (std::strcmp(checked.id().c_str(), product_id.c_str()) != 0)
+            error(format_message(DEF_NO_RECORD_OF_INSTALL, product_id.c_str()), true);
+        else
+            status = installed_check(checked).run(stdout);
+    }
+    shutdown(status);
 }
 
 // ---- Signals ------------------------------------------------------------------
@@ -348,7 +377,10 @@ int kitsetup_main(int argc, char** argv)
     command_line options = read_command_line(argc, argv);
 
     require_environment(!architecture().is_empty(), DEF_ARCH_NOT_DEFINED);
-    require_environment(unix_getenv(DISPLAY_VAR) != nullptr, DEF_DISPLAY_NOT_DEFINED);
+    // The check runs in text mode, over a remote shell or in a script.
+    liboolean text_mode = !options.verify_product.is_empty();
+    if (!text_mode)
+        require_environment(unix_getenv(DISPLAY_VAR) != nullptr, DEF_DISPLAY_NOT_DEFINED);
     if (!options.directory_given) {
         if (setup_directories(listring(CWD)) != 0)
             shutdown(-1);
@@ -356,6 +388,8 @@ int kitsetup_main(int argc, char** argv)
     }
     // The catalogue is open, so the crash text is in its language.
     handle_signals();
+    if (text_mode)
+        run_verify(options.verify_product);
 
     if (OI_init(&argc, argv, APP_NAME, nullptr) == nullptr)
         shutdown(0);
