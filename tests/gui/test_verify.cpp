@@ -132,6 +132,7 @@ TEST_F(Verify, DamagedRecordsAndOddFilesAreReportedNeverFollowedOut)
     std::string data = "Target:\t" + target + ";\nOptions:\tbase ;\n";
     std::string dat = tarnu_ + "/.kps30.dat";
     std::string fls = tarnu_ + "/.kps30.fls";
+    const std::string log = "/opt/tarnu/.kps30.fls";  // as the program names it
 
     struct bad_case {
         std::string what;
@@ -155,17 +156,17 @@ TEST_F(Verify, DamagedRecordsAndOddFilesAreReportedNeverFollowedOut)
         {"empty data file", [&] { records("", "bin/a 1 33188\n"); }, 2, "", {no_record}},
         {"binary data file", [&] { records(std::string("Tar\0get:\x01\xff;\n", 12), "bin/a 1 33188\n"); }, 2, "",
          {no_record}},
-        {"no file-set log", [&] { write_file(dat, data); }, 2, "", {"Unable to open file " + fls}},
-        {"empty file-set log", [&] { records(data, ""); }, 2, "", {fls + " lists no files."}},
+        {"no file-set log", [&] { write_file(dat, data); }, 2, "", {"Unable to open file " + log}},
+        {"empty file-set log", [&] { records(data, ""); }, 2, "", {log + " lists no files."}},
         {"file-set log a pipe", [&] { write_file(dat, data); mkfifo(fls.c_str(), 0600); }, 2, "",
-         {fls + " is not a regular file; it is not read."}},
+         {log + " is not a regular file; it is not read."}},
         {"CRLF", [&] { records("Target:\t" + target + ";\r\nOptions:\tbase ;\r\n", file("bin/a") + "\r\n"); }, 0,
          "1 files checked: 0 missing, 0 changed, 0 mode, 0 extra, 0 not checked\n", {}},
         {"truncated and binary lines",
          [&] { records(data, file("bin/a") + "\n" + std::string("bin/\x01\0b 1\n", 10) + file("bin/c").substr(0, 7)); }, 2, "",
-         {"Line 2 of " + fls + " is not a file name", "Line 3 of " + fls + " is not a file name"}},
+         {"Line 2 of " + log + " is not a file name", "Line 3 of " + log + " is not a file name"}},
         {"a path with ..", [&] { records(data, file("bin/a") + "\n../outside/secret " + secret_record + "\n"); },
-         2, "", {"Line 2 of " + fls + " names ../outside/secret, which lies outside the product's directory"}},
+         2, "", {"Line 2 of " + log + " names ../outside/secret, which lies outside the product's directory"}},
         {"links out of the target",
          [&] {
              fs::create_directories(target + "/bin");
@@ -174,7 +175,7 @@ TEST_F(Verify, DamagedRecordsAndOddFilesAreReportedNeverFollowedOut)
              records(data, "lib/secret " + secret_record + "\nbin/secret " + secret_record + "\n");
          },
          1, "2 files checked: 0 missing, 0 changed, 0 mode, 0 extra, 2 not checked\n",
-         {"Line 1 of " + fls + " names lib/secret, which lies outside",
+         {"Line 1 of " + log + " names lib/secret, which lies outside",
           target + "/bin/secret is a symbolic link that leads out of " + target + "; it is not followed."}},
         {"a directory, a device and a pipe where files were",
          [&] {
