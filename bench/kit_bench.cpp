@@ -379,6 +379,50 @@ double run_rm_rf(const std::string& dir)
     return seconds <= 0 ? -1 : REMOVAL_FILES / seconds;
 }
 
+// ---- Checking an installed product --------------------------------------------
+
+bool output_of(const std::vector<std::string>& argv, std::string& output);
+
+// The removal's product, with the demo's catalogues so that the program
+// speaks from them as installed.
+bool prepare_verify(const std::string& dir)
+{
+    std::string catalogues = dir + "/nls";
+    if (!prepare_removal(dir))
+        return false;
+    if (access(catalogues.c_str(), F_OK) == 0 || symlink(KITSETUP_DEMO_DIR "/nls", catalogues.c_str()) == 0)
+        return true;
+    std::fprintf(stderr, "kit_bench: cannot link %s: %s\n", catalogues.c_str(), std::strerror(errno));
+    return false;
+}
+
+// The removal's 20 000-file tree recorded as installed (untimed), then
+// checked by the program, kitsetup -verify in text mode, from exec to exit;
+// the check must find the tree as recorded.
+double run_verify(const std::string& relative_dir)
+{
+    char* resolved = realpath(relative_dir.c_str(), nullptr);
+    if (resolved == nullptr)
+        return -1;
+    std::string dir(resolved);
+    std::free(resolved);
+    std::string log;
+    if (std::system(("rm -rf '" + dir + "/tree'").c_str()) != 0 || !private_records() || !make_tree(dir, &log) ||
+        !write_text("/opt/tarnu/.bnc10.fls", log) ||
+        !write_text("/opt/tarnu/.bnc10.dat", "Target:\t" + dir + "/tree;\nOptions:\tall ;\n"))
+        return -1;
+    std::string report;
+    double seconds = timed([&] {
+        return output_of({KITSETUP_BIN, "-dir", dir, "-verify", "bnc10"}, report);
+    });
+    std::string clean = std::to_string(REMOVAL_FILES) + " files checked: 0 missing, 0 changed, 0 mode, 0 extra";
+    if (seconds > 0 && report.rfind(clean, 0) != 0) {
+        std::fprintf(stderr, "kit_bench: the check did not find the tree as recorded: %s", report.c_str());
+        return -1;
+    }
+    return seconds;
+}
+
 // ---- The whole program against the tools it runs ------------------------------
 
 // Where bench/make_product.sh left the product, its media and the start-up
@@ -738,6 +782,7 @@ const goal goals[] = {
     {"install_peak_rss_mb", true, 64},     {"removal_files_per_second", false, 2000},
     {"removal_stop_ms", true, 100},        {"startup_9_seconds", true, 0.5},
     {"startup_200_seconds", true, 1.5},    {"log_ratio", true, 2.0},
+    {"verify_20000_seconds", true, 2.0},
 };
 
 // One measurement: its name in results.json, a line for the table, the
@@ -759,6 +804,7 @@ const measurement measurements[] = {
     {"removal_files_per_second", "20 000 files removed", prepare_removal, run_removal, "files/s"},
     {"rm_rf_files_per_second", "the same by rm -rf", prepare_removal, run_rm_rf, "files/s"},
     {"removal_stop_ms", "stop during the removal", prepare_removal, run_removal_stop, "ms"},
+    {"verify_20000_seconds", "20 000 files verified, < 2 s", prepare_verify, run_verify, "s"},
 };
 
 // ---- Running -----------------------------------------------------------------
