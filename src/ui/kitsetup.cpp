@@ -129,13 +129,13 @@ command_line read_command_line(int argc, char** argv)
     return options;
 }
 
-// Ends the program with status 0 after text when a required variable is
+// Ends the program with status after text when a required variable is
 // missing (given is false).
-void require_environment(liboolean given, const kit_message& text)
+void require_environment(liboolean given, const kit_message& text, int status)
 {
     if (!given) {
         error(catalogue_text(text), true);
-        shutdown(0);
+        shutdown(status);
     }
 }
 
@@ -376,11 +376,13 @@ int kitsetup_main(int argc, char** argv)
 
     command_line options = read_command_line(argc, argv);
 
-    require_environment(!architecture().is_empty(), DEF_ARCH_NOT_DEFINED);
-    // The check runs in text mode, over a remote shell or in a script.
+    // The check runs in text mode, over a remote shell or in a script, where
+    // status 0 would read as "everything matches".
     liboolean text_mode = !options.verify_product.is_empty();
+    require_environment(!architecture().is_empty(), DEF_ARCH_NOT_DEFINED,
+                        text_mode ? installed_check::NO_RECORDS : 0);
     if (!text_mode)
-        require_environment(unix_getenv(DISPLAY_VAR) != nullptr, DEF_DISPLAY_NOT_DEFINED);
+        require_environment(unix_getenv(DISPLAY_VAR) != nullptr, DEF_DISPLAY_NOT_DEFINED, 0);
     if (!options.directory_given) {
         if (setup_directories(listring(CWD)) != 0)
             shutdown(-1);

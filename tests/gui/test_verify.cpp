@@ -17,14 +17,14 @@ class Verify : public installation_dialogs {
 protected:
     // kitsetup -verify kps30 in a namespace where /opt/tarnu is tarnu_, with
     // no display; a run that hangs is ended after the tests' wait limit.
-    program_result verify()
+    program_result verify(bool with_architecture = true)
     {
         std::string script = "mount -t tmpfs kit_opt /opt && mkdir /opt/tarnu && mount --bind \"$2\" /opt/tarnu && "
                              "exec timeout " + std::to_string(wait_limit.count()) +
                              " \"$1\" -dir \"$3\" -verify \"$4\"";
         return run_program("/usr/bin/unshare",
                            {"unshare", "-m", "sh", "-c", script, "sh", KITSETUP_BIN, tarnu_, install_, "kps30"},
-                           session_environment().set("DISPLAY", nullptr));
+                           session_environment().set("DISPLAY", nullptr).set("KARCH", with_architecture ? KITSETUP_KARCH : nullptr));
     }
 
     // Inode, times, size and contents of everything under each of dirs.
@@ -200,4 +200,8 @@ TEST_F(Verify, DamagedRecordsAndOddFilesAreReportedNeverFollowedOut)
             EXPECT_EQ(result.err, "");
         }
     }
+    // Without KARCH nothing is checked, and a script must not take that for
+    // a match.
+    program_result no_architecture = verify(false);
+    EXPECT_EQ(no_architecture.status, 2) << no_architecture.err;
 }
