@@ -111,8 +111,7 @@ protected:
 
     void finish()
     {
-        session_->automation("quit");
-        EXPECT_EQ(session_->wait_exit(), 0);
+        EXPECT_EQ(session_->quit(), 0);
         EXPECT_EQ(session_->standard_error(), "");
     }
 
@@ -129,12 +128,18 @@ protected:
         return came ? shown : "";
     }
 
-    // Answers the box now up with button and waits for it to go.
-    void answer(const std::string& button)
+    void answer(const std::string& button) { session_->answer(button); }
+    // Waits for the box that begins with start and answers it with button.
+    void answer_box(const std::string& start, const std::string& button)
     {
-        std::string answered = session_->automation("message");
-        session_->automation("answer " + button);
-        EXPECT_TRUE(wait_until("the box to go", [&] { return session_->automation("message") != answered; }));
+        EXPECT_NE(wait_for_box(start), "");
+        answer(button);
+    }
+
+    // Whether any record of id is in the records directory.
+    bool recorded(const std::string& id) const
+    {
+        return fs::exists(tarnu_ + "/." + id + ".dat") || fs::exists(tarnu_ + "/." + id + ".fls");
     }
 
     // Makes the copy utility hold after the database server's files for as
@@ -163,11 +168,14 @@ protected:
         return session_->automation("get " + top + " " + object);
     }
 
-    // Chooses the product, its medium, source and target, presses OK and
-    // the suboptions' OK, and then go: the transfer runs.
+    // Chooses the product, its medium, source and target (made when
+    // missing), presses OK and the suboptions' OK, and then go: the
+    // transfer runs.
     void go(const walk& w)
     {
         kitsetup_session& s = *session_;
+        if (!w.target.empty())
+            fs::create_directories(w.target);
         s.automation("press main_win install_icon");
         ASSERT_TRUE(s.wait_for_shown("inst_product_dialog"));
         s.automation("press inst_product_dialog " + w.id);
@@ -189,10 +197,8 @@ protected:
         for (const std::string& cell : w.presses)
             s.automation("press options_dialog " + cell);
         s.automation("press options_dialog ok_btn");
-        if (w.short_of_space) {
-            ASSERT_NE(wait_for_box("confirm {There appears to be insufficient space on the target file system."), "");
-            answer("yes_btn");
-        }
+        if (w.short_of_space)
+            answer_box("confirm {There appears to be insufficient space on the target file system.", "yes_btn");
         if (w.refused)
             return;
         if (w.parts) {
@@ -212,9 +218,8 @@ protected:
             EXPECT_TRUE(session_->wait_for_shown("main_print_dialog")) << session_->automation("message");
             session_->automation("press main_print_dialog done_btn");
         }
-        EXPECT_NE(wait_for_box("information {Installation of " + description + " is now complete.}"), "");
-        answer("ok_btn");
-        EXPECT_TRUE(wait_until("the main window alone", [&] { return session_->automation("shown") == "main_win"; }));
+        answer_box("information {Installation of " + description + " is now complete.}", "ok_btn");
+        EXPECT_TRUE(session_->back_at_main_window());
     }
 
     // The printer configuration offered after an installation meets a
@@ -230,12 +235,9 @@ protected:
         fs::rename(defaults, dir_ / "kept");
         fs::create_directory(defaults);
         session_->automation("press main_print_dialog done_btn");
-        EXPECT_NE(wait_for_box("confirm {Do you wish to save printer configuration changes?}"), "");
-        answer("yes_btn");
-        EXPECT_NE(wait_for_box("error {Internal QUillet Error: "), "");
-        answer("ok_btn");
-        EXPECT_NE(wait_for_box("error {Unable to write the devices section of the XpDefaults file.}"), "");
-        answer("ok_btn");
+        answer_box("confirm {Do you wish to save printer configuration changes?}", "yes_btn");
+        answer_box("error {Internal QUillet Error: ", "ok_btn");
+        answer_box("error {Unable to write the devices section of the XpDefaults file.}", "ok_btn");
         fs::remove(defaults);
         fs::rename(dir_ / "kept", defaults);
         EXPECT_EQ(read_file(defaults), kept);

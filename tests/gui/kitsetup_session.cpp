@@ -160,6 +160,19 @@ std::string kitsetup_session::wait_for_message()
     return message;
 }
 
+bool kitsetup_session::answer(const std::string& button)
+{
+    std::string answered = automation("message");
+    automation("answer " + button);
+    return wait_until("the box answered with " + button + " to go",
+                      [&] { return automation("message") != answered; });
+}
+
+bool kitsetup_session::back_at_main_window()
+{
+    return wait_until("the main window alone to be shown", [&] { return automation("shown") == "main_win"; });
+}
+
 bool kitsetup_session::ended()
 {
     int status = 0;
@@ -183,6 +196,11 @@ test_environment session_environment()
 bool private_mounts_work()
 {
     return run_program("/usr/bin/unshare", {"unshare", "-m", "true"}, test_environment()).status == 0;
+}
+
+std::string read_only_mount(const std::string& path)
+{
+    return "mount --bind '" + path + "' '" + path + "' && mount -o remount,bind,ro '" + path + "'";
 }
 
 std::string copy_of_demo(const temp_dir& dir)

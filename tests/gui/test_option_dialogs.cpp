@@ -18,30 +18,6 @@
 
 namespace {
 
-const std::string program = KITSETUP_BIN;
-
-bool private_mounts_work()
-{
-    return run_program("/usr/bin/unshare", {"unshare", "-m", "true"}, test_environment()).status == 0;
-}
-
-// The installer on the install tree install, in a mount namespace of its
-// own where /opt/tarnu is records and read_only is a read-only directory;
-// on a private screen of that size when screen is given.
-std::unique_ptr<kitsetup_session> start_installer(const std::string& install, const std::string& records,
-                                                  const std::string& read_only, const std::string& home,
-                                                  const std::string& screen)
-{
-    const char* script =
-        "mount -t tmpfs kit_opt /opt && mkdir /opt/tarnu && mount --bind \"$2\" /opt/tarnu && "
-        "mount --bind \"$4\" \"$4\" && mount -o remount,bind,ro \"$4\" && exec \"$1\" -dir \"$3\" -nosplash";
-    test_environment environment = session_environment();
-    environment.set("HOME", home.c_str());
-    return std::make_unique<kitsetup_session>(
-        "/usr/bin/unshare", std::vector<std::string>{"-m", "sh", "-c", script, "sh", program, records, install, read_only},
-        environment, screen);
-}
-
 std::vector<std::string> list_words(const std::string& list)
 {
     int count = 0;
@@ -138,9 +114,11 @@ protected:
         ASSERT_EQ(mkdir(home_.c_str(), 0755), 0);
     }
 
+    // The installer, with read_only_ mounted read-only in its namespace.
     void start(const std::string& screen = "")
     {
-        session_ = start_installer(install_, records_, read_only_, home_, screen);
+        session_ = isolated_session(install_, records_, screen, session_environment().set("HOME", home_.c_str()),
+                                    read_only_mount(read_only_));
         ASSERT_TRUE(session_->wait_for_shown("main_win")) << session_->standard_error();
     }
 
@@ -152,8 +130,7 @@ protected:
 
     void finish()
     {
-        session_->automation("quit");
-        EXPECT_EQ(session_->wait_exit(), 0);
+        EXPECT_EQ(session_->quit(), 0);
         EXPECT_EQ(session_->standard_error(), "");
     }
 
