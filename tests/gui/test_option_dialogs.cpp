@@ -337,13 +337,13 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
     ASSERT_TRUE(s.wait_for_shown("options_dialog"));
     EXPECT_EQ(options(s), "base* docs print") << "examples hidden, the mandatory base kept";
     s.automation("press options_dialog cancel_btn");
-    EXPECT_TRUE(wait_until("the dialog to go", [&] { return s.automation("shown") == "main_win"; }));
+    EXPECT_TRUE(s.back_at_main_window());
     choose("kps30", "primary_options_dialog");
     s.automation("press primary_options_dialog Full");
     EXPECT_TRUE(wait_until("every option", [&] { return options(s) == "base* docs* print* examples*"; }))
         << options(s);
     s.automation("press options_dialog cancel_btn");
-    EXPECT_TRUE(wait_until("the dialog to go", [&] { return s.automation("shown") == "main_win"; }));
+    EXPECT_TRUE(s.back_at_main_window());
 
     choose("kdb12", "options_dialog");
     // A mandatory option stays on; one installed before asks first.
