@@ -135,14 +135,9 @@ bool kitsetup_session::wait_for_shown(const std::string& top)
     bool found = false;
     wait_until("\"" + top + "\" to be shown", [&] {
         std::string shown = automation("shown");
-        int count = 0;
-        const char** words = nullptr;
-        if (shown.rfind("ERROR: ", 0) != 0 &&
-            Tcl_SplitList(nullptr, shown.c_str(), &count, &words) == TCL_OK) {
-            for (int i = 0; i < count; ++i)
-                found = found || words[i] == top;
-            Tcl_Free(reinterpret_cast<char*>(words));
-        }
+        if (shown.rfind("ERROR: ", 0) != 0)
+            for (const std::string& word : list_words(shown))
+                found = found || word == top;
         return found || ended();
     });
     return found;
@@ -196,6 +191,18 @@ test_environment session_environment()
 bool private_mounts_work()
 {
     return run_program("/usr/bin/unshare", {"unshare", "-m", "true"}, test_environment()).status == 0;
+}
+
+std::vector<std::string> list_words(const std::string& list)
+{
+    int count = 0;
+    const char** words = nullptr;
+    std::vector<std::string> result;
+    if (Tcl_SplitList(nullptr, list.c_str(), &count, &words) != TCL_OK)
+        return {"(not a list: " + list + ")"};
+    result.assign(words, words + count);
+    Tcl_Free(reinterpret_cast<char*>(words));
+    return result;
 }
 
 std::string read_only_mount(const std::string& path)

@@ -109,6 +109,10 @@ std::unique_ptr<kitsetup_session> isolated_session(const std::string& install, c
                                                    test_environment environment = session_environment(),
                                                    const std::string& namespace_setup = "");
 
+// The words of a Tcl list, as automation answers hold them; one word
+// saying so when list is none.
+std::vector<std::string> list_words(const std::string& list);
+
 // Shell text for a namespace_setup: directory path mounted over itself
 // read-only.
 std::string read_only_mount(const std::string& path);

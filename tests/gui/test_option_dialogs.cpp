@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <tcl.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -17,18 +16,6 @@
 #include "kitsetup_session.h"
 
 namespace {
-
-std::vector<std::string> list_words(const std::string& list)
-{
-    int count = 0;
-    const char** words = nullptr;
-    std::vector<std::string> result;
-    if (Tcl_SplitList(nullptr, list.c_str(), &count, &words) != TCL_OK)
-        return {"(not a list: " + list + ")"};
-    result.assign(words, words + count);
-    Tcl_Free(reinterpret_cast<char*>(words));
-    return result;
-}
 
 // The cells of a scrolling list, as "name" or "name*" for a selected one.
 std::string cells_of(kitsetup_session& session, const std::string& top, const std::string& menu)
