@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include "event_loop.h"
 #include "file_records.h"
 #include "message_recorder.h"
 #include "product_sandbox.h"
@@ -123,15 +124,11 @@ protected:
         recorder_.clear();
         int result = prod.install();
         l_cmd& sequence = *options.install_cmds();
-        auto run_loop = [] {
-            if (!OI_dispatch_one(false))
-                usleep(1000);
-        };
         if (result == 0)
-            wait_until("the installation to end", [&] { return sequence.cleaning_up(); }, run_loop);
+            run_until("the installation to end", [&] { return sequence.cleaning_up(); });
         // A tape installation ends with a rewind in the background, which
         // the next installation waits for.
-        wait_until("the rewind to end", [] { return !rewinding_g; }, run_loop);
+        run_until("the rewind to end", [] { return !rewinding_g; });
         return result;
     }
 
@@ -397,10 +394,7 @@ TEST_F(installation, odd_names_in_source_and_target_stay_single_words)
         recorder_.clear();
         dialogs_.working = fake_working();
         checks.expect(kps_.setup_deinstall(false), 0);
-        wait_until("the removal to end", [&] { return !dialogs_.working.shown; }, [] {
-            if (!OI_dispatch_one(false))
-                usleep(1000);
-        });
+        run_until("the removal to end", [&] { return !dialogs_.working.shown; });
         checks.expect(last_message(), "Deinstallation of " + std::string(kps_.description().c_str()) +
                                           " is now complete.");
         checks.expect(recorded("kps30"), 0);
