@@ -40,15 +40,6 @@ namespace {
 const std::string DEMO = KITSETUP_DEMO_DIR;
 const std::string MEDIA = KITSETUP_BUILD_DIR "/media";
 
-// The names alone, each cut at its first blank.
-std::vector<std::string> names_of(const std::vector<std::string>& records)
-{
-    std::vector<std::string> names;
-    for (const std::string& record : records)
-        names.push_back(record.substr(0, record.find(' ')));
-    return names;
-}
-
 // How many of records lie below directory top.
 long count_below(const std::vector<std::string>& records, const std::string& top)
 {

@@ -33,13 +33,6 @@ inline bool only_install_left(const std::string& target)
            fs::is_directory(target + "/install");
 }
 
-inline std::vector<std::string> names_of(std::vector<std::string> records)
-{
-    for (std::string& record : records)
-        record = record.substr(0, record.find(' '));
-    return records;
-}
-
 // The medium cells and the source each offers for the demo's products.
 inline std::string default_source(const std::string& medium, const std::string& id)
 {
