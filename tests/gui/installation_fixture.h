@@ -167,6 +167,7 @@ protected:
     void go(const walk& w)
     {
         kitsetup_session& s = *session_;
+        walked_ = w.id + " from " + w.medium;
         if (!w.target.empty())
             fs::create_directories(w.target);
         s.automation("press main_win install_icon");
@@ -211,7 +212,10 @@ protected:
             EXPECT_TRUE(session_->wait_for_shown("main_print_dialog")) << session_->automation("message");
             session_->automation("press main_print_dialog done_btn");
         }
-        answer_box("information {Installation of " + description + " is now complete.}", "ok_btn");
+        EXPECT_NE(wait_for_box("information {Installation of " + description + " is now complete.}"), "");
+        EXPECT_EQ(session_->automation("shown"), "main_win information_dialog")
+            << "a dialog outlived the installation of " << walked_;
+        answer("ok_btn");
         EXPECT_TRUE(session_->back_at_main_window());
     }
 
@@ -259,6 +263,7 @@ protected:
     const std::string notes_ = dir_ / "notes";
     const std::string hold_ = dir_ / "hold";
     std::string screen_;  // a private screen's size, when the test needs one
+    std::string walked_;  // the last walk's product and medium, for messages
     std::unique_ptr<kitsetup_session> session_;
 };
 

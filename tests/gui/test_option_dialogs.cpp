@@ -351,24 +351,3 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
     EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
     finish();
 }
-
-// From a file server nothing is copied: go records the node installation
-// and says it is complete without ever showing the transfer dialog.
-TEST_F(option_dialogs, GoFromTheFileServerInstallsWithoutTheTransferDialog)
-{
-    start();
-    kitsetup_session& s = *session_;
-    choose("kdb12", "options_dialog");
-    s.automation("press options_dialog fileserver_btn");
-    EXPECT_TRUE(wait_until("the records directory as target", [&] { return get(s, "target_field") == "/opt/tarnu"; }));
-    s.automation("press options_dialog ok_btn");
-    ASSERT_TRUE(s.wait_for_shown("continue_dialog"));
-    s.automation("press continue_dialog go_icon");
-    std::string done = "information {Installation of Sample Database 1.2, a demonstration database kit is now complete.}";
-    EXPECT_TRUE(wait_until("the installation to end", [&] { return folded(s.automation("message")) == done; }))
-        << s.automation("message");
-    EXPECT_EQ(s.automation("shown"), "main_win information_dialog");
-    s.automation("answer ok_btn");
-    EXPECT_NE(read_file(records_ + "/.kdb12.dat").find("Target:\t/opt/tarnu;"), std::string::npos);
-    finish();
-}
