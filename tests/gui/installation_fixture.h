@@ -108,26 +108,9 @@ protected:
         EXPECT_EQ(session_->standard_error(), "");
     }
 
-    // Waits for a box whose folded {kind text} begins with start: the whole
-    // of it, or "" after wait_limit.
-    std::string wait_for_box(const std::string& start)
-    {
-        std::string shown;
-        bool came = wait_until("the box " + start, [&] {
-            shown = folded(session_->automation("message"));
-            return !shown.empty() && shown.rfind(start, 0) == 0;
-        });
-        EXPECT_TRUE(came) << "the box shown is: " << shown;
-        return came ? shown : "";
-    }
-
+    std::string wait_for_box(const std::string& start) { return session_->wait_for_box(start); }
     void answer(const std::string& button) { session_->answer(button); }
-    // Waits for the box that begins with start and answers it with button.
-    void answer_box(const std::string& start, const std::string& button)
-    {
-        EXPECT_NE(wait_for_box(start), "");
-        answer(button);
-    }
+    void answer_box(const std::string& start, const std::string& button) { session_->answer_box(start, button); }
 
     // Whether any record of id is in the records directory.
     bool recorded(const std::string& id) const

@@ -11,6 +11,7 @@
 #include <tcl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -153,6 +154,27 @@ std::string kitsetup_session::wait_for_message()
         return !message.empty() || ended();
     });
     return message;
+}
+
+namespace {
+
+std::string squeezed(std::string text)
+{
+    text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\n'; }), text.end());
+    return text;
+}
+
+}  // namespace
+
+std::string kitsetup_session::wait_for_box(const std::string& start)
+{
+    std::string shown;
+    bool came = wait_until("the box " + start, [&] {
+        shown = folded(automation("message"));
+        return !shown.empty() && squeezed(shown).rfind(squeezed(start), 0) == 0;
+    });
+    EXPECT_TRUE(came) << "the box shown is: " << shown;
+    return came ? shown : "";
 }
 
 bool kitsetup_session::answer(const std::string& button)

@@ -45,6 +45,15 @@ public:
     }
     // Waits for a message box: its {kind text} with line breaks folded, or "".
     std::string next_message() { return folded(wait_for_message()); }
+    // Waits for a message box whose {kind text} begins with start (blanks and
+    // line breaks aside: the box's wrap may cut a long word): its text with
+    // line breaks folded, or "" after a failure naming what was shown.
+    std::string wait_for_box(const std::string& start);
+    // The same, then answers the box with button as answer does.
+    bool answer_box(const std::string& start, const std::string& button)
+    {
+        return !wait_for_box(start).empty() && answer(button);
+    }
     // Answers the box now up with button and waits until it has gone (another
     // may follow): false, after a failure, when it stayed.
     bool answer(const std::string& button);

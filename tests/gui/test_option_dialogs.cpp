@@ -7,7 +7,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -38,32 +37,6 @@ std::string options(kitsetup_session& session)
 std::string get(kitsetup_session& session, const std::string& object)
 {
     return session.automation("get options_dialog " + object);
-}
-
-// A message without its blanks: a word longer than a line is cut in two
-// by the box's wrap.
-std::string squeezed(std::string text)
-{
-    text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\n'; }), text.end());
-    return text;
-}
-
-// Waits for the box that begins with expected ({kind text}, whole unless a
-// message is longer than a box holds), answers it with button and waits
-// for it to go; false when it did not come.
-bool answer_box(kitsetup_session& session, const std::string& expected, const std::string& button)
-{
-    std::string shown;
-    bool came = wait_until("the box " + expected, [&] {
-        shown = folded(session.automation("message"));
-        return squeezed(shown).rfind(squeezed(expected), 0) == 0;
-    });
-    EXPECT_TRUE(came) << "the box shown is: " << shown;
-    if (!came)
-        return false;
-    session.automation("answer " + button);
-    return wait_until("the box " + expected + " to go",
-                      [&] { return squeezed(session.automation("message")).rfind(squeezed(expected), 0) != 0; });
 }
 
 // A product for the tests: primary option "Pick" (not fixed) choosing two
@@ -219,7 +192,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
 
     s.automation("set options_dialog source_field {   }");
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "error {Both source and target must be specified.}", "ok_btn");
+    s.answer_box("error {Both source and target must be specified.}", "ok_btn");
     s.automation("set options_dialog source_field " KITSETUP_BUILD_DIR "/media/cd");
 
     std::string file = dir_ / "a-file";
@@ -238,12 +211,10 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
           target_case{"$HOME/x", home_ + "/x", "yes_btn", ""}}) {
         s.automation("set options_dialog target_field {" + target.typed + "}");
         std::string missing = "error {Target directory \"" + target.expanded + "\" does not exist.}";
-        answer_box(s, missing.substr(0, 200), "ok_btn");
-        answer_box(s, "confirm {Do you wish to try to create the directory?}", target.answer);
+        s.answer_box(missing.substr(0, 200), "ok_btn");
+        s.answer_box("confirm {Do you wish to try to create the directory?}", target.answer);
         if (!target.failure.empty()) {
-            std::string shown = squeezed(s.wait_for_message());
-            EXPECT_EQ(shown.rfind(squeezed(target.failure.substr(0, 200)), 0), 0u) << shown;
-            s.automation("answer ok_btn");
+            s.answer_box(target.failure.substr(0, 200), "ok_btn");
         }
     }
     EXPECT_TRUE(wait_until("the created target", [&] { return get(s, "target_field") == home_ + "/x"; }))
@@ -254,7 +225,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
 
     s.automation("set options_dialog target_field " + read_only_);
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "error {No permission to write to " + read_only_ + ".}", "ok_btn");
+    s.answer_box("error {No permission to write to " + read_only_ + ".}", "ok_btn");
     s.automation("set options_dialog target_field {~}");
 
     // Nothing selected: the scripts may still configure, so the user is asked.
@@ -262,7 +233,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
     s.automation("press options_dialog beta");
     EXPECT_TRUE(wait_until("nothing selected", [&] { return options(s) == "alpha beta huge"; })) << options(s);
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "confirm {As no options have been selected, no software will be extracted from the media. "
+    s.answer_box("confirm {As no options have been selected, no software will be extracted from the media. "
                   "However, if required, configuration of previously installed software will be carried out. "
                   "Do you wish to continue?}",
                "no_btn");
@@ -271,7 +242,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
     s.automation("press options_dialog all_btn");
     EXPECT_TRUE(wait_until("every option", [&] { return options(s) == "alpha* beta* huge*"; })) << options(s);
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "confirm {There appears to be insufficient space on the target file system. "
+    s.answer_box("confirm {There appears to be insufficient space on the target file system. "
                   "Do you wish to continue?}",
                "no_btn");
     EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
@@ -279,7 +250,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
     EXPECT_TRUE(s.screenshot("options_dialog_test_product_800"));
 
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "confirm {There appears to be insufficient space on the target file system. "
+    s.answer_box("confirm {There appears to be insufficient space on the target file system. "
                   "Do you wish to continue?}",
                "yes_btn");
     ASSERT_TRUE(s.wait_for_shown("suboptions_dialog"));
@@ -338,11 +309,11 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
     s.automation("press options_dialog client");
     EXPECT_TRUE(wait_until("the client off", [&] { return options(s) == "server* client"; })) << options(s);
     s.automation("press options_dialog client");
-    answer_box(s, "confirm {This option was previously installed. Do you wish to reinstall it?}", "no_btn");
+    s.answer_box("confirm {This option was previously installed. Do you wish to reinstall it?}", "no_btn");
     EXPECT_EQ(options(s), "server* client");
     s.automation("set options_dialog target_field " + home_);
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "error {Sample Database 1.2 was previously installed in " + old_target +
+    s.answer_box("error {Sample Database 1.2 was previously installed in " + old_target +
                       ". To reinstall you must specify this directory or deinstall before specifying a "
                       "different directory.}",
                "ok_btn");
