@@ -3,16 +3,9 @@
 // target, the distribution toggle, space, the checks of OK), the primary
 // options dialog, the chain of suboptions dialogs and the continue dialog.
 // Every session has a private /opt/tarnu: a directory of the test's own.
-#include <gtest/gtest.h>
+#include "installation_fixture.h"
 
 #include <sys/stat.h>
-
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "kitsetup_session.h"
 
 namespace {
 
@@ -34,7 +27,7 @@ std::string options(kitsetup_session& session)
     return cells_of(session, "options_dialog", "options_menu");
 }
 
-std::string get(kitsetup_session& session, const std::string& object)
+std::string field(kitsetup_session& session, const std::string& object)
 {
     return session.automation("get options_dialog " + object);
 }
@@ -61,25 +54,23 @@ void add_test_product(const std::string& install)
     write_file(arch + "tst10cmd.cfg", read_file(arch + "kps30cmd.cfg"));
 }
 
-class option_dialogs : public ::testing::Test {
+// The installation dialogs' fixture with the test product added and a
+// directory that is read-only for the installer.
+class option_dialogs : public installation_dialogs {
 protected:
     void SetUp() override
     {
-        if (!private_mounts_work())
-            GTEST_SKIP() << "no private mount namespace here";
-        install_ = copy_of_demo(dir_);
+        installation_dialogs::SetUp();
+        if (IsSkipped())
+            return;
         add_test_product(install_);
-        ASSERT_EQ(mkdir(records_.c_str(), 0755), 0);
-        ASSERT_EQ(mkdir(read_only_.c_str(), 0755), 0);
-        ASSERT_EQ(mkdir(home_.c_str(), 0755), 0);
+        fs::create_directories(read_only_);
     }
 
-    // The installer, with read_only_ mounted read-only in its namespace.
     void start(const std::string& screen = "")
     {
-        session_ = isolated_session(install_, records_, screen, session_environment().set("HOME", home_.c_str()),
-                                    read_only_mount(read_only_));
-        ASSERT_TRUE(session_->wait_for_shown("main_win")) << session_->standard_error();
+        screen_ = screen;
+        installation_dialogs::start(session_environment(), read_only_mount(read_only_));
     }
 
     void choose(const std::string& product, const std::string& dialog)
@@ -88,18 +79,7 @@ protected:
         ASSERT_TRUE(session_->wait_for_shown(dialog)) << session_->standard_error();
     }
 
-    void finish()
-    {
-        EXPECT_EQ(session_->quit(), 0);
-        EXPECT_EQ(session_->standard_error(), "");
-    }
-
-    temp_dir dir_;
-    std::string install_;
-    std::string records_ = dir_ / "tarnu";
-    std::string read_only_ = dir_ / "read-only";
-    std::string home_ = dir_ / "home";
-    std::unique_ptr<kitsetup_session> session_;
+    const std::string read_only_ = dir_ / "read-only";
 };
 
 }  // namespace
@@ -114,10 +94,10 @@ TEST_F(option_dialogs, MediaSourcesRemoteDriveDistributionAndSpace)
     choose("kdb12", "options_dialog");
     kitsetup_session& s = *session_;
     std::string media = KITSETUP_BUILD_DIR "/media/";
-    EXPECT_EQ(get(s, "source_field"), media + "cd");
-    EXPECT_EQ(get(s, "target_field"), "/opt/kdb12");
+    EXPECT_EQ(field(s, "source_field"), media + "cd");
+    EXPECT_EQ(field(s, "target_field"), "/opt/kdb12");
     EXPECT_EQ(options(s), "server* client*");
-    EXPECT_EQ(get(s, "space_reqd_val"), "345 KB") << "the installation utility counts from CD";
+    EXPECT_EQ(field(s, "space_reqd_val"), "345 KB") << "the installation utility counts from CD";
     EXPECT_TRUE(s.screenshot("options_dialog"));
 
     struct medium_case {
@@ -130,34 +110,34 @@ TEST_F(option_dialogs, MediaSourcesRemoteDriveDistributionAndSpace)
                                       medium_case{"cd_btn", media + "cd", "Product Directory:"}}) {
         s.automation(std::string("press options_dialog ") + medium.cell);
         EXPECT_TRUE(wait_until(std::string("the source of ") + medium.cell,
-                               [&] { return get(s, "source_field") == medium.source; }))
-            << get(s, "source_field");
-        EXPECT_EQ(get(s, "source_label"), medium.label) << medium.cell;
+                               [&] { return field(s, "source_field") == medium.source; }))
+            << field(s, "source_field");
+        EXPECT_EQ(field(s, "source_label"), medium.label) << medium.cell;
     }
 
     s.automation("press options_dialog tape_btn");
     wait_until("the remote menu", [&] { return s.automation("state options_dialog remote_menu") == "ACTIVE"; });
     EXPECT_EQ(s.automation("state options_dialog remote_field"), "INACTIVE");
-    EXPECT_EQ(get(s, "space_reqd_val"), "342 KB") << "no installation utility from tape";
+    EXPECT_EQ(field(s, "space_reqd_val"), "342 KB") << "no installation utility from tape";
     s.automation("press options_dialog remote_btn");
-    EXPECT_TRUE(wait_until("the host field", [&] { return get(s, "remote_field") == "localhost"; }));
+    EXPECT_TRUE(wait_until("the host field", [&] { return field(s, "remote_field") == "localhost"; }));
     EXPECT_EQ(s.automation("state options_dialog remote_field"), "ACTIVE");
     s.automation("press options_dialog local_btn");
     EXPECT_TRUE(wait_until("the host field to grey",
                            [&] { return s.automation("state options_dialog remote_field") == "INACTIVE"; }));
-    EXPECT_EQ(get(s, "remote_field"), "");
+    EXPECT_EQ(field(s, "remote_field"), "");
 
     // The user's own choice: the client left out.
     s.automation("press options_dialog cd_btn");
     s.automation("press options_dialog client");
-    EXPECT_TRUE(wait_until("the space without the client", [&] { return get(s, "space_reqd_val") == "209 KB"; }))
-        << get(s, "space_reqd_val");
+    EXPECT_TRUE(wait_until("the space without the client", [&] { return field(s, "space_reqd_val") == "209 KB"; }))
+        << field(s, "space_reqd_val");
     EXPECT_EQ(s.automation("state options_dialog remote_menu"), "INACTIVE");
 
     s.automation("press options_dialog dist_btn");
     EXPECT_TRUE(wait_until("every option on", [&] { return options(s) == "server* client*"; })) << options(s);
     EXPECT_EQ(s.automation("state options_dialog client"), "INACTIVE");
-    EXPECT_EQ(get(s, "space_reqd_val"), "345 KB");
+    EXPECT_EQ(field(s, "space_reqd_val"), "345 KB");
     s.automation("press options_dialog dist_btn");
     EXPECT_TRUE(wait_until("the choice back", [&] { return options(s) == "server* client"; })) << options(s);
     EXPECT_EQ(s.automation("state options_dialog client"), "ACTIVE");
@@ -165,13 +145,13 @@ TEST_F(option_dialogs, MediaSourcesRemoteDriveDistributionAndSpace)
     s.automation("set options_dialog target_field " + home_);
     s.automation("press options_dialog fileserver_btn");
     EXPECT_TRUE(wait_until("the records directory as target",
-                           [&] { return get(s, "target_field") == "/opt/tarnu"; }));
-    EXPECT_EQ(get(s, "source_field"), media + "fileserver/kdb12");
+                           [&] { return field(s, "target_field") == "/opt/tarnu"; }));
+    EXPECT_EQ(field(s, "source_field"), media + "fileserver/kdb12");
     EXPECT_EQ(s.automation("state options_dialog target_field"), "INACTIVE");
     EXPECT_EQ(s.automation("state options_dialog dist_menu"), "INACTIVE");
     EXPECT_EQ(options(s), "server* client*");
     s.automation("press options_dialog dist_server_btn");
-    EXPECT_TRUE(wait_until("the typed target back", [&] { return get(s, "target_field") == home_; }));
+    EXPECT_TRUE(wait_until("the typed target back", [&] { return field(s, "target_field") == home_; }));
     EXPECT_EQ(options(s), "server* client");
     finish();
 }
@@ -217,8 +197,8 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
             s.answer_box(target.failure.substr(0, 200), "ok_btn");
         }
     }
-    EXPECT_TRUE(wait_until("the created target", [&] { return get(s, "target_field") == home_ + "/x"; }))
-        << get(s, "target_field");
+    EXPECT_TRUE(wait_until("the created target", [&] { return field(s, "target_field") == home_ + "/x"; }))
+        << field(s, "target_field");
     struct stat info {};
     EXPECT_EQ(stat((home_ + "/x").c_str(), &info), 0);
     EXPECT_NE(stat((home_ + "/y").c_str(), &info), 0);
@@ -246,7 +226,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
                   "Do you wish to continue?}",
                "no_btn");
     EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
-    EXPECT_TRUE(std::filesystem::is_empty(records_)) << "nothing recorded before the user confirms";
+    EXPECT_TRUE(std::filesystem::is_empty(tarnu_)) << "nothing recorded before the user confirms";
     EXPECT_TRUE(s.screenshot("options_dialog_test_product_800"));
 
     s.automation("press options_dialog ok_btn");
@@ -274,7 +254,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
     s.automation("press continue_dialog setup_icon");
     ASSERT_TRUE(s.wait_for_shown("options_dialog"));
     EXPECT_EQ(options(s), "alpha* beta* huge*") << "the options as the user left them";
-    EXPECT_EQ(get(s, "target_field"), "~");
+    EXPECT_EQ(field(s, "target_field"), "~");
     finish();
 }
 
@@ -286,7 +266,7 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
 {
     std::string old_target = dir_ / "old";
     ASSERT_EQ(mkdir(old_target.c_str(), 0755), 0);
-    write_file(records_ + "/.kdb12.dat", "Target:\t" + old_target + ";\nOptions:\tserver client ;\n");
+    write_file(tarnu_ + "/.kdb12.dat", "Target:\t" + old_target + ";\nOptions:\tserver client ;\n");
     start();
     kitsetup_session& s = *session_;
     choose("kps30", "primary_options_dialog");
@@ -317,8 +297,8 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
                       ". To reinstall you must specify this directory or deinstall before specifying a "
                       "different directory.}",
                "ok_btn");
-    EXPECT_TRUE(wait_until("the old directory", [&] { return get(s, "target_field") == old_target; }))
-        << get(s, "target_field");
+    EXPECT_TRUE(wait_until("the old directory", [&] { return field(s, "target_field") == old_target; }))
+        << field(s, "target_field");
     EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
     finish();
 }
