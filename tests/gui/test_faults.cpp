@@ -163,7 +163,8 @@ TEST_F(Faults, AFullOrReadOnlyTargetIsReportedAndLeavesNoUnrecordedFile)
 {
     std::string read_only = dir_ / "read_only";
     fs::create_directories(read_only);
-    start(session_environment(), "mount -t tmpfs -o size=100k kit_full '" + target_ + "' && " + read_only_mount(read_only));
+    start(session_environment(),
+          "mount -t tmpfs -o size=100k kit_full '" + target_ + "' && " + read_only_mount(read_only));
     go({"kdb12", "", "cd_btn", "", target_, {}, false, true});
     answer_box("error {" + failed_text + "}", "ok_btn");
     EXPECT_NE(wait_for_box("confirm {Beginning deinstallation of " + kdb12), "");

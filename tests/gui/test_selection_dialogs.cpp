@@ -3,16 +3,10 @@
 // version checks of an installation, a removal chosen in the dialog, and
 // thirty products in the scrolling grid. Installed records live in a
 // private /opt/tarnu bound to a directory of the test.
-#include <gtest/gtest.h>
+#include "installation_fixture.h"
 
 #include <sys/stat.h>
 
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "kitsetup_session.h"
 #include "lib/l_listring.h"
 #include "opts/l_subset.h"
 #include "opts/prod_opts.h"
@@ -22,8 +16,6 @@
 #include "ui/l_inst_prod_ui.h"
 
 namespace {
-
-const std::string kps30 = "Sample Product 3.0, a demonstration kit with a printing sample";
 
 // Adds to the demo copy install a product id (code and version) made from
 // the second demo product's files, with its own short description and
@@ -35,39 +27,25 @@ void add_product(const std::string& install, const std::string& id, const std::s
     write_file(config + id + ".prd", "Code: " + id.substr(0, 3) + "\nVersion: " + id.substr(3) +
                                          "\nDescription: " + short_description + ", a test\nShort Description: " +
                                          short_description + "\nBitmap: pic2.xpm\n" + extra);
-    write_file(config + id + "prd.cfg", read_file(config + "kdb12prd.cfg"));
+    write_file(config + id + "prd.cfg", read_file(KITSETUP_DEMO_DIR "/config/kdb12prd.cfg"));
     write_file(config + KITSETUP_KARCH + "/" + id + "cmd.cfg",
                read_file(config + KITSETUP_KARCH + "/kdb12cmd.cfg"));
 }
 
-// A copy of the demo tree and the installer on it, with a private
-// /opt/tarnu that is the directory tarnu_.
-class SelectionDialogs : public ::testing::Test {
+// The installation dialogs' fixture, with records written as an
+// installation from CD leaves them.
+class SelectionDialogs : public installation_dialogs {
 protected:
-    void SetUp() override
-    {
-        if (!private_mounts_work())
-            GTEST_SKIP() << "no private mount namespace here";
-        install_ = copy_of_demo(dir_);
-    }
-
     void start(const std::string& screen = "")
     {
-        session_ = isolated_session(install_, tarnu_.path(), screen);
-        ASSERT_TRUE(session_->wait_for_shown("main_win")) << session_->standard_error();
+        screen_ = screen;
+        installation_dialogs::start();
     }
 
-    // Records id as installed in target with options, as an installation
-    // from CD leaves it.
     void record(const std::string& id, const std::string& target, const std::string& options = "base ")
     {
-        write_file(tarnu_ / ("." + id + ".dat"), "Target:\t" + target + ";\nOptions:\t" + options + ";\n");
+        write_file(tarnu_ + "/." + id + ".dat", "Target:\t" + target + ";\nOptions:\t" + options + ";\n");
     }
-
-    temp_dir dir_;
-    temp_dir tarnu_;
-    std::string install_;
-    std::unique_ptr<kitsetup_session> session_;
 };
 
 }  // namespace
@@ -191,7 +169,7 @@ TEST_F(SelectionDialogs, InstallationChecksTheInstalledVersionsAndThePreinstalla
     s.automation("press primary_options_dialog cancel_btn");
     EXPECT_TRUE(s.back_at_main_window());
 
-    std::filesystem::remove(tarnu_ / ".kps20.dat");
+    std::filesystem::remove(tarnu_ + "/.kps20.dat");
     record("kps40", "/opt/kps40");
     ASSERT_TRUE(s.open_dialog("main_win", "install_icon", "inst_product_dialog"));
     s.automation("press inst_product_dialog kps30");
@@ -209,7 +187,7 @@ TEST_F(SelectionDialogs, InstallationChecksTheInstalledVersionsAndThePreinstalla
     s.answer("ok_btn");
     EXPECT_TRUE(s.back_at_main_window());
     EXPECT_EQ(s.quit(), 0);
-    EXPECT_FALSE(std::filesystem::exists(tarnu_ / ".kpb10.dat")) << "a bypassed installation was recorded";
+    EXPECT_FALSE(std::filesystem::exists(tarnu_ + "/.kpb10.dat")) << "a bypassed installation was recorded";
 }
 
 // A CD installation chosen in the deinstall dialog is removed file by
@@ -224,15 +202,15 @@ TEST_F(SelectionDialogs, DeinstallingThroughTheDialogRemovesTheProductsFiles)
         ASSERT_EQ(stat((target / name).c_str(), &info), 0);
         fileset += std::string(name) + " " + std::to_string(static_cast<long>(info.st_mtime)) + " 33188\n";
     }
-    write_file(tarnu_ / ".kps30.fls", fileset);
+    write_file(tarnu_ + "/.kps30.fls", fileset);
     record("kps30", target.path());
     record("kdb12", "/opt/kdb12", "server ");
     start();
     kitsetup_session& s = *session_;
     ASSERT_TRUE(s.open_dialog("main_win", "deinstall_icon", "del_product_dialog"));
     s.automation("press del_product_dialog kps30");
-    EXPECT_EQ(s.next_message(),
-              "confirm {Beginning deinstallation of " + kps30 + " from " + target.path() + ". Do you wish to continue?}");
+    EXPECT_EQ(s.next_message(), "confirm {Beginning deinstallation of " + kps30 + " from " + target.path() +
+                                    ". Do you wish to continue?}");
     s.answer("yes_btn");
     EXPECT_EQ(s.next_message(), "confirm {Do you wish to backup any modified or additional files for " + kps30 + "?}");
     s.answer("no_btn");
@@ -246,10 +224,10 @@ TEST_F(SelectionDialogs, DeinstallingThroughTheDialogRemovesTheProductsFiles)
     }
     EXPECT_EQ(message, "information {Deinstallation of " + kps30 + " is now complete.}");
     s.answer("ok_btn");
-    for (const std::string& gone : {target / "bin/kps", target / "lib/libkp.so", tarnu_ / ".kps30.dat",
-                                    tarnu_ / ".kps30.fls"})
+    for (const std::string& gone :
+         {target / "bin/kps", target / "lib/libkp.so", tarnu_ + "/.kps30.dat", tarnu_ + "/.kps30.fls"})
         EXPECT_FALSE(std::filesystem::exists(gone)) << gone;
-    EXPECT_TRUE(std::filesystem::exists(tarnu_ / ".kdb12.dat"));
+    EXPECT_TRUE(std::filesystem::exists(tarnu_ + "/.kdb12.dat"));
     EXPECT_EQ(s.quit(), 0);
 }
 
@@ -338,5 +316,5 @@ TEST_F(SelectionDialogs, ABrokenProductIsReportedAndTheOthersStayUsable)
     s.automation("press inst_product_dialog kps30");
     EXPECT_TRUE(s.wait_for_shown("primary_options_dialog"));
     EXPECT_EQ(s.quit(), 0);
-    EXPECT_TRUE(std::filesystem::is_empty(tarnu_.path())) << "something was recorded";
+    EXPECT_TRUE(std::filesystem::is_empty(tarnu_)) << "something was recorded";
 }
