@@ -28,13 +28,7 @@ std::string wait_for_requests(kitsetup_session& session, const std::string& view
     std::string requests;
     wait_until(std::to_string(count) + " requests to reach viewer " + viewer, [&] {
         requests = session.automation_of(viewer, "requests");
-        size_t seen = 0;
-        for (size_t at = requests.find("{args "); at != std::string::npos; at = requests.find("{args ", at + 1))
-            ++seen;
-        for (size_t at = requests.find("{message "); at != std::string::npos;
-             at = requests.find("{message ", at + 1))
-            ++seen;
-        return requests.rfind("ERROR: ", 0) != 0 && seen >= count;
+        return requests.rfind("ERROR: ", 0) != 0 && list_words(requests).size() >= count;
     });
     return requests;
 }
