@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "event_loop.h"
 #include "message_recorder.h"
 #include "product_sandbox.h"
 #include "progress_fakes.h"
@@ -25,16 +26,6 @@
 class engine_fixture : public ::testing::Test {
 protected:
     std::string cfg(const std::string& name) const { return dir_ / ("config/" + name); }
-
-    // Runs the event loop until done holds; false (a failure naming what)
-    // after the tests' wait limit.
-    static bool run_until(const std::string& what, const std::function<bool()>& done)
-    {
-        return wait_until(what, done, [] {
-            if (!OI_dispatch_one(false))
-                usleep(1000);
-        });
-    }
 
     // Writes the product's files; subsets is its subset definition file.
     int write_product(const std::string& subsets)

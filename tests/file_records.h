@@ -31,6 +31,14 @@ inline std::vector<std::string> files_under(const std::string& dir, const std::v
     return records;
 }
 
+// The names of records alone, each cut at its first blank.
+inline std::vector<std::string> names_of(std::vector<std::string> records)
+{
+    for (std::string& record : records)
+        record = record.substr(0, record.find(' '));
+    return records;
+}
+
 // The lines of text, sorted.
 inline std::vector<std::string> sorted_lines(const std::string& text)
 {

@@ -118,9 +118,7 @@ TEST_F(initialise_steps, applying_a_primary_option_selects_and_hides_subsets)
     write_file(cfg("kps30prd.cfg"),
                "Name=base; Man=Yes.\nName=docs; Def=Yes.\nName=examples.\nName=print.\n");
     ASSERT_EQ(kps_.initialise(), 0);
-    int status = run_in_child([this]() {
-        if (!private_opt_tarnu())
-            return SKIP_STATUS;
+    int status = in_private_opt([this](child_checks& checks) {
         l_prim_opt& options = *kps_.primary_opts();
         auto marks = [&options]() {
             std::string all;
@@ -128,7 +126,6 @@ TEST_F(initialise_steps, applying_a_primary_option_selects_and_hides_subsets)
                 all += options.elem(i)->selected() ? "1" : "0";
             return all;
         };
-        child_checks checks;
         const struct { const char* option; const char* choice; const char* marks; } fresh[] = {
             {"Full", "base docs examples print", "100"},
             {"Minimal", "base (docs) ~(examples) (print)", "010"},
@@ -146,8 +143,7 @@ TEST_F(initialise_steps, applying_a_primary_option_selects_and_hides_subsets)
         checks.expect(choice(kps_) + " " + marks(), "(base) (docs) ~(examples) print 010");
         options.apply(options.elem("Full"));
         checks.expect(choice(kps_), "(base) (docs) (examples) print");
-        return checks.status();
-    }, false, true);
+    });
     EXPECT_CHILD_PASSED(status, "primary options in a private /opt");
     EXPECT_TRUE(recorder_.texts().empty());
 }
@@ -159,17 +155,14 @@ TEST_F(initialise_steps, data_file_round_trip_damaged_entries_and_the_user_setup
     write_file(cfg(KITSETUP_KARCH "/kps30cmd.cfg"), read_file(DEMO_CONFIG + "/linux/kps30cmd.cfg"));
     write_file(cfg("kps30prd.cfg"), "Name=base.\nName=docs.\nName=tools.\n");
     ASSERT_EQ(kps_.initialise(), 0);
-    int status = run_in_child([this]() {
-        if (!private_opt_tarnu())
-            return SKIP_STATUS;
+    int status = in_private_opt([this](child_checks& checks) {
         message_recorder recorder;
-        child_checks checks;
         prod_opts& tree = *kps_.install_opts();
         tree.elem("base")->choose(true);
         tree.elem("docs")->choose(true);
         kps_.set_target("/opt/kps");
-        checks.expect(std::to_string(kps_.was_installed()), "0");
-        checks.expect(std::to_string(kps_.write_data_file()), "0");
+        checks.expect(kps_.was_installed(), 0);
+        checks.expect(kps_.write_data_file(), 0);
         checks.expect(read_file("/opt/tarnu/.kps30.dat"), "Target:\t/opt/kps;\nOptions:\tbase docs ;\n");
 
         product again(nullptr, "kps30");
@@ -184,13 +177,13 @@ TEST_F(initialise_steps, data_file_round_trip_damaged_entries_and_the_user_setup
         checks.expect(read_file("/opt/tarnu/.kps30.dat"),
                       "Target:\t/opt/kps;\nNode Installation:\tYes;\nOptions:\tbase docs tools ;\n");
         again.parse_data_file();
-        checks.expect(std::to_string(again.node_installation()), "1");
+        checks.expect(again.node_installation(), 1);
 
         write_file("/opt/tarnu/.kps30.dat",
                    "# written by hand: yes\nTarget:\t/srv/kps;\nColour:\tred;\nNode Installation:\tmaybe;\n"
                    "Options:\tone  two\r\n;");
         recorder.clear();
-        checks.expect(std::to_string(again.parse_data_file()), "-1");
+        checks.expect(again.parse_data_file(), -1);
         checks.expect(std::string(again.target().c_str()) + " " + joined(*again.installed_option_ids()),
                       "/srv/kps one|two|");
         std::string text;
@@ -203,9 +196,9 @@ TEST_F(initialise_steps, data_file_round_trip_damaged_entries_and_the_user_setup
         // A link planted at the data file is not written through; the
         // failure reports the system's own reason.
         std::remove("/opt/tarnu/.kps30.dat");
-        checks.expect(std::to_string(symlink("/dev/full", "/opt/tarnu/.kps30.dat")), "0");
+        checks.expect(symlink("/dev/full", "/opt/tarnu/.kps30.dat"), 0);
         recorder.clear();
-        checks.expect(std::to_string(kps_.write_data_file()), "-1");
+        checks.expect(kps_.write_data_file(), -1);
         checks.expect(recorder.texts().empty() ? "" : recorder.texts()[0],
                       "Unable to open file /opt/tarnu/.kps30.dat. " + std::string(std::strerror(ELOOP)));
         std::remove("/opt/tarnu/.kps30.dat");
@@ -215,7 +208,7 @@ TEST_F(initialise_steps, data_file_round_trip_damaged_entries_and_the_user_setup
         // would get an empty TARGET. (A fresh product, as -setup makes one.)
         product user(nullptr, "kps30");
         recorder.clear();
-        checks.expect(std::to_string(user.setup_user()), "-1");
+        checks.expect(user.setup_user(), -1);
         checks.expect(recorder.texts().at(0), "The script file " + cfg("kps30.set") + " does not exist.");
         write_file(cfg("kps30.set"), "set f [open " + (dir_ / "seen") + " w]\n"
                                      "puts -nonewline $f \"$PRODUCT in $TARGET\"\nclose $f\nreturn stop\n");
@@ -223,15 +216,14 @@ TEST_F(initialise_steps, data_file_round_trip_damaged_entries_and_the_user_setup
             if (data != nullptr)
                 write_file("/opt/tarnu/.kps30.dat", data);
             recorder.clear();
-            checks.expect(std::to_string(user.setup_user()), "-1");
+            checks.expect(user.setup_user(), -1);
             checks.expect(recorder.texts().empty() ? "" : recorder.texts().back(),
                           "No record of  having been installed on this machine can be found.");
         }
         write_file("/opt/tarnu/.kps30.dat", "Target:\t/opt/kps;\nOptions:\tbase ;\n");
-        checks.expect(std::to_string(user.setup_user()), "1");
+        checks.expect(user.setup_user(), 1);
         checks.expect(read_file(dir_ / "seen"), " in /opt/kps");
-        return checks.status();
-    }, false, true);
+    });
     EXPECT_CHILD_PASSED(status, "data file and user set-up in a private /opt");
 }
 

@@ -118,12 +118,27 @@ public:
             failed_ = number_;
         }
     }
+    void expect(long got, long want) { expect(std::to_string(got), std::to_string(want)); }
     int status() const { return failed_; }
 
 private:
     int number_ = 0;
     int failed_ = 0;
 };
+
+// Runs body's checks in a forked child with a private /opt/tarnu: the
+// number of the first failed check, 0, or SKIP_STATUS where no private
+// /opt can be had (as EXPECT_CHILD_PASSED takes it).
+inline int in_private_opt(const std::function<void(child_checks&)>& body)
+{
+    return run_in_child([&] {
+        if (!private_opt_tarnu())
+            return SKIP_STATUS;
+        child_checks checks;
+        body(checks);
+        return checks.status();
+    }, false, true);
+}
 
 // Everything the non-blocking fd delivers until its end (a wait that SIGCHLD
 // interrupts goes on); gives up after limit_ms of silence, so nothing hangs.

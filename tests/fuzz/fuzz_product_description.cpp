@@ -8,16 +8,10 @@
 #include "fuzz_product.h"
 #include "prod/product.h"
 
-namespace {
-
-product* the_product = nullptr;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     use_fuzz_reporter();
-    the_product = fuzz_sample_product();
+    fuzz_sample_product();
     return 0;
 }
 
@@ -25,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz_write("kps30.prd", std::string(reinterpret_cast<const char*>(data), size));
     try {
-        the_product->parse_config();
+        fuzz_sample_product()->parse_config();
     } catch (const fuzz_program_end&) {
     }
     return 0;

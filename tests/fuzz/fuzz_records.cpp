@@ -18,12 +18,6 @@
 #include "misc/utilities.h"
 #include "prod/product.h"
 
-namespace {
-
-product* the_product = nullptr;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
@@ -32,16 +26,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         std::exit(utilities_test::SKIP_STATUS);
     }
     use_fuzz_reporter();
-    the_product = fuzz_sample_product();
+    fuzz_sample_product();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::vector<std::string> parts = fuzz_parts(data, size);
-    write_file(the_product->data_path().c_str(), parts[0]);
+    write_file(fuzz_sample_product()->data_path().c_str(), parts[0]);
     try {
-        the_product->parse_data_file();
+        fuzz_sample_product()->parse_data_file();
         std::istringstream log(parts.size() > 1 ? parts[1] : std::string());
         std::string line;
         while (std::getline(log, line)) {

@@ -15,14 +15,13 @@
 namespace {
 
 const char* const nested_files[] = {"a.cfg", "b.cfg", "c.cfg", "d.cfg"};
-product* the_product = nullptr;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     use_fuzz_reporter();
-    the_product = fuzz_sample_product();
+    fuzz_sample_product();
     return 0;
 }
 
@@ -37,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             fuzz_remove(nested_files[i]);
     }
     try {
-        prod_opts tree(nullptr, the_product);
+        prod_opts tree(nullptr, fuzz_sample_product());
         if (tree.parse_config() == 0) {
             // The sums the options dialog shows.
             tree.space_reqd(false);

@@ -33,13 +33,6 @@ inline bool only_install_left(const std::string& target)
            fs::is_directory(target + "/install");
 }
 
-inline std::vector<std::string> names_of(std::vector<std::string> records)
-{
-    for (std::string& record : records)
-        record = record.substr(0, record.find(' '));
-    return records;
-}
-
 // The medium cells and the source each offers for the demo's products.
 inline std::string default_source(const std::string& medium, const std::string& id)
 {
@@ -111,30 +104,18 @@ protected:
 
     void finish()
     {
-        session_->automation("quit");
-        EXPECT_EQ(session_->wait_exit(), 0);
+        EXPECT_EQ(session_->quit(), 0);
         EXPECT_EQ(session_->standard_error(), "");
     }
 
-    // Waits for a box whose folded {kind text} begins with start: the whole
-    // of it, or "" after wait_limit.
-    std::string wait_for_box(const std::string& start)
-    {
-        std::string shown;
-        bool came = wait_until("the box " + start, [&] {
-            shown = folded(session_->automation("message"));
-            return !shown.empty() && shown.rfind(start, 0) == 0;
-        });
-        EXPECT_TRUE(came) << "the box shown is: " << shown;
-        return came ? shown : "";
-    }
+    std::string wait_for_box(const std::string& start) { return session_->wait_for_box(start); }
+    void answer(const std::string& button) { session_->answer(button); }
+    void answer_box(const std::string& start, const std::string& button) { session_->answer_box(start, button); }
 
-    // Answers the box now up with button and waits for it to go.
-    void answer(const std::string& button)
+    // Whether any record of id is in the records directory.
+    bool recorded(const std::string& id) const
     {
-        std::string answered = session_->automation("message");
-        session_->automation("answer " + button);
-        EXPECT_TRUE(wait_until("the box to go", [&] { return session_->automation("message") != answered; }));
+        return fs::exists(tarnu_ + "/." + id + ".dat") || fs::exists(tarnu_ + "/." + id + ".fls");
     }
 
     // Makes the copy utility hold after the database server's files for as
@@ -163,11 +144,15 @@ protected:
         return session_->automation("get " + top + " " + object);
     }
 
-    // Chooses the product, its medium, source and target, presses OK and
-    // the suboptions' OK, and then go: the transfer runs.
+    // Chooses the product, its medium, source and target (made when
+    // missing), presses OK and the suboptions' OK, and then go: the
+    // transfer runs.
     void go(const walk& w)
     {
         kitsetup_session& s = *session_;
+        walked_ = w.id + " from " + w.medium;
+        if (!w.target.empty())
+            fs::create_directories(w.target);
         s.automation("press main_win install_icon");
         ASSERT_TRUE(s.wait_for_shown("inst_product_dialog"));
         s.automation("press inst_product_dialog " + w.id);
@@ -189,10 +174,8 @@ protected:
         for (const std::string& cell : w.presses)
             s.automation("press options_dialog " + cell);
         s.automation("press options_dialog ok_btn");
-        if (w.short_of_space) {
-            ASSERT_NE(wait_for_box("confirm {There appears to be insufficient space on the target file system."), "");
-            answer("yes_btn");
-        }
+        if (w.short_of_space)
+            answer_box("confirm {There appears to be insufficient space on the target file system.", "yes_btn");
         if (w.refused)
             return;
         if (w.parts) {
@@ -213,8 +196,10 @@ protected:
             session_->automation("press main_print_dialog done_btn");
         }
         EXPECT_NE(wait_for_box("information {Installation of " + description + " is now complete.}"), "");
+        EXPECT_EQ(session_->automation("shown"), "main_win information_dialog")
+            << "a dialog outlived the installation of " << walked_;
         answer("ok_btn");
-        EXPECT_TRUE(wait_until("the main window alone", [&] { return session_->automation("shown") == "main_win"; }));
+        EXPECT_TRUE(session_->back_at_main_window());
     }
 
     // The printer configuration offered after an installation meets a
@@ -230,12 +215,9 @@ protected:
         fs::rename(defaults, dir_ / "kept");
         fs::create_directory(defaults);
         session_->automation("press main_print_dialog done_btn");
-        EXPECT_NE(wait_for_box("confirm {Do you wish to save printer configuration changes?}"), "");
-        answer("yes_btn");
-        EXPECT_NE(wait_for_box("error {Internal QUillet Error: "), "");
-        answer("ok_btn");
-        EXPECT_NE(wait_for_box("error {Unable to write the devices section of the XpDefaults file.}"), "");
-        answer("ok_btn");
+        answer_box("confirm {Do you wish to save printer configuration changes?}", "yes_btn");
+        answer_box("error {Internal QUillet Error: ", "ok_btn");
+        answer_box("error {Unable to write the devices section of the XpDefaults file.}", "ok_btn");
         fs::remove(defaults);
         fs::rename(dir_ / "kept", defaults);
         EXPECT_EQ(read_file(defaults), kept);
@@ -264,6 +246,7 @@ protected:
     const std::string notes_ = dir_ / "notes";
     const std::string hold_ = dir_ / "hold";
     std::string screen_;  // a private screen's size, when the test needs one
+    std::string walked_;  // the last walk's product and medium, for messages
     std::unique_ptr<kitsetup_session> session_;
 };
 

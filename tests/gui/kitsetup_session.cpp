@@ -11,6 +11,7 @@
 #include <tcl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -135,14 +136,9 @@ bool kitsetup_session::wait_for_shown(const std::string& top)
     bool found = false;
     wait_until("\"" + top + "\" to be shown", [&] {
         std::string shown = automation("shown");
-        int count = 0;
-        const char** words = nullptr;
-        if (shown.rfind("ERROR: ", 0) != 0 &&
-            Tcl_SplitList(nullptr, shown.c_str(), &count, &words) == TCL_OK) {
-            for (int i = 0; i < count; ++i)
-                found = found || words[i] == top;
-            Tcl_Free(reinterpret_cast<char*>(words));
-        }
+        if (shown.rfind("ERROR: ", 0) != 0)
+            for (const std::string& word : list_words(shown))
+                found = found || word == top;
         return found || ended();
     });
     return found;
@@ -158,6 +154,40 @@ std::string kitsetup_session::wait_for_message()
         return !message.empty() || ended();
     });
     return message;
+}
+
+namespace {
+
+std::string squeezed(std::string text)
+{
+    text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\n'; }), text.end());
+    return text;
+}
+
+}  // namespace
+
+std::string kitsetup_session::wait_for_box(const std::string& start)
+{
+    std::string shown;
+    bool came = wait_until("the box " + start, [&] {
+        shown = folded(automation("message"));
+        return !shown.empty() && squeezed(shown).rfind(squeezed(start), 0) == 0;
+    });
+    EXPECT_TRUE(came) << "the box shown is: " << shown;
+    return came ? shown : "";
+}
+
+bool kitsetup_session::answer(const std::string& button)
+{
+    std::string answered = automation("message");
+    automation("answer " + button);
+    return wait_until("the box answered with " + button + " to go",
+                      [&] { return automation("message") != answered; });
+}
+
+bool kitsetup_session::back_at_main_window()
+{
+    return wait_until("the main window alone to be shown", [&] { return automation("shown") == "main_win"; });
 }
 
 bool kitsetup_session::ended()
@@ -183,6 +213,23 @@ test_environment session_environment()
 bool private_mounts_work()
 {
     return run_program("/usr/bin/unshare", {"unshare", "-m", "true"}, test_environment()).status == 0;
+}
+
+std::vector<std::string> list_words(const std::string& list)
+{
+    int count = 0;
+    const char** words = nullptr;
+    std::vector<std::string> result;
+    if (Tcl_SplitList(nullptr, list.c_str(), &count, &words) != TCL_OK)
+        return {"(not a list: " + list + ")"};
+    result.assign(words, words + count);
+    Tcl_Free(reinterpret_cast<char*>(words));
+    return result;
+}
+
+std::string read_only_mount(const std::string& path)
+{
+    return "mount --bind '" + path + "' '" + path + "' && mount -o remount,bind,ro '" + path + "'";
 }
 
 std::string copy_of_demo(const temp_dir& dir)

@@ -36,6 +36,35 @@ public:
     bool wait_for_shown(const std::string& top);
     // Waits until a message box is displayed: its {kind text}, or "".
     std::string wait_for_message();
+    // Presses object (a cell, button or icon) of top and waits until dialog
+    // is shown: false when it was not.
+    bool open_dialog(const std::string& top, const std::string& object, const std::string& dialog)
+    {
+        automation("press " + top + " " + object);
+        return wait_for_shown(dialog);
+    }
+    // Waits for a message box: its {kind text} with line breaks folded, or "".
+    std::string next_message() { return folded(wait_for_message()); }
+    // Waits for a message box whose {kind text} begins with start (blanks and
+    // line breaks aside: the box's wrap may cut a long word): its text with
+    // line breaks folded, or "" after a failure naming what was shown.
+    std::string wait_for_box(const std::string& start);
+    // The same, then answers the box with button as answer does.
+    bool answer_box(const std::string& start, const std::string& button)
+    {
+        return !wait_for_box(start).empty() && answer(button);
+    }
+    // Answers the box now up with button and waits until it has gone (another
+    // may follow): false, after a failure, when it stayed.
+    bool answer(const std::string& button);
+    // Waits until the main window alone is shown: false after a failure.
+    bool back_at_main_window();
+    // Asks the program to quit: its exit status, as wait_exit.
+    int quit()
+    {
+        automation("quit");
+        return wait_exit();
+    }
     // Waits for the program to end: its exit status, or -1 after wait_limit.
     int wait_exit()
     {
@@ -88,6 +117,14 @@ std::unique_ptr<kitsetup_session> isolated_session(const std::string& install, c
                                                    const std::string& screen = "",
                                                    test_environment environment = session_environment(),
                                                    const std::string& namespace_setup = "");
+
+// The words of a Tcl list, as automation answers hold them; one word
+// saying so when list is none.
+std::vector<std::string> list_words(const std::string& list);
+
+// Shell text for a namespace_setup: directory path mounted over itself
+// read-only.
+std::string read_only_mount(const std::string& path);
 
 // A private copy of the demo tree under dir, so that a test may change it
 // and find the log it leaves.

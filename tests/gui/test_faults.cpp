@@ -120,10 +120,8 @@ protected:
         fs::last_write_time(changed, fs::last_write_time(changed) - std::chrono::hours(1));
         start();
         session_->automation("press main_win deinstall_icon");
-        EXPECT_NE(wait_for_box("confirm {Beginning deinstallation of " + kdb12), "");
-        answer("yes_btn");
-        EXPECT_NE(wait_for_box("confirm {Do you wish to backup any modified or additional files"), "");
-        answer("yes_btn");
+        answer_box("confirm {Beginning deinstallation of " + kdb12, "yes_btn");
+        answer_box("confirm {Do you wish to backup any modified or additional files", "yes_btn");
         EXPECT_NE(wait_for_box("dir {Please enter the directory in which to store the modified files."), "");
         ASSERT_TRUE(session_->send_signal(during_removal));
         EXPECT_EQ(session_->wait_exit(), during_removal);
@@ -148,8 +146,7 @@ TEST_F(Faults, AnExtractionChildKilledFromOutsideIsReportedAndRecorded)
     std::vector<int> copies = processes_with_argument(install_ + "/bin/" KITSETUP_KARCH "/kcp");
     ASSERT_EQ(copies.size(), 1u) << "the held copy utility";
     ASSERT_EQ(kill(copies[0], SIGKILL), 0);
-    EXPECT_EQ(wait_for_box("error {"), "error {" + failed_text + "}");
-    answer("ok_btn");
+    answer_box("error {" + failed_text + "}", "ok_btn");
     EXPECT_NE(wait_for_box("confirm {Beginning deinstallation of " + kdb12), "");
     expect_records_agree(target_);
     EXPECT_EQ(files_under(target_).size(), 44u) << "the utility's and the server's files";
@@ -166,26 +163,22 @@ TEST_F(Faults, AFullOrReadOnlyTargetIsReportedAndLeavesNoUnrecordedFile)
 {
     std::string read_only = dir_ / "read_only";
     fs::create_directories(read_only);
-    start(session_environment(), "mount -t tmpfs -o size=100k kit_full '" + target_ + "' && mount --bind '" +
-                                     read_only + "' '" + read_only + "' && mount -o remount,bind,ro '" + read_only +
-                                     "'");
+    start(session_environment(),
+          "mount -t tmpfs -o size=100k kit_full '" + target_ + "' && " + read_only_mount(read_only));
     go({"kdb12", "", "cd_btn", "", target_, {}, false, true});
-    EXPECT_EQ(wait_for_box("error {"), "error {" + failed_text + "}");
-    answer("ok_btn");
+    answer_box("error {" + failed_text + "}", "ok_btn");
     EXPECT_NE(wait_for_box("confirm {Beginning deinstallation of " + kdb12), "");
     EXPECT_NE(files_under(seen_target()).size(), 0u) << "nothing fitted";
     expect_records_agree(seen_target());
     answer("yes_btn");
-    EXPECT_NE(wait_for_box("information {Deinstallation of " + kdb12 + " is now complete.}"), "");
-    answer("ok_btn");
+    answer_box("information {Deinstallation of " + kdb12 + " is now complete.}", "ok_btn");
     EXPECT_TRUE(only_install_left(seen_target()));
-    EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.dat") || fs::exists(tarnu_ + "/.kdb12.fls"));
+    EXPECT_FALSE(recorded("kdb12"));
 
     go({"kdb12", "", "cd_btn", "", read_only, {}, false, false, true});
-    EXPECT_EQ(wait_for_box("error {"), "error {No permission to write to " + read_only + ".}");
-    answer("ok_btn");
+    answer_box("error {No permission to write to " + read_only + ".}", "ok_btn");
     EXPECT_TRUE(files_under(read_only).empty());
-    EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.dat") || fs::exists(tarnu_ + "/.kdb12.fls"));
+    EXPECT_FALSE(recorded("kdb12"));
     finish();
     EXPECT_EQ(outside(), before_);
 }
@@ -205,8 +198,7 @@ TEST_F(Faults, ATapeThatVanishesIsReportedAndWhatCameOffItRecorded)
     ASSERT_TRUE(wait_until("the server's first file in the log",
                            [&] { return session_->automation("log").find("x bin/kdbadmin") != std::string::npos; }));
     fs::rename(tape, tape + ".gone");  // at once, while the drive reads on
-    EXPECT_EQ(wait_for_box("error {"), "error {" + failed_text + "}");
-    answer("ok_btn");
+    answer_box("error {" + failed_text + "}", "ok_btn");
     EXPECT_NE(wait_for_box("confirm {Beginning deinstallation of " + kdb12), "");
     expect_records_agree(target_);
     answer("no_btn");
@@ -220,12 +212,11 @@ TEST_F(Faults, ARecordsDirectoryThatCannotBeWrittenStopsTheInstallationBeforeItC
 {
     start(session_environment(), "mount -o remount,bind,ro /opt/tarnu");
     go({"kdb12", "", "cd_btn", "", target_, {}});
-    EXPECT_EQ(wait_for_box("error {"), "error {Unable to open file /opt/tarnu/.kdb12.fls. Read-only file system}");
-    answer("ok_btn");
-    EXPECT_EQ(wait_for_box("information {"), "information {Installation requires that the user has read and write "
-                                             "access to /opt/tarnu. Please consult your System Administrator.}");
-    answer("ok_btn");
-    EXPECT_TRUE(wait_until("the main window alone", [&] { return session_->automation("shown") == "main_win"; }));
+    answer_box("error {Unable to open file /opt/tarnu/.kdb12.fls. Read-only file system}", "ok_btn");
+    answer_box("information {Installation requires that the user has read and write access to /opt/tarnu. "
+               "Please consult your System Administrator.}",
+               "ok_btn");
+    EXPECT_TRUE(session_->back_at_main_window());
     EXPECT_TRUE(files_under(target_).empty());
     EXPECT_TRUE(fs::is_empty(tarnu_));
     finish();
@@ -276,8 +267,7 @@ TEST_F(Faults, TheLogSavedInTmpNeverFollowsALinkPlantedThere)
         setup = "mount --bind /tmp /mnt && " + setup + " && mkdir -p '" + top + "' && mount --bind '/mnt" +
                 top.substr(4) + "' '" + top + "'";
     }
-    start(session_environment(), setup + " && mount --bind '" + install_ + "' '" + install_ +
-                                     "' && mount -o remount,bind,ro '" + install_ + "'");
+    start(session_environment(), setup + " && " + read_only_mount(install_));
     go({"kdb12", "", "cd_btn", "", target_, {}});
     ASSERT_TRUE(wait_for_server_files());
     ASSERT_TRUE(session_->send_signal(SIGTERM));

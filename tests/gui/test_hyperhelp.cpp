@@ -1,13 +1,13 @@
 // The help viewer hyperhelp as installers meet it: its command line, the
 // pages it shows for good and bad help files, links, search and Back, and
 // the window protocol, spoken from here with Xlib as an installer does.
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
@@ -59,17 +59,21 @@ public:
             session_.wait_exit();
     }
     kitsetup_session* operator->() { return &session_; }
+    kitsetup_session& session() { return session_; }
 
 private:
     kitsetup_session session_;
 };
 
-// The test's own X connection, playing the installer's part.
+// The test's own X connection, playing the installer's part towards the
+// viewer, whose window it finds by its mark as clients do.
 class installer_side {
 public:
-    explicit installer_side(const std::string& display)
-        : display_(XOpenDisplay(display.c_str())), previous_(XSetErrorHandler(ignore_error))
+    explicit installer_side(kitsetup_session& viewer)
+        : display_(XOpenDisplay(viewer.display().c_str())), previous_(XSetErrorHandler(ignore_error)),
+          identifier_(viewer.automation("id")), window_(find_below(root(), HH_SERVER_MARK + identifier_, 0))
     {
+        EXPECT_NE(window_, 0u) << "no window marked " << HH_SERVER_MARK << identifier_;
     }
     ~installer_side()
     {
@@ -78,35 +82,33 @@ public:
         XSetErrorHandler(previous_);
     }
 
-    // The window marked as viewer identifier's, searched for as clients
-    // search: the root's children, grandchildren and great-grandchildren.
-    Window find(const std::string& identifier) { return find_below(root(), HH_SERVER_MARK + identifier, 0); }
+    bool found() const { return window_ != 0; }
+    const std::string& identifier() const { return identifier_; }
 
-    // Writes line into the command file of viewer identifier, then sends
-    // window the client message naming identifier (or named). The viewer
-    // takes it before any automation call made after this returns.
-    void request(Window window, const std::string& identifier, const std::string& line,
-                 const std::string& named = "")
+    // Writes line into the viewer's command file, then sends its window the
+    // client message naming the viewer (or named). The viewer takes it
+    // before any automation call made after this returns.
+    void request(const std::string& line, const std::string& named = "")
     {
-        std::string path = HH_COMMAND_FILE_PREFIX + identifier;
+        std::string path = HH_COMMAND_FILE_PREFIX + identifier_;
         int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
         std::string text = line + "\n";
         EXPECT_TRUE(fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()))
             << path << ": " << std::strerror(errno);
         if (fd >= 0)
             close(fd);
-        send(window, named.empty() ? identifier : named);
+        send(named.empty() ? identifier_ : named);
     }
 
-    void send(Window window, const std::string& identifier)
+    void send(const std::string& identifier)
     {
         XEvent event = {};
         event.xclient.type = ClientMessage;
-        event.xclient.window = window;
+        event.xclient.window = window_;
         event.xclient.message_type = XInternAtom(display_, HH_ATOM_NAME, False);
         event.xclient.format = 8;
         std::strncpy(event.xclient.data.b, identifier.c_str(), sizeof event.xclient.data.b - 1);
-        XSendEvent(display_, window, True, 0, &event);
+        XSendEvent(display_, window_, True, 0, &event);
         // Synced, so the viewer has the message before any later send.
         XSync(display_, False);
     }
@@ -114,6 +116,8 @@ public:
 private:
     Window root() const { return display_ == nullptr ? 0 : DefaultRootWindow(display_); }
 
+    // The window marked mark: the root's children, grandchildren and
+    // great-grandchildren.
     Window find_below(Window parent, const std::string& mark, int depth)
     {
         Window found = 0, root_window = 0, parent_window = 0;
@@ -147,6 +151,8 @@ private:
 
     Display* display_;
     XErrorHandler previous_;
+    std::string identifier_;
+    Window window_;
 };
 
 }  // namespace
@@ -213,14 +219,11 @@ TEST(Hyperhelp, BadHelpFilesShowWhyTheyCannotBeShown)
     write_file(files[2], std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10));
     write_file(files[3], ".topic 5 Contents\ntext\n.topic 6\n");
     test_viewer viewer({files[0]});
-    std::string identifier = viewer->automation("id");
-    installer_side installer(viewer->display());
-    Window window = installer.find(identifier);
-    ASSERT_NE(window, 0u) << "no window marked " << HH_SERVER_MARK << identifier;
+    installer_side installer(viewer.session());
+    ASSERT_TRUE(installer.found());
     for (size_t i = 0; i < files.size(); ++i) {
-        if (i > 0) {
-            installer.request(window, identifier, "-i " + files[i]);
-        }
+        if (i > 0)
+            installer.request("-i " + files[i]);
         help_file reader;
         std::string reason;
         EXPECT_FALSE(reader.read(files[i], &reason));
@@ -252,31 +255,30 @@ TEST(Hyperhelp, ServesInstallersThroughTheCommandFileAndEndsInOrder)
     ASSERT_EQ(lstat(command_file.c_str(), &status), 0) << command_file;
     EXPECT_TRUE(S_ISREG(status.st_mode) && (status.st_mode & 07777) == 0600 && status.st_uid == geteuid());
 
-    installer_side installer(viewer->display());
-    Window window = installer.find(identifier);
-    ASSERT_NE(window, 0u) << "no window marked " << HH_SERVER_MARK << identifier;
-    installer.request(window, identifier, "-c 20 " + file);
+    installer_side installer(viewer.session());
+    ASSERT_TRUE(installer.found());
+    installer.request("-c 20 " + file);
     EXPECT_EQ(viewer->automation("page"), page(file, 20, "Choosing a product"));
-    installer.request(window, identifier, "-c 77 " + file);
+    installer.request("-c 77 " + file);
     EXPECT_EQ(viewer->automation("page"), page(file, 5, "Sample Help"));
     EXPECT_EQ(viewer->automation("note"), "Topic 77 is not in this help file.");
 
     // A message naming another viewer, then the command file swapped for a
     // link: neither is taken; the next proper request is.
     std::string other = identifier.substr(0, identifier.size() - 1) + (identifier.back() == '0' ? "1" : "0");
-    installer.request(window, identifier, "-c 15 " + file, other);
+    installer.request("-c 15 " + file, other);
     std::string linked = dir / "linked";
     write_file(linked, "-c 15 " + file + "\n");
     ASSERT_EQ(unlink(command_file.c_str()), 0);
     ASSERT_EQ(symlink(linked.c_str(), command_file.c_str()), 0);
-    installer.send(window, identifier);
+    installer.send(identifier);
     EXPECT_EQ(viewer->automation("page"), page(file, 5, "Sample Help"));
     EXPECT_NE(viewer->standard_error().find(std::strerror(ELOOP)), std::string::npos) << viewer->standard_error();
     ASSERT_EQ(unlink(command_file.c_str()), 0);
     int fd = open(command_file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     ASSERT_GE(fd, 0) << std::strerror(errno);
     close(fd);
-    installer.request(window, identifier, "-i " + file);
+    installer.request("-i " + file);
     EXPECT_EQ(viewer->automation("requests"),
               OI_list({OI_list({"args", file + " -s 0"}), OI_list({"message", "-c 20 " + file}),
                         OI_list({"message", "-c 77 " + file}), OI_list({"message", "-i " + file})}));
@@ -294,14 +296,9 @@ TEST(Hyperhelp, ShowsEveryShippedTopicTidily)
     temp_dir dir;
     std::string hh = KITSETUP_DEMO_DIR "/hh";
     std::vector<std::string> files;
-    if (DIR* stream = opendir(hh.c_str())) {
-        while (dirent* entry = readdir(stream)) {
-            std::string name = entry->d_name;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".hlp") == 0)
-                files.push_back(hh + "/" + name);
-        }
-        closedir(stream);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(hh))
+        if (entry.path().extension() == ".hlp")
+            files.push_back(entry.path().string());
     std::string first = hh + "/kitsetup.hlp";
     if (files.empty()) {
         first = dir / "sample.hlp";
@@ -314,11 +311,10 @@ TEST(Hyperhelp, ShowsEveryShippedTopicTidily)
     ASSERT_TRUE(reader.read(first, &reason)) << reason;
     EXPECT_EQ(viewer->automation("page"), page(first, reader.contents()->context, reader.contents()->title));
     EXPECT_TRUE(viewer->screenshot("hyperhelp_contents"));
-    installer_side installer(viewer->display());
-    Window window = installer.find(viewer->automation("id"));
-    ASSERT_NE(window, 0u);
+    installer_side installer(viewer.session());
+    ASSERT_TRUE(installer.found());
     for (const std::string& file : files) {
-        installer.request(window, viewer->automation("id"), "-i " + file);
+        installer.request("-i " + file);
         ASSERT_TRUE(reader.read(file, &reason)) << file << ": " << reason;
         for (const help_topic& topic : reader.topics()) {
             EXPECT_EQ(viewer->automation("show " + std::to_string(topic.context)), "");

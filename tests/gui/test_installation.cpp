@@ -23,7 +23,6 @@ TEST_F(Installation, FromTheCdTheDistributionServerItMakesAndTheFileServer)
     start();
     kitsetup_session& s = *session_;
     std::string target = dir_ / "from_cd";
-    fs::create_directories(target);
     go({"kps30", "Custom", "cd_btn", "", target, {"print"}, true});
     ASSERT_TRUE(s.wait_for_shown("sample_dialog"));
     EXPECT_EQ(get("sample_dialog", "data_dir"), target + "/sample");
@@ -36,17 +35,15 @@ TEST_F(Installation, FromTheCdTheDistributionServerItMakesAndTheFileServer)
                    "/kcp -M" + install_ + "/map/base -S" + media + "cd -T" + target, {"install/kps30.installed"});
 
     std::string dist = dir_ / "dist";
-    fs::create_directories(dist);
     go({"kdb12", "", "cd_btn", "", dist, {"dist_btn"}});
     expect_complete(kdb12, false);
     EXPECT_EQ(names_of(files_under(dist)), names_of(files_under(media + "dist/kdb12")));
-    EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.dat") || fs::exists(tarnu_ + "/.kdb12.fls"));
+    EXPECT_FALSE(recorded("kdb12"));
     EXPECT_EQ(read_file(notes_), "product CD Yes\n") << "only the product's script runs";
     EXPECT_NE(s.automation("log").find("/kcp -M" + install_ + "/map/client -S" + media + "cd -T" + dist),
               std::string::npos);
 
     target = dir_ / "from_dist";
-    fs::create_directories(target);
     go({"kdb12", "", "dist_server_btn", dist, target, {"client"}});
     expect_complete(kdb12, false);  // not offered again after the library error
     expect_records("kdb12", target, "Target:\t" + target + ";\nOptions:\tkdb12ins server ;\n", "/kcp -i -M");
@@ -79,7 +76,6 @@ TEST_F(Installation, FromLocalAndRemoteTapes)
     }
     start(session_environment().set("LD_PRELOAD", KITSETUP_TAPEEMU).set("KITSETUP_TAPE", drives.c_str()));
     std::string target = dir_ / "local";
-    fs::create_directories(target);
     go({"kdb12", "", "tape_btn", dir_ / "nst1", target, {}});
     expect_complete(kdb12);
     expect_records("kdb12", target, "Target:\t" + target + ";\nOptions:\tkdb12ins server client ;\n",
@@ -89,10 +85,8 @@ TEST_F(Installation, FromLocalAndRemoteTapes)
     // A new installation is refused while the last one's rewind runs.
     EXPECT_TRUE(wait_until("the rewind", [&] { return read_file(dir_ / "kdb12/.position").rfind("0 0", 0) == 0; }));
     target = dir_ / "remote";
-    fs::create_directories(target);
     go({"kps30", "Minimal", "tape_btn", dir_ / "nst0", target, {"remote_btn"}});
-    EXPECT_NE(wait_for_box("warning {" + (dir_ / "nst0") + " has been specified as the remote tape device."), "");
-    answer("ok_btn");
+    answer_box("warning {" + (dir_ / "nst0") + " has been specified as the remote tape device.", "ok_btn");
     expect_complete(kps30);
     EXPECT_TRUE(fs::exists(target + "/common")) << "the base's dependency came along";
     expect_records("kps30", target, "Target:\t" + target + ";\nOptions:\tkps30ins base ;\n",
@@ -108,22 +102,19 @@ TEST_F(Installation, AStopDuringTheExtractionRecordsWhatWasExtractedAndOffersIts
     hold_after_server();
     start();
     std::string target = dir_ / "stopped";
-    fs::create_directories(target);
     go({"kdb12", "", "cd_btn", "", target, {}});
     ASSERT_TRUE(wait_for_server_files());
     ASSERT_TRUE(session_->wait_for_shown("transfer_dialog"));
     session_->automation("press transfer_dialog stop_btn");
-    EXPECT_NE(wait_for_box("confirm {"), "");
-    answer("yes_btn");
+    answer_box("confirm {", "yes_btn");
     EXPECT_EQ(wait_for_box("confirm {Beginning"),
               "confirm {Beginning deinstallation of " + kdb12 + " from " + target + ". Do you wish to continue?}");
     EXPECT_EQ(files_under(target).size(), 44u) << "the utility's and the server's files";
     expect_records("kdb12", target, "Target:\t" + target + ";\nOptions:\tkdb12ins server client ;\n", "/kcp -M");
     answer("yes_btn");
-    EXPECT_NE(wait_for_box("information {Deinstallation of " + kdb12 + " is now complete.}"), "");
-    answer("ok_btn");
+    answer_box("information {Deinstallation of " + kdb12 + " is now complete.}", "ok_btn");
     EXPECT_TRUE(only_install_left(target)) << "only the installer's own directory stays";
-    EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.dat") || fs::exists(tarnu_ + "/.kdb12.fls"));
+    EXPECT_FALSE(recorded("kdb12"));
     EXPECT_FALSE(fs::exists(notes_)) << "no installation script ran";
     finish();
 }
@@ -134,7 +125,6 @@ TEST_F(Installation, AStopDuringTheExtractionRecordsWhatWasExtractedAndOffersIts
 TEST_F(Installation, DeinstallingBacksUpChangedAndAddedFiles)
 {
     std::string target = dir_ / "db", backup = dir_ / "backup";
-    fs::create_directories(target);
     fs::create_directories(backup);
     write_file(tarnu_ + "/.kps30.dat", "Target:\t/opt/kps30;\nOptions:\tbase ;\n");
     start();
@@ -149,10 +139,8 @@ TEST_F(Installation, DeinstallingBacksUpChangedAndAddedFiles)
     s.automation("press main_win deinstall_icon");
     ASSERT_TRUE(s.wait_for_shown("del_product_dialog"));
     s.automation("press del_product_dialog kdb12");
-    EXPECT_NE(wait_for_box("confirm {Beginning deinstallation of " + kdb12), "");
-    answer("yes_btn");
-    EXPECT_NE(wait_for_box("confirm {Do you wish to backup any modified or additional files"), "");
-    answer("yes_btn");
+    answer_box("confirm {Beginning deinstallation of " + kdb12, "yes_btn");
+    answer_box("confirm {Do you wish to backup any modified or additional files", "yes_btn");
     // The shared top-level directories are asked about as they come.
     std::string box;
     int directories_asked = 0;
@@ -174,12 +162,11 @@ TEST_F(Installation, DeinstallingBacksUpChangedAndAddedFiles)
     EXPECT_EQ(read_file(backup + "/MODS.LST"),
               "FILES WHICH WERE MODIFIED OR CREATED SINCE INSTALLATION.\n\netc/kdb.conf\netc/added.conf\n");
     EXPECT_TRUE(only_install_left(target));
-    EXPECT_FALSE(fs::exists(tarnu_ + "/.kdb12.dat") || fs::exists(tarnu_ + "/.kdb12.fls"));
+    EXPECT_FALSE(recorded("kdb12"));
 
     // The other product alone is left to offer: the icon goes straight to it.
     s.automation("press main_win deinstall_icon");
-    EXPECT_NE(wait_for_box("confirm {Beginning deinstallation of " + kps30 + " from /opt/kps30."), "");
-    answer("no_btn");
+    answer_box("confirm {Beginning deinstallation of " + kps30 + " from /opt/kps30.", "no_btn");
     finish();
 }
 

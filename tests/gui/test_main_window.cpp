@@ -28,13 +28,7 @@ std::string wait_for_requests(kitsetup_session& session, const std::string& view
     std::string requests;
     wait_until(std::to_string(count) + " requests to reach viewer " + viewer, [&] {
         requests = session.automation_of(viewer, "requests");
-        size_t seen = 0;
-        for (size_t at = requests.find("{args "); at != std::string::npos; at = requests.find("{args ", at + 1))
-            ++seen;
-        for (size_t at = requests.find("{message "); at != std::string::npos;
-             at = requests.find("{message ", at + 1))
-            ++seen;
-        return requests.rfind("ERROR: ", 0) != 0 && seen >= count;
+        return requests.rfind("ERROR: ", 0) != 0 && list_words(requests).size() >= count;
     });
     return requests;
 }
@@ -63,10 +57,8 @@ TEST(MainWindow, HelpMenuOffersItsFourEntriesInOrderAndTheAboutBox)
     ASSERT_TRUE(session.wait_for_shown("About Install"));
     EXPECT_TRUE(session.screenshot("about_box"));
     session.automation("press {About Install} about_dialog");
-    EXPECT_TRUE(wait_until("the about box to close on a click",
-                           [&] { return session.automation("shown") == "main_win"; }));
-    session.automation("quit");
-    EXPECT_EQ(session.wait_exit(), 0);
+    EXPECT_TRUE(session.back_at_main_window()) << "the about box closes on a click";
+    EXPECT_EQ(session.quit(), 0);
     EXPECT_EQ(session.standard_error(), "");
 }
 
@@ -79,16 +71,13 @@ TEST(MainWindow, AMissingHelpFileIsReportedAndTheProgramGoesOn)
     ASSERT_TRUE(session.wait_for_shown("main_win")) << session.standard_error();
     std::string expected = "error {Unable to open " + install + "/hh/kitsetup.hlp}";
     session.automation("press main_win main_help_choice2");
-    EXPECT_EQ(folded(session.wait_for_message()), expected);
-    session.automation("answer ok_btn");
-    EXPECT_TRUE(wait_until("the box to go", [&] { return session.automation("message").empty(); }));
+    EXPECT_EQ(session.next_message(), expected);
+    EXPECT_TRUE(session.answer("ok_btn"));
     session.automation("key main_win main_win F1");
-    EXPECT_EQ(folded(session.wait_for_message()), expected) << "F1";
-    session.automation("answer ok_btn");
-    EXPECT_TRUE(wait_until("the box to go", [&] { return session.automation("message").empty(); }));
+    EXPECT_EQ(session.next_message(), expected) << "F1";
+    EXPECT_TRUE(session.answer("ok_btn"));
     EXPECT_EQ(session.automation("state main_win main_win"), "ACTIVE");
-    session.automation("quit");
-    EXPECT_EQ(session.wait_exit(), 0);
+    EXPECT_EQ(session.quit(), 0);
 }
 
 // Contents starts a viewer at topic 5; On Actions and F1 reach the same one
@@ -115,8 +104,7 @@ TEST(MainWindow, HelpRequestsShareOneViewerThatEndsWithTheProgram)
     EXPECT_EQ(requests, OI_list({OI_list({"args", help_file + " -c 5 -s 0"}), actions, actions}));
     EXPECT_EQ(session.automation_of(viewer, "page"), OI_list({help_file, "15", "The main window"}));
 
-    session.automation("quit");
-    EXPECT_EQ(session.wait_exit(), 0);
+    EXPECT_EQ(session.quit(), 0);
     EXPECT_TRUE(wait_until("the viewer to end with the program", [&] {
         return session.automation_of(viewer, "page").rfind("ERROR: ", 0) == 0;
     }));
@@ -136,8 +124,7 @@ TEST(MainWindow, AViewerFoundRunningIsUsedAndLeftRunning)
     EXPECT_TRUE(wait_until("the request to reach the running viewer", [&] {
         return found.automation("requests") == OI_list({"args {}", OI_list({"message", "-i " + hoh})});
     })) << found.automation("requests");
-    session.automation("quit");
-    EXPECT_EQ(session.wait_exit(), 0);
+    EXPECT_EQ(session.quit(), 0);
     EXPECT_EQ(found.automation("page").rfind("ERROR: ", 0), std::string::npos) << "the viewer was ended";
     // Ended in order, so that its command file goes with it.
     found.send_signal(SIGTERM);

@@ -3,56 +3,11 @@
 // target, the distribution toggle, space, the checks of OK), the primary
 // options dialog, the chain of suboptions dialogs and the continue dialog.
 // Every session has a private /opt/tarnu: a directory of the test's own.
-#include <gtest/gtest.h>
+#include "installation_fixture.h"
 
 #include <sys/stat.h>
-#include <tcl.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "kitsetup_session.h"
 
 namespace {
-
-const std::string program = KITSETUP_BIN;
-
-bool private_mounts_work()
-{
-    return run_program("/usr/bin/unshare", {"unshare", "-m", "true"}, test_environment()).status == 0;
-}
-
-// The installer on the install tree install, in a mount namespace of its
-// own where /opt/tarnu is records and read_only is a read-only directory;
-// on a private screen of that size when screen is given.
-std::unique_ptr<kitsetup_session> start_installer(const std::string& install, const std::string& records,
-                                                  const std::string& read_only, const std::string& home,
-                                                  const std::string& screen)
-{
-    const char* script =
-        "mount -t tmpfs kit_opt /opt && mkdir /opt/tarnu && mount --bind \"$2\" /opt/tarnu && "
-        "mount --bind \"$4\" \"$4\" && mount -o remount,bind,ro \"$4\" && exec \"$1\" -dir \"$3\" -nosplash";
-    test_environment environment = session_environment();
-    environment.set("HOME", home.c_str());
-    return std::make_unique<kitsetup_session>(
-        "/usr/bin/unshare", std::vector<std::string>{"-m", "sh", "-c", script, "sh", program, records, install, read_only},
-        environment, screen);
-}
-
-std::vector<std::string> list_words(const std::string& list)
-{
-    int count = 0;
-    const char** words = nullptr;
-    std::vector<std::string> result;
-    if (Tcl_SplitList(nullptr, list.c_str(), &count, &words) != TCL_OK)
-        return {"(not a list: " + list + ")"};
-    result.assign(words, words + count);
-    Tcl_Free(reinterpret_cast<char*>(words));
-    return result;
-}
 
 // The cells of a scrolling list, as "name" or "name*" for a selected one.
 std::string cells_of(kitsetup_session& session, const std::string& top, const std::string& menu)
@@ -72,35 +27,9 @@ std::string options(kitsetup_session& session)
     return cells_of(session, "options_dialog", "options_menu");
 }
 
-std::string get(kitsetup_session& session, const std::string& object)
+std::string field(kitsetup_session& session, const std::string& object)
 {
     return session.automation("get options_dialog " + object);
-}
-
-// A message without its blanks: a word longer than a line is cut in two
-// by the box's wrap.
-std::string squeezed(std::string text)
-{
-    text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\n'; }), text.end());
-    return text;
-}
-
-// Waits for the box that begins with expected ({kind text}, whole unless a
-// message is longer than a box holds), answers it with button and waits
-// for it to go; false when it did not come.
-bool answer_box(kitsetup_session& session, const std::string& expected, const std::string& button)
-{
-    std::string shown;
-    bool came = wait_until("the box " + expected, [&] {
-        shown = folded(session.automation("message"));
-        return squeezed(shown).rfind(squeezed(expected), 0) == 0;
-    });
-    EXPECT_TRUE(came) << "the box shown is: " << shown;
-    if (!came)
-        return false;
-    session.automation("answer " + button);
-    return wait_until("the box " + expected + " to go",
-                      [&] { return squeezed(session.automation("message")).rfind(squeezed(expected), 0) != 0; });
 }
 
 // A product for the tests: primary option "Pick" (not fixed) choosing two
@@ -125,23 +54,23 @@ void add_test_product(const std::string& install)
     write_file(arch + "tst10cmd.cfg", read_file(arch + "kps30cmd.cfg"));
 }
 
-class option_dialogs : public ::testing::Test {
+// The installation dialogs' fixture with the test product added and a
+// directory that is read-only for the installer.
+class option_dialogs : public installation_dialogs {
 protected:
     void SetUp() override
     {
-        if (!private_mounts_work())
-            GTEST_SKIP() << "no private mount namespace here";
-        install_ = copy_of_demo(dir_);
+        installation_dialogs::SetUp();
+        if (IsSkipped())
+            return;
         add_test_product(install_);
-        ASSERT_EQ(mkdir(records_.c_str(), 0755), 0);
-        ASSERT_EQ(mkdir(read_only_.c_str(), 0755), 0);
-        ASSERT_EQ(mkdir(home_.c_str(), 0755), 0);
+        fs::create_directories(read_only_);
     }
 
     void start(const std::string& screen = "")
     {
-        session_ = start_installer(install_, records_, read_only_, home_, screen);
-        ASSERT_TRUE(session_->wait_for_shown("main_win")) << session_->standard_error();
+        screen_ = screen;
+        installation_dialogs::start(session_environment(), read_only_mount(read_only_));
     }
 
     void choose(const std::string& product, const std::string& dialog)
@@ -150,19 +79,7 @@ protected:
         ASSERT_TRUE(session_->wait_for_shown(dialog)) << session_->standard_error();
     }
 
-    void finish()
-    {
-        session_->automation("quit");
-        EXPECT_EQ(session_->wait_exit(), 0);
-        EXPECT_EQ(session_->standard_error(), "");
-    }
-
-    temp_dir dir_;
-    std::string install_;
-    std::string records_ = dir_ / "tarnu";
-    std::string read_only_ = dir_ / "read-only";
-    std::string home_ = dir_ / "home";
-    std::unique_ptr<kitsetup_session> session_;
+    const std::string read_only_ = dir_ / "read-only";
 };
 
 }  // namespace
@@ -177,10 +94,10 @@ TEST_F(option_dialogs, MediaSourcesRemoteDriveDistributionAndSpace)
     choose("kdb12", "options_dialog");
     kitsetup_session& s = *session_;
     std::string media = KITSETUP_BUILD_DIR "/media/";
-    EXPECT_EQ(get(s, "source_field"), media + "cd");
-    EXPECT_EQ(get(s, "target_field"), "/opt/kdb12");
+    EXPECT_EQ(field(s, "source_field"), media + "cd");
+    EXPECT_EQ(field(s, "target_field"), "/opt/kdb12");
     EXPECT_EQ(options(s), "server* client*");
-    EXPECT_EQ(get(s, "space_reqd_val"), "345 KB") << "the installation utility counts from CD";
+    EXPECT_EQ(field(s, "space_reqd_val"), "345 KB") << "the installation utility counts from CD";
     EXPECT_TRUE(s.screenshot("options_dialog"));
 
     struct medium_case {
@@ -193,34 +110,34 @@ TEST_F(option_dialogs, MediaSourcesRemoteDriveDistributionAndSpace)
                                       medium_case{"cd_btn", media + "cd", "Product Directory:"}}) {
         s.automation(std::string("press options_dialog ") + medium.cell);
         EXPECT_TRUE(wait_until(std::string("the source of ") + medium.cell,
-                               [&] { return get(s, "source_field") == medium.source; }))
-            << get(s, "source_field");
-        EXPECT_EQ(get(s, "source_label"), medium.label) << medium.cell;
+                               [&] { return field(s, "source_field") == medium.source; }))
+            << field(s, "source_field");
+        EXPECT_EQ(field(s, "source_label"), medium.label) << medium.cell;
     }
 
     s.automation("press options_dialog tape_btn");
     wait_until("the remote menu", [&] { return s.automation("state options_dialog remote_menu") == "ACTIVE"; });
     EXPECT_EQ(s.automation("state options_dialog remote_field"), "INACTIVE");
-    EXPECT_EQ(get(s, "space_reqd_val"), "342 KB") << "no installation utility from tape";
+    EXPECT_EQ(field(s, "space_reqd_val"), "342 KB") << "no installation utility from tape";
     s.automation("press options_dialog remote_btn");
-    EXPECT_TRUE(wait_until("the host field", [&] { return get(s, "remote_field") == "localhost"; }));
+    EXPECT_TRUE(wait_until("the host field", [&] { return field(s, "remote_field") == "localhost"; }));
     EXPECT_EQ(s.automation("state options_dialog remote_field"), "ACTIVE");
     s.automation("press options_dialog local_btn");
     EXPECT_TRUE(wait_until("the host field to grey",
                            [&] { return s.automation("state options_dialog remote_field") == "INACTIVE"; }));
-    EXPECT_EQ(get(s, "remote_field"), "");
+    EXPECT_EQ(field(s, "remote_field"), "");
 
     // The user's own choice: the client left out.
     s.automation("press options_dialog cd_btn");
     s.automation("press options_dialog client");
-    EXPECT_TRUE(wait_until("the space without the client", [&] { return get(s, "space_reqd_val") == "209 KB"; }))
-        << get(s, "space_reqd_val");
+    EXPECT_TRUE(wait_until("the space without the client", [&] { return field(s, "space_reqd_val") == "209 KB"; }))
+        << field(s, "space_reqd_val");
     EXPECT_EQ(s.automation("state options_dialog remote_menu"), "INACTIVE");
 
     s.automation("press options_dialog dist_btn");
     EXPECT_TRUE(wait_until("every option on", [&] { return options(s) == "server* client*"; })) << options(s);
     EXPECT_EQ(s.automation("state options_dialog client"), "INACTIVE");
-    EXPECT_EQ(get(s, "space_reqd_val"), "345 KB");
+    EXPECT_EQ(field(s, "space_reqd_val"), "345 KB");
     s.automation("press options_dialog dist_btn");
     EXPECT_TRUE(wait_until("the choice back", [&] { return options(s) == "server* client"; })) << options(s);
     EXPECT_EQ(s.automation("state options_dialog client"), "ACTIVE");
@@ -228,13 +145,13 @@ TEST_F(option_dialogs, MediaSourcesRemoteDriveDistributionAndSpace)
     s.automation("set options_dialog target_field " + home_);
     s.automation("press options_dialog fileserver_btn");
     EXPECT_TRUE(wait_until("the records directory as target",
-                           [&] { return get(s, "target_field") == "/opt/tarnu"; }));
-    EXPECT_EQ(get(s, "source_field"), media + "fileserver/kdb12");
+                           [&] { return field(s, "target_field") == "/opt/tarnu"; }));
+    EXPECT_EQ(field(s, "source_field"), media + "fileserver/kdb12");
     EXPECT_EQ(s.automation("state options_dialog target_field"), "INACTIVE");
     EXPECT_EQ(s.automation("state options_dialog dist_menu"), "INACTIVE");
     EXPECT_EQ(options(s), "server* client*");
     s.automation("press options_dialog dist_server_btn");
-    EXPECT_TRUE(wait_until("the typed target back", [&] { return get(s, "target_field") == home_; }));
+    EXPECT_TRUE(wait_until("the typed target back", [&] { return field(s, "target_field") == home_; }));
     EXPECT_EQ(options(s), "server* client");
     finish();
 }
@@ -255,7 +172,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
 
     s.automation("set options_dialog source_field {   }");
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "error {Both source and target must be specified.}", "ok_btn");
+    s.answer_box("error {Both source and target must be specified.}", "ok_btn");
     s.automation("set options_dialog source_field " KITSETUP_BUILD_DIR "/media/cd");
 
     std::string file = dir_ / "a-file";
@@ -274,23 +191,21 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
           target_case{"$HOME/x", home_ + "/x", "yes_btn", ""}}) {
         s.automation("set options_dialog target_field {" + target.typed + "}");
         std::string missing = "error {Target directory \"" + target.expanded + "\" does not exist.}";
-        answer_box(s, missing.substr(0, 200), "ok_btn");
-        answer_box(s, "confirm {Do you wish to try to create the directory?}", target.answer);
+        s.answer_box(missing.substr(0, 200), "ok_btn");
+        s.answer_box("confirm {Do you wish to try to create the directory?}", target.answer);
         if (!target.failure.empty()) {
-            std::string shown = squeezed(s.wait_for_message());
-            EXPECT_EQ(shown.rfind(squeezed(target.failure.substr(0, 200)), 0), 0u) << shown;
-            s.automation("answer ok_btn");
+            s.answer_box(target.failure.substr(0, 200), "ok_btn");
         }
     }
-    EXPECT_TRUE(wait_until("the created target", [&] { return get(s, "target_field") == home_ + "/x"; }))
-        << get(s, "target_field");
+    EXPECT_TRUE(wait_until("the created target", [&] { return field(s, "target_field") == home_ + "/x"; }))
+        << field(s, "target_field");
     struct stat info {};
     EXPECT_EQ(stat((home_ + "/x").c_str(), &info), 0);
     EXPECT_NE(stat((home_ + "/y").c_str(), &info), 0);
 
     s.automation("set options_dialog target_field " + read_only_);
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "error {No permission to write to " + read_only_ + ".}", "ok_btn");
+    s.answer_box("error {No permission to write to " + read_only_ + ".}", "ok_btn");
     s.automation("set options_dialog target_field {~}");
 
     // Nothing selected: the scripts may still configure, so the user is asked.
@@ -298,7 +213,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
     s.automation("press options_dialog beta");
     EXPECT_TRUE(wait_until("nothing selected", [&] { return options(s) == "alpha beta huge"; })) << options(s);
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "confirm {As no options have been selected, no software will be extracted from the media. "
+    s.answer_box("confirm {As no options have been selected, no software will be extracted from the media. "
                   "However, if required, configuration of previously installed software will be carried out. "
                   "Do you wish to continue?}",
                "no_btn");
@@ -307,15 +222,15 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
     s.automation("press options_dialog all_btn");
     EXPECT_TRUE(wait_until("every option", [&] { return options(s) == "alpha* beta* huge*"; })) << options(s);
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "confirm {There appears to be insufficient space on the target file system. "
+    s.answer_box("confirm {There appears to be insufficient space on the target file system. "
                   "Do you wish to continue?}",
                "no_btn");
     EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
-    EXPECT_TRUE(std::filesystem::is_empty(records_)) << "nothing recorded before the user confirms";
+    EXPECT_TRUE(std::filesystem::is_empty(tarnu_)) << "nothing recorded before the user confirms";
     EXPECT_TRUE(s.screenshot("options_dialog_test_product_800"));
 
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "confirm {There appears to be insufficient space on the target file system. "
+    s.answer_box("confirm {There appears to be insufficient space on the target file system. "
                   "Do you wish to continue?}",
                "yes_btn");
     ASSERT_TRUE(s.wait_for_shown("suboptions_dialog"));
@@ -339,7 +254,7 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
     s.automation("press continue_dialog setup_icon");
     ASSERT_TRUE(s.wait_for_shown("options_dialog"));
     EXPECT_EQ(options(s), "alpha* beta* huge*") << "the options as the user left them";
-    EXPECT_EQ(get(s, "target_field"), "~");
+    EXPECT_EQ(field(s, "target_field"), "~");
     finish();
 }
 
@@ -351,7 +266,7 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
 {
     std::string old_target = dir_ / "old";
     ASSERT_EQ(mkdir(old_target.c_str(), 0755), 0);
-    write_file(records_ + "/.kdb12.dat", "Target:\t" + old_target + ";\nOptions:\tserver client ;\n");
+    write_file(tarnu_ + "/.kdb12.dat", "Target:\t" + old_target + ";\nOptions:\tserver client ;\n");
     start();
     kitsetup_session& s = *session_;
     choose("kps30", "primary_options_dialog");
@@ -360,13 +275,13 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
     ASSERT_TRUE(s.wait_for_shown("options_dialog"));
     EXPECT_EQ(options(s), "base* docs print") << "examples hidden, the mandatory base kept";
     s.automation("press options_dialog cancel_btn");
-    EXPECT_TRUE(wait_until("the dialog to go", [&] { return s.automation("shown") == "main_win"; }));
+    EXPECT_TRUE(s.back_at_main_window());
     choose("kps30", "primary_options_dialog");
     s.automation("press primary_options_dialog Full");
     EXPECT_TRUE(wait_until("every option", [&] { return options(s) == "base* docs* print* examples*"; }))
         << options(s);
     s.automation("press options_dialog cancel_btn");
-    EXPECT_TRUE(wait_until("the dialog to go", [&] { return s.automation("shown") == "main_win"; }));
+    EXPECT_TRUE(s.back_at_main_window());
 
     choose("kdb12", "options_dialog");
     // A mandatory option stays on; one installed before asks first.
@@ -374,37 +289,16 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
     s.automation("press options_dialog client");
     EXPECT_TRUE(wait_until("the client off", [&] { return options(s) == "server* client"; })) << options(s);
     s.automation("press options_dialog client");
-    answer_box(s, "confirm {This option was previously installed. Do you wish to reinstall it?}", "no_btn");
+    s.answer_box("confirm {This option was previously installed. Do you wish to reinstall it?}", "no_btn");
     EXPECT_EQ(options(s), "server* client");
     s.automation("set options_dialog target_field " + home_);
     s.automation("press options_dialog ok_btn");
-    answer_box(s, "error {Sample Database 1.2 was previously installed in " + old_target +
+    s.answer_box("error {Sample Database 1.2 was previously installed in " + old_target +
                       ". To reinstall you must specify this directory or deinstall before specifying a "
                       "different directory.}",
                "ok_btn");
-    EXPECT_TRUE(wait_until("the old directory", [&] { return get(s, "target_field") == old_target; }))
-        << get(s, "target_field");
+    EXPECT_TRUE(wait_until("the old directory", [&] { return field(s, "target_field") == old_target; }))
+        << field(s, "target_field");
     EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
-    finish();
-}
-
-// From a file server nothing is copied: go records the node installation
-// and says it is complete without ever showing the transfer dialog.
-TEST_F(option_dialogs, GoFromTheFileServerInstallsWithoutTheTransferDialog)
-{
-    start();
-    kitsetup_session& s = *session_;
-    choose("kdb12", "options_dialog");
-    s.automation("press options_dialog fileserver_btn");
-    EXPECT_TRUE(wait_until("the records directory as target", [&] { return get(s, "target_field") == "/opt/tarnu"; }));
-    s.automation("press options_dialog ok_btn");
-    ASSERT_TRUE(s.wait_for_shown("continue_dialog"));
-    s.automation("press continue_dialog go_icon");
-    std::string done = "information {Installation of Sample Database 1.2, a demonstration database kit is now complete.}";
-    EXPECT_TRUE(wait_until("the installation to end", [&] { return folded(s.automation("message")) == done; }))
-        << s.automation("message");
-    EXPECT_EQ(s.automation("shown"), "main_win information_dialog");
-    s.automation("answer ok_btn");
-    EXPECT_NE(read_file(records_ + "/.kdb12.dat").find("Target:\t/opt/tarnu;"), std::string::npos);
     finish();
 }

@@ -68,7 +68,7 @@ protected:
     {
         EXPECT_TRUE(wait_until("the edit dialog to close", [&] { return edit_dialog_gone(s); }));
         EXPECT_EQ(s.automation("press main_print_dialog done_btn"), "");
-        EXPECT_EQ(folded(s.wait_for_message()), "confirm {Do you wish to save printer configuration changes?}");
+        EXPECT_EQ(s.next_message(), "confirm {Do you wish to save printer configuration changes?}");
         EXPECT_EQ(s.automation("answer yes_btn"), "");
         EXPECT_EQ(s.wait_exit(), 0) << s.standard_error();
     }
@@ -145,7 +145,7 @@ TEST_F(printer_dialogs, ADuplicateIsRefusedAndLeavingUnchangedNeverWrites)
     auto s = start();
     EXPECT_EQ(s->automation("press main_print_dialog add_btn"), "");
     choose(*s, "HP LaserJet 4", "lp0", false);
-    EXPECT_EQ(folded(s->wait_for_message()), "error {\"HP LaserJet 4 on lp0\" has already been installed.}");
+    EXPECT_EQ(s->next_message(), "error {\"HP LaserJet 4 on lp0\" has already been installed.}");
     EXPECT_EQ(s->automation("answer ok_btn"), "");
     EXPECT_FALSE(edit_dialog_gone(*s)) << "the edit dialog must stay up after a refusal";
     EXPECT_EQ(s->automation("press print_edit_dialog cancel_btn"), "");
@@ -232,7 +232,7 @@ TEST_F(printer_dialogs, PortNamesAreRefusedOrReadBackTheSame)
     for (const std::string refused : {"lp=9", "[lp9]"}) {
         EXPECT_EQ(s->automation("set print_edit_dialog alias_field {" + refused + "}"), "");
         EXPECT_EQ(s->automation("press print_edit_dialog ok_btn"), "");
-        EXPECT_EQ(folded(s->wait_for_message()).rfind("error {\"" + refused + "\" cannot be used: ", 0), 0u);
+        EXPECT_EQ(s->next_message().rfind("error {\"" + refused + "\" cannot be used: ", 0), 0u);
         EXPECT_EQ(s->automation("answer ok_btn"), "");
         EXPECT_EQ(s->automation("get print_edit_dialog alias_menu"), ports) << "the port list offers " << refused;
     }
@@ -276,7 +276,7 @@ TEST_F(printer_dialogs, ALibraryErrorWhenSavingNamesItsReasonAndClosesTheDialogs
     ASSERT_EQ(std::rename(defaults().c_str(), (dir_ / "kept").c_str()), 0);
     ASSERT_EQ(mkdir(defaults().c_str(), 0755), 0);
     EXPECT_EQ(s->automation("press main_print_dialog done_btn"), "");
-    EXPECT_EQ(folded(s->wait_for_message()), "confirm {Do you wish to save printer configuration changes?}");
+    EXPECT_EQ(s->next_message(), "confirm {Do you wish to save printer configuration changes?}");
     EXPECT_EQ(s->automation("answer yes_btn"), "");
     std::string box;
     EXPECT_TRUE(wait_until("the library's reason", [&] {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -13,6 +14,15 @@
 namespace {
 
 const std::string program = KITSETUP_BIN;
+
+// The program on install without its splash, as most of these runs want it.
+std::unique_ptr<kitsetup_session> started(const std::string& install,
+                                          test_environment environment = session_environment(),
+                                          const std::string& screen = "")
+{
+    return std::make_unique<kitsetup_session>(program, std::vector<std::string>{"-dir", install, "-nosplash"},
+                                              environment, screen);
+}
 
 }  // namespace
 
@@ -57,15 +67,12 @@ TEST(Program, ScreenSizeChoosesTheFontFileAndUsualLocalesStartWithoutAMessage)
     const struct { const char *screen, *lang, *banner; } rows[] = {
         {"800x600x24", "en_US.UTF-8", "small fonts"}, {"1024x768x24", "C.UTF-8", "large fonts"}};
     for (const auto& row : rows) {
-        test_environment environment = session_environment();
-        environment.set("LANG", row.lang);
-        kitsetup_session session(program, {"-dir", install, "-nosplash"}, environment, row.screen);
-        EXPECT_TRUE(session.wait_for_shown("main_win")) << row.lang << ": " << session.automation("message");
-        EXPECT_EQ(session.automation("shown"), "main_win") << row.lang;
-        EXPECT_EQ(session.automation("get main_win banner"), row.banner) << row.screen;
-        session.automation("quit");
-        EXPECT_EQ(session.wait_exit(), 0) << row.lang;
-        EXPECT_EQ(session.standard_error(), "") << row.lang;
+        auto session = started(install, session_environment().set("LANG", row.lang), row.screen);
+        EXPECT_TRUE(session->wait_for_shown("main_win")) << row.lang << ": " << session->automation("message");
+        EXPECT_EQ(session->automation("shown"), "main_win") << row.lang;
+        EXPECT_EQ(session->automation("get main_win banner"), row.banner) << row.screen;
+        EXPECT_EQ(session->quit(), 0) << row.lang;
+        EXPECT_EQ(session->standard_error(), "") << row.lang;
     }
 }
 
@@ -78,88 +85,71 @@ TEST(Program, SignalsEndTheProgramThroughShutdownOrTheCrashText)
     std::string install = copy_of_demo(dir);
     ASSERT_EQ(std::remove((install + "/config/C/kitsetup.cf").c_str()), 0);
     for (int signal_number : {SIGINT, SIGTERM}) {
-        {
-            kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"},
-                                     session_environment());
-            ASSERT_TRUE(session.wait_for_shown("main_win")) << session.standard_error();
-            ASSERT_TRUE(session.send_signal(signal_number));
-            EXPECT_EQ(session.wait_exit(), signal_number) << "main window, signal " << signal_number;
-            EXPECT_EQ(session.standard_error(), "");
-        }
-        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
-        ASSERT_NE(session.wait_for_message(), "") << "the missing language copy is reported";
-        ASSERT_TRUE(session.send_signal(signal_number));
-        EXPECT_EQ(session.wait_exit(), signal_number) << "message box, signal " << signal_number;
+        auto session = started(KITSETUP_DEMO_DIR);
+        ASSERT_TRUE(session->wait_for_shown("main_win")) << session->standard_error();
+        ASSERT_TRUE(session->send_signal(signal_number));
+        EXPECT_EQ(session->wait_exit(), signal_number) << "main window, signal " << signal_number;
+        EXPECT_EQ(session->standard_error(), "");
+        session = started(install);
+        ASSERT_NE(session->wait_for_message(), "") << "the missing language copy is reported";
+        ASSERT_TRUE(session->send_signal(signal_number));
+        EXPECT_EQ(session->wait_exit(), signal_number) << "message box, signal " << signal_number;
     }
-    kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"}, session_environment());
-    ASSERT_TRUE(session.wait_for_shown("main_win"));
-    ASSERT_TRUE(session.send_signal(SIGSEGV));
-    EXPECT_EQ(session.wait_exit(), 255);
-    EXPECT_EQ(session.standard_error(), "kitsetup Error: unrecoverable internal error.\n");
+    auto session = started(KITSETUP_DEMO_DIR);
+    ASSERT_TRUE(session->wait_for_shown("main_win"));
+    ASSERT_TRUE(session->send_signal(SIGSEGV));
+    EXPECT_EQ(session->wait_exit(), 255);
+    EXPECT_EQ(session->standard_error(), "kitsetup Error: unrecoverable internal error.\n");
 }
 
 TEST(Program, ADisplayThatGoesAwayEndsTheProgram)
 {
-    kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"},
-                             session_environment(), "640x480x24");
-    ASSERT_TRUE(session.wait_for_shown("main_win"));
-    session.stop_display();
-    EXPECT_EQ(session.wait_exit(), 1);
-    EXPECT_NE(folded(session.standard_error()).find("the connection to the X display was lost"),
-              std::string::npos);
+    auto session = started(KITSETUP_DEMO_DIR, session_environment(), "640x480x24");
+    ASSERT_TRUE(session->wait_for_shown("main_win"));
+    session->stop_display();
+    EXPECT_EQ(session->wait_exit(), 1);
+    EXPECT_NE(folded(session->standard_error()).find("the connection to the X display was lost"), std::string::npos);
 }
 
 TEST(Program, ResourceFileFailuresEndOrGoOnAsEachFileDeserves)
 {
     temp_dir dir;
     std::string install = copy_of_demo(dir);
+    const std::string unable = "error {Unable to open top level resource file " + install + "/config/";
     ASSERT_EQ(std::remove((install + "/config/C/kitsetup.cf").c_str()), 0);
-    {
-        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
-        std::string message = folded(session.wait_for_message());
-        EXPECT_EQ(message, "error {Unable to open top level resource file " + install +
-                               "/config/C/kitsetup.cf.}");
-        session.automation("answer ok_btn");
-        EXPECT_TRUE(session.wait_for_shown("main_win")) << "start-up goes on after the message";
-        session.automation("quit");
-        EXPECT_EQ(session.wait_exit(), 0);
-    }
+    auto session = started(install);
+    EXPECT_EQ(session->next_message(), unable + "C/kitsetup.cf.}");
+    session->automation("answer ok_btn");
+    EXPECT_TRUE(session->wait_for_shown("main_win")) << "start-up goes on after the message";
+    EXPECT_EQ(session->quit(), 0);
+
     ASSERT_EQ(std::remove((install + "/config/C/help.cf").c_str()), 0);
-    {
-        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
-        session.wait_for_message();
-        session.automation("answer ok_btn");
-        std::string expected = "error {Unable to open top level resource file " + install + "/config/C/help.cf.}";
-        EXPECT_TRUE(wait_until("the missing help.cf to be reported",
-                               [&] { return folded(session.automation("message")) == expected; }));
-        session.automation("answer ok_btn");
-        EXPECT_EQ(session.wait_exit(), 255) << "the help menu cannot do without its texts";
-    }
+    session = started(install);
+    session->wait_for_message();
+    session->automation("answer ok_btn");
+    EXPECT_TRUE(wait_until("the missing help.cf to be reported",
+                           [&] { return folded(session->automation("message")) == unable + "C/help.cf.}"; }));
+    session->automation("answer ok_btn");
+    EXPECT_EQ(session->wait_exit(), 255) << "the help menu cannot do without its texts";
+
     write_file(install + "/config/kitsetup.cf", "*main_win.class: AppWindow\nthis is no resource\n");
-    {
-        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
-        std::string main_file = install + "/config/kitsetup.cf";
-        EXPECT_EQ(folded(session.wait_for_message()),
-                  "error {Unable to open top level resource file " + main_file + ". Line 2 of " +
-                      main_file + ": a resource line is \"name: value\", and this one has no colon.}");
-        session.automation("answer ok_btn");
-        EXPECT_EQ(session.wait_exit(), 0) << "an unmergeable main file ends with 0";
-        EXPECT_NE(session.standard_error().find("kitsetup.cf:2: "), std::string::npos);
-    }
+    session = started(install);
+    EXPECT_EQ(session->next_message(), unable + "kitsetup.cf. Line 2 of " + install +
+                                           "/config/kitsetup.cf: a resource line is \"name: value\", and this one "
+                                           "has no colon.}");
+    session->automation("answer ok_btn");
+    EXPECT_EQ(session->wait_exit(), 0) << "an unmergeable main file ends with 0";
+    EXPECT_NE(session->standard_error().find("kitsetup.cf:2: "), std::string::npos);
+
     ASSERT_EQ(std::remove((install + "/config/cmndlgs.cf").c_str()), 0);
-    {
-        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
-        EXPECT_EQ(session.wait_exit(), 255) << "missing common dialogs end with 255";
-    }
+    EXPECT_EQ(started(install)->wait_exit(), 255) << "missing common dialogs end with 255";
+    // The message boxes themselves are not loaded yet: the message goes to
+    // standard error.
     ASSERT_EQ(std::remove((install + "/config/fonts.cf").c_str()), 0);
-    {
-        // The message boxes themselves are not loaded yet: the message goes to
-        // standard error.
-        kitsetup_session session(program, {"-dir", install, "-nosplash"}, session_environment());
-        EXPECT_EQ(session.wait_exit(), 255) << "a missing font file ends with 255";
-        EXPECT_EQ(folded(session.standard_error()), "kitsetup Error: Unable to open top level resource file " + install +
-                           "/config/fonts.cf. ");
-    }
+    session = started(install);
+    EXPECT_EQ(session->wait_exit(), 255) << "a missing font file ends with 255";
+    EXPECT_EQ(folded(session->standard_error()),
+              "kitsetup Error: Unable to open top level resource file " + install + "/config/fonts.cf. ");
 }
 
 // -setup runs the demo product's user set-up script and ends with its

@@ -3,17 +3,16 @@
 #ifndef KITSETUP_TESTS_GUI_TOOLKIT_FIXTURE_H
 #define KITSETUP_TESTS_GUI_TOOLKIT_FIXTURE_H
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "event_loop.h"
 #include "run_program.h"
 #include "toolkit/oi_connection.h"
 #include "toolkit/koi_button.h"
@@ -106,15 +105,6 @@ protected:
     {
         while (OI_dispatch_one(false)) {
         }
-    }
-
-    // Runs the event loop until done holds: false after wait_limit.
-    static bool run_until(const std::string& what, const std::function<bool()>& done)
-    {
-        return wait_until(what, done, [] {
-            if (!OI_dispatch_one(false))
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        });
     }
 
     std::string tcl(const std::string& script)

@@ -9,17 +9,8 @@
 # Usage: test_kcp.sh kcp
 set -u
 kcp=$1
-failures=0
 tab=$(printf '\t')
-
-fail()
-{
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-work=$(mktemp -d) || exit 1
-trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+. "$(dirname "$0")/../shell_checks.sh"
 
 # Runs a command; its output goes to $work/out and $work/err, its status to
 # $status.
@@ -117,5 +108,4 @@ else
     echo "SKIP: an unwritable target needs a private mount namespace when run as root"
 fi
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
-echo "all checks passed"
+finish

@@ -9,16 +9,7 @@
 # Usage: test_media.sh demo_dir media_dir libtapeemu.so make_tape.sh
 set -u
 demo=$1 media=$2 library=$3 make_tape=$4
-failures=0
-
-fail()
-{
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-work=$(mktemp -d) || exit 1
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../shell_checks.sh"
 
 # "name files kilobytes compressed" for each subset of a definition file.
 subsets()
@@ -84,5 +75,4 @@ for id in kps30 kdb12; do
     done < "$work/subsets"
 done
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
-echo "all checks passed"
+finish

@@ -7,16 +7,7 @@
 # Usage: test_rsh.sh rsh
 set -u
 rsh=$1
-failures=0
-
-fail()
-{
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-work=$(mktemp -d) || exit 1
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../shell_checks.sh"
 
 out=$("$rsh" localhost printf "'%s|'" "'a  b'" "\"c'd\"" 2>&1)
 [ "$out" = "a  b|c'd|" ] || fail "quoted words came out as: $out"
@@ -29,5 +20,4 @@ out=$("$rsh" tapehost touch "$work/ran" 2>&1) && fail "an unknown host was accep
 [ "$out" = "rsh: tapehost: unknown host" ] || fail "the unknown host's message was: $out"
 [ -e "$work/ran" ] && fail "the command ran for an unknown host"
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
-echo "all checks passed"
+finish

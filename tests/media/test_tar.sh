@@ -6,16 +6,8 @@
 # Usage: test_tar.sh tar
 set -u
 tar=$1
-failures=0
+. "$(dirname "$0")/../shell_checks.sh"
 
-fail()
-{
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-work=$(mktemp -d) || exit 1
-trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/src/lib" "$work/out"
 printf 'twelve bytes' > "$work/src/lib/libkps.so"
 printf 'ab' > "$work/src/read me"
@@ -31,5 +23,4 @@ x link, 0 bytes"
 "$tar" xvf "$work/missing.tar" 2>/dev/null && fail "a failing tar reported success"
 [ "$("$tar" tf "$work/a.tar" | head -n 1)" = "lib/" ] || fail "a listing was rewritten"
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
-echo "all checks passed"
+finish

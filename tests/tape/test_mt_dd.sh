@@ -8,18 +8,9 @@
 set -u
 library=$1
 make_tape=$2
-failures=0
-
-# Records a failed check without stopping, so one run shows every fault.
-fail()
-{
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/../shell_checks.sh"
 
 mt=$(command -v mt) || { echo "FAIL: no mt program on PATH" >&2; exit 1; }
-work=$(mktemp -d) || exit 1
-trap 'rm -rf "$work"' EXIT
 # Sizes that are not multiples of dd's block size, so short last blocks and
 # the filemark after them are exercised.
 seq 1 300 | sed 's/^/file zero line /' > "$work/file0"
@@ -52,5 +43,4 @@ expect_file st0 file1 "the rewinding name did not read from the head"
 expect_file st0 file0 "closing the rewinding name did not rewind"
 drive "$mt" -f "$work/nst0" fsf 5 2> /dev/null && fail "mt fsf 5 on a three-file tape succeeded"
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
-echo "all checks passed"
+finish
