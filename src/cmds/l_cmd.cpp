@@ -1,6 +1,7 @@
 #include "cmds/l_cmd.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -530,10 +531,17 @@ int l_cmd::record_last_file(liboolean ask)
             cleanup();
         return 1;
     }
-    char numbers[64];
-    int length = std::snprintf(numbers, sizeof numbers, " %ld %lu\n", stamp, mode);
+    // Written without formatting: this runs for every file.
+    char stamp_text[24];
+    char mode_text[24];
+    char* stamp_end = std::to_chars(stamp_text, stamp_text + sizeof stamp_text, stamp).ptr;
+    char* mode_end = std::to_chars(mode_text, mode_text + sizeof mode_text, mode).ptr;
     fileset_records_ += last_file_.c_str();
-    fileset_records_.append(numbers, static_cast<size_t>(length));
+    fileset_records_ += ' ';
+    fileset_records_.append(stamp_text, stamp_end);
+    fileset_records_ += ' ';
+    fileset_records_.append(mode_text, mode_end);
+    fileset_records_ += '\n';
     last_file_.empty();
     if (fileset_records_.size() >= FILESET_BLOCK && flush_fileset_log() != 0) {
         abandon();
