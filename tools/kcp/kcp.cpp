@@ -115,11 +115,14 @@ bool copy_data(int from, const descriptor& to, long long& copied, bool* reading)
 {
     // The kernel copies without bringing the data through this process; when
     // it cannot, or fails, the loop below goes on from where it stopped and
-    // tells which side failed.
+    // tells which side failed. Some file systems answer a first call with 0
+    // for a file that is not empty: the read below then finds out.
     for (;;) {
         ssize_t moved = copy_file_range(from, nullptr, to.get(), nullptr, 1 << 30, 0);
         if (moved < 0 && errno == EINTR)
             continue;
+        if (moved == 0 && copied == 0)
+            break;
         if (moved == 0)
             return true;
         if (moved < 0)
