@@ -10,8 +10,8 @@
 #   wish drive.tcl install KITSETUP TREE TARNU cd|tape TARGET
 #       seconds from the options dialog's OK to the completion message, the
 #       installer's peak resident size in KB, the processor seconds it used
-#       itself (start-up included, its commands not) and its peak resident
-#       size in KB before the OK
+#       itself (start-up included, its commands not), its peak resident
+#       size in KB before the OK and the processor seconds it had used by then
 #
 # The installer runs on TREE with /opt/tarnu bound to TARNU
 # (tools/private_tarnu.sh). A send that meets no answer yet is retried, so
@@ -126,6 +126,7 @@ proc install {kitsetup tree tarnu medium target} {
     wait_until "the default source of $medium" 10 [list source_ends_with $ending]
     automation set options_dialog target_field $target
     set rss_before [peak_rss_kb $pid]
+    set cpu_before [cpu_seconds $pid]
     set start [clock microseconds]
     automation press options_dialog ok_btn
     wait_for continue_dialog
@@ -150,7 +151,7 @@ proc install {kitsetup tree tarnu medium target} {
     set cpu [cpu_seconds $pid]
     automation answer ok_btn
     quit_installer
-    puts "$seconds $rss $cpu $rss_before"
+    puts "$seconds $rss $cpu $rss_before $cpu_before"
 }
 
 set mode [lindex $argv 0]

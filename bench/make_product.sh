@@ -5,9 +5,11 @@
 # tape) with its media laid out by tools/media/make_media.sh, an install tree
 # holding it as the only product, and copies of the demo tree with 2, 9 and
 # 200 products for the start-up rows. OUT/product.stamp marks a
-# complete set; without it everything is made again.
+# complete set; without it everything is made again. BENCH_FILES_PER_SUBSET
+# makes a smaller or larger product (bench/run's rows expect 1 000), to see
+# how the installer's memory follows the number of files.
 #
-# Usage: make_product.sh BUILD_DIR OUT
+# Usage: [BENCH_FILES_PER_SUBSET=N] make_product.sh BUILD_DIR OUT
 set -eu
 
 if [ "$#" -ne 2 ]; then
@@ -23,7 +25,7 @@ out=$(cd "$2" && pwd)
 karch=${KARCH:-linux}
 id=bwp10
 subsets=20
-files_per_subset=1000
+files_per_subset=${BENCH_FILES_PER_SUBSET:-1000}
 stage=$out/stage
 media=$out/media
 tree=$out/tree

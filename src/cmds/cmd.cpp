@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -46,13 +47,19 @@ int read_output_lines(int fd, std::string& pending, std::vector<std::string>& li
     int got = unix_read(fd, chunk.data(), static_cast<unsigned>(count));
     if (got < 0)
         return errno == EAGAIN || errno == EINTR ? -1 : 0;
-    for (int i = 0; i < got; ++i) {
-        if (chunk[i] == '\n') {
-            lines.push_back(pending);
-            pending.clear();
-        } else if (pending.size() < LONGEST_LINE) {
-            pending += chunk[i];
-        }
+    // Whole lines are taken at once, not byte by byte.
+    const char* next = chunk.data();
+    const char* end = next + got;
+    while (next < end) {
+        const char* newline = static_cast<const char*>(std::memchr(next, '\n', static_cast<size_t>(end - next)));
+        const char* stop = newline == nullptr ? end : newline;
+        size_t room = LONGEST_LINE > pending.size() ? LONGEST_LINE - pending.size() : 0;
+        pending.append(next, std::min(room, static_cast<size_t>(stop - next)));
+        if (newline == nullptr)
+            break;
+        lines.push_back(std::move(pending));
+        pending.clear();
+        next = newline + 1;
     }
     return got;
 }

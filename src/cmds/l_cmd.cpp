@@ -1,12 +1,15 @@
 #include "cmds/l_cmd.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "lib/listream.h"
 #include "misc/config_entries.h"
@@ -269,8 +272,9 @@ const size_t FILESET_BLOCK = 65536;
 // After a read of output the pipe rests this long: a command that lists
 // each file as it lands would otherwise wake the installer once a file,
 // and the wake-up costs more than the line. The pipe holds far more than
-// a pause brings.
-const unsigned long OUTPUT_PAUSE_MS = 5;
+// a pause brings, and the end of the command's standard error ends the
+// pause at once, so the next command does not wait for it.
+const unsigned long OUTPUT_PAUSE_MS = 25;
 
 }  // namespace
 
@@ -375,6 +379,7 @@ int l_cmd::execute_in_seq(liboolean start)
     command_failed_ = false;
     pending_output_.clear();
     pending_errors_.clear();
+    output_paused_ = false;
     watch(proc, true);
     return 0;
 }
@@ -395,9 +400,12 @@ long l_cmd::read_cmd_output(OI_d_tech*, void* argument, long value)
     for (const std::string& line : lines)
         if (process_line(listring(line.c_str()), parser) != 0)
             return 1;
-    if (got > 0 && proc == running_ && !halted_ && !cleaning_up_) {
+    // Once the command's standard error has ended, so has the command:
+    // what is left is read without a pause.
+    if (got > 0 && proc == running_ && !halted_ && !cleaning_up_ && proc->err != nullptr) {
         OI_io_dispatch_remove(fd, OI_READABLE);
         OI_add_timeout(OUTPUT_PAUSE_MS, OI_callback(this, &l_cmd::resume_output, proc));
+        output_paused_ = true;
     }
     if (got != 0)
         return 1;
@@ -485,9 +493,22 @@ int l_cmd::record_last_file(liboolean ask)
     listring path(prod_->cmd_templates(CMD_EXTRACT)->output());
     path += "/";
     path += last_file_;
-    long stamp = gmtimestamp(path);
+    // One look gives the time stamp, mode and size; when it fails, each is
+    // read again on its own, which says why.
+    struct stat info;
+    long stamp = -1;
     unsigned long mode = 0;
-    int mode_status = unix_mode(path, &mode);
+    int mode_status = -1;
+    long size = -1;
+    if (examine(path, &info) == 0) {
+        stamp = static_cast<long>(info.st_mtime);
+        mode = info.st_mode;
+        mode_status = 0;
+        size = static_cast<long>(info.st_size);
+    } else {
+        stamp = gmtimestamp(path);
+        mode_status = unix_mode(path, &mode);
+    }
     if ((stamp == -1 || mode_status != 0) && ask && !cleaning_up_) {
         set_halted(true);
         if (!confirm(format_message(DEF_RECORDING_FAILURE, path.c_str()), true)) {
@@ -497,11 +518,8 @@ int l_cmd::record_last_file(liboolean ask)
         }
         set_halted(false);
     }
-    if (last_size_unknown_) {
-        long size = unix_filesize(path);
-        if (size >= 0)
-            advance_gauge(size);
-    }
+    if (last_size_unknown_ && size >= 0)
+        advance_gauge(size);
     if (!keeps_records_) {
         last_file_.empty();
         return 0;
@@ -513,8 +531,17 @@ int l_cmd::record_last_file(liboolean ask)
             cleanup();
         return 1;
     }
+    // Written without formatting: this runs for every file.
+    char stamp_text[24];
+    char mode_text[24];
+    char* stamp_end = std::to_chars(stamp_text, stamp_text + sizeof stamp_text, stamp).ptr;
+    char* mode_end = std::to_chars(mode_text, mode_text + sizeof mode_text, mode).ptr;
     fileset_records_ += last_file_.c_str();
-    fileset_records_ += " " + std::to_string(stamp) + " " + std::to_string(mode) + "\n";
+    fileset_records_ += ' ';
+    fileset_records_.append(stamp_text, stamp_end);
+    fileset_records_ += ' ';
+    fileset_records_.append(mode_text, mode_end);
+    fileset_records_ += '\n';
     last_file_.empty();
     if (fileset_records_.size() >= FILESET_BLOCK && flush_fileset_log() != 0) {
         abandon();
@@ -578,11 +605,13 @@ void l_cmd::stop_timers()
         return;
     OI_delete_timeout(OI_callback(this, &l_cmd::wait_for_end, running_));
     OI_delete_timeout(OI_callback(this, &l_cmd::resume_output, running_));
+    output_paused_ = false;
 }
 
 long l_cmd::resume_output(OI_d_tech*, void* argument, long)
 {
     auto* proc = static_cast<proc_desc_t*>(argument);
+    output_paused_ = false;
     if (proc != running_ || halted_ || cleaning_up_ || !lists_child(prod_, proc) || proc->out == nullptr)
         return 1;
     OI_io_dispatch_insert(fileno(proc->out), OI_READABLE, OI_callback(this, &l_cmd::read_cmd_output, proc));
@@ -679,6 +708,12 @@ int l_cmd::take_errors(proc_desc_t* proc)
         OI_io_dispatch_remove(fileno(proc->err), OI_READABLE);
         std::fclose(proc->err);
         proc->err = nullptr;
+        // The command has ended: its last lines are read now, not after
+        // the pause.
+        if (output_paused_) {
+            OI_delete_timeout(OI_callback(this, &l_cmd::resume_output, proc));
+            resume_output(nullptr, proc, 0);
+        }
         return 0;
     }
     if (lines.empty() || benign || stopping())

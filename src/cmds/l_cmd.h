@@ -180,6 +180,8 @@ private:
     proc_desc_t* running_ = nullptr;
     std::string pending_output_;
     std::string pending_errors_;
+    // The running command's standard output rests after a read.
+    liboolean output_paused_ = false;
     liboolean command_failed_ = false;
     liboolean sequence_failed_ = false;
     // Whether the sequence writes the file-set log and, after a stop, the

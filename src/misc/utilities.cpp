@@ -348,14 +348,16 @@ liboolean device_holds_label(const listring& device)
 
 // ---- Files ----------------------------------------------------------------
 
-// stat for an existing path, lstat for anything else (a dangling link is
-// examined itself): 0, or -1 with errno set.
+}  // namespace
+
 int examine(const listring& path, struct stat* info)
 {
     if (stat(path, info) == 0)
         return 0;
     return lstat(path, info);
 }
+
+namespace {
 
 // Creates every missing directory of path, shortest prefix first. 0, or -1
 // with the prefix that failed and the system error number stored.

@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include "lib/descriptor.h"
@@ -127,6 +128,9 @@ int unix_unlink(const listring& path);
 // subdirectories when recurse is true: 0, or -1 after a message.
 int get_files_in_dir(const listring& dir, l_listring& out, const liboolean recurse);
 
+// stat for an existing path, lstat for anything else (a dangling link is
+// examined itself): 0, or -1 with errno set. Reports nothing.
+int examine(const listring& path, struct stat* info);
 // Size in bytes, or -1. A dangling link is examined itself.
 long unix_filesize(const listring& path);
 // Modification time in seconds since the epoch, or -1 after a message.

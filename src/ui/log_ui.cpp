@@ -1,7 +1,9 @@
 #include "ui/log_ui.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,13 +24,15 @@ log_ui* the_log_dialog_ui = nullptr;
 
 namespace {
 
-// Writes text to path, or when something is there that must not be written
-// through (a link, another user's file: the log may go to /tmp and the
-// program runs as root), to a new file beside it. written names the file
-// that took the text; false when none did.
-bool write_text(const listring& path, const std::vector<std::string>& pieces, listring& written)
+// Writes the text to path, or when something is there that must not be
+// written through (a link, another user's file: the log may go to /tmp and
+// the program runs as root), to a new file beside it. written names the
+// file that took the text; false, with errno set, when none did, and
+// *reading set when it was the text's read-back that failed.
+bool write_text(const listring& path, const log_store& text, listring& written, bool* reading)
 {
     written = path;
+    *reading = false;
     descriptor file = open_for_writing(path, 0644);
     struct stat info;
     if (!file.valid() && lstat(path, &info) == 0) {
@@ -36,14 +40,8 @@ bool write_text(const listring& path, const std::vector<std::string>& pieces, li
         prefix += ".";
         file = create_unique_file(prefix, written);
     }
-    // The pieces are written as they are, never joined into one copy.
-    bool written_all = file.valid();
-    bool any = false;
-    for (size_t i = 0; written_all && i < pieces.size(); ++i) {
-        written_all = file.write_all(pieces[i].data(), pieces[i].size());
-        any = any || !pieces[i].empty();
-    }
-    return written_all && (!any || file.write_all("\n", 1)) && file.close();
+    return file.valid() && text.write_to(file, reading) &&
+           (text.length() == 0 || file.write_all("\n", 1)) && file.close();
 }
 
 }  // namespace
@@ -90,7 +88,7 @@ void log_ui::popdown()
 
 void log_ui::text(const listring& line, liboolean)
 {
-    if (has_pending_ || length_ > 0)
+    if (has_pending_ || text_store_.length() > 0)
         pending_ += '\n';
     pending_ += line.c_str();
     has_pending_ = true;
@@ -107,37 +105,36 @@ void log_ui::take_pending() const
     flush_armed_ = false;
     if (!has_pending_)
         return;
-    length_ += pending_.size();
-    size_t last_size = pending_.size();
-    pieces_.push_back(std::move(pending_));
+    text_after_header_ = text_after_header_ || pending_.find_first_not_of('\n') != std::string::npos;
+    text_store_.append(pending_);
     pending_.clear();
-    // The next pass likely brings as much: room for it at once.
-    pending_.reserve(last_size);
     has_pending_ = false;
     if (dialog_->state() == ACTIVE)
         fill_widget();
 }
 
-std::string log_ui::joined(size_t first) const
-{
-    std::string text;
-    for (size_t i = first; i < pieces_.size(); ++i)
-        text += pieces_[i];
-    return text;
-}
-
 void log_ui::fill_widget() const
 {
-    if (widget_pieces_ == pieces_.size())
+    if (widget_length_ == text_store_.length())
         return;
-    std::string more = joined(widget_pieces_);
-    widget_pieces_ = pieces_.size();
+    std::string more;
+    bool read = text_store_.read(widget_length_, more);
+    int read_errno = errno;
     bool widget_empty = widget_length_ == 0;
     widget_length_ += more.size();
-    if (more.empty())
-        return;
     // The widget puts the newline between what it has and what comes.
-    text_->append_line(widget_empty ? more : more.substr(1), true);
+    if (!more.empty())
+        text_->append_line(widget_empty ? more : more.substr(1), true);
+    if (!read) {
+        // What could not be read is not offered again.
+        widget_length_ = text_store_.length();
+        report_unread(read_errno);
+    }
+}
+
+void log_ui::report_unread(int read_errno) const
+{
+    error(format_message(DEF_LOG_NOT_READ, std::strerror(read_errno)), true);
 }
 
 long log_ui::flush_cb(OI_d_tech*, void*, long)
@@ -152,32 +149,38 @@ long log_ui::flush_cb(OI_d_tech*, void*, long)
 listring log_ui::contents() const
 {
     take_pending();
-    return listring(joined(0).c_str());
+    std::string text;
+    if (!text_store_.read(0, text))
+        report_unread(errno);
+    return listring(text.c_str());
 }
 
 void log_ui::header(const listring& line)
 {
     text(line, false);
     take_pending();
-    header_pieces_ = pieces_.size();
+    text_after_header_ = false;
 }
 
 liboolean log_ui::is_empty() const
 {
     take_pending();
-    for (size_t i = header_pieces_; i < pieces_.size(); ++i) {
-        if (pieces_[i].find_first_not_of('\n') != std::string::npos)
-            return false;
-    }
-    return true;
+    return !text_after_header_;
 }
 
 liboolean log_ui::write_log(const listring& path)
 {
     listring target(path);
     listring written;
+    bool reading = false;
     take_pending();
-    while (!write_text(target, pieces_, written)) {
+    while (!write_text(target, text_store_, written, &reading)) {
+        // The file takes what could be read; asking for another place
+        // would not read more.
+        if (reading) {
+            report_unread(errno);
+            break;
+        }
         error(catalogue_text(DEF_CANNOT_SAVE_LOG), true);
         listring dir(TMP_DIR);
         get_dir(dir, catalogue_text(DEF_ENTER_LOG_DIR));

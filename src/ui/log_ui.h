@@ -1,20 +1,21 @@
 // log_ui: the log dialog, a copy of "log_dialog" whose text "text" collects
 // what a run reports (command output, start-up facts). It is written to
 // kitsetup.log at shutdown. One instance, the_log_dialog_ui, owned by the
-// main window. The log keeps its text itself; the dialog's text widget gets
-// it only while shown (on popup, whatever came while it was hidden), since
-// a large text costs the widget far more than the string. Lines arriving
+// main window. The log keeps its text itself, in a scratch file (log_store),
+// so a long run does not grow the program; the dialog's text widget gets it
+// only while shown (on popup, whatever came while it was hidden), since a
+// large text costs the widget far more than the file. Lines arriving
 // together are shown together: the text is repainted once per event-loop
 // pass, however many lines came.
 #ifndef KITSETUP_UI_LOG_UI_H
 #define KITSETUP_UI_LOG_UI_H
 
 #include <string>
-#include <vector>
 
 #include "lib/listring.h"
 #include "prod/progress_views.h"
 #include "toolkit/oiu_callback_multiple.h"
+#include "ui/log_store.h"
 #include "ui/minimum_size.h"
 
 class OI_dialog_box;
@@ -57,24 +58,20 @@ private:
     void take_pending() const;
     // Gives the widget the part of the text it does not hold yet.
     void fill_widget() const;
-    // The pieces from first on, joined.
-    std::string joined(size_t first) const;
+    // Says that the text could not be read back from its scratch file.
+    void report_unread(int read_errno) const;
 
     OI_dialog_box* dialog_;
     OI_scroll_text* text_;
     minimum_size minimum_;
-    // The text joined from what each pass brought, as the widget shows it
-    // once filled (a piece starts with the newline that parts it from the
-    // text before, when there is text before). Pieces are never joined while
-    // lines come: a growing string would copy the whole log again and again.
-    // The widget holds the first widget_pieces_ (widget_length_
-    // characters), the header the first header_pieces_; length_ is the
-    // text's length.
-    mutable std::vector<std::string> pieces_;
-    mutable size_t widget_pieces_ = 0;
+    // The text, as the widget shows it once filled: each pass's lines
+    // start with the newline that parts them from the text before, when
+    // there is text before. The widget holds the first widget_length_
+    // characters.
+    mutable log_store text_store_;
     mutable size_t widget_length_ = 0;
-    mutable size_t length_ = 0;
-    size_t header_pieces_ = 0;
+    // Whether a line after the header holds text.
+    mutable bool text_after_header_ = false;
     // The piece this pass is bringing.
     mutable std::string pending_;
     mutable bool has_pending_ = false;

@@ -1,13 +1,17 @@
 // The log of a run: its opening line alone is nothing worth saving, a saved
-// log keeps it above what the run reported, and a name planted where it goes
-// is not written through.
+// log keeps it above what the run reported, a name planted where it goes
+// is not written through, and a long log kept in its scratch file comes back
+// whole and in order.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
 #include "run_program.h"
 #include "toolkit_fixture.h"
 #include "misc/utilities.h"
+#include "toolkit/oi_lookup.h"
+#include "toolkit/oi_multi_text.h"
 #include "ui/log_ui.h"
 
 class log_dialog : public toolkit_test {};
@@ -46,4 +50,62 @@ TEST_F(log_dialog, HeaderAloneIsEmptyASavedLogKeepsItAndAPlantedLinkSendsItBesid
     EXPECT_EQ(read_file(written), logged);
     EXPECT_EQ(read_file(victim), "precious");
     EXPECT_TRUE(is_link(path.c_str()));
+}
+
+// The text the shown log dialog's widget holds.
+static std::string shown_log_text()
+{
+    for (OI_d_tech* top : OI_uib_conn->shown_objects()) {
+        auto* text = top->is_displayed() && top->name() == "log_dialog"
+                         ? OI_find<OI_scroll_text>(top, "text", OI_lookup_policy::silent())
+                         : nullptr;
+        if (text != nullptr)
+            return text->text();
+    }
+    return "no log dialog shown";
+}
+
+// Passes of many lines go out to the scratch file block by block, one line
+// longer than any block among them; what the dialog shows (filled on popup
+// and while shown), what it saves and its contents are the lines exactly,
+// in order, and the scratch file has no name anyone could open.
+TEST_F(log_dialog, ALongLogKeptInItsScratchFileIsShownAndSavedWholeAndInOrder)
+{
+    use_installer_message_boxes();
+    log_ui log;
+    log.header("kitsetup: Release 1.0.8");
+    std::string expected = "kitsetup: Release 1.0.8";
+    auto add = [&](const std::string& line) {
+        log.text(line.c_str(), false);
+        expected += "\n" + line;
+    };
+    for (int i = 0; i < 6000; ++i) {
+        add("x part01/d" + std::to_string(i / 100) + "/f" + std::to_string(i) + ", 1024 bytes");
+        if (i == 2500)
+            add(std::string(200000, 'L') + "!");
+        if (i % 100 == 99)
+            log.flush_cb(nullptr, nullptr, 0);
+    }
+    log.popup();
+    EXPECT_EQ(shown_log_text(), expected) << "the log shown on popup";
+    for (int i = 0; i < 3000; ++i)
+        add("x part02/f" + std::to_string(i) + ", 2048 bytes");
+    log.flush_cb(nullptr, nullptr, 0);
+    EXPECT_EQ(shown_log_text(), expected) << "the log filled while shown";
+
+    bool scratch_seen = false;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ignored;
+        std::string target = std::filesystem::read_symlink(fd.path(), ignored).string();
+        bool deleted = target.size() > 10 && target.compare(target.size() - 10, 10, " (deleted)") == 0;
+        scratch_seen = scratch_seen || (target.rfind("/tmp/", 0) == 0 && deleted);
+    }
+    EXPECT_TRUE(scratch_seen) << "a log of this size must be kept in an unnamed scratch file";
+
+    std::string path = dir_ / "kitsetup.log";
+    testing::internal::CaptureStdout();
+    log.write_log(path.c_str());
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(read_file(path), expected + "\n");
+    EXPECT_EQ(std::string(log.contents().c_str()), expected);
 }

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -83,10 +84,51 @@ descriptor open_parent(const arguments& args, int target, const std::string& ins
     return dir;
 }
 
+// The directory of the last file copied, kept open: a map lists the files
+// of a directory together, and opening each path anew cost more system
+// calls than the copy of a small file. The descriptor stays the directory
+// that was checked when it was opened, whatever happens to its path.
+struct parent_directory {
+    std::string path;  // as in the map, up to the last slash
+    descriptor dir;
+};
+
+// The directory of installed_name, from the cache when it holds it, and in
+// base the file's own name. Invalid after a message.
+int cached_parent(const arguments& args, int target, const std::string& installed_name,
+                  std::string& base, parent_directory& cache)
+{
+    size_t slash = installed_name.rfind('/');
+    size_t length = slash == std::string::npos ? 0 : slash;
+    if (cache.dir.valid() && installed_name.compare(0, length, cache.path) == 0 && cache.path.size() == length) {
+        base = installed_name.substr(slash == std::string::npos ? 0 : slash + 1);
+        return cache.dir.get();
+    }
+    cache.path.assign(installed_name, 0, length);
+    cache.dir = open_parent(args, target, installed_name, base);
+    return cache.dir.get();
+}
+
 // Copies everything readable from `from` to `to`; adds the byte count to
 // copied. False with errno set on failure; *reading tells which side failed.
 bool copy_data(int from, const descriptor& to, long long& copied, bool* reading)
 {
+    // The kernel copies without bringing the data through this process; when
+    // it cannot, or fails, the loop below goes on from where it stopped and
+    // tells which side failed. Some file systems answer a first call with 0
+    // for a file that is not empty: the read below then finds out.
+    for (;;) {
+        ssize_t moved = copy_file_range(from, nullptr, to.get(), nullptr, 1 << 30, 0);
+        if (moved < 0 && errno == EINTR)
+            continue;
+        if (moved == 0 && copied == 0)
+            break;
+        if (moved == 0)
+            return true;
+        if (moved < 0)
+            break;
+        copied += moved;
+    }
     std::vector<char> buffer(1 << 16);
     for (;;) {
         ssize_t got = read(from, buffer.data(), buffer.size());
@@ -109,7 +151,7 @@ bool copy_data(int from, const descriptor& to, long long& copied, bool* reading)
 // file that no record names must not stay in the target.
 volatile sig_atomic_t temporary_live = 0;
 int temporary_dir = -1;
-char temporary_name[64];
+char temporary_name[NAME_MAX + 1];
 
 void remove_temporary(int signal_number)
 {
@@ -119,50 +161,69 @@ void remove_temporary(int signal_number)
     raise(signal_number);
 }
 
-// A new file in dir under a name no other file has, open for writing; its
-// name goes to temp_name. A name is never reused, so nothing existing is
-// opened or truncated.
-descriptor create_temporary(int dir, std::string& temp_name)
+// Opens name in dir as a new file for writing (never an existing one, nor
+// through a link) and makes it the file a hangup removes.
+descriptor create_new(int dir, const std::string& name)
 {
-    static unsigned counter = 0;
     descriptor fd;
-    do {
-        temp_name = ".kcp" + std::to_string(getpid()) + "." + std::to_string(counter++);
-        fd.reset(openat(dir, temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0600));
-    } while (!fd.valid() && errno == EEXIST);
+    if (name.size() >= sizeof temporary_name) {
+        errno = ENAMETOOLONG;
+        return fd;
+    }
+    fd.reset(openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (fd.valid()) {
-        std::snprintf(temporary_name, sizeof temporary_name, "%s", temp_name.c_str());
+        std::snprintf(temporary_name, sizeof temporary_name, "%s", name.c_str());
         temporary_dir = dir;
         temporary_live = 1;
     }
     return fd;
 }
 
+// A new file in dir under a name no other file has, open for writing; its
+// name goes to temp_name. A name is never reused, so nothing existing is
+// opened or truncated.
+descriptor create_temporary(int dir, std::string& temp_name)
+{
+    static const std::string prefix = ".kcp" + std::to_string(getpid()) + ".";
+    static unsigned counter = 0;
+    descriptor fd;
+    do {
+        temp_name = prefix + std::to_string(counter++);
+        fd = create_new(dir, temp_name);
+    } while (!fd.valid() && errno == EEXIST);
+    return fd;
+}
+
 // Copies the open regular file `from` (status in `status`) into dir under
-// base: written under a temporary name, given the source's mode and times,
-// then renamed over base, so an existing link there is replaced, not
-// followed, and a failed copy leaves the old file. Returns the size copied,
+// base, given the source's mode and times. Where nothing is called base yet
+// (a first installation) the file is made there at once; otherwise it is
+// written under a temporary name and renamed over base, so an existing link
+// there is replaced, not followed, and a failed copy leaves the old file.
+// Either way a failed copy removes what it wrote. Returns the size copied,
 // or -1 after a message.
 long long install_file(int from, const struct stat& status, int dir, const std::string& base,
                        const std::string& source_path, const std::string& target_path)
 {
     std::string temp_name;
-    descriptor to = create_temporary(dir, temp_name);
+    descriptor to = create_new(dir, base);
+    bool in_place = to.valid();
+    if (!in_place && errno == EEXIST)
+        to = create_temporary(dir, temp_name);
     if (!to.valid()) {
         complain("cannot write " + target_path, errno);
         return -1;
     }
+    const std::string& written_name = in_place ? base : temp_name;
     long long copied = 0;
     bool reading = false;
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
     bool done = copy_data(from, to, copied, &reading);
     bool read_failed = !done && reading;
     done = done && fchmod(to.get(), status.st_mode & 07777) == 0 && futimens(to.get(), times) == 0 &&
-           to.close() && renameat(dir, temp_name.c_str(), dir, base.c_str()) == 0;
+           to.close() && (in_place || renameat(dir, temp_name.c_str(), dir, base.c_str()) == 0);
     int failed_errno = errno;
     if (!done)
-        unlinkat(dir, temp_name.c_str(), 0);
+        unlinkat(dir, written_name.c_str(), 0);
     temporary_live = 0;
     if (done)
         return copied;
@@ -172,7 +233,7 @@ long long install_file(int from, const struct stat& status, int dir, const std::
 }
 
 // Copies one map entry and prints its line. False after a message.
-bool copy_entry(const arguments& args, int target, const map_entry& entry)
+bool copy_entry(const arguments& args, int target, const map_entry& entry, parent_directory& parent)
 {
     const std::string& source_name =
         args.installed_names_on_source ? entry.installed_name : entry.medium_name;
@@ -187,10 +248,10 @@ bool copy_entry(const arguments& args, int target, const map_entry& entry)
     if (!S_ISREG(status.st_mode))
         return complain(source_path + " is not a regular file");
     std::string base;
-    descriptor dir = open_parent(args, target, entry.installed_name, base);
-    if (!dir.valid())
+    int dir = cached_parent(args, target, entry.installed_name, base, parent);
+    if (dir < 0)
         return false;
-    long long size = install_file(from.get(), status, dir.get(), base, source_path, target_path);
+    long long size = install_file(from.get(), status, dir, base, source_path, target_path);
     if (size < 0)
         return false;
     if (std::printf("x %s, %lld bytes\n", entry.installed_name.c_str(), size) < 0)
@@ -239,8 +300,9 @@ int main(int argc, char** argv)
         complain("cannot use target directory " + args.target, errno);
         return 1;
     }
+    parent_directory parent;
     for (const map_entry& entry : entries) {
-        if (!copy_entry(args, target.get(), entry))
+        if (!copy_entry(args, target.get(), entry, parent))
             return 1;
     }
     if (std::fflush(stdout) != 0) {
