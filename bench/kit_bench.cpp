@@ -298,21 +298,49 @@ bool private_records()
     return true;
 }
 
+// text as one word for sh.
+std::string quoted(const std::string& text)
+{
+    std::string result = "'";
+    for (char c : text)
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return result + "'";
+}
+
+// Runs command through sh: false after a message.
+bool shell(const std::string& command)
+{
+    int status = std::system(command.c_str());
+    if (status == 0)
+        return true;
+    std::fprintf(stderr, "kit_bench: failed with status %d: %s\n", status, command.c_str());
+    return false;
+}
+
+// Makes the removal's tree afresh under relative_dir and records it as
+// installed there, in a private /opt; dir gets the directory resolved,
+// since the records name the target absolutely, as an installation does.
+bool record_installed_tree(const std::string& relative_dir, std::string& dir)
+{
+    char* resolved = realpath(relative_dir.c_str(), nullptr);
+    if (resolved == nullptr)
+        return false;
+    dir = resolved;
+    std::free(resolved);
+    std::string log;
+    return shell("rm -rf " + quoted(dir + "/tree")) && private_records() && make_tree(dir, &log) &&
+           write_text("/opt/tarnu/.bnc10.fls", log) &&
+           write_text("/opt/tarnu/.bnc10.dat", "Target:\t" + dir + "/tree;\nOptions:\tall ;\n");
+}
+
 // Installs the tree untimed, then removes it through the removal (with
 // backups on, so every file is examined and deleted one by one) until the
 // working dialog goes, or until the stop when stop is given. The
 // milliseconds the removal took, or -1.
 double remove_installed(const std::string& relative_dir, stop_press* stop)
 {
-    // The records name the target absolutely, as an installation does.
-    char* resolved = realpath(relative_dir.c_str(), nullptr);
-    if (resolved == nullptr)
-        return -1;
-    std::string dir(resolved);
-    std::free(resolved);
-    std::string log;
-    if (std::system(("rm -rf '" + dir + "/tree'").c_str()) != 0 || !private_records() || !make_tree(dir, &log) || !write_text("/opt/tarnu/.bnc10.fls", log) ||
-        !write_text("/opt/tarnu/.bnc10.dat", "Target:\t" + dir + "/tree;\nOptions:\tall ;\n"))
+    std::string dir;
+    if (!record_installed_tree(relative_dir, dir))
         return -1;
     CONFIG_FILE_DIR = (dir + "/config").c_str();
     msg_file = CATALOGUE_FAILED;
@@ -372,7 +400,7 @@ double run_removal_stop(const std::string& dir)
 // The same tree deleted by "rm -rf" alone.
 double run_rm_rf(const std::string& dir)
 {
-    std::string command = "rm -rf '" + dir + "/tree'";
+    std::string command = "rm -rf " + quoted(dir + "/tree");
     if (std::system(command.c_str()) != 0 || !make_tree(dir, nullptr))
         return -1;
     double seconds = timed([&command] { return std::system(command.c_str()) == 0; });
@@ -401,15 +429,8 @@ bool prepare_verify(const std::string& dir)
 // the check must find the tree as recorded.
 double run_verify(const std::string& relative_dir)
 {
-    char* resolved = realpath(relative_dir.c_str(), nullptr);
-    if (resolved == nullptr)
-        return -1;
-    std::string dir(resolved);
-    std::free(resolved);
-    std::string log;
-    if (std::system(("rm -rf '" + dir + "/tree'").c_str()) != 0 || !private_records() || !make_tree(dir, &log) ||
-        !write_text("/opt/tarnu/.bnc10.fls", log) ||
-        !write_text("/opt/tarnu/.bnc10.dat", "Target:\t" + dir + "/tree;\nOptions:\tall ;\n"))
+    std::string dir;
+    if (!record_installed_tree(relative_dir, dir))
         return -1;
     std::string report;
     double seconds = timed([&] {
@@ -431,25 +452,6 @@ double run_verify(const std::string& relative_dir)
 std::string bench_root;
 
 std::string scratch_dir() { return bench_root + "/scratch"; }
-
-// text as one word for sh.
-std::string quoted(const std::string& text)
-{
-    std::string result = "'";
-    for (char c : text)
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
-
-// Runs command through sh: false after a message.
-bool shell(const std::string& command)
-{
-    int status = std::system(command.c_str());
-    if (status == 0)
-        return true;
-    std::fprintf(stderr, "kit_bench: failed with status %d: %s\n", status, command.c_str());
-    return false;
-}
 
 // Runs argv with its standard output in output: false when it could not run
 // or ended with a failure (its standard error says why).
