@@ -312,9 +312,11 @@ static const liboolean FIELDS_OF_KIND[CMD_KIND_COUNT][6] = {
 
 liboolean kind_uses_field(cmd_t kind, cmd_field field)
 {
-    if (kind < 0 || kind >= CMD_KIND_COUNT)
+    // A kind read from a file arrives as a number: check it as one.
+    int index = static_cast<int>(kind);
+    if (index < 0 || index >= CMD_KIND_COUNT)
         return false;
-    return FIELDS_OF_KIND[kind][static_cast<int>(field)];
+    return FIELDS_OF_KIND[index][static_cast<int>(field)];
 }
 
 cmd::cmd(cmd_t kind, l_product* list, product* owner)

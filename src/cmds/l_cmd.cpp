@@ -253,7 +253,7 @@ int l_cmd::parse_config()
     case_insensitive_section ignore_case;
     int result = read_config_entries(
         file, config_file_, CMD_FILE_DELIMITERS,
-        [this](const listring& key) { return find_rule(key) != nullptr; },
+        [](const listring& key) { return find_rule(key) != nullptr; },
         [this](const listring& key, const listring& value, int line) {
             return apply_entry(*find_rule(key), value, line);
         });
