@@ -1,5 +1,7 @@
 #include "toolkit/oi_d_tech.h"
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <tcl.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <sstream>
 
 #include "toolkit/oi_connection.h"
+#include "toolkit/oi_flush.h"
 #include "toolkit/oi_tk.h"
 #include "toolkit/oi_root.h"
 #include "toolkit/oi_translations.h"
@@ -567,6 +570,21 @@ void OI_d_tech::set_root_loc(int x, int y)
     OI_connection* conn = OI_uib_conn;
     if (conn != nullptr && !shell_.empty())
         OI_tk::eval("wm geometry " + shell_ + " +" + std::to_string(x) + "+" + std::to_string(y));
+}
+
+bool OI_d_tech::set_geometry(const std::string& spec)
+{
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0;
+    // XParseGeometry takes nothing but digits, "x", signs and a leading "=",
+    // so what it accepts is one Tcl word as it stands.
+    if (OI_uib_conn == nullptr || shell_.empty() || spec.empty() ||
+        XParseGeometry(spec.c_str(), &x, &y, &width, &height) == NoValue)
+        return false;
+    // Pending geometry work first: a place alone keeps the size the window
+    // asks for, not the size of a window not laid out yet.
+    OI_flush();
+    return OI_tk::eval("wm geometry " + shell_ + " " + spec);
 }
 
 int OI_d_tech::requested_height() const

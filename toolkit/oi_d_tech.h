@@ -105,6 +105,10 @@ public:
     int requested_height() const;
     // Places a top-level object at x, y of the screen.
     void set_root_loc(int x, int y);
+    // Sizes and places this top-level object's window by an X geometry
+    // ("WIDTHxHEIGHT+X+Y", or either half). False, changing nothing, when
+    // spec is not one.
+    bool set_geometry(const std::string& spec);
     // Puts the object's top-level window above the others.
     void raise() const;
     // Position on the screen (top-level) or in the parent.

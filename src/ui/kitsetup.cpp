@@ -279,6 +279,20 @@ void take_splash_down_later(const OI_d_tech* splash)
         id));
 }
 
+// The user's -geometry (the application's "geometry" resource) sizes and
+// places the main window; without one, the window is centred.
+void place_main_window(OI_d_tech* main_window)
+{
+    std::string geometry;
+    if (OI_uib_conn->get_resource({OI_uib_conn->app_name(), "geometry"}, {OI_uib_conn->app_class(), "Geometry"},
+                                  &geometry)) {
+        if (main_window->set_geometry(geometry))
+            return;
+        warning(format_message(DEF_BAD_GEOMETRY, geometry.c_str()), true);
+    }
+    center_xy(main_window);
+}
+
 // Shows the main window and runs the event loop until the program ends.
 // The other top-level objects of the main file wait hidden under the root.
 [[noreturn]] void run_main_window(OI_d_tech** objects, OI_d_tech* splash)
@@ -300,7 +314,7 @@ void take_splash_down_later(const OI_d_tech* splash)
     if (main_window != nullptr) {
         main_window->set_delete_window_action(
             OI_callback(the_interface, &main_ui::shutdown_app, nullptr));
-        center_xy(main_window);
+        place_main_window(main_window);
         main_window->set_state(ACTIVE);
         main_window->set_focus();
     }
