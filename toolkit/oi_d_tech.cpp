@@ -587,6 +587,18 @@ bool OI_d_tech::set_geometry(const std::string& spec)
     return OI_tk::eval("wm geometry " + shell_ + " " + spec);
 }
 
+void OI_d_tech::set_window_title(const std::string& text)
+{
+    if (OI_uib_conn != nullptr && !shell_.empty())
+        OI_tk::eval("wm title " + shell_ + " " + quoted(text));
+}
+
+void OI_d_tech::iconify()
+{
+    if (OI_uib_conn != nullptr && !shell_.empty())
+        OI_tk::eval("wm iconify " + shell_);
+}
+
 int OI_d_tech::requested_height() const
 {
     std::string height;

@@ -109,6 +109,10 @@ public:
     // ("WIDTHxHEIGHT+X+Y", or either half). False, changing nothing, when
     // spec is not one.
     bool set_geometry(const std::string& spec);
+    // The window manager's title and icon state of this top-level object's
+    // window.
+    void set_window_title(const std::string& text);
+    void iconify();
     // Puts the object's top-level window above the others.
     void raise() const;
     // Position on the screen (top-level) or in the parent.

@@ -279,16 +279,25 @@ void take_splash_down_later(const OI_d_tech* splash)
         id));
 }
 
-// The user's -geometry (the application's "geometry" resource) sizes and
-// places the main window; without one, the window is centred.
+// A resource of the application itself, as its X options set them
+// ("-title" is "kitsetup.title").
+bool application_resource(const char* name, const char* cls, std::string& value)
+{
+    return OI_uib_conn->get_resource({OI_uib_conn->app_name(), name}, {OI_uib_conn->app_class(), cls}, &value);
+}
+
+// What an X program's options say of its application window, for the main
+// window: -geometry sizes and places it (without one it is centred),
+// -title names it.
 void place_main_window(OI_d_tech* main_window)
 {
-    std::string geometry;
-    if (OI_uib_conn->get_resource({OI_uib_conn->app_name(), "geometry"}, {OI_uib_conn->app_class(), "Geometry"},
-                                  &geometry)) {
-        if (main_window->set_geometry(geometry))
+    std::string value;
+    if (application_resource("title", "Title", value))
+        main_window->set_window_title(value);
+    if (application_resource("geometry", "Geometry", value)) {
+        if (main_window->set_geometry(value))
             return;
-        warning(format_message(DEF_BAD_GEOMETRY, geometry.c_str()), true);
+        warning(format_message(DEF_BAD_GEOMETRY, value.c_str()), true);
     }
     center_xy(main_window);
 }
@@ -316,6 +325,10 @@ void place_main_window(OI_d_tech* main_window)
             OI_callback(the_interface, &main_ui::shutdown_app, nullptr));
         place_main_window(main_window);
         main_window->set_state(ACTIVE);
+        std::string iconic;
+        // -iconic: the window starts as an icon.
+        if (application_resource("iconic", "Iconic", iconic) && (iconic == "on" || iconic == "true"))
+            main_window->iconify();
         main_window->set_focus();
     }
     log_startup();
