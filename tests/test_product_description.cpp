@@ -89,8 +89,7 @@ TEST_F(product_description, lines_are_checked_and_bad_ones_reported_with_their_n
     const std::string long_text(10000, 'x');
     const char junk[] = "\x7f" "ELF\x02\x01\0\0:junk\n\x89PNG\r\n\x1a\n";
     const struct { const char* name; std::string text; int status; strings texts; const char* id; } rows[] = {
-        {"keys in any case", "CODE: abc\nversion: 12\nSHORT   description: Low\nbitmap: b\n", 0, {},
-         "abc12"},
+        {"keys in any case", "CODE: abc\nversion: 12\nSHORT   description: Low\nbitmap: b\n", 0, {}, "abc12"},
         {"comments and blanks counted", "# Code: xy\n\n#plain\n   \nCode: kps\nVersion: 30\nColour: red\n",
          -1, {line_error(7)}, "kps30"},
         {"bad code and version", "Code: kp\nVersion: 100\n", -1,
@@ -117,11 +116,9 @@ TEST_F(product_description, lines_are_checked_and_bad_ones_reported_with_their_n
         {"CR-only line ends", "Code: kps\rVersion: 30\r", -1,
          {bad + "the product code \"kps Version: 30\" specified on line 1 is not a valid product code.",
           bad + "no version code is specified."}, nullptr},
-        {"empty", "", -1, {bad + "no product code is specified.", bad + "no version code is specified."},
-         nullptr},
+        {"empty", "", -1, {bad + "no product code is specified.", bad + "no version code is specified."}, nullptr},
         {"long lines, last without newline",
-         long_text + "\nDescription: " + long_text + "\nCode: kps\nVersion: 30", -1, {line_error(1)},
-         "kps30"},
+         long_text + "\nDescription: " + long_text + "\nCode: kps\nVersion: 30", -1, {line_error(1)}, "kps30"},
         {"CR line ends", "Code: abc\r\nVersion: 20\r\n# note: x\r\n\r\nPre-Installation Script: No\r\n",
          0, {}, "abc20"},
     };
