@@ -1,8 +1,6 @@
-// Test helper for the command engine and the removal: a product "kps30"
-// whose templates name stand-in programs in tools/ (real rm), a tape device
-// that is a plain file, a target directory, the fake dialogs, and a way to
-// run the event loop until something holds. Records in /opt/tarnu are only
-// ever written in a forked check on a private /opt.
+// Test fixture for the command engine and the removal: product "kps30" whose
+// templates name stand-in programs in tools/ (real rm), a plain-file tape device,
+// a target and the fake dialogs. Records in /opt/tarnu only on a private /opt.
 #ifndef KITSETUP_TESTS_ENGINE_FIXTURE_H
 #define KITSETUP_TESTS_ENGINE_FIXTURE_H
 
@@ -25,6 +23,7 @@
 
 class engine_fixture : public ::testing::Test {
 protected:
+    void SetUp() override { ASSERT_EQ(initialised_, 0) << "the sample product did not initialise"; }
     std::string cfg(const std::string& name) const { return dir_ / ("config/" + name); }
 
     // Writes the product's files; subsets is its subset definition file.
@@ -38,9 +37,8 @@ protected:
         write_file(cfg("kps30prd.cfg"), subsets);
         write_file(cfg("base.cfg"), "Name=man; Def=Yes.\nName=info.\nName=html; Def=Yes.\n");
         std::string commands;
-        const char* kinds[][2] = {{"Extract", "tar"},       {"Rewind", "mt"},   {"Skip", "mt"},
-                                  {"Uncompress", "uncompress"}, {"Copy-Convert", "dd"},
-                                  {"Remote Shell", "rsh"}, {"Expand", "tar"}};
+        const char* kinds[][2] = {{"Extract", "tar"}, {"Rewind", "mt"}, {"Skip", "mt"}, {"Uncompress", "uncompress"},
+                                  {"Copy-Convert", "dd"}, {"Remote Shell", "rsh"}, {"Expand", "tar"}};
         for (const auto& kind : kinds)
             commands += std::string(kind[0]) + " Command Directory: " + tools_ + "\n" + kind[0] +
                         " Command Name: " + kind[1] + "\n";

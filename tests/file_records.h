@@ -1,5 +1,4 @@
-// Test helper: what the file-set log should hold for a tree, to compare
-// with the log itself.
+// Test helper: what the file-set log should hold for a tree.
 #ifndef KITSETUP_TESTS_FILE_RECORDS_H
 #define KITSETUP_TESTS_FILE_RECORDS_H
 

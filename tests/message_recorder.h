@@ -1,7 +1,5 @@
-// Test helper: while alive, receives every message the installer shows,
-// records its kind and text (line breaks folded), and answers warnings and
-// confirmations from a queue (true when the queue is empty); errors and
-// information take none.
+// Test helper: while alive, records every message shown (line breaks folded) and
+// answers warnings and confirmations from a queue, true when it is empty.
 #ifndef KITSETUP_TESTS_MESSAGE_RECORDER_H
 #define KITSETUP_TESTS_MESSAGE_RECORDER_H
 
@@ -15,10 +13,7 @@
 // Message texts in order: what tests compare.
 using strings = std::vector<std::string>;
 
-struct recorded_message {
-    message_kind kind;
-    std::string text;
-};
+struct recorded_message { message_kind kind; std::string text; };
 
 class message_recorder : public text_reporter {
 public:

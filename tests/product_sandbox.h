@@ -1,8 +1,6 @@
-// Test helper for the product file readers: the test's own configuration
-// and message directories, the built-in message texts (no warning about the
-// installer's catalogue), LANG=C and the architecture, with the case switch
-// and everything else (LANG and the architecture too) put back when the
-// object goes: gencat in a later test needs the caller's LANG for UTF-8.
+// Test helper for the product file readers: own configuration and message
+// directories, built-in texts, LANG=C and the architecture, all put back with the
+// case switch when it goes (gencat in a later test needs the caller's LANG).
 #ifndef KITSETUP_TESTS_PRODUCT_SANDBOX_H
 #define KITSETUP_TESTS_PRODUCT_SANDBOX_H
 
@@ -42,8 +40,7 @@ public:
     product_sandbox& operator=(const product_sandbox&) = delete;
 
 private:
-    listring saved_config_ = CONFIG_FILE_DIR;
-    listring saved_messages_ = MESSAGES_DIR;
+    listring saved_config_ = CONFIG_FILE_DIR, saved_messages_ = MESSAGES_DIR;
     nl_catd saved_catalogue_ = msg_file;
     liboolean saved_case_ = listring::is_case_sensitive();
     bool had_lang_ = std::getenv("LANG") != nullptr;

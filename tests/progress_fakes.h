@@ -1,6 +1,5 @@
 // Test helper: the transfer, working and log dialogs as products see them,
 // recording what they are told, and a product list that hands them out.
-// The working dialog's stop button is pressed with press_stop().
 #ifndef KITSETUP_TESTS_PROGRESS_FAKES_H
 #define KITSETUP_TESTS_PROGRESS_FAKES_H
 
@@ -40,7 +39,6 @@ public:
     void set_stop_action(const OI_callback& action) override { stop_action = action; }
     product* current_prod() const override { return prod_; }
     void set_current_prod(product* p) override { prod_ = p; }
-    long press_stop() { return stop_action.call(nullptr, 0); }
 
     bool shown = false;
     int icons = 0;

@@ -89,10 +89,8 @@ program_result run_program(const std::string& path, const std::vector<std::strin
     int out_pipe[2], err_pipe[2];
     if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0)
         throw std::runtime_error("pipe failed");
-    std::vector<std::string> args = argv;
-    std::vector<std::string> env = environment.entries();
-    std::vector<char*> c_args = c_vector(args);
-    std::vector<char*> c_env = c_vector(env);
+    std::vector<std::string> args = argv, env = environment.entries();
+    std::vector<char*> c_args = c_vector(args), c_env = c_vector(env);
 
     pid_t pid = fork();
     if (pid < 0)

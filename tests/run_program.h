@@ -1,6 +1,5 @@
-// Test helper: runs a program with a given argument vector, environment and
-// working directory, and collects its standard output, standard error and
-// exit status.
+// Test helper: runs a program with given arguments, environment and working
+// directory, and collects its output, error output and exit status.
 #ifndef KITSETUP_TESTS_RUN_PROGRAM_H
 #define KITSETUP_TESTS_RUN_PROGRAM_H
 
@@ -34,8 +33,7 @@ std::vector<char*> c_vector(std::vector<std::string>& strings);
 program_result run_program(const std::string& path, const std::vector<std::string>& argv,
                            const test_environment& environment, const std::string& cwd = "");
 
-// A fresh directory under the build tree, removed with everything in it when
-// the object goes.
+// A fresh directory under the build tree, removed with its contents when it goes.
 class temp_dir {
 public:
     temp_dir();
@@ -56,9 +54,8 @@ std::string read_file(const std::string& path);
 // The longest any wait in the tests may last before it fails.
 constexpr std::chrono::seconds wait_limit{30};
 
-// Checks done until it holds, running between (the event loop, say; else a
-// short pause) between checks: true, or false with a test failure naming
-// what after wait_limit, so a fault fails a test instead of hanging it.
+// Checks done until it holds, running between (else a short pause) in between:
+// true, or after wait_limit false with a failure naming what, instead of a hang.
 bool wait_until(const std::string& what, const std::function<bool()>& done,
                 const std::function<void()>& between = nullptr);
 

@@ -1,7 +1,5 @@
-# Sourced by the shell tests: fail records a failed check without stopping,
-# so one run shows every fault; $work is a fresh directory, removed at exit
-# (made writable first, as a test may have taken its write permission);
-# finish ends the run with the verdict.
+# Sourced by the shell tests: fail notes a fault and goes on, so one run shows
+# all; $work is removed at exit (made writable first); finish gives the verdict.
 failures=0
 
 fail()

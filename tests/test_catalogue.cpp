@@ -1,6 +1,5 @@
-// Catalogue look-ups: the generated catalogue agrees with the built-in table,
-// a failed or missing catalogue gives the defaults, and product texts can be
-// read from a catalogue of their own.
+// Catalogue look-ups: the generated catalogue against the built-in table, the
+// defaults without one, and product texts from a catalogue of their own.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,11 +13,7 @@
 
 namespace {
 
-struct table_entry {
-    int number;
-    const char* name;
-    const kit_message* message;
-};
+struct table_entry { int number; const char* name; const kit_message* message; };
 
 const table_entry table[] = {
 #define KIT_MSG(number, name, text) {number, #name, &name},
@@ -34,10 +29,8 @@ TEST(MessageTable, GeneratedCatalogueReadsBackEveryDefaultText)
     std::string path = std::string(KITSETUP_DEMO_DIR) + "/nls/C/" KITSETUP_KARCH "/kitsetup.cat";
     nl_catd handle = catopen(path.c_str(), 0);
     ASSERT_NE(handle, CATALOGUE_FAILED) << path;
-    for (const table_entry& entry : table) {
-        const char* text = unix_catgets(handle, 1, entry.number, "<missing>");
-        EXPECT_STREQ(text, entry.message->c_str()) << entry.name;
-    }
+    for (const table_entry& entry : table)
+        EXPECT_STREQ(unix_catgets(handle, 1, entry.number, "<missing>"), entry.message->c_str()) << entry.name;
     unix_catclose(handle);
 }
 
@@ -91,9 +84,8 @@ TEST(UnixCatopenDeathTest, UninstalledLanguageSwitchesTheProcessToC)
         }, testing::ExitedWithCode(0), "");
 }
 
-// A translation whose conversions differ from the built-in text would make
-// printf read the wrong arguments; only one that takes the same ones is used.
-// A message is cut at 1024 bytes.
+// A translation with other conversions than the built-in text would make printf
+// read the wrong arguments, so it is not used. A message is cut at 1024 bytes.
 TEST(FormatMessage, TranslationsWithOtherConversionsFallBackToTheBuiltInTextAndLengthIsCut)
 {
     temp_dir dir;

@@ -15,8 +15,7 @@ namespace {
 const std::string program = KITSETUP_BIN;
 const std::string demo_dir = KITSETUP_DEMO_DIR;
 
-// The built-in usage, as a catalogue without those texts leaves it (a
-// function: the texts are another unit's globals).
+// The built-in usage (a function: the texts are another unit's globals).
 std::string usage_text()
 {
     return std::string(DEF_USAGE_STRING1.c_str()) + DEF_USAGE_STRING2.c_str() + "\n";
@@ -47,10 +46,9 @@ void install_catalogue(const temp_dir& dir, const std::string& name, const std::
 
 }  // namespace
 
-// Options in any case; -v stops before later options are read; an option
-// without its value gives the usage; a display that cannot be opened (no X
-// server has screen 9 of :97) ends quietly with 0; odd and very long words
-// (the kernel takes at most 128 KiB a word) are skipped.
+// Options in any case; -v stops before later options; a missing value gives the
+// usage; a display that cannot be opened (no server has :97.9) ends quietly with
+// 0; odd and very long words (the kernel takes 128 KiB a word) are skipped.
 TEST(CommandLine, OptionsGiveTheirOutputAndStatus)
 {
     const std::string usage = usage_text();
@@ -68,27 +66,20 @@ TEST(CommandLine, OptionsGiveTheirOutputAndStatus)
     for (const auto& row : rows) {
         program_result result = run(row.args);
         std::string args = row.args[0] + " " + (row.args.size() > 1 ? row.args[1] : "");
-        EXPECT_EQ(result.status, row.status) << args;
-        EXPECT_EQ(result.out, row.out) << args;
-        EXPECT_EQ(folded(result.err), folded(row.err)) << args;
+        EXPECT_EQ(std::to_string(result.status) + "|" + result.out + "|" + folded(result.err),
+                  std::to_string(row.status) + "|" + row.out + "|" + folded(row.err)) << args;
     }
 }
 
-// A missing KARCH or DISPLAY ends with 0 and says so; the catalogue is
-// opened only after those checks (its path names the architecture), its
-// texts and prefixes replace the defaults, and a missing one is reported
-// once, after the missing language when LANG names one not installed.
+// A missing KARCH or DISPLAY ends with 0 and says so; the catalogue is opened
+// after those checks (its path names the architecture), and a missing one is
+// reported once, after the missing language when LANG names one not installed.
 TEST(Environment, MissingVariablesAndCataloguesAreReportedInOrder)
 {
     const std::string no_catalogue = "kitsetup Warning: Unable to open kitsetup Message Catalogue.\n";
     const std::string no_display = "kitsetup Error: The DISPLAY environment variable must be set.\n";
-    const struct {
-        const char* unset;
-        const char* lang;
-        bool dir_given;  // else run in the install directory
-        const char* catalogue;
-        std::string err;
-    } rows[] = {
+    // dir_given: else run in the install directory.
+    const struct { const char *unset, *lang; bool dir_given; const char* catalogue; std::string err; } rows[] = {
         {"KARCH", "C", true, "demo", no_catalogue + "kitsetup Error: The KARCH environment variable must be set.\n"},
         {"DISPLAY", "C", true, "demo", no_display},
         {"DISPLAY", "C", false, nullptr, no_display},
@@ -118,9 +109,8 @@ TEST(Environment, MissingVariablesAndCataloguesAreReportedInOrder)
     }
 }
 
-// Each LANG finds its nearest installed catalogue without a warning; a LANG
-// that is odd or tries to leave nls gets the "C" one. The usage text comes
-// from the catalogue too, once it is open.
+// Each LANG finds its nearest installed catalogue without a warning; one that is
+// odd or tries to leave nls gets "C". The usage comes from the catalogue too.
 TEST(Catalogue, LanguageFallsBackToItsNearestInstalledCatalogue)
 {
     temp_dir install;
@@ -129,25 +119,21 @@ TEST(Catalogue, LanguageFallsBackToItsNearestInstalledCatalogue)
                        "$quote \"\n$set 1\n216 \"" + language + " text\"\n" +
                            "197 \"" + language + " \"\n198 \"usage\"\n");
     program_result help = run({"-dir", install.path(), "-help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out, "C usage\n");
+    EXPECT_EQ(std::to_string(help.status) + " " + help.out, "0 C usage\n");
     // Where LANG=".." would lead, and a directory for "x/../.." to pass through.
     make_catalogue(install / KITSETUP_KARCH "/kitsetup.cat", "$set 1\n216 outside nls\n");
     write_file(install / "nls/x/.keep", "");
     write_file(install / "nls/fr_FR.UTF-8", "a file, not a language directory\n");
     const std::pair<std::string, std::string> cases[] = {
-        {"en_US.UTF-8", "en"},  {"en", "en"},     {"de_DE.UTF-8", "de_DE"},
-        {"de_DE.UTF-8@euro", "de_DE@euro"},       {"de_DE.UTF-8@other", "de_DE"},
-        {"de_AT", "C"},
-        {"C.UTF-8", "C"},       {"fr_FR.UTF-8", "C"}, {"", "C"},
-        {std::string(500, 'e'), "C"},             {"..", "C"},
-        {"x/../..", "C"}};
+        {"en_US.UTF-8", "en"}, {"en", "en"}, {"de_DE.UTF-8", "de_DE"}, {"de_DE.UTF-8@euro", "de_DE@euro"},
+        {"de_DE.UTF-8@other", "de_DE"}, {"de_AT", "C"}, {"C.UTF-8", "C"}, {"fr_FR.UTF-8", "C"}, {"", "C"},
+        {std::string(500, 'e'), "C"}, {"..", "C"}, {"x/../..", "C"}};
     for (const auto& [lang, expected] : cases) {
         test_environment environment = good_environment();
         environment.set("DISPLAY", nullptr).set("LANG", lang.c_str());
         program_result result = run({"-dir", install.path()}, environment);
-        EXPECT_EQ(result.status, 0) << lang;
-        EXPECT_EQ(result.err, "kitsetup Error: " + expected + " text\n") << "LANG=" << lang;
+        EXPECT_EQ(std::to_string(result.status) + " " + result.err, "0 kitsetup Error: " + expected + " text\n")
+            << "LANG=" << lang;
     }
 }
 
@@ -158,16 +144,13 @@ TEST(ProgramName, ALinkedNameNamesTheVersionAndTheCatalogue)
     ASSERT_EQ(symlink(program.c_str(), link.c_str()), 0);
     install_catalogue(install, "kitinst", "216 \"kitinst has its own catalogue.\"\n");
 
-    program_result version = run_program(link, {link, "-v"}, good_environment());
-    EXPECT_EQ(version.out, "kitinst: Release 1.0.8.\n");
+    EXPECT_EQ(run_program(link, {link, "-v"}, good_environment()).out, "kitinst: Release 1.0.8.\n");
 
     test_environment environment = good_environment();
     environment.set("DISPLAY", nullptr);
-    program_result result = run_program(link, {link, "-dir", install.path()}, environment);
-    EXPECT_EQ(folded(result.err), folded("kitsetup Error: kitinst has its own catalogue.\n"));
-
-    program_result other = run_program(link, {link, "-dir", demo_dir}, environment);
-    EXPECT_EQ(folded(other.err),
+    EXPECT_EQ(folded(run_program(link, {link, "-dir", install.path()}, environment).err),
+              folded("kitsetup Error: kitinst has its own catalogue.\n"));
+    EXPECT_EQ(folded(run_program(link, {link, "-dir", demo_dir}, environment).err),
               folded("kitsetup Warning: Unable to open kitinst Message Catalogue.\n"
               "kitsetup Error: The DISPLAY environment variable must be set.\n"));
 }

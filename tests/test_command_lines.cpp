@@ -1,7 +1,5 @@
-// The command line of every kind, compared whole: the tape pipeline local,
-// standalone and remote, the copy utility for each disk medium, the checks
-// that stop a line, typed paths quoted for the shell; and the commands a
-// subset's extraction is built from on tape.
+// Every kind's command line compared whole (tape local, standalone and remote, the
+// copy utility, typed paths quoted), the checks that stop a line, tape skips.
 #include <string>
 #include <vector>
 
@@ -31,7 +29,6 @@ protected:
 
 TEST_F(command_lines, each_medium_and_kind_builds_its_whole_line)
 {
-    ASSERT_EQ(initialised_, 0) << recorder_.texts().at(0);
     kps_.install_opts()->current_opt(kps_.install_opts()->elem("base"));
     const std::string T = target_, D = tools_, dd = D + "/dd if=" + device_ + " bs=20b";
     EXPECT_EQ(line(CMD_EXTRACT, false), "cd " + T + "; " + dd + " | " + D + "/uncompress -c  | " + D +
@@ -43,12 +40,10 @@ TEST_F(command_lines, each_medium_and_kind_builds_its_whole_line)
     kps_.cmd_templates(CMD_EXTRACT)->set_name("tar");
     EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts()[0];
 
-    // Remote: the remote shell line stands right before the copy-convert
-    // program; a device that is not here is not looked for.
+    // Remote: rsh right before the copy-convert program; the device is not looked for.
     cmd::set_remote();
-    kps_.cmd_templates(CMD_EXTRACT)->set_input("/dev/rmt0");
-    kps_.cmd_templates(CMD_COPY_CONVERT)->set_input("/dev/rmt0");
-    kps_.cmd_templates(CMD_SKIP)->set_input("/dev/rmt0");
+    for (cmd_t kind : {CMD_EXTRACT, CMD_COPY_CONVERT, CMD_SKIP})
+        kps_.cmd_templates(kind)->set_input("/dev/rmt0");
     EXPECT_EQ(line(CMD_EXTRACT, false), "cd " + T + "; " + D + "/rsh tapehost -n " + D +
                                             "/dd if=/dev/rmt0 bs=20b | " + D + "/uncompress -c  | " + D +
                                             "/tar xvf - man html ");
@@ -75,11 +70,9 @@ TEST_F(command_lines, each_medium_and_kind_builds_its_whole_line)
     EXPECT_TRUE(recorder_.texts().empty()) << recorder_.texts()[0];
 }
 
-// Each check stops the line with its own message; a kind built in the wrong
-// place only warns.
+// Each check stops the line with its own message; a kind in the wrong place only warns.
 TEST_F(command_lines, failed_checks_name_what_is_missing_and_leave_no_line)
 {
-    ASSERT_EQ(initialised_, 0);
     const std::string T = target_, D = tools_;
     cmd* extract = kps_.cmd_templates(CMD_EXTRACT);
     extract->set_dir((dir_ / "nosuch").c_str());
@@ -114,7 +107,6 @@ TEST_F(command_lines, failed_checks_name_what_is_missing_and_leave_no_line)
 // no skip, docs at 5 two; early at 1 lies behind the head.
 TEST_F(command_lines, tape_extractions_skip_to_their_file_and_warn_when_behind)
 {
-    ASSERT_EQ(initialised_, 0);
     prod_opts& options = *kps_.install_opts();
     options.install_cmds()->set_tape_position(1);
     auto lines = [&](const char* name) {

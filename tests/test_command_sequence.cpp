@@ -1,7 +1,5 @@
-// Install sequences run by the event loop: output lines split anywhere,
-// listings turned into status, gauge and file-set log, the records and the
-// end of an installation; commands that fail by exit status, by a kill or
-// by their standard error; a stop in the middle of an extraction.
+// Install sequences run by the event loop: output read into status, gauge and
+// records; commands failing by status, kill or standard error; a stop.
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -74,8 +72,7 @@ protected:
     }
 };
 
-// Every split of the same output gives the same lines; what follows the
-// last newline waits.
+// Every split of one output gives the same lines; what follows the last newline waits.
 TEST(output_lines, a_chunk_split_anywhere_joins_into_the_same_lines)
 {
     const std::string text = "x a, 1 bytes\nx bb, 22 bytes\n\nlast";
@@ -100,7 +97,6 @@ TEST(output_lines, a_chunk_split_anywhere_joins_into_the_same_lines)
 // from the files themselves; each ends with its records and one message.
 TEST_F(sequences, listings_become_status_gauge_file_set_log_and_records)
 {
-    ASSERT_EQ(initialised_, 0);
     int status = in_private_opt([this](child_checks& checks) {
         start_over(MEDIA_CD);
         strings shown = run("tar", {"mkdir lib && head -c 512 /dev/zero > lib/a && echo 'x lib/a, 512 bytes' && "
@@ -109,12 +105,16 @@ TEST_F(sequences, listings_become_status_gauge_file_set_log_and_records)
                                     "head -c 256 /dev/zero > top && printf 'x top, 256 bytes'"});
         checks.expect(folded(shown.empty() ? "" : shown.back()), "Installation of Sample Product is now complete.");
         checks.expect(shown.size(), 1);
-        std::string gauges, statuses;
-        for (int g : dialogs_.transfer.gauges)
-            gauges += std::to_string(g) + " ";
+        auto gauges = [this] {
+            std::string all;
+            for (int g : dialogs_.transfer.gauges)
+                all += std::to_string(g) + " ";
+            return all;
+        };
+        std::string statuses;
         for (const std::string& s : dialogs_.transfer.statuses)
             statuses += s + "|";
-        checks.expect(gauges, "50 75 100 ");
+        checks.expect(gauges(), "50 75 100 ");
         checks.expect(statuses, "Copying lib/a.|Copying lib/b.|Preparing to install next option ...|Copying top.|");
         checks.expect(std::to_string(dialogs_.log.lines.size()) + " " + dialogs_.log.lines.at(2), "6 listing done");
         checks.expect(read_file("/opt/tarnu/.kps30.fls"), record("lib/a") + record("lib/b") + record("top"));
@@ -123,10 +123,7 @@ TEST_F(sequences, listings_become_status_gauge_file_set_log_and_records)
 
         start_over(MEDIA_FILESERVER);
         run("cpio", {"head -c 512 /dev/zero > f1 && echo f1 && head -c 512 /dev/zero > f2 && echo f2"});
-        gauges.clear();
-        for (int g : dialogs_.transfer.gauges)
-            gauges += std::to_string(g) + " ";
-        checks.expect(gauges, "50 100 ");
+        checks.expect(gauges(), "50 100 ");
         checks.expect(read_file("/opt/tarnu/.kps30.fls"), record("f1") + record("f2"));
         checks.expect(read_file("/opt/tarnu/.kps30.dat"),
                       "Target:\t" + target_ + ";\nNode Installation:\tYes;\nOptions:\tdocs ;\n");
@@ -138,13 +135,11 @@ TEST_F(sequences, listings_become_status_gauge_file_set_log_and_records)
     EXPECT_CHILD_PASSED(status, "sequences in a private /opt");
 }
 
-// A command fails by its exit status, a kill, or standard error without a
-// benign line; the message comes once, the rest of the sequence never runs,
-// and files already recorded are kept for the offered removal. Output
-// closed early or megabytes without a newline end a command normally.
+// A command fails by status, kill or a stderr line not benign: one message, the
+// rest never runs, recorded files kept for the removal. Output closed early or
+// megabytes without a newline end a command normally.
 TEST_F(sequences, failures_are_reported_once_and_end_the_sequence)
 {
-    ASSERT_EQ(initialised_, 0);
     int status = in_private_opt([this](child_checks& checks) {
         const std::string done = "Installation of Sample Product is now complete.";
         const struct { const char* script; std::string shown; } rows[] = {
@@ -183,7 +178,6 @@ TEST_F(sequences, failures_are_reported_once_and_end_the_sequence)
 // what was recorded is written and its removal offered.
 TEST_F(sequences, a_stop_during_an_extraction_kills_it_and_offers_the_removal)
 {
-    ASSERT_EQ(initialised_, 0);
     int status = in_private_opt([this](child_checks& checks) {
         start_over(MEDIA_CD);
         auto entry = std::make_unique<scripted_cmd>(

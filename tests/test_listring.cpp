@@ -70,7 +70,7 @@ TEST(ListringCompare, compare_and_find_follow_the_case_switch)
         {"tarnu", 5, 5}, {"TARNU", -1, 5}, {".fs", 16, 16}, {"fs.", -1, -1},
         {"/opt/tarnu/kps30.fs/", -1, -1}, {"", 0, 0}, {"/", 0, 0}, {"K", -1, 11},
     };
-    for (const auto& row : finds) {
+    for (const auto& row : finds)
         for (bool sensitive : {true, false}) {
             set_case(sensitive);
             int expected = sensitive ? row.exact : row.any_case;
@@ -79,7 +79,6 @@ TEST(ListringCompare, compare_and_find_follow_the_case_switch)
                 EXPECT_EQ(path.find(row.needle[0]), expected) << "character " << row.needle;
             }
         }
-    }
     EXPECT_EQ(listring("aab").find(listring("ab")), 1);
 }
 
@@ -129,7 +128,7 @@ TEST(ListringEdit, rest_of_string_and_token_walk_a_path_and_a_list)
     EXPECT_STREQ(text.c_str(), ", kxp20 ,,  kcc10");
     EXPECT_STREQ(text.token(delimiters).c_str(), "kxp20");
     EXPECT_STREQ(text.token(delimiters).c_str(), "kcc10");
-    EXPECT_TRUE(text.is_empty());
+    EXPECT_TRUE(text.is_empty()) << text.c_str();
 }
 
 TEST(ListringIndexDeathTest, index_past_the_nul_ends_the_program)

@@ -18,9 +18,8 @@ std::string captured_stderr_of(void (*show)())
 
 }  // namespace
 
-// Without the toolkit each kind goes to standard error with its prefix, a
-// short text keeps its own line breaks, and a warning answers no (the
-// wrapping the boxes share: test_message_boxes).
+// Without the toolkit each kind goes to standard error with its prefix, a short
+// text keeps its line breaks, and a warning answers no.
 TEST(TextMessages, EachKindWritesItsPrefix)
 {
     EXPECT_EQ(captured_stderr_of([] { error("Disk on fire.", true); }), "kitsetup Error: Disk on fire.\n");

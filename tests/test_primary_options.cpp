@@ -1,6 +1,5 @@
-// Primary option files: records and their keywords, "msg_" texts from the
-// product's catalogue, the first error ending the read, and damaged files
-// read without harm (look-up by name is the product list's: test_product_list).
+// Primary option files: keywords, "msg_" texts from the product's catalogue, the
+// first error ending the read, and damaged files read without harm.
 #include <sys/stat.h>
 
 #include <cstdio>

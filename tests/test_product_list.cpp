@@ -1,6 +1,5 @@
-// The product list: the demo's products load without a message, look-up by
-// identifier is exact whatever the program's case setting, the list's own
-// failures, and the fatal ends of the start-up scan.
+// The product list: the demo's products, exact look-up whatever the case setting,
+// and the fatal ends of the start-up scan.
 #include <dirent.h>
 #include <unistd.h>
 
@@ -52,9 +51,8 @@ using ProductListDeathTest = ProductList;
 
 }  // namespace
 
-// Each product keeps the scan's order and names an icon of the demo's own
-// (its other files: test_product_initialise); adding by product reads its
-// description file again into a product of its own.
+// Each product keeps the scan's order and names an icon of the demo's; adding by
+// product reads its description file again into a product of its own.
 TEST_F(ProductList, DemoProductsLoadWithoutAMessageInScanOrderAndAddingOneRereadsIt)
 {
     strings ids = collected_ids();

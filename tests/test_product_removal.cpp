@@ -1,10 +1,9 @@
-// Removing an installed product under the event loop: unchanged files
-// deleted, changed and added ones backed up and listed, "install" kept,
-// shared directories only on yes, a tree that lost files, and damaged
-// records that must never reach outside the product's directory.
+// Removing an installed product: backups of changed files, "install" kept, shared
+// directories only on yes, and damaged records never reaching outside the target.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,9 +29,8 @@ liboolean choose_backup(listring& dir, const listring&)
 
 class removal : public engine_fixture {
 protected:
-    // Makes the files under the target and records them; a name listed in
-    // changed is recorded with another time stamp, one in missing only
-    // recorded. extra is written verbatim after the records.
+    // Makes the files under the target and records them, those in changed with an
+    // older stamp; extra is written verbatim after the records.
     void install(const std::vector<std::string>& files, const std::vector<std::string>& changed = {},
                  const std::string& extra = "")
     {
@@ -52,10 +50,7 @@ protected:
     }
     static bool contains(const std::vector<std::string>& list, const std::string& name)
     {
-        for (const std::string& entry : list)
-            if (entry == name)
-                return true;
-        return false;
+        return std::find(list.begin(), list.end(), name) != list.end();
     }
     bool exists(const std::string& path) const { return access(path.c_str(), F_OK) == 0; }
     std::string there(const std::vector<std::string>& names) const
@@ -65,8 +60,7 @@ protected:
             all += exists(target_ + "/" + name) ? "1" : "0";
         return all;
     }
-    // Removes with the given answers until the working dialog is down:
-    // the messages shown.
+    // Removes with the given answers until the working dialog is down: the messages shown.
     strings remove(std::vector<liboolean> answers)
     {
         recorder_.clear();
@@ -84,7 +78,6 @@ protected:
 
 TEST_F(removal, unchanged_files_go_changed_and_added_ones_are_backed_up_and_shared_ones_asked)
 {
-    ASSERT_EQ(initialised_, 0);
     int status = in_private_opt([this](child_checks& checks) {
         backup_choice = dir_ / "saved";
         product::set_directory_prompt(choose_backup);
@@ -119,7 +112,6 @@ TEST_F(removal, unchanged_files_go_changed_and_added_ones_are_backed_up_and_shar
 // stops everything, yes goes on without backups.
 TEST_F(removal, a_missing_file_asks_and_no_stops_with_nothing_more_deleted)
 {
-    ASSERT_EQ(initialised_, 0);
     int status = in_private_opt([this](child_checks& checks) {
         install({"lib/a", "lib/gone", "lib/c"});
         std::remove((target_ + "/lib/gone").c_str());
@@ -137,12 +129,10 @@ TEST_F(removal, a_missing_file_asks_and_no_stops_with_nothing_more_deleted)
     EXPECT_CHILD_PASSED(status, "removal of a changed tree in a private /opt");
 }
 
-// Damaged entries are refused one by one with their line; nothing outside
-// the target is touched, whether named directly, through ".." or through a
-// link. A record without a usable target removes nothing at all.
+// Damaged entries are refused by line; nothing outside the target goes, named
+// directly, through ".." or a link; a record without a usable target removes nothing.
 TEST_F(removal, damaged_records_are_refused_and_nothing_outside_the_target_goes)
 {
-    ASSERT_EQ(initialised_, 0);
     int status = in_private_opt([this](child_checks& checks) {
         const std::string victim = dir_ / "outside/victim";
         write_file(victim, "keep");

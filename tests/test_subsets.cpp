@@ -1,7 +1,5 @@
-// Subset definition files and the subset tree: records over several lines,
-// comments inside records, every keyword kind and its messages, nested
-// option sets, unique names through the tree, damaged files read without
-// harm, and the space and file counts an installation needs.
+// Subset definition files and the subset tree: every keyword and message, nested
+// sets sharing one name space, damaged files, and the space an installation needs.
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -98,12 +96,10 @@ TEST_F(subsets, records_span_lines_and_comments_and_fill_every_field)
 
     t_subset* nested = tree.elem("docs")->suboptions();
     ASSERT_NE(nested, nullptr);
-    EXPECT_EQ(std::string(nested->file()), cfg("docs.cfg"));
-    EXPECT_EQ(names(*nested), "man|html");
-    EXPECT_EQ(nested->root(), &tree);
-    EXPECT_EQ(nested->current_prod(), &kps_) << "asked of the root";
-    EXPECT_EQ(nested->elem(0u)->owner(), tree.elem("docs"));
-    EXPECT_EQ(std::string(tree.file()), cfg("kps30prd.cfg"));
+    EXPECT_EQ(std::string(tree.file()) + " " + nested->file().c_str() + " " + names(*nested),
+              cfg("kps30prd.cfg") + " " + cfg("docs.cfg") + " man|html");
+    EXPECT_EQ((std::vector<const void*>{nested->root(), nested->current_prod(), nested->elem(0u)->owner()}),
+              (std::vector<const void*>{&tree, &kps_, tree.elem("docs")})) << "root, its product, owner";
 }
 
 // Each row: the file, the parse's result, every message in order, and the
@@ -130,14 +126,12 @@ TEST_F(subsets, mistakes_are_reported_and_the_first_failure_ends_the_read)
          {"The option name is not specified first for option no. 1."}, "a"},
         {"a lone full stop ends the file", "Name=a.\n.\nName=b.\n", 0, {}, "a"},
         {"binary junk", std::string(junk, sizeof junk - 1), -1, {line(f, 1)}, ""},
-        {"a NUL would merge two records", std::string("Name=a\0x.\nName=b.\n", 17), -1, {line(f, 1)},
-         ""},
+        {"a NUL would merge two records", std::string("Name=a\0x.\nName=b.\n", 17), -1, {line(f, 1)}, ""},
         {"sizes beyond an int or below zero",
          "Name=a; Siz=2147483647; Fls=2147483647.\nName=b; Fls=2147483648.\nName=c; Siz=-1.\n", -1,
          {bad(f) + "keyword \"Fls\" in option no. 2 is not followed by a valid integer."}, "a|b"},
         {"a name that leaves the directory", "Name=../../../../tmp/evil; Opt=Y; Ins=Y.\n", -1,
-         {bad(f) + "an invalid option name \"../../../../tmp/evil\" was specified for option no. 1."},
-         ""},
+         {bad(f) + "an invalid option name \"../../../../tmp/evil\" was specified for option no. 1."}, ""},
         {"a hidden file name", "Name=a.\nName=.profile.\n", -1,
          {bad(f) + "an invalid option name \".profile\" was specified for option no. 2."}, "a"},
         {"long line, no last newline", "Name=a; Desc=" + long_line + ";\nSiz=5.\nName=b", 0, {}, "a|b"},
@@ -154,10 +148,8 @@ TEST_F(subsets, mistakes_are_reported_and_the_first_failure_ends_the_read)
               10000u);
 }
 
-// A nested set's own failures are shown but do not fail the product's
-// file: a set that names its own subset again is refused by name, not read
-// again until the stack runs out, and a set file that is a directory ends
-// its read. A name used in a nested set is taken for the whole tree.
+// A nested set's failures do not fail the product's file; a set naming its own
+// subset is refused by name, not read until the stack runs out.
 TEST_F(subsets, nested_sets_report_their_own_failures_and_share_the_names)
 {
     int status = 0;
@@ -187,9 +179,8 @@ TEST_F(subsets, nested_sets_report_their_own_failures_and_share_the_names)
               (strings{bad("kps30prd.cfg") + "option name \"html\" already exists.",
                        bad("kps30prd.cfg") + "an invalid option name \"html\" was specified for option no. 2."}));
 
-    // Sums of sizes an int holds are counted without wrapping round.
     parse("Name=a; Def=Y; Siz=2147483647; Fls=2147483647.\nName=b; Man=Y; Fls=2147483647.\n");
-    EXPECT_EQ(tree_->total_files(), 2 * std::int64_t{2147483647});
+    EXPECT_EQ(tree_->total_files(), 2 * std::int64_t{2147483647}) << "sums of sizes wrapped round";
 }
 
 using subsetsDeathTest = subsets;
@@ -202,8 +193,7 @@ TEST_F(subsetsDeathTest, record_without_its_own_name_ends_the_program)
                     ".*" + folded_pattern("Option error, subscript 1 is out of bounds."));
 }
 
-// The demo-like tree: the installer subset, base (mandatory), docs with
-// two parts, examples.
+// A demo-like tree: installer subset, base, docs of two parts, examples.
 TEST_F(subsets, space_and_files_follow_media_selection_and_sub_options)
 {
     write_file(cfg("docs.cfg"), "Name=man; Def=Yes; Siz=400; Fls=18.\nName=html; Siz=500; Fls=12.\n");

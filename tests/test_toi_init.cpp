@@ -106,8 +106,7 @@ TEST_F(toi_init, VariablesLastPerInterpreterAndTclxAndTheInstallersCommandsAreTh
     EXPECT_EQ(global("shared"), "from_pre_install");
     EXPECT_EQ(set_variable(interp_, "PRODUCT", "Demo Kit 2.0"), TCL_OK);
     EXPECT_EQ(run("proc product {} {global PRODUCT; return $PRODUCT}\n"
-                  "if {[product] eq \"Demo Kit 2.0\"} {return stop}\n"),
-              1);
+                  "if {[product] eq \"Demo Kit 2.0\"} {return stop}\n"), 1);
     EXPECT_EQ(run("array set options {}\n"), 0);
     EXPECT_EQ(set_variable(interp_, "options", "x"), TCL_ERROR) << "an array takes no value";
 

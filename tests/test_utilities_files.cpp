@@ -44,7 +44,6 @@ int move_and_check(const std::string& from, const std::string& to)
     return std::filesystem::exists(from) ? 4 : recorder.messages().empty() ? 0 : 5;
 }
 
-// Number of entries in dir.
 long entries_in(const std::string& dir)
 {
     return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
@@ -83,16 +82,14 @@ TEST_F(files, create_dir_makes_every_missing_level_or_names_the_one_it_could_not
 // never written through nor waited on, and the write check leaves nothing.
 TEST_F(files, write_check_and_open_for_writing_leave_planted_names_alone)
 {
-    std::string victim = dir_ / "victim";
-    std::string link = dir_ / "kitsetup.test";
+    std::string victim = dir_ / "victim", link = dir_ / "kitsetup.test";
     write_file(victim, "precious");
     ASSERT_EQ(symlink(victim.c_str(), link.c_str()), 0);
     EXPECT_TRUE(write_access(dir_.path().c_str()));
     EXPECT_EQ(read_file(victim), "precious") << "the write check wrote through the link";
     EXPECT_EQ(entries_in(dir_.path()), 2) << "the link was removed or the trial file left behind";
 
-    std::string second_name = dir_ / "second_name";
-    std::string foreign = dir_ / "foreign";
+    std::string second_name = dir_ / "second_name", foreign = dir_ / "foreign";
     ASSERT_EQ(::link(victim.c_str(), second_name.c_str()), 0);
     write_file(foreign, "theirs");
     std::vector<std::pair<std::string, int>> refused{{link, ELOOP}, {second_name, EEXIST}};
@@ -120,8 +117,7 @@ TEST_F(files, write_check_and_open_for_writing_leave_planted_names_alone)
     EXPECT_CHILD_PASSED(status, "opening a FIFO nobody reads (142: it hung)");
 }
 
-// The second move goes onto a tmpfs mounted in a private mount namespace, so
-// that the copy crosses file systems.
+// The second move goes onto a tmpfs in a private mount namespace: across file systems.
 TEST_F(files, rename_copies_contents_and_mode_and_removes_the_source)
 {
     std::string other_fs = dir_ / "other_fs";
@@ -233,23 +229,21 @@ TEST_F(files, listing_flat_recursive_and_unreadable)
 TEST_F(files, size_time_and_mode_follow_links_but_see_dangling_ones)
 {
     write_file(dir_ / "file", "12345");
-    std::string link = dir_ / "link";
-    std::string dangling = dir_ / "dangling";
+    std::string link = dir_ / "link", dangling = dir_ / "dangling";
     ASSERT_EQ(symlink("file", link.c_str()), 0);
     ASSERT_EQ(symlink("nowhere/at/all", dangling.c_str()), 0);
     struct stat info;
     ASSERT_EQ(lstat(dangling.c_str(), &info), 0);
     unsigned long mode = 0;
-    EXPECT_EQ(unix_filesize(link.c_str()), 5);
-    EXPECT_EQ(unix_filesize(dangling.c_str()), 14);
+    EXPECT_EQ(std::to_string(unix_filesize(link.c_str())) + " " + std::to_string(unix_filesize(dangling.c_str())),
+              "5 14") << "the file behind a link, a dangling link itself";
     EXPECT_EQ(gmtimestamp(dangling.c_str()), static_cast<long>(info.st_mtime));
     EXPECT_EQ(unix_mode(dangling.c_str(), &mode), 0);
     EXPECT_TRUE(S_ISLNK(mode));
 
     std::string missing = dir_ / "missing";
-    EXPECT_EQ(unix_filesize(missing.c_str()), -1);
-    EXPECT_EQ(gmtimestamp(missing.c_str()), -1);
-    EXPECT_EQ(unix_mode(missing.c_str(), &mode), -1);
+    EXPECT_EQ(std::to_string(unix_filesize(missing.c_str())) + " " + std::to_string(gmtimestamp(missing.c_str())) +
+                  " " + std::to_string(unix_mode(missing.c_str(), &mode)), "-1 -1 -1");
     std::string stat_message = message("Unable to obtain information on file ", missing, ENOENT, ".");
     EXPECT_EQ(recorder_.texts(), (std::vector<std::string>{stat_message, stat_message}))
         << "gmtimestamp and unix_mode complain, unix_filesize does not";

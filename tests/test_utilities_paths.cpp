@@ -1,6 +1,5 @@
-// Path arithmetic and string conversions: directory expansion against the
-// working directory, parent and top-level directories, flags and integers,
-// and file-name translation.
+// Path arithmetic and string conversions: directory expansion, parent and
+// top-level directories, flags and integers, and file-name translation.
 #include <gtest/gtest.h>
 
 

@@ -78,9 +78,8 @@ protected:
 
 }  // namespace
 
-// In this order each row also shows that starting a child sets the flag
-// again after a failure. The child's standard input is closed, so it cannot
-// take the installer's, and it gets no other descriptor of the installer's.
+// The row order shows a start sets the flag again after a failure; a child gets
+// neither the installer's standard input nor any other descriptor of its.
 TEST_F(child_processes, success_flag_follows_the_exit_code_and_megabytes_drain_without_a_hang)
 {
     const std::pair<const char*, int> rows[] = {{"exit 3", 0}, {"exit 0", 1}, {"exit 3", 0}, {"kill -TERM $$", 1}};
@@ -100,9 +99,7 @@ TEST_F(child_processes, success_flag_follows_the_exit_code_and_megabytes_drain_w
     ASSERT_NE(proc, nullptr);
     EXPECT_TRUE(fcntl(fileno(proc->out), F_GETFD) & FD_CLOEXEC) << "later children would inherit it";
     auto [out, err] = run_to_end(proc);
-    EXPECT_EQ(out.size(), 4000000u);
-    EXPECT_EQ(err, "no-stdin\n");
-    EXPECT_EQ(child_succeeded_g, 0);
+    EXPECT_EQ(std::to_string(out.size()) + " " + err + std::to_string(child_succeeded_g), "4000000 no-stdin\n0");
 }
 
 // A silent child must not block a read. Both sleeps hold the pipes open, so
@@ -135,9 +132,8 @@ TEST_F(child_processes, silent_pipeline_never_blocks_and_kill_takes_all_of_it)
     EXPECT_TRUE(recorder_.messages().empty());
 }
 
-// A child the installer did not start through its services (the help
-// viewer) is reaped without a word: it neither ends nor fails the
-// installer's own child, whose status stays for the command engine.
+// A foreign child (the help viewer) is reaped silently and neither ends nor
+// fails the installer's own, whose status stays for the command engine.
 TEST_F(child_processes, a_foreign_child_changes_no_flag_of_the_installers_own)
 {
     proc_desc_t* proc = start("sleep 60");
@@ -186,10 +182,8 @@ TEST_F(child_processes, another_thread_leaves_the_children_to_the_starting_threa
     EXPECT_TRUE(wait_until("this thread's handler to reap it", [&entry] { return access(entry.c_str(), F_OK) != 0; }));
 }
 
-// Real children's reports where there are some, the forms of other commands
-// where not.
-// GNU dd's byte count is part of its record report, and may come in a read
-// of its own.
+// Real children's reports where there are some; GNU dd's byte count belongs to
+// its record report and may come in a read of its own.
 TEST_F(child_processes, only_block_counts_records_and_links_on_stderr_are_benign)
 {
     proc_desc_t* proc = start("echo '512 blocks' 1>&2; cat /nonexistent/kitsetup-missing; "

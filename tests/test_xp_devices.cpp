@@ -1,6 +1,5 @@
-// The printer library's devices, ports and settings: reading them from the
-// defaults file, the record arrays, writing them back (a round trip on the
-// demo file), and finding the system file or the user's copy.
+// The printer library's devices, ports and settings: read, held, written back,
+// and the system file or the user's copy found.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -96,8 +95,7 @@ TEST_F(xp_devices, devices_and_printer_types_come_with_their_ports_settings_and_
     EXPECT_EQ(XpGetPrinterCommand("lp1", ports, port_count, &command), 0);
     XpFreePortArray(ports, port_count);
 
-    // Printer types need no windows default and carry no settings; a model
-    // name may hold blanks.
+    // Printer types need no default and carry no settings; a model may hold blanks.
     ASSERT_EQ(read(true), 1);
     EXPECT_EQ(described(devices_, count_),
               std::vector<std::string>{"Laser Writer|Apple LaserWriter|PostScript|lp0|lp -o x=y|0|Laser Writer on lp0"});
@@ -108,8 +106,7 @@ TEST_F(xp_devices, devices_and_printer_types_come_with_their_ports_settings_and_
 
 TEST_F(xp_devices, a_default_that_matches_no_device_falls_back_to_the_first)
 {
-    const char* defaults[] = {"[windows]\ndevice=M9,PCL5,lp0\n", "[windows]\ndevice=M1,PCL5\n", ""};
-    for (const char* windows : defaults) {
+    for (const char* windows : {"[windows]\ndevice=M9,PCL5,lp0\n", "[windows]\ndevice=M1,PCL5\n", ""}) {
         std::string path = profile(std::string(windows) + "[devices]\nFirst=M1 PCL5,lp0\nNext=M1 PCL5,lp0\n");
         reports_.clear();
         EXPECT_EQ(read(), 2) << windows;
@@ -133,9 +130,7 @@ TEST_F(xp_devices, a_bad_line_or_no_device_fails_the_whole_read)
     for (const bad_case& c : cases) {
         std::string path = profile(windows + c.devices);
         reports_.clear();
-        EXPECT_EQ(read(), -1) << c.devices;
-        EXPECT_EQ(devices_, nullptr);
-        EXPECT_EQ(default_, -1);
+        EXPECT_TRUE(read() == -1 && devices_ == nullptr && default_ == -1) << "no devices, no default: " << c.devices;
         std::string bad = "eBadLine: XpGetDevices:: Incorrect line " + std::to_string(c.line) + " in the Xpdefaults";
         EXPECT_EQ(reports_.texts(), std::vector<std::string>(c.line ? 1 : 0, bad + " file:\n\t" + path)) << c.devices;
     }
@@ -232,10 +227,7 @@ TEST_F(xp_devices, settings_are_written_with_the_defaults_for_unset_fields)
     EXPECT_EQ(XpWriteDefaultsForOneDevice("M", "PS", "lp0", &info, file_.c_str()), 1);
     EXPECT_EQ(read_file(file_).find("PaperTray"), std::string::npos) << "a cleared tray is not read back";
 
-    char name[XP_NAME_SIZE + 10];
-    std::fill(name, name + sizeof name - 1, 'n');
-    name[sizeof name - 1] = '\0';
-    XpSetXpinfoPageSize(&info, name);
+    XpSetXpinfoPageSize(&info, std::string(XP_NAME_SIZE + 9, 'n').c_str());
     EXPECT_EQ(std::string(XpGetXpinfoPageSize(&info)), std::string(XP_NAME_SIZE - 1, 'n'));
     XpSetXpinfoCommand(&info, nullptr);
     EXPECT_STREQ(XpGetXpinfoCommand(&info), "");
@@ -272,9 +264,8 @@ TEST_F(xp_devices, settings_lookups_name_what_is_wrong)
                                     "eNoInstalledPrt: XpAlwaysGetPrinterInfoWithName:: no printer installed"}));
 }
 
-// The writes of one call each find the file as the one before left it: an
-// entry already there loses only the empty lines before it, and each new
-// port or device goes after the last, with one empty line before a header.
+// Each write of one call sees the file as the one before left it: an entry there
+// loses only the empty lines before it, a new one goes after the last.
 TEST_F(xp_devices, each_write_of_a_call_sees_the_ones_before)
 {
     profile("[ports]\nlp0=old\n\n\n[devices]\none=M PS,lp0\n\ntwo=M PS,lp1\n\n[other]\n");
@@ -290,9 +281,8 @@ TEST_F(xp_devices, each_write_of_a_call_sees_the_ones_before)
                                 "three=M PS,lp2\nfour=M PS,lp3\n\n[other]\n");
 }
 
-// The demo file is read, a device changed and one added, the default moved,
-// everything saved in one step, and read again; the save gives the same
-// file as deleting the devices and writing them and the default one by one.
+// The demo file, changed and saved in one step, equals the same changes written
+// piece by piece, and reads back as it was changed.
 TEST_F(xp_devices, the_demo_file_survives_a_round_trip)
 {
     std::string demo = read_file(KITSETUP_DEMO_DIR "/xp/Xpdefaults");
@@ -329,10 +319,8 @@ TEST_F(xp_devices, the_demo_file_survives_a_round_trip)
     EXPECT_EQ(settings(*devices_[0]->info), "1.00 1 2 300 Letter Manual  lp -d lp0");
     EXPECT_EQ(settings(*devices_[1]->info), "1.00 4 1 300 Letter   lpr -P office")
         << "unset fields come back as the defaults written for them";
-    std::string after = read_file(file_);
     size_t others = demo.find("[other-devices]");
-    size_t others_end = demo.find("[ports]");
-    EXPECT_NE(after.find(demo.substr(others, others_end - others)), std::string::npos)
+    EXPECT_NE(read_file(file_).find(demo.substr(others, demo.find("[ports]") - others)), std::string::npos)
         << "the printer types are untouched";
 }
 

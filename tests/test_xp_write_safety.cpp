@@ -42,9 +42,8 @@ bool put_original(const std::string& directory, mode_t mode)
     return chmod((directory + "/Xpdefaults").c_str(), mode) == 0;
 }
 
-// A write that must fail: the file keeps its contents, the handler has the
-// one eWriteFile report naming it, and the directory holds only expected.
-// 0, or the check that failed.
+// A write that must fail: 0 when the file is kept, one eWriteFile names it and
+// the directory holds only expected; else the check that failed.
 int check_failed_write(const std::string& directory, const std::set<std::string>& expected)
 {
     report_recorder reports;
@@ -98,8 +97,7 @@ TEST_F(xp_write_safety, permissions_of_file_and_directory_are_honoured)
         EXPECT_CHILD_PASSED(status, c.what);
         struct stat after;
         ASSERT_EQ(stat(file.c_str(), &after), 0);
-        EXPECT_EQ(after.st_mode & 07777, c.file_mode) << c.what;
-        EXPECT_EQ(after.st_uid, geteuid()) << c.what << ": the owner is kept";
+        EXPECT_TRUE((after.st_mode & 07777) == c.file_mode && after.st_uid == geteuid()) << c.what << ": mode, owner";
     }
 }
 
@@ -108,11 +106,9 @@ TEST_F(xp_write_safety, permissions_of_file_and_directory_are_honoured)
 // through: the write is refused and both the link and its target stay.
 TEST_F(xp_write_safety, a_rewrite_keeps_mode_and_other_names_and_never_follows_a_link)
 {
-    std::string real = dir_ / "real";
+    std::string real = dir_ / "real", file = real + "/Xpdefaults", second = real + "/second";
     ASSERT_EQ(mkdir(real.c_str(), 0755), 0);
-    std::string file = real + "/Xpdefaults";
     ASSERT_TRUE(put_original(real, 0640));
-    std::string second = real + "/second";
     report_recorder reports;
     ASSERT_EQ(_XpWritePrivateProfileString("other", "y", "2", file.c_str()), 1);
     struct stat info;
@@ -137,9 +133,8 @@ TEST_F(xp_write_safety, a_rewrite_keeps_mode_and_other_names_and_never_follows_a
                                                         ": it is a symbolic link"});
 }
 
-// The defaults file lives on a tiny tmpfs that is full. Through a rename
-// (directory writable) and in place (as nobody, directory closed), a write
-// that needs more room fails and leaves the file as it was.
+// On a full tiny tmpfs, a write through a rename and one in place (as nobody)
+// that needs more room fail and leave the file as it was.
 TEST_F(xp_write_safety, a_full_disk_leaves_the_file_as_it_was)
 {
     for (bool in_place : {false, true}) {
@@ -155,8 +150,7 @@ TEST_F(xp_write_safety, a_full_disk_leaves_the_file_as_it_was)
                 return utilities_test::SKIP_STATUS;
             if (int failed = check_failed_write(mount_point, {"Xpdefaults", "filler"}))
                 return failed;
-            // A write that shrinks the file fails as safely when even
-            // the replacement's first block does not fit.
+            // A shrinking write fails as safely when even the replacement's first block does not fit.
             report_recorder reports;
             std::string file = mount_point + "/Xpdefaults";
             int result = XpDeleteSection("other", file.c_str());

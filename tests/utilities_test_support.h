@@ -97,9 +97,8 @@ inline int run_in_child(const std::function<int()>& check, bool unprivileged = f
     return waited == -1 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// In a forked check with private mounts: /opt becomes an empty tmpfs holding
-// an empty /opt/tarnu, so the real installed-product records are never
-// touched. False when that cannot be set up.
+// In a forked check with private mounts: an empty tmpfs /opt with an empty
+// /opt/tarnu, so the real records are never touched. False when it cannot be had.
 inline bool private_opt_tarnu()
 {
     return mount("kit_opt", "/opt", "tmpfs", 0, "size=1m") == 0 && mkdir("/opt/tarnu", 0755) == 0;
@@ -126,9 +125,8 @@ private:
     int failed_ = 0;
 };
 
-// Runs body's checks in a forked child with a private /opt/tarnu: the
-// number of the first failed check, 0, or SKIP_STATUS where no private
-// /opt can be had (as EXPECT_CHILD_PASSED takes it).
+// Runs body's checks in a forked child with a private /opt/tarnu: the number of
+// the first failed check, 0, or SKIP_STATUS without a private /opt.
 inline int in_private_opt(const std::function<void(child_checks&)>& body)
 {
     return run_in_child([&] {

@@ -1,6 +1,5 @@
-// Test helpers for the printer defaults library: a recorder of its reports
-// (installed as its error handler while alive) and a guard for the
-// environment variables a test changes.
+// Test helpers for the printer defaults library: a recorder of its reports and a
+// guard for the environment variables a test changes.
 #ifndef KITSETUP_TESTS_XP_TEST_SUPPORT_H
 #define KITSETUP_TESTS_XP_TEST_SUPPORT_H
 
@@ -14,11 +13,7 @@
 
 namespace xp_test {
 
-struct xp_report {
-    int code;
-    int is_error;
-    std::string text;
-};
+struct xp_report { int code; int is_error; std::string text; };
 
 // Records every report of the library while alive, then puts the previous
 // handler back. The handler is a plain function, so one recorder at a time.

@@ -1,8 +1,5 @@
-// Fuzz target: the command engine's reading of a child's output, the lines
-// of tar, cpio and kcp listings and of standard error. The input is read
-// through a descriptor as a child's pipe is; each complete line and the
-// last unfinished one are read as a file listing of each kind and checked
-// as an error line.
+// Fuzz target: a child's output read through a descriptor as from its pipe, each
+// line (the unfinished last one too) parsed as every listing kind and as stderr.
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -1,6 +1,5 @@
-// Fuzz target: the printer defaults file, read for its devices, the other
-// devices, its ports and a device's settings, and rewritten with the
-// default device as the printer dialogs' save does.
+// Fuzz target: the printer defaults file, read for devices, ports and settings,
+// and rewritten with the default device as the printer dialogs' save does.
 #include <cstdint>
 #include <string>
 

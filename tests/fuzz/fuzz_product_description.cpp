@@ -1,7 +1,6 @@
 // Fuzz target: the product description file ({cfg}/{id}.prd), read again
 // into one product as the start-up's product list reads it.
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "fuzz_support.h"

@@ -1,13 +1,9 @@
-// Fuzz target: the installed-product records, the data file and the
-// file-set log. The input's first part (parts end at form feeds) is
-// /opt/tarnu/.kps30.dat, read by the product; every line of the second is
-// read as the removal reads a file-set log line. /opt is a private tmpfs
-// in a mount namespace of the target's own, so the real records are never
-// touched; without the right to make one the target exits with 77, a skip.
+// Fuzz target: the installed-product records. Part one (parts end at form feeds)
+// is /opt/tarnu/.kps30.dat, part two a file-set log read as the removal reads it.
+// /opt is a private tmpfs so the real records are never touched; without one: 77.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>

@@ -1,6 +1,5 @@
-// Fuzz target: resource files, merged by the toolkit's reader into the
-// resource database of a connection on a real display, with the objects
-// they declare created, as start-up and the scripts' load_resources do.
+// Fuzz target: resource files merged on a real display, their objects created,
+// as start-up and the scripts' load_resources do.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

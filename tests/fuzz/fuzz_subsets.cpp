@@ -1,9 +1,6 @@
-// Fuzz target: the subset definition files with their nested sets. The
-// input's first part (parts end at form feeds) is the product's file
-// {cfg}/kps30prd.cfg; the next ones, when there, are the sets of the
-// subsets a, b, c and d ({cfg}/a.cfg and so on), which the seeds name.
+// Fuzz target: subset definition files. Part one (parts end at form feeds) is
+// kps30prd.cfg, the next ones the nested sets a.cfg to d.cfg the seeds name.
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,12 +8,6 @@
 #include "fuzz_product.h"
 #include "opts/prod_opts.h"
 #include "prod/product.h"
-
-namespace {
-
-const char* const nested_files[] = {"a.cfg", "b.cfg", "c.cfg", "d.cfg"};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -27,6 +18,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    static const char* const nested_files[] = {"a.cfg", "b.cfg", "c.cfg", "d.cfg"};
     std::vector<std::string> parts = fuzz_parts(data, size);
     fuzz_write("kps30prd.cfg", parts[0]);
     for (size_t i = 0; i < std::size(nested_files); ++i) {

@@ -11,8 +11,7 @@
 
 #include "lib/reporter.h"
 
-// What the fuzz reporter throws when a reader ends the program, which is its
-// answer to a few damaged files; the target catches it and returns.
+// Thrown when a reader ends the program over a damaged file; the target catches it.
 struct fuzz_program_end {
     int status;
 };
@@ -28,9 +27,8 @@ public:
 // Installs one fuzz_reporter for the process.
 void use_fuzz_reporter();
 
-// A directory of this process's own (mkdtemp, mode 0700), made on first use
-// and removed at exit; its name cannot be foreseen, so no other user can
-// plant anything where the targets write.
+// This process's own directory (mkdtemp, 0700), made on first use and removed
+// at exit: no other user can plant anything where the targets write.
 const std::string& fuzz_dir();
 
 // Writes the bytes as file name inside fuzz_dir() (O_NOFOLLOW, O_CLOEXEC,

@@ -1,7 +1,5 @@
-// Fuzz target: icons, read through the toolkit's image converter (libXpm
-// for XPM files, Xlib for the X bitmaps it falls back on) into Tk photo
-// images on a real display. The input is tried as an XPM file and, under
-// another name with no XPM beside it, as an X bitmap.
+// Fuzz target: icons through the toolkit's image converter on a real display,
+// the input tried as an XPM file and, under another name, as an X bitmap.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

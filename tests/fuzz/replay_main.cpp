@@ -1,9 +1,6 @@
-// Replay driver: the main of a fuzz target in the normal build. Runs the
-// target once on every file of the directories (or on the files) named on
-// the command line, in name order, and fails when an input takes longer
-// than a fuzzing run allows or a directory holds no input. A crash ends the
-// driver as it would end libFuzzer. Time is the processor time of this
-// process, so that a loaded machine does not make a fast input look slow.
+// Replay driver, a fuzz target's main in the normal build: runs every input named
+// (files, or directories in name order); fails on an empty directory or an input
+// slower than fuzzing allows, timed in processor time so load does not count.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -19,8 +16,7 @@ extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** arg
 
 namespace {
 
-// Longest run of one input in seconds, as libFuzzer's -timeout in
-// tools/fuzz.sh.
+// Longest run of one input in seconds, as libFuzzer's -timeout in tools/fuzz.sh.
 constexpr double input_limit = 2.0;
 
 std::vector<std::string> inputs_of(const std::filesystem::path& path)

@@ -1,19 +1,14 @@
 #!/bin/sh
-# The copy utility: a map with blanks in its names and nested directories is
-# copied from CD-ROM names and (-i) from installed names, with modes, times
-# and the exact listing; a link where a file goes is replaced, a linked
-# directory refused. A missing source file, an unwritable target, bad lines
-# and names leaving their directory are refused with a message and a
-# non-zero status; a bad map copies nothing.
-#
+# The copy utility: a map copied from CD-ROM or (-i) installed names with modes,
+# times and listing; links in the target never written through; every refusal
+# with a message and a non-zero status, and a bad map copies nothing.
 # Usage: test_kcp.sh kcp
 set -u
 kcp=$1
 tab=$(printf '\t')
 . "$(dirname "$0")/../shell_checks.sh"
 
-# Runs a command; its output goes to $work/out and $work/err, its status to
-# $status.
+# Runs a command into $work/out and $work/err, its status into $status.
 run()
 {
     "$@" > "$work/out" 2> "$work/err"

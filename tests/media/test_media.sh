@@ -1,11 +1,7 @@
 #!/bin/sh
-# The built demo media: every subset's files are on the CD-ROM under the
-# names its map gives, on the distribution server and on the file server,
-# as many and as large as its definition says (Fls, Siz in KB, rounded
-# down); the tape holds one file per subset in order, the second starting
-# with the label the tape check reads, and mt and dd on the emulated drive
-# read each back for tar to list its files.
-#
+# The built demo media: each subset's files on every medium, as many and as large
+# as its definition says (Siz in KB, rounded down); the tape one file per subset,
+# the second starting with the label, each read back by mt and dd and listed by tar.
 # Usage: test_media.sh demo_dir media_dir libtapeemu.so make_tape.sh
 set -u
 demo=$1 media=$2 library=$3 make_tape=$4

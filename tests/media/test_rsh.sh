@@ -1,9 +1,6 @@
 #!/bin/sh
-# The stand-in remote shell: on a known host the command runs here through
-# the shell, its words joined as rsh joins them, so quotes inside them hold;
-# -n gives it no input; its status comes back; an unknown host is refused
-# with a message and nothing run.
-#
+# The stand-in remote shell: words joined as rsh joins them, -n, the status passed
+# on, and an unknown host refused with nothing run.
 # Usage: test_rsh.sh rsh
 set -u
 rsh=$1

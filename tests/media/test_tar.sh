@@ -1,8 +1,6 @@
 #!/bin/sh
-# The listing tar: an extraction lists each file as "x NAME, SIZE bytes"
-# (links too, directories not), the files land, and tar's failure is its
-# status; anything else goes to the system's tar as it is.
-#
+# The listing tar: "x NAME, SIZE bytes" per file (links too, directories not),
+# tar's failure its status; anything else goes to the system's tar as it is.
 # Usage: test_tar.sh tar
 set -u
 tar=$1

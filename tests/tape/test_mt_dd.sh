@@ -1,18 +1,13 @@
 #!/bin/sh
-# Drives the emulated tape drive with the system's own mt and dd, as the
-# installer's tape commands do: spacing on the non-rewinding name, one tape
-# file per dd, a rewind on close of the rewinding name, and a failing space
-# past the end of the tape.
-#
+# The emulated drive under the system's mt and dd: spacing, one tape file per dd,
+# a rewind on closing the rewinding name, a failing space past the end.
 # Usage: test_mt_dd.sh libtapeemu.so make_tape.sh
 set -u
-library=$1
-make_tape=$2
+library=$1 make_tape=$2
 . "$(dirname "$0")/../shell_checks.sh"
 
 mt=$(command -v mt) || { echo "FAIL: no mt program on PATH" >&2; exit 1; }
-# Sizes that are not multiples of dd's block size, so short last blocks and
-# the filemark after them are exercised.
+# Sizes not multiples of dd's block: short last blocks before a filemark.
 seq 1 300 | sed 's/^/file zero line /' > "$work/file0"
 { printf 'kitsetup1'; seq 1 700; } > "$work/file1"
 seq 1 150 | sed 's/^/third /' > "$work/file2"

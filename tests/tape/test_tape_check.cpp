@@ -1,6 +1,5 @@
-// The installer's tape check, is_nonrewind, on emulated drives (libtapeemu.so
-// is preloaded by CTest): it accepts only a non-rewinding device whose tape
-// carries the label at the start of its second file.
+// is_nonrewind on emulated drives (CTest preloads libtapeemu.so): only a
+// non-rewinding device whose tape's second file starts with the label passes.
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -15,8 +14,7 @@
 
 namespace {
 
-// A fresh drive for each test: a tape directory behind a non-rewinding name
-// (nst0) and a rewinding one (st0), named to the emulator in KITSETUP_TAPE.
+// A fresh drive per test: one tape behind a non-rewinding and a rewinding name.
 class tape_check : public ::testing::Test {
 protected:
     void SetUp() override
@@ -57,8 +55,7 @@ TEST_F(tape_check, non_rewinding_device_with_an_installation_tape_passes_whereve
     }
 }
 
-// Each row: the tape in the drive (none: the drive is empty), the device
-// checked and the one message.
+// Each row: the tape in the drive (none: empty drive), the device, the message.
 TEST_F(tape_check, a_wrong_device_tape_or_drive_is_refused_with_its_reason)
 {
     auto wrong = [](const std::string& device) {
