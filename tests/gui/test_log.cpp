@@ -1,6 +1,5 @@
-// The log of a run: its opening line alone is nothing worth saving, a saved
-// log keeps it above what the run reported, and a name planted where it goes
-// is not written through.
+// The log of a run: its opening line alone is not worth saving, and a name
+// planted where it goes is not written through.
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -25,8 +24,7 @@ TEST_F(log_dialog, HeaderAloneIsEmptyASavedLogKeepsItAndAPlantedLinkSendsItBesid
     EXPECT_TRUE(log.is_empty()) << "an empty line is nothing either";
     log.text("x lib/libkp.so, 1024 bytes", false);
     EXPECT_FALSE(log.is_empty());
-    const std::string logged =
-        "kitsetup: Release 1.0.8, today, /opt/tarnu/install\n\nx lib/libkp.so, 1024 bytes\n";
+    const std::string logged = "kitsetup: Release 1.0.8, today, /opt/tarnu/install\n\nx lib/libkp.so, 1024 bytes\n";
     std::string path = dir_ / "kitsetup.log";
     write_file(path, "an older and much longer log than this one\n");
     log.write_log(path.c_str());
