@@ -79,11 +79,6 @@ protected:
     message_recorder messages_;
 };
 
-long count_call(OI_d_tech*, void* counter, long)
-{
-    return ++*static_cast<int*>(counter);
-}
-
 // Usage and look-up errors are the script's, never a message box.
 TEST_F(toi_cmds, UsageAndLookUpErrors)
 {
@@ -275,10 +270,11 @@ TEST_F(toi_cmds, MessageCommandsEventFlushAndRecursion)
     // Pending timers run; recursion, direct or from a callback, ends as a Tcl
     // error or an error box, not a crash.
     int fired = 0;
-    OI_add_timeout(0, OI_callback(count_call, &fired));
+    OI_callback count([](OI_d_tech*, void* counter, long) -> long { return ++*static_cast<int*>(counter); }, &fired);
+    OI_add_timeout(0, count);
     ok("event_flush");
     EXPECT_EQ(fired, 1);
-    OI_delete_timeout(OI_callback(count_call, &fired));
+    OI_delete_timeout(count);
     std::string deep = failure("proc deeper {} { get_value field; deeper }; deeper");
     EXPECT_NE(deep.find("too many nested evaluations"), std::string::npos);
     messages_.clear();
