@@ -111,8 +111,7 @@ TEST_F(dialogs_menus, CellsAreFoundByNameAndSelectSetsStateSilentlyWhilePressRun
     OI_button_box* box = dialog_->buttons();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->cell("ok_btn"), ok_);
-    EXPECT_EQ(box->num_cells(), 3);
-    EXPECT_EQ(box->numbered_cell(2)->name(), "cancel_btn");
+    EXPECT_EQ(std::to_string(box->num_cells()) + " " + box->numbered_cell(2)->name(), "3 cancel_btn");
     EXPECT_EQ(box->cell("verbose"), nullptr) << "cells of other menus are not this menu's";
     EXPECT_EQ(cell("tape")->label(), "tape") << "the label defaults to the name";
     OI_d_tech* message = dialog_->descendant("message");
@@ -319,8 +318,7 @@ TEST_F(dialogs_menus, ScrollMenuSelectsLinesAndScrollsByRows)
         std::string cell = OI_tk::widget(list->cell(name));
         return tcl("[winfo parent " + cell + "] index " + cell);
     };
-    EXPECT_EQ(line_of("line4"), "4.0");
-    EXPECT_EQ(line_of("extra"), "10.0");
+    EXPECT_EQ(line_of("line4") + " " + line_of("extra"), "4.0 10.0");
 
     list->set_multiple(true);
     list->cell("line0")->press();
