@@ -92,14 +92,15 @@ protected:
         return notes + "product " + medium + " No\n";
     }
 
-    // Starts the installer; namespace_setup as for isolated_session.
-    void start(test_environment environment = session_environment(), const std::string& namespace_setup = "")
+    // Starts the installer, namespace_setup as for isolated_session: the session.
+    kitsetup_session& start(test_environment environment = session_environment(), const std::string& namespace_setup = "")
     {
         std::string printers = install_ + "/xp";
         session_ = isolated_session(install_, tarnu_, screen_,
                                     environment.set("HOME", home_.c_str()).set("XPPATH", printers.c_str()),
                                     namespace_setup);
-        ASSERT_TRUE(session_->wait_for_shown("main_win")) << session_->standard_error();
+        EXPECT_TRUE(session_->wait_for_shown("main_win")) << session_->standard_error();
+        return *session_;
     }
 
     void finish()
@@ -144,9 +145,8 @@ protected:
         return session_->automation("get " + top + " " + object);
     }
 
-    // Chooses the product, its medium, source and target (made when
-    // missing), presses OK and the suboptions' OK, and then go: the
-    // transfer runs.
+    // Chooses the product, medium, source and target (made when missing) and
+    // presses through to go: the transfer runs.
     void go(const walk& w)
     {
         kitsetup_session& s = *session_;
@@ -202,10 +202,9 @@ protected:
         EXPECT_TRUE(session_->back_at_main_window());
     }
 
-    // The printer configuration offered after an installation meets a
-    // library error when saving (a directory has taken the defaults file's
-    // place): both errors show, the installation completes, and the file,
-    // put back, is as it was.
+    // The printer set-up offered after an installation fails to save (a
+    // directory has taken the defaults file's place): both errors show, the
+    // installation completes, and the file, put back, is as it was.
     void expect_failed_printer_save(const std::string& description)
     {
         std::string defaults = install_ + "/xp/Xpdefaults";
@@ -241,10 +240,7 @@ protected:
 
     temp_dir dir_;
     std::string install_;
-    const std::string tarnu_ = dir_ / "tarnu";
-    const std::string home_ = dir_ / "home";
-    const std::string notes_ = dir_ / "notes";
-    const std::string hold_ = dir_ / "hold";
+    const std::string tarnu_ = dir_ / "tarnu", home_ = dir_ / "home", notes_ = dir_ / "notes", hold_ = dir_ / "hold";
     std::string screen_;  // a private screen's size, when the test needs one
     std::string walked_;  // the last walk's product and medium, for messages
     std::unique_ptr<kitsetup_session> session_;

@@ -1,7 +1,5 @@
 #include "kitsetup_session.h"
 
-#include "xvfb_display.h"
-
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -15,11 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-int next_session = 0;
-
-}  // namespace
+static int next_session = 0;
 
 kitsetup_session::kitsetup_session(const std::string& program, const std::vector<std::string>& args,
                                    test_environment environment, const std::string& screen,
@@ -36,8 +30,7 @@ kitsetup_session::kitsetup_session(const std::string& program, const std::vector
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> env = environment.entries();
     std::vector<char*> c_args = c_vector(argv), c_env = c_vector(env);
-    std::string out_path = files_ / "stdout";
-    std::string err_path = files_ / "stderr";
+    std::string out_path = files_ / "stdout", err_path = files_ / "stderr";
     pid_ = fork();
     if (pid_ == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -82,8 +75,7 @@ void kitsetup_session::start_client()
         dup2(from_client[1], 1);
         close(to_client[1]);
         close(from_client[0]);
-        execlp("wish", "wish", script_path.c_str(), "-display", display_.c_str(),
-               static_cast<char*>(nullptr));
+        execlp("wish", "wish", script_path.c_str(), "-display", display_.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(to_client[0]);
@@ -107,8 +99,7 @@ kitsetup_session::~kitsetup_session()
 std::string kitsetup_session::automation_of(const std::string& app, const std::string& words)
 {
     std::string request = app + " " + words + "\n";
-    if (to_client_ < 0 || write(to_client_, request.data(), request.size()) !=
-                              static_cast<ssize_t>(request.size()))
+    if (to_client_ < 0 || write(to_client_, request.data(), request.size()) != static_cast<ssize_t>(request.size()))
         return "ERROR: the automation client is not running";
     auto deadline = std::chrono::steady_clock::now() + wait_limit;
     std::string header;
@@ -156,15 +147,11 @@ std::string kitsetup_session::wait_for_message()
     return message;
 }
 
-namespace {
-
-std::string squeezed(std::string text)
+static std::string squeezed(std::string text)
 {
     text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\n'; }), text.end());
     return text;
 }
-
-}  // namespace
 
 std::string kitsetup_session::wait_for_box(const std::string& start)
 {
@@ -181,8 +168,7 @@ bool kitsetup_session::answer(const std::string& button)
 {
     std::string answered = automation("message");
     automation("answer " + button);
-    return wait_until("the box answered with " + button + " to go",
-                      [&] { return automation("message") != answered; });
+    return wait_until("the box answered with " + button + " to go", [&] { return automation("message") != answered; });
 }
 
 bool kitsetup_session::back_at_main_window()
@@ -235,8 +221,7 @@ std::string read_only_mount(const std::string& path)
 std::string copy_of_demo(const temp_dir& dir)
 {
     std::string copy = dir / "demo";
-    std::string command = "cp -r '" KITSETUP_DEMO_DIR "' '" + copy + "' && rm -f '" + copy +
-                          "/kitsetup.log'";
+    std::string command = "cp -r '" KITSETUP_DEMO_DIR "' '" + copy + "' && rm -f '" + copy + "/kitsetup.log'";
     EXPECT_EQ(std::system(command.c_str()), 0);
     return copy;
 }

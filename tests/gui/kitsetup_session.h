@@ -14,10 +14,9 @@
 
 class kitsetup_session {
 public:
-    // Starts program with args under the automation name, in environment
-    // (KARCH, LANG and DISPLAY are set for it). screen, when given, is the
-    // "WxHxD" of a private Xvfb for this session. The name goes to the
-    // program in automation_variable (the help viewer has its own).
+    // Starts program with args in environment, its automation name in
+    // automation_variable (the help viewer has its own), on a private Xvfb
+    // of screen ("WxHxD") when given.
     kitsetup_session(const std::string& program, const std::vector<std::string>& args,
                      test_environment environment, const std::string& screen = "",
                      const char* automation_variable = "KITSETUP_AUTOMATION");
@@ -45,9 +44,9 @@ public:
     }
     // Waits for a message box: its {kind text} with line breaks folded, or "".
     std::string next_message() { return folded(wait_for_message()); }
-    // Waits for a message box whose {kind text} begins with start (blanks and
-    // line breaks aside: the box's wrap may cut a long word): its text with
-    // line breaks folded, or "" after a failure naming what was shown.
+    // Waits for a message box whose {kind text} begins with start, blanks and
+    // line breaks aside (the wrap may cut a long word): its folded text, or ""
+    // after a failure naming what was shown.
     std::string wait_for_box(const std::string& start);
     // The same, then answers the box with button as answer does.
     bool answer_box(const std::string& start, const std::string& button)
@@ -76,7 +75,6 @@ public:
     // The program's process id (the installer's own in an isolated
     // session), through whose /proc entry a test sees its mount namespace.
     int pid() const { return pid_; }
-    // The display the program runs on.
     const std::string& display() const { return display_; }
     // Ends the session's private Xvfb, as a display going away.
     void stop_display();
@@ -109,10 +107,9 @@ test_environment session_environment();
 // that isolate system directories such as /opt/tarnu need.
 bool private_mounts_work();
 
-// The installer on the install tree install in a private mount namespace
-// where /opt/tarnu is the directory tarnu; on a private screen of that size
-// when screen is given. namespace_setup, when given, is shell text run in
-// the namespace before the installer starts (mounts over a target, say).
+// The installer on the tree install in a private mount namespace where
+// /opt/tarnu is the directory tarnu, on a private screen when screen is
+// given; namespace_setup is shell text run there first (a mount, say).
 std::unique_ptr<kitsetup_session> isolated_session(const std::string& install, const std::string& tarnu,
                                                    const std::string& screen = "",
                                                    test_environment environment = session_environment(),
@@ -122,8 +119,7 @@ std::unique_ptr<kitsetup_session> isolated_session(const std::string& install, c
 // saying so when list is none.
 std::vector<std::string> list_words(const std::string& list);
 
-// Shell text for a namespace_setup: directory path mounted over itself
-// read-only.
+// Shell text for a namespace_setup: path mounted over itself read-only.
 std::string read_only_mount(const std::string& path);
 
 // A private copy of the demo tree under dir, so that a test may change it

@@ -1,6 +1,5 @@
-// The connection: resource text merged from files and from strings by one
-// rule, X toolkit options turned into resources, and other X clients kept
-// out until the program lets them in.
+// The connection: merged resource text, X toolkit options as resources, and
+// other X clients kept out until the program lets them in.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -64,9 +63,8 @@ private:
 
 }  // namespace
 
-// Merged text goes through the reader of files, whose rules are checked in
-// test_toolkit_objects.cpp: a bad line, here an empty name component, merges
-// nothing of its text.
+// Merged text goes through the files' reader (test_toolkit_objects.cpp): a
+// bad line, here an empty name component, merges nothing of its text.
 TEST_F(connection, ABadLineInMergedTextMergesNothing)
 {
     testing::internal::CaptureStderr();
@@ -115,9 +113,7 @@ TEST_F(connection, SendReachesTheProgramOnlyOnceAccepted)
     EXPECT_EQ(answer.substr(0, 5), "-1\n1\n") << "listed, or send answered: " << answer;
     EXPECT_EQ(tcl("info exists ::reached"), "0");
 
-    std::string name = conn_->accept_send("kitsetup_probe");
-    EXPECT_EQ(name, "kitsetup_probe");
-    answer = run_other_client("puts [catch {send kitsetup_probe {set ::reached 1}} message]\n");
-    EXPECT_EQ(answer, "0\n");
+    EXPECT_EQ(conn_->accept_send("kitsetup_probe"), "kitsetup_probe");
+    EXPECT_EQ(run_other_client("puts [catch {send kitsetup_probe {set ::reached 1}} message]\n"), "0\n");
     EXPECT_EQ(tcl("set ::reached"), "1");
 }

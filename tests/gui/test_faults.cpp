@@ -1,9 +1,6 @@
-// Faults met in the middle of an installation or a removal of the database
-// kit: the extraction child killed, the target full or read-only, the tape
-// gone, the records directory read-only, the display gone, SIGTERM and
-// SIGINT. After each the installer did not crash, the user was told (or the
-// program ended through its shutdown), the records agree with the files on
-// disk and nothing outside the target changed.
+// Faults met in the middle of installing or removing the database kit: after
+// each the user was told (or the program ended through its shutdown), the
+// records agree with the files on disk and nothing outside the target changed.
 #include "installation_fixture.h"
 
 #include <signal.h>
@@ -40,18 +37,14 @@ std::vector<int> processes_with_argument(const std::string& word)
         std::string name = entry.path().filename().string();
         if (name.find_first_not_of("0123456789") != std::string::npos)
             continue;
-        std::string arguments = read_file(entry.path().string() + "/cmdline");
-        for (size_t start = 0, end; start < arguments.size(); start = end + 1) {
-            end = arguments.find('\0', start);
-            end = end == std::string::npos ? arguments.size() : end;
-            if (arguments.compare(start, end - start, word) == 0)
-                found.push_back(std::stoi(name));
-        }
+        // Each argument ends in a NUL.
+        if (('\0' + read_file(entry.path().string() + "/cmdline")).find('\0' + word + '\0') != std::string::npos)
+            found.push_back(std::stoi(name));
     }
     return found;
 }
 
-class installation_faults : public installation_dialogs {
+class Faults : public installation_dialogs {
 protected:
     void SetUp() override
     {
@@ -133,9 +126,6 @@ protected:
     std::vector<std::string> before_;  // outside() before the installer ran
 };
 
-// The suite as reports and ctest -R name it.
-using Faults = installation_faults;
-
 }  // namespace
 
 // The copy child killed from outside: the failure is reported, what was
@@ -214,8 +204,7 @@ TEST_F(Faults, ARecordsDirectoryThatCannotBeWrittenStopsTheInstallationBeforeItC
     go({"kdb12", "", "cd_btn", "", target_, {}});
     answer_box("error {Unable to open file /opt/tarnu/.kdb12.fls. Read-only file system}", "ok_btn");
     answer_box("information {Installation requires that the user has read and write access to /opt/tarnu. "
-               "Please consult your System Administrator.}",
-               "ok_btn");
+               "Please consult your System Administrator.}", "ok_btn");
     EXPECT_TRUE(session_->back_at_main_window());
     EXPECT_TRUE(files_under(target_).empty());
     EXPECT_TRUE(fs::is_empty(tarnu_));

@@ -106,8 +106,7 @@ TEST_F(help_link, ACommandFileThatIsALinkIsNotFollowed)
 TEST_F(help_link, AViewerIsStartedWhenNoneServesAndBadIdentifiersAreIgnored)
 {
     stand_in_viewer impostor("../../etc/x");
-    std::string bin = dir_ / "bin";
-    std::string record = dir_ / "arguments";
+    std::string bin = dir_ / "bin", record = dir_ / "arguments";
     mkdir(bin.c_str(), 0755);
     write_file(bin + "/hyperhelp", "#!/bin/sh\nfor a in \"$0\" \"$@\"; do echo \"$a\"; done > '" + record + "'\n");
     chmod((bin + "/hyperhelp").c_str(), 0755);

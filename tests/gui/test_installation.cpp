@@ -1,27 +1,17 @@
-// Installations and deinstallations as a user runs them through the
-// dialogs: every medium, the creation of a distribution server, a stop in
-// the middle of an extraction, and a deinstallation that backs up what the
-// user changed. Each session has a private /opt/tarnu; what is left on
-// disk and in the log dialog is checked after each.
+// Installations and deinstallations through the dialogs: every medium, a
+// distribution server, a stop mid-extraction and a backup of user changes;
+// what is left on disk and in the log is checked after each.
 #include "installation_fixture.h"
 
-namespace {
+using Installation = installation_dialogs;  // the suite's name in reports
 
-// The suite as reports and ctest -R name it.
-using Installation = installation_dialogs;
-
-}  // namespace
-
-// From the CD: a primary option, an option added, the suboptions and the
-// printing sample's own dialog. A distribution server made from the CD
-// holds every subset and no records; an installation from it copies with
-// kcp -i, and is not offered the printer configuration that failed to save
-// earlier in the run. From the file server nothing is copied and every
-// script runs.
+// From the CD with a primary option, suboptions and the sample's dialog; a
+// distribution server made from it holds every subset and no records, and
+// installs with kcp -i, the printer set-up that failed not offered again;
+// from the file server nothing is copied and every script runs.
 TEST_F(Installation, FromTheCdTheDistributionServerItMakesAndTheFileServer)
 {
-    start();
-    kitsetup_session& s = *session_;
+    kitsetup_session& s = start();
     std::string target = dir_ / "from_cd";
     go({"kps30", "Custom", "cd_btn", "", target, {"print"}, true});
     ASSERT_TRUE(s.wait_for_shown("sample_dialog"));
@@ -127,8 +117,7 @@ TEST_F(Installation, DeinstallingBacksUpChangedAndAddedFiles)
     std::string target = dir_ / "db", backup = dir_ / "backup";
     fs::create_directories(backup);
     write_file(tarnu_ + "/.kps30.dat", "Target:\t/opt/kps30;\nOptions:\tbase ;\n");
-    start();
-    kitsetup_session& s = *session_;
+    kitsetup_session& s = start();
     go({"kdb12", "", "cd_btn", "", target, {}});
     expect_complete(kdb12);
     write_file(target + "/etc/kdb.conf", "port 5555\n");

@@ -1,7 +1,6 @@
-// The log of a run: its opening line alone is nothing worth saving, a saved
-// log keeps it above what the run reported, a name planted where it goes
-// is not written through, and a long log kept in its scratch file comes back
-// whole and in order.
+// The log of a run: its opening line alone is not worth saving, a name
+// planted where it goes is not written through, and a long log kept in its
+// scratch file comes back whole and in order.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -29,8 +28,7 @@ TEST_F(log_dialog, HeaderAloneIsEmptyASavedLogKeepsItAndAPlantedLinkSendsItBesid
     EXPECT_TRUE(log.is_empty()) << "an empty line is nothing either";
     log.text("x lib/libkp.so, 1024 bytes", false);
     EXPECT_FALSE(log.is_empty());
-    const std::string logged =
-        "kitsetup: Release 1.0.8, today, /opt/tarnu/install\n\nx lib/libkp.so, 1024 bytes\n";
+    const std::string logged = "kitsetup: Release 1.0.8, today, /opt/tarnu/install\n\nx lib/libkp.so, 1024 bytes\n";
     std::string path = dir_ / "kitsetup.log";
     write_file(path, "an older and much longer log than this one\n");
     log.write_log(path.c_str());

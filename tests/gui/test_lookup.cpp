@@ -1,6 +1,5 @@
-// Looking dialogs and their parts up by name: a name that is not there is
-// reported with the installer's message and ends the program, never a null
-// pointer followed.
+// Looking dialogs and their parts up by name: a missing one is reported and
+// ends the program, never a null pointer followed.
 #include "toolkit/oi_box.h"
 #include "toolkit/oi_static_text.h"
 #include "toolkit_fixture.h"

@@ -85,9 +85,8 @@ TEST(MainWindow, AMissingHelpFileIsReportedAndTheProgramGoesOn)
 TEST(MainWindow, HelpRequestsShareOneViewerThatEndsWithTheProgram)
 {
     std::string viewer = viewer_name("started");
-    test_environment environment = session_environment();
-    environment.set("HYPERHELP_AUTOMATION", viewer.c_str());
-    kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"}, environment);
+    kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"},
+                             session_environment().set("HYPERHELP_AUTOMATION", viewer.c_str()));
     ASSERT_TRUE(session.wait_for_shown("main_win")) << session.standard_error();
     std::string help_file = std::string(KITSETUP_DEMO_DIR) + "/hh/kitsetup.hlp";
 
@@ -114,9 +113,7 @@ TEST(MainWindow, AViewerFoundRunningIsUsedAndLeftRunning)
 {
     std::string viewer = viewer_name("found");
     kitsetup_session found(HYPERHELP_BIN, {}, test_environment(), "", "HYPERHELP_AUTOMATION");
-    ASSERT_TRUE(wait_until("the viewer to answer", [&] {
-        return found.automation("page").rfind("ERROR: ", 0) != 0;
-    }));
+    ASSERT_TRUE(wait_until("the viewer to answer", [&] { return found.automation("page").rfind("ERROR: ", 0) != 0; }));
     kitsetup_session session(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash"}, session_environment());
     ASSERT_TRUE(session.wait_for_shown("main_win")) << session.standard_error();
     session.automation("press main_win main_help_choice1");

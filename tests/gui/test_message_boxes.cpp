@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <sstream>
 
+#include "kitsetup_session.h"
 #include "misc/lidefs.h"
 #include "toi/toi_init.h"
 #include "toolkit/cvt_xpmfile.h"
@@ -100,12 +100,10 @@ protected:
     {
         auto* icon = dynamic_cast<KOI_button*>(box->descendant(PIC.c_str()));
         std::string file = icon == nullptr ? "" : OI_file_for_image(icon->image_name());
-        std::string result = icon == nullptr || !icon->is_displayed() ? "no icon"
-                                                                      : file.substr(file.rfind('/') + 1);
-        for (const char* button : {"ok_btn", "cancel_btn", "yes_btn", "no_btn"}) {
+        std::string result = icon == nullptr || !icon->is_displayed() ? "no icon" : file.substr(file.rfind('/') + 1);
+        for (const char* button : {"ok_btn", "cancel_btn", "yes_btn", "no_btn"})
             if (box->descendant(button) != nullptr)
                 result += std::string(" ") + button;
-        }
         return result;
     }
 
@@ -166,8 +164,7 @@ TEST_F(message_boxes, BusyBoxShowsWithoutWaitingAndGoes)
 // mount in a private mount namespace of a child process.
 TEST_F(message_boxes, DirectoryPromptRefusesReadOnlyAndCreatesMissingOnYes)
 {
-    std::string read_only = dir_ / "read_only";
-    std::string missing = dir_ / "new/logs";
+    std::string read_only = dir_ / "read_only", missing = dir_ / "new/logs";
     write_file(read_only + "/.keep", "");
     if (unshare(CLONE_NEWNS) != 0 ||
         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
@@ -201,13 +198,10 @@ TEST_F(message_boxes, LongMessagesWrapAtEightyAndRepeatedBoxesLeaveNothingBehind
     answer_with({{"error", "words", {"get error_dialog message", "answer ok_btn"}}});
     error(sentence.c_str(), true);
     ASSERT_EQ(results_.size(), 2u);
-    int count = 0;
-    const char** lines = nullptr;
-    ASSERT_EQ(Tcl_SplitList(nullptr, results_[0].c_str(), &count, &lines), TCL_OK);
-    EXPECT_GE(count, 3);
-    for (int i = 0; i < count; ++i)
-        EXPECT_LE(std::strlen(lines[i]), 80u) << lines[i];
-    Tcl_Free(reinterpret_cast<char*>(lines));
+    std::vector<std::string> lines = list_words(results_[0]);
+    EXPECT_GE(lines.size(), 3u);
+    for (const std::string& line : lines)
+        EXPECT_LE(line.size(), 80u) << line;
 
     auto census = [this] {
         settle();

@@ -1,11 +1,7 @@
-// The option dialogs of an installation as a user meets them: the
-// installation options dialog (media, sources, the remote drive, the
-// target, the distribution toggle, space, the checks of OK), the primary
-// options dialog, the chain of suboptions dialogs and the continue dialog.
-// Every session has a private /opt/tarnu: a directory of the test's own.
+// The option dialogs of an installation as a user meets them: installation
+// options (media, remote drive, target, distribution, space, OK's checks),
+// primary options, the chain of suboptions dialogs and the continue dialog.
 #include "installation_fixture.h"
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -67,10 +63,10 @@ protected:
         fs::create_directories(read_only_);
     }
 
-    void start(const std::string& screen = "")
+    kitsetup_session& start(const std::string& screen = "")
     {
         screen_ = screen;
-        installation_dialogs::start(session_environment(), read_only_mount(read_only_));
+        return installation_dialogs::start(session_environment(), read_only_mount(read_only_));
     }
 
     void choose(const std::string& product, const std::string& dialog)
@@ -90,29 +86,21 @@ protected:
 // own selection back; the space follows the selection.
 TEST_F(option_dialogs, MediaSourcesRemoteDriveDistributionAndSpace)
 {
-    start();
+    kitsetup_session& s = start();
     choose("kdb12", "options_dialog");
-    kitsetup_session& s = *session_;
-    std::string media = KITSETUP_BUILD_DIR "/media/";
     EXPECT_EQ(field(s, "source_field"), media + "cd");
     EXPECT_EQ(field(s, "target_field"), "/opt/kdb12");
     EXPECT_EQ(options(s), "server* client*");
     EXPECT_EQ(field(s, "space_reqd_val"), "345 KB") << "the installation utility counts from CD";
     EXPECT_TRUE(s.screenshot("options_dialog"));
 
-    struct medium_case {
-        const char* cell;
-        std::string source;
-        const char* label;
-    };
-    for (const medium_case& medium : {medium_case{"tape_btn", media + "tape/nst1", "Source Device:"},
-                                      medium_case{"dist_server_btn", media + "dist/kdb12", "Product Directory:"},
-                                      medium_case{"cd_btn", media + "cd", "Product Directory:"}}) {
-        s.automation(std::string("press options_dialog ") + medium.cell);
-        EXPECT_TRUE(wait_until(std::string("the source of ") + medium.cell,
-                               [&] { return field(s, "source_field") == medium.source; }))
+    for (const auto& [cell, label] : std::vector<std::pair<std::string, std::string>>{
+             {"tape_btn", "Source Device:"}, {"dist_server_btn", "Product Directory:"}, {"cd_btn", "Product Directory:"}}) {
+        s.automation("press options_dialog " + cell);
+        std::string source = default_source(cell, "kdb12");
+        EXPECT_TRUE(wait_until("the source of " + cell, [&] { return field(s, "source_field") == source; }))
             << field(s, "source_field");
-        EXPECT_EQ(field(s, "source_label"), medium.label) << medium.cell;
+        EXPECT_EQ(field(s, "source_label"), label) << cell;
     }
 
     s.automation("press options_dialog tape_btn");
@@ -162,9 +150,8 @@ TEST_F(option_dialogs, MediaSourcesRemoteDriveDistributionAndSpace)
 // last one leads to the continue dialog, whose setup goes back.
 TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
 {
-    start("800x600x24");
+    kitsetup_session& s = start("800x600x24");
     choose("tst10", "primary_options_dialog");
-    kitsetup_session& s = *session_;
     EXPECT_TRUE(s.screenshot("primary_options_dialog_800"));
     s.automation("press primary_options_dialog Pick");
     ASSERT_TRUE(s.wait_for_shown("options_dialog"));
@@ -193,15 +180,13 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
         std::string missing = "error {Target directory \"" + target.expanded + "\" does not exist.}";
         s.answer_box(missing.substr(0, 200), "ok_btn");
         s.answer_box("confirm {Do you wish to try to create the directory?}", target.answer);
-        if (!target.failure.empty()) {
+        if (!target.failure.empty())
             s.answer_box(target.failure.substr(0, 200), "ok_btn");
-        }
     }
     EXPECT_TRUE(wait_until("the created target", [&] { return field(s, "target_field") == home_ + "/x"; }))
         << field(s, "target_field");
-    struct stat info {};
-    EXPECT_EQ(stat((home_ + "/x").c_str(), &info), 0);
-    EXPECT_NE(stat((home_ + "/y").c_str(), &info), 0);
+    EXPECT_TRUE(fs::is_directory(home_ + "/x"));
+    EXPECT_FALSE(fs::exists(home_ + "/y"));
 
     s.automation("set options_dialog target_field " + read_only_);
     s.automation("press options_dialog ok_btn");
@@ -215,24 +200,21 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
     s.automation("press options_dialog ok_btn");
     s.answer_box("confirm {As no options have been selected, no software will be extracted from the media. "
                   "However, if required, configuration of previously installed software will be carried out. "
-                  "Do you wish to continue?}",
-               "no_btn");
+                  "Do you wish to continue?}", "no_btn");
     EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
 
+    const std::string short_of_space =
+        "confirm {There appears to be insufficient space on the target file system. Do you wish to continue?}";
     s.automation("press options_dialog all_btn");
     EXPECT_TRUE(wait_until("every option", [&] { return options(s) == "alpha* beta* huge*"; })) << options(s);
     s.automation("press options_dialog ok_btn");
-    s.answer_box("confirm {There appears to be insufficient space on the target file system. "
-                  "Do you wish to continue?}",
-               "no_btn");
+    s.answer_box(short_of_space, "no_btn");
     EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");
     EXPECT_TRUE(std::filesystem::is_empty(tarnu_)) << "nothing recorded before the user confirms";
     EXPECT_TRUE(s.screenshot("options_dialog_test_product_800"));
 
     s.automation("press options_dialog ok_btn");
-    s.answer_box("confirm {There appears to be insufficient space on the target file system. "
-                  "Do you wish to continue?}",
-               "yes_btn");
+    s.answer_box(short_of_space, "yes_btn");
     ASSERT_TRUE(s.wait_for_shown("suboptions_dialog"));
     EXPECT_EQ(s.automation("get suboptions_dialog available_menu"),
               "{a1 {First alpha part} 0} {a2 {Second alpha part} 0}");
@@ -265,10 +247,9 @@ TEST_F(option_dialogs, OkRefusesBadInputThenChainsSuboptionsToContinue)
 TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirectory)
 {
     std::string old_target = dir_ / "old";
-    ASSERT_EQ(mkdir(old_target.c_str(), 0755), 0);
+    ASSERT_TRUE(fs::create_directory(old_target));
     write_file(tarnu_ + "/.kdb12.dat", "Target:\t" + old_target + ";\nOptions:\tserver client ;\n");
-    start();
-    kitsetup_session& s = *session_;
+    kitsetup_session& s = start();
     choose("kps30", "primary_options_dialog");
     EXPECT_TRUE(s.screenshot("primary_options_dialog_3"));
     s.automation("press primary_options_dialog Minimal");
@@ -278,8 +259,7 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
     EXPECT_TRUE(s.back_at_main_window());
     choose("kps30", "primary_options_dialog");
     s.automation("press primary_options_dialog Full");
-    EXPECT_TRUE(wait_until("every option", [&] { return options(s) == "base* docs* print* examples*"; }))
-        << options(s);
+    EXPECT_TRUE(wait_until("every option", [&] { return options(s) == "base* docs* print* examples*"; })) << options(s);
     s.automation("press options_dialog cancel_btn");
     EXPECT_TRUE(s.back_at_main_window());
 
@@ -295,8 +275,7 @@ TEST_F(option_dialogs, PrimaryOptionsHideAndSelectAllAndReinstallKeepsItsDirecto
     s.automation("press options_dialog ok_btn");
     s.answer_box("error {Sample Database 1.2 was previously installed in " + old_target +
                       ". To reinstall you must specify this directory or deinstall before specifying a "
-                      "different directory.}",
-               "ok_btn");
+                      "different directory.}", "ok_btn");
     EXPECT_TRUE(wait_until("the old directory", [&] { return field(s, "target_field") == old_target; }))
         << field(s, "target_field");
     EXPECT_EQ(s.automation("state options_dialog options_dialog"), "ACTIVE");

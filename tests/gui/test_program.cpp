@@ -134,17 +134,15 @@ TEST(Program, ResourceFileFailuresEndOrGoOnAsEachFileDeserves)
 
     write_file(install + "/config/kitsetup.cf", "*main_win.class: AppWindow\nthis is no resource\n");
     session = started(install);
-    EXPECT_EQ(session->next_message(), unable + "kitsetup.cf. Line 2 of " + install +
-                                           "/config/kitsetup.cf: a resource line is \"name: value\", and this one "
-                                           "has no colon.}");
+    EXPECT_EQ(session->next_message(), unable + "kitsetup.cf. Line 2 of " + install + "/config/kitsetup.cf: "
+                                       "a resource line is \"name: value\", and this one has no colon.}");
     session->automation("answer ok_btn");
     EXPECT_EQ(session->wait_exit(), 0) << "an unmergeable main file ends with 0";
     EXPECT_NE(session->standard_error().find("kitsetup.cf:2: "), std::string::npos);
 
     ASSERT_EQ(std::remove((install + "/config/cmndlgs.cf").c_str()), 0);
     EXPECT_EQ(started(install)->wait_exit(), 255) << "missing common dialogs end with 255";
-    // The message boxes themselves are not loaded yet: the message goes to
-    // standard error.
+    // The message boxes are not loaded yet: the message goes to standard error.
     ASSERT_EQ(std::remove((install + "/config/fonts.cf").c_str()), 0);
     session = started(install);
     EXPECT_EQ(session->wait_exit(), 255) << "a missing font file ends with 255";
@@ -152,10 +150,8 @@ TEST(Program, ResourceFileFailuresEndOrGoOnAsEachFileDeserves)
               "kitsetup Error: Unable to open top level resource file " + install + "/config/fonts.cf. ");
 }
 
-// -setup runs the demo product's user set-up script and ends with its
-// result: with an installation recorded in a private /opt/tarnu the script
-// writes the user's settings and says so; without one the program says
-// there is no record and ends with 255.
+// -setup runs the product's user set-up script and ends with its result;
+// with no installation recorded it says so and ends with 255.
 TEST(Program, SetupRunsTheProductsUserScriptAndEndsWithItsResult)
 {
     if (!private_mounts_work())
@@ -167,11 +163,9 @@ TEST(Program, SetupRunsTheProductsUserScriptAndEndsWithItsResult)
         "if [ -n \"$2\" ]; then printf 'Target:\\t%s;\\nOptions:\\tbase ;\\n' \"$2\" "
         "> /opt/tarnu/.kps30.dat; fi && exec \"$1\" -dir \"$3\" -setup kps30";
     for (const char* target : {"/opt/kps30", ""}) {
-        test_environment environment = session_environment();
-        environment.set("HOME", (dir / "home").c_str());
         kitsetup_session session("/usr/bin/unshare",
                                  {"-m", "sh", "-c", script, "sh", program, target, KITSETUP_DEMO_DIR},
-                                 environment);
+                                 session_environment().set("HOME", (dir / "home").c_str()));
         std::string message = folded(session.wait_for_message());
         session.automation("answer ok_btn");
         if (*target == '\0') {

@@ -50,12 +50,6 @@ TEST_F(progress_dialogs, TransferShowsMessageStatusAndAGaugeThatStopsAtAHundred)
     EXPECT_FALSE(transfer.is_displayed());
 }
 
-long note_stop(OI_d_tech*, void* stops, long)
-{
-    ++*static_cast<int*>(stops);
-    return 0;
-}
-
 TEST_F(progress_dialogs, WorkingAnimatesThreePicturesAndARemovalOwnsItsStop)
 {
     working_ui working;
@@ -69,7 +63,8 @@ TEST_F(progress_dialogs, WorkingAnimatesThreePicturesAndARemovalOwnsItsStop)
     EXPECT_TRUE(take_screenshot(getenv("DISPLAY"), "working_dialog"));
 
     int stops = 0;
-    working.set_stop_action(OI_callback(note_stop, &stops));
+    working.set_stop_action(OI_callback([](OI_d_tech*, void* count, long) -> long { return ++*static_cast<int*>(count); },
+                                        &stops));
     message_recorder recorder;
     working.stop_btn_cb(nullptr, nullptr, 0);
     EXPECT_EQ(stops, 1);

@@ -1,7 +1,5 @@
-// Text, value and main-window classes: entry fields with their character
-// check and entry callback, multi-line texts and their measures, the gauge
-// and the slider, the glyph, the main window's help menu (also while the
-// window is busy) and key translations running named actions.
+// Entry fields, multi-line texts, the gauge, slider and glyph, the main
+// window's help menu (also while busy) and key translations.
 #include <string>
 #include <vector>
 
@@ -109,8 +107,7 @@ TEST_F(texts_fields, EntryFieldChecksWhatIsTypedAndRunsItsCallbackOncePerEntry)
     const std::string entry = OI_tk::widget(name) + ".e";
     type(entry, {"a", "5", "b", "BackSpace", "k", "Return"});
     EXPECT_EQ(name->text(), "ak") << "the digit is refused, a deletion is never checked";
-    ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].first, "name");
+    EXPECT_EQ(calls_.calls, (call_list{{"name", 0}}));
     name->set_value_as_typed("a1b2");
     EXPECT_EQ(calls_.calls.size(), 2u);
     EXPECT_EQ(name->text(), "ab") << "typed text goes through the character check";
@@ -121,8 +118,7 @@ TEST_F(texts_fields, EntryFieldChecksWhatIsTypedAndRunsItsCallbackOncePerEntry)
     name->set_char_chk(calls_.callback());
     calls_.answer = 0;
     type(entry, {"x"});
-    ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].second, 'x') << "the check gets the typed character";
+    EXPECT_EQ(calls_.calls, (call_list{{"name", 'x'}})) << "the check gets the typed character";
     EXPECT_EQ(name->text(), "route 66");
     calls_.answer = 1;
     name->set_state(INACTIVE);
@@ -143,8 +139,7 @@ TEST_F(texts_fields, MultiTextMeasuresItsLinesAndAReadOnlyOneStillTakesText)
     EXPECT_EQ(message->lines(), (std::vector<std::string>{"short", "a much longer line", ""}));
     int hidden_short = message->line_width(0);
     int hidden_long = message->line_width(1);
-    EXPECT_GE(hidden_long - hidden_short, 13 * message->char_width() - 13)
-        << "the difference is about 13 characters";
+    EXPECT_GE(hidden_long - hidden_short, 13 * message->char_width() - 13) << "the difference is about 13 characters";
     message->disallow_kb_input();
     message->disallow_click_select();
     message->set_position(0, 5);
@@ -191,11 +186,8 @@ TEST_F(texts_fields, GaugeSliderAndGlyphKeepTheirValuesInRange)
     ASSERT_TRUE(gauge && slider && glyph);
     map(form_);
     EXPECT_EQ(slider->value(), 10) << "the minimum when nothing set it";
-    gauge->set_value(150);
-    EXPECT_EQ(gauge->value(), 100);
-    gauge->set_value(-3);
-    EXPECT_EQ(gauge->value(), 0);
-    gauge->set_value(50);
+    auto set_gauge = [&](int value) { gauge->set_value(value); return gauge->value(); };
+    EXPECT_EQ(std::vector<int>({set_gauge(150), set_gauge(-3), set_gauge(50)}), std::vector<int>({100, 0, 50}));
     EXPECT_EQ(tcl(OI_tk::widget(gauge) + " itemcget percent -text"), "50%");
     int width = gauge->size_x();
     double bar_right = std::stod(tcl("lindex [" + OI_tk::widget(gauge) + " coords bar] 2"));
@@ -232,16 +224,13 @@ TEST_F(texts_fields, HelpMenuIsRefilledAndItsCellsPressLikeClicks)
 
     const char* labels[] = {"On Help", "Contents", "On Actions", "About..."};
     for (int i = 0; i < 4; ++i)
-        menu->add_cell("main_help_choice" + std::to_string(i + 1), labels[i],
-                       calls_.callback());
+        menu->add_cell("main_help_choice" + std::to_string(i + 1), labels[i], calls_.callback());
     menu->set_name("main_help_menu");
     EXPECT_EQ(window->descendant("main_help_choice3"), menu->numbered_cell(2));
     EXPECT_TRUE(menu->numbered_cell(3)->press());
     tcl(OI_tk::widget(menu) + " invoke 1");
-    ASSERT_EQ(calls_.calls.size(), 2u);
-    EXPECT_EQ(calls_.calls[0].first, "main_help_choice4");
-    EXPECT_EQ(calls_.calls[1].first, "main_help_choice2") << "a click does what press does";
-    EXPECT_EQ(calls_.calls[1].second, 1);
+    EXPECT_EQ(calls_.calls, (call_list{{"main_help_choice4", 1}, {"main_help_choice2", 1}}))
+        << "a click does what press does";
 
     menu->numbered_cell(0)->set_state(INACTIVE);
     EXPECT_FALSE(menu->numbered_cell(0)->press());
@@ -266,11 +255,9 @@ TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
     std::string x = std::to_string(help_x);
     EXPECT_EQ(tcl("winfo containing [expr {[winfo rootx " + bar + "] + " + x + "}] [expr {[winfo rooty " +
                   bar + "] + 5}]"),
-              bar)
-        << "the busy window must not cover the menu bar";
-    tcl("event generate " + bar + " <Enter> -x " + x + " -y 5");
-    tcl("event generate " + bar + " <Motion> -x " + x + " -y 5");
-    tcl("event generate " + bar + " <ButtonPress-1> -x " + x + " -y 5");
+              bar) << "the busy window must not cover the menu bar";
+    for (const char* event : {"Enter", "Motion", "ButtonPress-1"})
+        tcl("event generate " + bar + " <" + event + "> -x " + x + " -y 5");
     settle();
     std::string pulldown = tcl("set m {}; foreach w [winfo children " + bar +
                                "] {if {[winfo ismapped $w]} {set m $w}}; set m");
@@ -279,8 +266,7 @@ TEST_F(texts_fields, HelpMenuStaysUsableWhileTheWindowIsBusy)
     tcl(pulldown + " unpost");
     tcl("grab release [grab current]");
     window->clear_working();
-    ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].first, "about");
+    EXPECT_EQ(calls_.calls, (call_list{{"about", 1}}));
 }
 
 // Tables are read into Tk sequences; a bad one is refused whole.
@@ -288,22 +274,17 @@ TEST_F(texts_fields, KeyTranslationsRunNamedActionsForTheObjectWithTheFocus)
 {
     auto* window = dynamic_cast<OI_app_window*>(make(main_window));
     ASSERT_NE(window, nullptr);
-    call_log* target = &calls_;
     OI_actions_rec help;
     help.name = "activate_help";
-    help.object = [target]() -> OIU_callback_multiple* { return target; };
+    help.object = [this]() -> OIU_callback_multiple* { return &calls_; };
     help.member = static_cast<OI_member>(&call_log::record);
     window->push_actions(&help, 1);
     EXPECT_TRUE(window->substitute_translations("<KeyPress>F1: activate_help()"));
     map(window);
     std::string entry = OI_tk::widget(window->descendant("name")) + ".e";
     type(entry, {"F1"});
-    ASSERT_EQ(calls_.calls.size(), 1u);
-    EXPECT_EQ(calls_.calls[0].first, "name") << "the action runs for the focused object";
-    std::string shell = tcl("winfo toplevel " + OI_tk::widget(window));
-    type(shell, {"F1"});
-    ASSERT_EQ(calls_.calls.size(), 2u);
-    EXPECT_EQ(calls_.calls[1].first, "main_win");
+    type(tcl("winfo toplevel " + OI_tk::widget(window)), {"F1"});
+    EXPECT_EQ(calls_.calls, (call_list{{"name", 0}, {"main_win", 0}})) << "the action runs for the focused object";
 
     EXPECT_TRUE(window->substitute_translations("<Key>F2: global_action() global_action()"));
     type(entry, {"F1", "F2"});
@@ -331,8 +312,6 @@ TEST_F(texts_fields, KeyTranslationsRunNamedActionsForTheObjectWithTheFocus)
     EXPECT_EQ(table[0].sequence + table[1].sequence + table[2].sequence,
               "<KeyPress-F1><Shift-Control-KeyPress-Tab><ButtonPress-1>");
     for (const char* bad : {"<KeyPress>F1 activate_help()", "<Hover>x: a()", "<Key>F1: help",
-                            "Super<Key>a: a()", "<Key>a,<Key>b: a()", "<Key>F1:"}) {
-        table.clear();
+                            "Super<Key>a: a()", "<Key>a,<Key>b: a()", "<Key>F1:"})
         EXPECT_FALSE(OI_parse_translations(bad, &table, &reason)) << bad;
-    }
 }

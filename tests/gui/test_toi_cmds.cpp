@@ -79,11 +79,6 @@ protected:
     message_recorder messages_;
 };
 
-long count_call(OI_d_tech*, void* counter, long)
-{
-    return ++*static_cast<int*>(counter);
-}
-
 // Usage and look-up errors are the script's, never a message box.
 TEST_F(toi_cmds, UsageAndLookUpErrors)
 {
@@ -189,8 +184,7 @@ TEST_F(toi_cmds, PopupWaitsForAButtonWhileTimersRun)
 // texts and lets the dialog end.
 TEST_F(toi_cmds, TerminationCallbackAnswersDecideWhetherTheDialogEnds)
 {
-    ok("proc done {button} { lappend ::pressed $button; set ::popdown_btn $button; "
-       "return $::answer }");
+    ok("proc done {button} { lappend ::pressed $button; set ::popdown_btn $button; return $::answer }");
     auto* ok_btn = dynamic_cast<OI_menu_cell*>(find("ok_btn"));
     ok("set_cb dlg done; popup dlg dont_wait");
     const struct { const char* answer; bool shown; std::vector<std::string> texts; } rows[] = {
@@ -242,18 +236,15 @@ TEST_F(toi_cmds, StatesCursorsCloneAndResources)
     ok("enable field; clear_busy dlg");
     EXPECT_TRUE(find("field")->state() == ACTIVE && !dialog_->is_working());
     EXPECT_EQ(ok("get_cursor dlg"), "-1");
-    EXPECT_EQ(ok("popup dlg dont_wait; set_cursor dlg 2*75; get_cursor dlg"),
-              std::to_string(XC_watch));
-    EXPECT_EQ(ok("set_cursor dlg field " + std::to_string(XC_xterm) + "; get_cursor field"),
-              std::to_string(XC_xterm));
+    EXPECT_EQ(ok("popup dlg dont_wait; set_cursor dlg 2*75; get_cursor dlg"), std::to_string(XC_watch));
+    EXPECT_EQ(ok("set_cursor dlg field " + std::to_string(XC_xterm) + "; get_cursor field"), std::to_string(XC_xterm));
     EXPECT_FALSE(failure("set_cursor dlg watch").empty());
     EXPECT_EQ(OI_d_tech::cursor_name(XC_num_glyphs), "");
     ok("set_value field original; clone field copy");
     ASSERT_NE(find("copy"), nullptr);
     EXPECT_EQ(find("copy")->parent(), find("field")->parent());
     EXPECT_EQ(ok("get_value dlg copy"), "original");
-    EXPECT_EQ(failure("load_resources /nonexistent/x.cf"),
-              "Unable to open top level resource file /nonexistent/x.cf.");
+    EXPECT_EQ(failure("load_resources /nonexistent/x.cf"), "Unable to open top level resource file /nonexistent/x.cf.");
     std::string bad = dir_ / "bad.cf", good = dir_ / "good.cf";
     write_file(bad, "this is no resource line\n");
     EXPECT_EQ(failure("load_resources " + bad),
@@ -272,18 +263,18 @@ TEST_F(toi_cmds, MessageCommandsEventFlushAndRecursion)
     for (bool answer : {true, false, false})
         messages_.answer_next(answer);
     EXPECT_EQ(ok("list [confirm {Go on?}] [confirm {Go on?}] [warning {Disk nearly full}] "
-                 "[error oops] [information done]"),
-              "1 0 0 {} {}");
+                 "[error oops] [information done]"), "1 0 0 {} {}");
     ASSERT_EQ(messages_.messages().size(), 5u);
     EXPECT_EQ(messages_.messages()[3].kind, message_kind::error);
     EXPECT_EQ(messages_.messages()[4].text, "done");
     // Pending timers run; recursion, direct or from a callback, ends as a Tcl
     // error or an error box, not a crash.
     int fired = 0;
-    OI_add_timeout(0, OI_callback(count_call, &fired));
+    OI_callback count([](OI_d_tech*, void* counter, long) -> long { return ++*static_cast<int*>(counter); }, &fired);
+    OI_add_timeout(0, count);
     ok("event_flush");
     EXPECT_EQ(fired, 1);
-    OI_delete_timeout(OI_callback(count_call, &fired));
+    OI_delete_timeout(count);
     std::string deep = failure("proc deeper {} { get_value field; deeper }; deeper");
     EXPECT_NE(deep.find("too many nested evaluations"), std::string::npos);
     messages_.clear();

@@ -1,7 +1,6 @@
-// kitsetup -verify: an installed product checked against its records, in
-// text mode with no display, in a private /opt/tarnu. What it finds is on
-// standard output, what it cannot read on standard error, and nothing on
-// disk changes.
+// kitsetup -verify: an installed product checked against its records, with
+// no display, in a private /opt/tarnu; what it finds goes to standard output,
+// what it cannot read to standard error, and nothing on disk changes.
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -76,8 +75,7 @@ TEST_F(Verify, ACdInstallationMatchesAndEveryChangeAfterItIsReported)
 
     program_result clean = verify();
     EXPECT_EQ(clean.status, 0) << clean.err;
-    EXPECT_EQ(clean.out, entries + " files checked: 0 missing, 0 changed, 0 mode, 0 extra, "
-                                                          "0 not checked\n");
+    EXPECT_EQ(clean.out, entries + " files checked: 0 missing, 0 changed, 0 mode, 0 extra, 0 not checked\n");
     EXPECT_EQ(clean.err, "");
 
     std::ofstream(target + "/" + names[0], std::ios::app) << "edited\n";
@@ -109,8 +107,7 @@ TEST_F(Verify, ACdInstallationMatchesAndEveryChangeAfterItIsReported)
 // installation has nothing to check.
 TEST_F(Verify, DamagedRecordsAndOddFilesAreReportedNeverFollowedOut)
 {
-    std::string target = dir_ / "kps";
-    std::string outside = dir_ / "outside";
+    std::string target = dir_ / "kps", outside = dir_ / "outside";
     write_file(outside + "/secret", "not the product's\n");
     struct stat secret {};
     ASSERT_EQ(stat((outside + "/secret").c_str(), &secret), 0);
@@ -118,8 +115,7 @@ TEST_F(Verify, DamagedRecordsAndOddFilesAreReportedNeverFollowedOut)
     // link would call it clean.
     std::string secret_record = std::to_string(secret.st_mtime) + " " + std::to_string(secret.st_mode);
     std::string data = "Target:\t" + target + ";\nOptions:\tbase ;\n";
-    std::string dat = tarnu_ + "/.kps30.dat";
-    std::string fls = tarnu_ + "/.kps30.fls";
+    std::string dat = tarnu_ + "/.kps30.dat", fls = tarnu_ + "/.kps30.fls";
     const std::string log = "/opt/tarnu/.kps30.fls";  // as the program names it
 
     struct bad_case {
@@ -190,18 +186,13 @@ TEST_F(Verify, DamagedRecordsAndOddFilesAreReportedNeverFollowedOut)
         c.make();
         program_result result = verify();
         EXPECT_EQ(result.status, c.status) << result.out << result.err;
-        if (!c.out.empty()) {
-            EXPECT_EQ(result.out, c.out);
-        }
+        EXPECT_EQ(c.out.empty() ? c.out : result.out, c.out);
         std::string errors = folded(result.err);
         for (const std::string& expected : c.errors)
             EXPECT_NE(errors.find(expected), std::string::npos) << "no \"" << expected << "\" in:\n" << errors;
-        if (c.errors.empty()) {
-            EXPECT_EQ(result.err, "");
-        }
+        EXPECT_EQ(c.errors.empty() ? result.err : "", "");
     }
-    // Without KARCH nothing is checked, and a script must not take that for
-    // a match.
+    // Without KARCH nothing is checked: a script must not take that for a match.
     program_result no_architecture = verify(false);
     EXPECT_EQ(no_architecture.status, 2) << no_architecture.err;
 }

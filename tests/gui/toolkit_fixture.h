@@ -21,8 +21,10 @@
 #include "ui/dialogs.h"
 #include "ui/kitsetup.h"
 
-// A callback's record of its calls: the origin's name ("NULL" for none) and
-// the value, in order; each call is answered with answer.
+// A callback's calls: the origin's name ("NULL" for none) and the value.
+using call_list = std::vector<std::pair<std::string, long>>;
+
+// A callback's record of its calls, in order; each is answered with answer.
 struct call_log : OIU_callback_multiple {
     long record(OI_d_tech* origin, void*, long value)
     {
@@ -31,7 +33,7 @@ struct call_log : OIU_callback_multiple {
     }
     OI_callback callback() { return OI_callback(this, &call_log::record, nullptr); }
 
-    std::vector<std::pair<std::string, long>> calls;
+    call_list calls;
     long answer = 1;
 };
 
@@ -123,8 +125,7 @@ protected:
     static long give_up(OI_d_tech*, void*, long)
     {
         ADD_FAILURE() << "waited " << wait_limit.count() << " s for " << awaited();
-        std::fprintf(stderr, "waited %ld s for %s\n", static_cast<long>(wait_limit.count()),
-                     awaited().c_str());
+        std::fprintf(stderr, "waited %ld s for %s\n", static_cast<long>(wait_limit.count()), awaited().c_str());
         std::fflush(stdout);
         std::_Exit(1);
     }

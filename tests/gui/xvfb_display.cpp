@@ -13,11 +13,9 @@
 
 bool read_byte(int fd, char* c, std::chrono::steady_clock::time_point deadline)
 {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd ready = {fd, POLLIN, 0};
-    return left.count() > 0 && poll(&ready, 1, static_cast<int>(left.count())) == 1 &&
-           read(fd, c, 1) == 1;
+    return left.count() > 0 && poll(&ready, 1, static_cast<int>(left.count())) == 1 && read(fd, c, 1) == 1;
 }
 
 int start_xvfb(const std::string& screen, std::string* display)
@@ -51,13 +49,11 @@ int start_xvfb(const std::string& screen, std::string* display)
 
 bool take_screenshot(const std::string& display, const std::string& name)
 {
-    std::string dir = std::string(KITSETUP_BUILD_DIR) + "/screenshots";
-    std::string xwd = dir + "/" + name + ".xwd";
+    std::string dir = std::string(KITSETUP_BUILD_DIR) + "/screenshots", xwd = dir + "/" + name + ".xwd";
     std::string command = "mkdir -p '" + dir + "' && xwd -root -silent -display '" + display +
                           "' -out '" + xwd + "' 2>/dev/null && xwdtopnm '" + xwd +
                           "' 2>/dev/null | pnmtopng > '" + dir + "/" + name + ".png' && rm -f '" + xwd + "'";
-    return wait_until("a screenshot " + name + " of " + display,
-                      [&] { return std::system(command.c_str()) == 0; });
+    return wait_until("a screenshot " + name + " of " + display, [&] { return std::system(command.c_str()) == 0; });
 }
 
 void xvfb_display::SetUp()
