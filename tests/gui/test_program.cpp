@@ -182,3 +182,26 @@ TEST(Program, SetupRunsTheProductsUserScriptAndEndsWithItsResult)
                                  "KPS30_HOME=/opt/kps30\n");
     }
 }
+
+// -geometry and -title, as any X program takes them. A value that is no
+// geometry (here one that would be Tcl if it reached Tk) is refused with a
+// warning, and the window is centred.
+TEST(Program, GeometryAndTitleOptionsPlaceAndNameTheMainWindow)
+{
+    kitsetup_session placed(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash", "-geometry", "640x400+12+34", "-title",
+                                      "Placed"}, session_environment());
+    ASSERT_TRUE(placed.wait_for_shown("main_win")) << placed.standard_error();
+    program_result info = run_program("/usr/bin/xwininfo", {"xwininfo", "-display", placed.display(), "-name", "Placed"},
+                                      test_environment());
+    for (const char* line : {"Absolute upper-left X:  12\n", "Absolute upper-left Y:  34\n", "Width: 640\n"})
+        EXPECT_NE(info.out.find(line), std::string::npos) << line << "not in:\n" << info.out << info.err;
+    EXPECT_EQ(placed.quit(), 0);
+
+    kitsetup_session refused(program, {"-dir", KITSETUP_DEMO_DIR, "-nosplash", "-geometry", "640x400 [exit 3]"},
+                             session_environment());
+    EXPECT_EQ(refused.next_message(), "warning {The geometry \"640x400 [exit 3]\" is not of the form "
+                                      "WIDTHxHEIGHT+X+Y; the main window is centred instead.}");
+    EXPECT_TRUE(refused.answer("ok_btn"));
+    EXPECT_TRUE(refused.wait_for_shown("main_win"));
+    EXPECT_EQ(refused.quit(), 0);
+}
