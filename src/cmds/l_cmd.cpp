@@ -1,5 +1,6 @@
 #include "cmds/l_cmd.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -380,6 +381,7 @@ int l_cmd::execute_in_seq(liboolean start)
     pending_output_.clear();
     pending_errors_.clear();
     output_paused_ = false;
+    end_poll_ms_ = 1;
     watch(proc, true);
     return 0;
 }
@@ -625,10 +627,12 @@ long l_cmd::wait_for_end(OI_d_tech*, void* argument, long)
         return 1;
     int status = 0;
     int ended = watched_child_ended(proc->pid, &status);
-    if (ended == 0)
-        OI_add_timeout(END_POLL_MS, OI_callback(this, &l_cmd::wait_for_end, proc));
-    else
+    if (ended == 0) {
+        OI_add_timeout(end_poll_ms_, OI_callback(this, &l_cmd::wait_for_end, proc));
+        end_poll_ms_ = std::min(end_poll_ms_ * 2, END_POLL_MS);
+    } else {
         finish_command(proc, ended, status);
+    }
     return 1;
 }
 

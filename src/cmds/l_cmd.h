@@ -182,6 +182,9 @@ private:
     std::string pending_errors_;
     // The running command's standard output rests after a read.
     liboolean output_paused_ = false;
+    // The next wait for the running command's end: short at first, since
+    // a command whose output has ended is about to end itself.
+    unsigned long end_poll_ms_ = 1;
     liboolean command_failed_ = false;
     liboolean sequence_failed_ = false;
     // Whether the sequence writes the file-set log and, after a stop, the
