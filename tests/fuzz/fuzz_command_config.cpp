@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string path = fuzz_write("kps30cmd.cfg", std::string(reinterpret_cast<const char*>(data), size));
+    std::string path = fuzz_write("kps30cmd.cfg", data, size);
     try {
         l_cmd templates(nullptr, nullptr, "kps30");
         templates.set_config_file(path.c_str());

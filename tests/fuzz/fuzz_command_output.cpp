@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string path = fuzz_write("output", std::string(reinterpret_cast<const char*>(data), size));
+    std::string path = fuzz_write("output", data, size);
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return 0;

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string path = fuzz_write("input.hlp", std::string(reinterpret_cast<const char*>(data), size));
+    std::string path = fuzz_write("input.hlp", data, size);
     help_file file;
     std::string reason;
     if (!file.read(path, &reason))

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string path = fuzz_write("input.map", std::string(reinterpret_cast<const char*>(data), size));
+    std::string path = fuzz_write("input.map", data, size);
     std::vector<map_entry> entries;
     read_map(path, entries);
     return 0;

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string path = fuzz_write("kps30ins.cfg", std::string(reinterpret_cast<const char*>(data), size));
+    std::string path = fuzz_write("kps30ins.cfg", data, size);
     try {
         l_prim_opt options(nullptr, nullptr, path.c_str(), CATALOGUE_FAILED);
         options.parse_config();

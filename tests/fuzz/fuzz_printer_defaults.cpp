@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string path = fuzz_write("xprinter.ini", std::string(reinterpret_cast<const char*>(data), size));
+    std::string path = fuzz_write("xprinter.ini", data, size);
     XpPort_t** ports = nullptr;
     int count = XpGetPorts(&ports, path.c_str());
     const char* command = nullptr;

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fuzz_write("kps30.prd", std::string(reinterpret_cast<const char*>(data), size));
+    fuzz_write("kps30.prd", data, size);
     try {
         fuzz_sample_product()->parse_config();
     } catch (const fuzz_program_end&) {

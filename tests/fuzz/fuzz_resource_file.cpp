@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string path = fuzz_write("input.cf", std::string(reinterpret_cast<const char*>(data), size));
+    std::string path = fuzz_write("input.cf", data, size);
     connection();
     OI_resource_fault fault;
     OI_d_tech** objects = nullptr;

@@ -70,6 +70,11 @@ std::string fuzz_write(const std::string& name, const std::string& bytes)
     return path;
 }
 
+std::string fuzz_write(const std::string& name, const uint8_t* data, size_t size)
+{
+    return fuzz_write(name, std::string(reinterpret_cast<const char*>(data), size));
+}
+
 void fuzz_remove(const std::string& name)
 {
     std::string path = fuzz_dir() + "/" + name;

@@ -34,6 +34,8 @@ const std::string& fuzz_dir();
 // Writes the bytes as file name inside fuzz_dir() (O_NOFOLLOW, O_CLOEXEC,
 // truncated) and returns its path; a harness that cannot write ends.
 std::string fuzz_write(const std::string& name, const std::string& bytes);
+// The same for the fuzzer's input as it comes.
+std::string fuzz_write(const std::string& name, const uint8_t* data, size_t size);
 // Deletes file name of fuzz_dir() when it is there.
 void fuzz_remove(const std::string& name);
 
