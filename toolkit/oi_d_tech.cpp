@@ -572,19 +572,19 @@ void OI_d_tech::set_root_loc(int x, int y)
         OI_tk::eval("wm geometry " + shell_ + " +" + std::to_string(x) + "+" + std::to_string(y));
 }
 
-bool OI_d_tech::set_geometry(const std::string& spec)
+bool OI_d_tech::set_geometry(const std::string& geometry)
 {
     int x = 0, y = 0;
     unsigned width = 0, height = 0;
     // XParseGeometry takes nothing but digits, "x", signs and a leading "=",
     // so what it accepts is one Tcl word as it stands.
-    if (OI_uib_conn == nullptr || shell_.empty() || spec.empty() ||
-        XParseGeometry(spec.c_str(), &x, &y, &width, &height) == NoValue)
+    if (OI_uib_conn == nullptr || shell_.empty() || geometry.empty() ||
+        XParseGeometry(geometry.c_str(), &x, &y, &width, &height) == NoValue)
         return false;
     // Pending geometry work first: a place alone keeps the size the window
     // asks for, not the size of a window not laid out yet.
     OI_flush();
-    return OI_tk::eval("wm geometry " + shell_ + " " + spec);
+    return OI_tk::eval("wm geometry " + shell_ + " " + geometry);
 }
 
 void OI_d_tech::set_window_title(const std::string& text)

@@ -107,8 +107,8 @@ public:
     void set_root_loc(int x, int y);
     // Sizes and places this top-level object's window by an X geometry
     // ("WIDTHxHEIGHT+X+Y", or either half). False, changing nothing, when
-    // spec is not one.
-    bool set_geometry(const std::string& spec);
+    // geometry is not one.
+    bool set_geometry(const std::string& geometry);
     // The window manager's title and icon state of this top-level object's
     // window.
     void set_window_title(const std::string& text);
